@@ -1,0 +1,3 @@
+#include "ihostcontext.h"
+
+IHostContext::~IHostContext() = default;

@@ -1,0 +1,8 @@
+#include "imodule.h"
+
+IModule::IModule(QObject *parent)
+    : QObject(parent)
+{
+}
+
+IModule::~IModule() = default;

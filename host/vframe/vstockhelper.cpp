@@ -1,0 +1,3 @@
+#include "vstockhelper.h"
+
+VStockHelper::~VStockHelper() = default;

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "vquot_global.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+struct VQuotData;
+
+// A component's list of wanted securities and the slot that receives their
+// quotes. Editing the list sends nothing; subscribe() hands the list to the
+// quote manager (VQuotMgr::instance()).
+class VQUOT_EXPORT VQuotSubscriber : public QObject
+{
+    Q_OBJECT
+public:
+    VQuotSubscriber(QObject *parent, const QString &name);
+    ~VQuotSubscriber() override;
+
+    QString subName() const;
+
+    // slot in Qt's string form, "1doRecv(VQuotData*)"; it takes one VQuotData*.
+    // False (and a log record) when receiver has no such slot.
+    bool setRecvSlot(QObject *receiver, const char *slot);
+    QObject *receiver() const;
+    int receiverMethod() const;
+
+    // False for a market 0, an empty code or a code longer than the record's field.
+    bool addProduct(char market, const QString &code);
+    void removeProduct(char market, const QString &code);
+    void clear();
+    // Entries "market|code" in the order added.
+    const QStringList &productList() const;
+
+    bool subscribe();
+    bool subOneProduct(char market, const QString &code);
+    // With clearList the product list is empty afterwards.
+    bool unsubscribe(bool clearList);
+
+    static QString productKey(char market, const QString &code);
+
+private:
+    QString m_name;
+    QStringList m_products;
+    QPointer<QObject> m_receiver;
+    int m_method = -1;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "vwidget_global.h"
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QVariant>
+
+// The client's local configuration database: a SQLite file holding the table
+//   cfgparam(groupname, paramname, paramvalue, encrypt)
+// in which every module keeps named parameter sets. A file that cannot be
+// opened, or that is not a SQLite database, is logged and left untouched; the
+// database then reads as empty and refuses writes.
+class VWIDGET_EXPORT VLocalDb
+{
+public:
+    explicit VLocalDb(const QString &path);
+    ~VLocalDb();
+    VLocalDb(const VLocalDb &) = delete;
+    VLocalDb &operator=(const VLocalDb &) = delete;
+
+    QString path() const;
+    bool isOpen() const;
+    // The open database (invalid when opening failed); callers may copy the handle.
+    QSqlDatabase database() const;
+
+    // Fills params with the set stored under group (emptied first). False when
+    // the database is unusable or the read fails.
+    bool getCfgParam(const QString &group, QHash<QString, QVariant> &params) const;
+    // Stores params under group. With replace the stored set becomes exactly
+    // params, in one transaction; without it the keys of params are updated
+    // or added and other keys stay.
+    bool setCfgParam(const QString &group, const QHash<QString, QVariant> &params, bool replace);
+
+private:
+    QString m_path;
+    QString m_connection;
+    bool m_open = false;
+};

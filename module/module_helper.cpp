@@ -1,0 +1,99 @@
+#include "module_helper.h"
+
+#include <icomponent.h>
+#include <voutput.h>
+
+#include <QDebug>
+
+namespace {
+VModule *g_module = nullptr;
+} // namespace
+
+VModule::VModule(QObject *)
+    : IModule(nullptr)
+{
+}
+
+VModule::~VModule()
+{
+    qDeleteAll(m_factories);
+    m_factories.clear();
+    try {
+        // Each deletion reaches doComDestroyed, which edits m_components, so
+        // walk the list as it stood before the first deletion.
+        const QList<IComponent *> components = m_components;
+        for (IComponent *component : components)
+            delete component;
+    } catch (...) {
+        VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(), QStringLiteral("释放元件列表失败"));
+    }
+    m_components.clear();
+}
+
+IComponent *VModule::createComponent(QWidget *parent, const QString &className, const QString &identity,
+                                     const QMap<QString, QVariant> *params)
+{
+    IComFactory *factory = m_factories.value(className);
+    if (!factory)
+        return nullptr;
+    IComponent *component = factory->create(parent, className, identity, params);
+    connect(component, SIGNAL(destroyed(QObject *)), this, SLOT(doComDestroyed(QObject *)));
+    m_components.append(component);
+    return component;
+}
+
+void VModule::freeComponent(IComponent *component)
+{
+    if (!component)
+        return;
+    try {
+        component->close();
+    } catch (...) {
+        VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(), QStringLiteral("调用元件close()失败"));
+    }
+    try {
+        const QString name = component->objectName();
+        m_components.removeOne(component);
+        delete component;
+        VOutput(0, QStringLiteral(__FILE__), __LINE__, QString(),
+                QStringLiteral("delete [%1] component.").arg(name, 0, QLatin1Char(' ')));
+    } catch (...) {
+        VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(), QStringLiteral("释放元件失败,该元件可能已被释放"));
+    }
+}
+
+void VModule::AddComItem(const QString &className, IComFactory *factory)
+{
+    // The module owns its factories: one that is replaced is deleted.
+    IComFactory *old = m_factories.value(className);
+    m_factories.insert(className, factory);
+    if (old != factory)
+        delete old;
+}
+
+QList<IComponent *> VModule::components() const
+{
+    return m_components;
+}
+
+void VModule::doComDestroyed(QObject *obj)
+{
+    QObject *gone = obj ? obj : sender();
+    // The object is half destroyed: compare addresses only.
+    m_components.removeOne(static_cast<IComponent *>(gone));
+}
+
+IModule *GetModule()
+{
+    if (g_module)
+        return g_module;
+    g_module = new VModule(nullptr);
+    qDebug("Module 'tarn' have created!");
+    return g_module;
+}
+
+void DestroyModule()
+{
+    delete g_module;
+    g_module = nullptr;
+}

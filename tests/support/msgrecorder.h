@@ -1,0 +1,24 @@
+#pragma once
+
+#include <vmsgdlg.h>
+
+#include <QList>
+#include <functional>
+
+// Records every message box instead of showing it and answers confirmations:
+// from the queue of answers first, then with defaultAnswer.
+class MsgRecorder : public VMsgPresenter
+{
+public:
+    MsgRecorder();
+    ~MsgRecorder() override;
+    bool present(const VMsgRequest &request) override;
+
+    QList<VMsgRequest> requests;
+    QList<bool> answers;
+    bool defaultAnswer = true;
+    // Runs inside present(), as a modal box would run while the caller waits.
+    std::function<void(const VMsgRequest &)> onPresent;
+
+    QStringList texts() const;
+};

@@ -1,0 +1,42 @@
+#include "testhost.h"
+
+#include "testquotfeed.h"
+
+#include <vlogsink.h>
+
+TestHost::TestHost(int sysDate, const QString &dataDir)
+    : m_sysDate(sysDate)
+    , m_dataDir(dataDir)
+{
+    VLog::setFileLogging(false);
+    build();
+}
+
+TestHost::~TestHost() = default;
+
+QString TestHost::configDbPath() const
+{
+    return m_dir.filePath(QStringLiteral("config.db"));
+}
+
+QString TestHost::tempPath(const QString &name) const
+{
+    return m_dir.filePath(name);
+}
+
+void TestHost::restart()
+{
+    m_context.reset();
+    build();
+}
+
+void TestHost::build()
+{
+    HostContext::Options options;
+    options.configDbPath = configDbPath();
+    options.dataDir = m_dataDir;
+    options.sysDate = m_sysDate;
+    m_context.reset(new HostContext(options));
+    m_feed = new TestQuotFeed;
+    m_context->setQuotFeed(m_feed);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "logcapture.h"
+#include "msgrecorder.h"
+
+#include <hostcontext.h>
+
+#include <QScopedPointer>
+#include <QTemporaryDir>
+
+class TestQuotFeed;
+
+// A host for one test: the real host context over a configuration database
+// in a temporary folder, a TestQuotFeed, recorded message boxes and captured
+// log records. The log file is off so tests leave nothing behind.
+class TestHost
+{
+public:
+    explicit TestHost(int sysDate = 20261205, const QString &dataDir = QString());
+    ~TestHost();
+
+    HostContext &context() { return *m_context; }
+    TestQuotFeed &feed() { return *m_feed; }
+    MsgRecorder &messages() { return m_messages; }
+    LogCapture &log() { return m_log; }
+    QString configDbPath() const;
+    QString tempPath(const QString &name) const;
+
+    // Frees the context (closing the database) and builds a new one on the
+    // same file, as a restart of the client would.
+    void restart();
+
+private:
+    void build();
+
+    QTemporaryDir m_dir;
+    int m_sysDate;
+    QString m_dataDir;
+    LogCapture m_log;
+    MsgRecorder m_messages;
+    QScopedPointer<HostContext> m_context;
+    TestQuotFeed *m_feed = nullptr;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <vquotfeed.h>
+
+#include <QStringList>
+
+struct VQuotData;
+
+// A feed the test drives: it accepts or refuses subscriptions, counts the
+// calls, and injects records straight into the manager's delivery.
+class TestQuotFeed : public VQuotFeed
+{
+    Q_OBJECT
+public:
+    using VQuotFeed::VQuotFeed;
+
+    bool subscribe(const QStringList &products) override;
+    void unsubscribe(const QStringList &products) override;
+    int serverType() const override;
+
+    void inject(const VQuotData &record);
+
+    bool refuse = false;
+    int type = 0;
+    int subscribeCalls = 0;
+    int unsubscribeCalls = 0;
+    QStringList wanted; // what the feed currently streams
+};
