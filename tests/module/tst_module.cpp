@@ -103,7 +103,7 @@ private slots:
         const int withoutArg = mo->indexOfSlot("doComDestroyed()");
         QVERIFY(withArg >= 0 && withoutArg >= 0);
         QCOMPARE(mo->method(withArg).access(), QMetaMethod::Private);
-        QCOMPARE(mo->method(withArg).parameterNames(), QList<QByteArray>{"obj"});
+        QCOMPARE(mo->method(withArg).parameterNames(), QList<QByteArray> {"obj"});
     }
 
     void createForwardsItsArguments()
@@ -111,15 +111,15 @@ private slots:
         TestHost host;
         VModule *module = load(&host.context());
         QWidget parent;
-        const QMap<QString, QVariant> params{{QStringLiteral("k"), 1}};
-        auto *component = static_cast<TestComponent *>(
-            module->createComponent(&parent, kTest, QStringLiteral("id-1"), &params));
+        const QMap<QString, QVariant> params {{QStringLiteral("k"), 1}};
+        auto *component
+            = static_cast<TestComponent *>(module->createComponent(&parent, kTest, QStringLiteral("id-1"), &params));
         QVERIFY(component);
         QCOMPARE(component->parentWidget(), &parent);
         QCOMPARE(component->className(), kTest);
         QCOMPARE(component->identity(), QStringLiteral("id-1"));
         QCOMPARE(component->params, &params);
-        QCOMPARE(module->components(), QList<IComponent *>{component});
+        QCOMPARE(module->components(), QList<IComponent *> {component});
     }
 
     void unknownClassNames_data()
@@ -157,17 +157,18 @@ private slots:
         IComponent *other = module->createComponent(nullptr, kTest, QStringLiteral("other"), nullptr);
         delete parent;
         QVERIFY(child.isNull());
-        QCOMPARE(module->components(), QList<IComponent *>{other});
+        QCOMPARE(module->components(), QList<IComponent *> {other});
         // Unloading deletes only what is left; a second delete would be caught by the sanitizers.
         UnloadBizModule();
-        QCOMPARE(g_destroyed, (QStringList{QStringLiteral("child"), QStringLiteral("other")}));
+        QCOMPARE(g_destroyed, (QStringList {QStringLiteral("child"), QStringLiteral("other")}));
     }
 
     void freeComponentLogsTheObjectName_data()
     {
         QTest::addColumn<QString>("objectName");
         QTest::addColumn<QString>("message");
-        QTest::newRow("named") << QStringLiteral("BCQuotPanel#1") << QStringLiteral("delete [BCQuotPanel#1] component.");
+        QTest::newRow("named") << QStringLiteral("BCQuotPanel#1")
+                               << QStringLiteral("delete [BCQuotPanel#1] component.");
         QTest::newRow("unnamed") << QString() << QStringLiteral("delete [] component.");
     }
     void freeComponentLogsTheObjectName()
@@ -204,7 +205,7 @@ private slots:
         QPointer<IComponent> stranger = new TestComponent(nullptr, kTest, QStringLiteral("stranger"), nullptr);
         module->freeComponent(stranger);
         QVERIFY(stranger.isNull());
-        QCOMPARE(module->components(), QList<IComponent *>{mine});
+        QCOMPARE(module->components(), QList<IComponent *> {mine});
     }
 
     void failingCloseStillDeletes()
@@ -228,7 +229,7 @@ private slots:
             module->createComponent(nullptr, kTest, QString::fromLatin1(name), nullptr);
         QVERIFY(UnloadBizModule());
         QCOMPARE(g_destroyed,
-                 (QStringList{QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third")}));
+                 (QStringList {QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third")}));
         QCOMPARE(tarn::hostContext(), nullptr);
     }
 

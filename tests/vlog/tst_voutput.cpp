@@ -20,7 +20,8 @@ private slots:
     void sinksReceiveEveryField()
     {
         LogCapture log;
-        VOutput(3, QStringLiteral("bcftquotpanel"), 42, QString(), QStringLiteral("期货行情面板:期货合约动态缓存异常."));
+        VOutput(3, QStringLiteral("bcftquotpanel"), 42, QString(),
+                QStringLiteral("期货行情面板:期货合约动态缓存异常."));
         QCOMPARE(log.records.size(), 1);
         const VLogRecord &r = log.records.first();
         QCOMPARE(r.level, 3);

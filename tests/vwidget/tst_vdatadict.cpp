@@ -30,8 +30,8 @@ private slots:
         QTest::newRow("unknown item stays") << QStringLiteral("4") << QStringLiteral("X") << QStringLiteral("X");
         QTest::newRow("unknown entry") << QStringLiteral("30070") << QStringLiteral("H") << QStringLiteral("H");
         QTest::newRow("list") << QStringLiteral("4") << QStringLiteral("H,D") << QStringLiteral("上期所,大商所");
-        QTest::newRow("list with unknown") << QStringLiteral("4") << QStringLiteral("H,X")
-                                           << QStringLiteral("上期所,X");
+        QTest::newRow("list with unknown")
+            << QStringLiteral("4") << QStringLiteral("H,X") << QStringLiteral("上期所,X");
         QTest::newRow("empty item") << QStringLiteral("4") << QString() << QString();
     }
     void translate()

@@ -42,7 +42,7 @@ private slots:
         QFETCH(QVariant, expected);
         {
             VLocalDb db(dbPath());
-            QVERIFY(db.setCfgParam(QStringLiteral("G"), Params{{QStringLiteral("key"), stored}}, true));
+            QVERIFY(db.setCfgParam(QStringLiteral("G"), Params {{QStringLiteral("key"), stored}}, true));
         }
         VLocalDb db(dbPath());
         Params params;
@@ -61,8 +61,8 @@ private slots:
     {
         QTest::addColumn<bool>("replace");
         QTest::addColumn<QStringList>("keysAfterRestart");
-        QTest::newRow("replace") << true << QStringList{QStringLiteral("a")};
-        QTest::newRow("merge") << false << QStringList{QStringLiteral("a"), QStringLiteral("b")};
+        QTest::newRow("replace") << true << QStringList {QStringLiteral("a")};
+        QTest::newRow("merge") << false << QStringList {QStringLiteral("a"), QStringLiteral("b")};
     }
     void replaceDropsKeysLeftOut()
     {
@@ -70,9 +70,9 @@ private slots:
         QFETCH(QStringList, keysAfterRestart);
         {
             VLocalDb db(dbPath());
-            QVERIFY(db.setCfgParam(QStringLiteral("G"), Params{{QStringLiteral("a"), 1}, {QStringLiteral("b"), 2}},
-                                   true));
-            QVERIFY(db.setCfgParam(QStringLiteral("G"), Params{{QStringLiteral("a"), 3}}, replace));
+            QVERIFY(
+                db.setCfgParam(QStringLiteral("G"), Params {{QStringLiteral("a"), 1}, {QStringLiteral("b"), 2}}, true));
+            QVERIFY(db.setCfgParam(QStringLiteral("G"), Params {{QStringLiteral("a"), 3}}, replace));
         }
         VLocalDb db(dbPath());
         Params params;
@@ -86,8 +86,8 @@ private slots:
     void groupsAreIndependent()
     {
         VLocalDb db(dbPath());
-        QVERIFY(db.setCfgParam(QStringLiteral("A"), Params{{QStringLiteral("k"), 1}}, true));
-        QVERIFY(db.setCfgParam(QStringLiteral("B"), Params{{QStringLiteral("k"), 2}}, true));
+        QVERIFY(db.setCfgParam(QStringLiteral("A"), Params {{QStringLiteral("k"), 1}}, true));
+        QVERIFY(db.setCfgParam(QStringLiteral("B"), Params {{QStringLiteral("k"), 2}}, true));
         QVERIFY(db.setCfgParam(QStringLiteral("A"), Params(), true));
         Params a, b;
         QVERIFY(db.getCfgParam(QStringLiteral("A"), a));
@@ -99,7 +99,7 @@ private slots:
     void readingEmptiesTheMapFirst()
     {
         VLocalDb db(dbPath());
-        Params params{{QStringLiteral("stale"), 1}};
+        Params params {{QStringLiteral("stale"), 1}};
         QVERIFY(db.getCfgParam(QStringLiteral("missing"), params));
         QVERIFY(params.isEmpty());
     }
@@ -107,7 +107,7 @@ private slots:
     void handleSeesTheTable()
     {
         VLocalDb db(dbPath());
-        QVERIFY(db.setCfgParam(QStringLiteral("G"), Params{{QStringLiteral("k"), QStringLiteral("v")}}, true));
+        QVERIFY(db.setCfgParam(QStringLiteral("G"), Params {{QStringLiteral("k"), QStringLiteral("v")}}, true));
         QSqlDatabase copy = db.database();
         QSqlQuery query(copy);
         QVERIFY(query.exec(QStringLiteral("select groupname, paramname, paramvalue, encrypt, rowid from cfgparam")));
@@ -145,10 +145,10 @@ private slots:
         QCOMPARE(log.records.first().level, 3);
         QVERIFY(log.records.first().message.contains(full));
 
-        Params params{{QStringLiteral("stale"), 1}};
+        Params params {{QStringLiteral("stale"), 1}};
         QVERIFY(!db.getCfgParam(QStringLiteral("G"), params));
         QVERIFY(params.isEmpty());
-        QVERIFY(!db.setCfgParam(QStringLiteral("G"), Params{{QStringLiteral("k"), 1}}, true));
+        QVERIFY(!db.setCfgParam(QStringLiteral("G"), Params {{QStringLiteral("k"), 1}}, true));
 
         if (!contents.isEmpty()) {
             QFile f(full);
