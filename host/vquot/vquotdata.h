@@ -4,17 +4,18 @@
 
 #include <QByteArray>
 #include <QMetaType>
+#include <QString>
 #include <cstddef>
 #include <cstdint>
 
 // One quote update of one security, in the quote service's wire layout
 // (little-endian, doubles IEEE 754 binary64). The service owns the record and
 // lends it to a receiver for the duration of one call.
-struct VQuotData
+struct VQUOT_EXPORT VQuotData
 {
     char status; // 0: the record carries no data
     char market; // market code
-    char code[80]; // security code, NUL-terminated unless it fills the field
+    char code[80]; // security code, NUL-terminated (at most 79 bytes)
     char suspendFlag; // 'T': trading suspended
     char reserved1[5];
     double highPrice;
@@ -38,8 +39,11 @@ struct VQuotData
     double bidPrice[10];
     uint32_t bidVolume[10];
 
-    // The code as text, never reading past its field.
+    // The code as text, never reading past its field, even in a record whose
+    // code lacks the terminating NUL.
     QByteArray codeText() const;
+    // True when the code field holds its terminating NUL.
+    bool isCodeTerminated() const;
     // Copies at most sizeof(code) - 1 bytes and terminates.
     void setCode(const QByteArray &text);
     // "market|code", the form of a subscriber's product list.

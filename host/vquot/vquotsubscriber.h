@@ -20,25 +20,30 @@ public:
 
     QString subName() const;
 
-    // slot in Qt's string form, "1doRecv(VQuotData*)"; it takes one VQuotData*.
-    // False (and a log record) when receiver has no such slot.
+    // slot in Qt's string form with its leading code, "1doRecv(VQuotData*)";
+    // it takes one VQuotData*. The method is looked up here, once. False (and
+    // a log record) when receiver has no such slot; nothing is received then.
     bool setRecvSlot(QObject *receiver, const char *slot);
-    QObject *receiver() const;
-    int receiverMethod() const;
+    QObject *receiver() const { return m_receiver.data(); }
+    // The receiver's method index, -1 when there is none.
+    int receiverMethod() const { return m_method; }
 
-    // False for a market 0, an empty code or a code longer than the record's field.
+    // False for a market that is not printable ASCII or is '|', an empty code,
+    // a code holding '|' or a code longer than the record's field.
     bool addProduct(char market, const QString &code);
     void removeProduct(char market, const QString &code);
     void clear();
-    // Entries "market|code" in the order added.
+    // Entries "market|code" in the order added, each once.
     const QStringList &productList() const;
 
     bool subscribe();
+    // Makes that one security the whole list and subscribes it.
     bool subOneProduct(char market, const QString &code);
     // With clearList the product list is empty afterwards.
     bool unsubscribe(bool clearList);
 
     static QString productKey(char market, const QString &code);
+    static bool isValidProduct(char market, const QString &code);
 
 private:
     QString m_name;

@@ -1,0 +1,353 @@
+#include "vquotmgr.h"
+
+#include "vquotfeed.h"
+#include "vquotlog.h"
+#include "vquotsubscriber.h"
+
+#include <voutput.h>
+
+#include <QAtomicPointer>
+#include <QThread>
+#include <cmath>
+#include <cstring>
+
+Q_LOGGING_CATEGORY(lcQuot, "vexa.quot", QtInfoMsg)
+
+namespace {
+
+QAtomicPointer<VQuotMgr> s_instance;
+
+// A flood of malformed records is reported once per interval with a count.
+constexpr qint64 DropReportIntervalMs = 1000;
+
+// The route key of a record, "market|code", over a caller's buffer: looking a
+// record's route up allocates nothing.
+QByteArray routeKey(const VQuotData &record, char (&buffer)[sizeof(VQuotData::code) + 2])
+{
+    const QByteArray code = record.codeText();
+    buffer[0] = record.market;
+    buffer[1] = '|';
+    std::memcpy(buffer + 2, code.constData(), size_t(code.size()));
+    return QByteArray::fromRawData(buffer, code.size() + 2);
+}
+
+// Why a record cannot be delivered, empty when it can. A record with status 0
+// carries no data, so only the fields that route it are checked.
+QString recordDefect(const VQuotData &record)
+{
+    if (record.market == 0)
+        return QStringLiteral("市场代码为空");
+    if (!record.isCodeTerminated())
+        return QStringLiteral("证券代码超出字段");
+    if (record.code[0] == 0)
+        return QStringLiteral("证券代码为空");
+    if (record.status == 0)
+        return QString();
+
+    static const struct
+    {
+        double VQuotData::*field;
+        const char *name;
+    } prices[] = {
+        {&VQuotData::highPrice, "highPrice"},
+        {&VQuotData::lowPrice, "lowPrice"},
+        {&VQuotData::lastPrice, "lastPrice"},
+        {&VQuotData::preClosingPrice, "preClosingPrice"},
+        {&VQuotData::openingPrice, "openingPrice"},
+        {&VQuotData::settlementPrice, "settlementPrice"},
+        {&VQuotData::preSettlementPrice, "preSettlementPrice"},
+        {&VQuotData::highLimitPrice, "highLimitPrice"},
+        {&VQuotData::lowLimitPrice, "lowLimitPrice"},
+        {&VQuotData::matchAmount, "matchAmount"},
+        {&VQuotData::avgPrice, "avgPrice"},
+        {&VQuotData::priceChange, "priceChange"},
+        {&VQuotData::priceChangeRatio, "priceChangeRatio"},
+    };
+    for (const auto &price : prices) {
+        if (!std::isfinite(record.*price.field))
+            return QStringLiteral("%1 不是有限数").arg(QLatin1String(price.name));
+    }
+    for (int level = 0; level < 10; ++level) {
+        if (!std::isfinite(record.askPrice[level]))
+            return QStringLiteral("askPrice[%1] 不是有限数").arg(level);
+        if (!std::isfinite(record.bidPrice[level]))
+            return QStringLiteral("bidPrice[%1] 不是有限数").arg(level);
+    }
+    return QString();
+}
+
+QString marketText(char market)
+{
+    if (market > ' ' && market < 0x7f)
+        return QString(QLatin1Char(market));
+    return QStringLiteral("0x%1").arg(uint(uchar(market)), 2, 16, QLatin1Char('0'));
+}
+
+} // namespace
+
+VQuotMgr::VQuotMgr(QObject *parent)
+    : QObject(parent)
+{
+    s_instance.storeRelease(this);
+}
+
+VQuotMgr::~VQuotMgr()
+{
+    // The feed goes first: a feed thread may still be posting to this manager.
+    delete m_feed.data();
+    s_instance.testAndSetRelease(this, nullptr);
+}
+
+VQuotMgr *VQuotMgr::instance()
+{
+    return s_instance.loadAcquire();
+}
+
+void VQuotMgr::setFeed(VQuotFeed *feed)
+{
+    if (feed == m_feed)
+        return;
+    delete m_feed.data();
+    m_feed = feed;
+    if (!feed)
+        return;
+    feed->setParent(this);
+    feed->attach(this);
+    const QStringList wanted = wantedProducts();
+    if (!wanted.isEmpty() && !feed->subscribe(wanted)) {
+        VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
+                QStringLiteral("新行情源拒绝了已有的订阅:【%1】").arg(wanted.join(QLatin1Char(';'))));
+    }
+}
+
+VQuotFeed *VQuotMgr::feed() const
+{
+    return m_feed;
+}
+
+bool VQuotMgr::subscribe(VQuotSubscriber *subscriber)
+{
+    if (!subscriber)
+        return false;
+    QSet<QByteArray> wanted;
+    for (const QString &product : subscriber->productList())
+        wanted.insert(product.toUtf8());
+
+    const auto found = m_subscriptions.constFind(subscriber);
+    const QSet<QByteArray> accepted = found != m_subscriptions.cend() ? found->products : QSet<QByteArray>();
+    QStringList newlyWanted;
+    QStringList noLongerWanted;
+    for (const QByteArray &key : wanted) {
+        if (!accepted.contains(key) && !m_routes.contains(key))
+            newlyWanted.append(QString::fromUtf8(key));
+    }
+    for (const QByteArray &key : accepted) {
+        if (!wanted.contains(key) && m_routes.value(key).size() == 1)
+            noLongerWanted.append(QString::fromUtf8(key));
+    }
+    newlyWanted.sort();
+    noLongerWanted.sort();
+
+    if (!newlyWanted.isEmpty() && m_feed && !m_feed->subscribe(newlyWanted)) {
+        VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
+                QStringLiteral("行情订阅者【%1】的订阅被行情源拒绝:【%2】")
+                    .arg(subscriber->subName(), newlyWanted.join(QLatin1Char(';'))));
+        return false;
+    }
+
+    for (const QByteArray &key : accepted) {
+        if (wanted.contains(key))
+            continue;
+        auto route = m_routes.find(key);
+        route->removeOne(subscriber);
+        if (route->isEmpty())
+            m_routes.erase(route);
+    }
+    for (const QByteArray &key : wanted) {
+        if (!accepted.contains(key))
+            m_routes[key].append(subscriber);
+    }
+    Subscription &subscription = m_subscriptions[subscriber];
+    if (!subscription.destroyedConnection) {
+        subscription.destroyedConnection
+            = connect(subscriber, &QObject::destroyed, this, [this, subscriber] { drop(subscriber); });
+    }
+    subscription.products = wanted;
+    ++m_routeGeneration;
+
+    if (!noLongerWanted.isEmpty() && m_feed)
+        m_feed->unsubscribe(noLongerWanted);
+    qCDebug(lcQuot) << "subscriber" << subscriber->subName() << "accepted" << wanted.size() << "securities;"
+                    << "feed asked for" << newlyWanted << "released" << noLongerWanted;
+    emit subscriptionsChanged();
+    return true;
+}
+
+bool VQuotMgr::unsubscribe(VQuotSubscriber *subscriber)
+{
+    if (!subscriber)
+        return false;
+    drop(subscriber);
+    return true;
+}
+
+// Never dereferences subscriber: it also runs while the subscriber is being destroyed.
+void VQuotMgr::drop(const VQuotSubscriber *subscriber)
+{
+    const auto found = m_subscriptions.find(subscriber);
+    if (found == m_subscriptions.end())
+        return;
+    QStringList noLongerWanted;
+    for (const QByteArray &key : qAsConst(found->products)) {
+        auto route = m_routes.find(key);
+        route->removeOne(subscriber);
+        if (route->isEmpty()) {
+            m_routes.erase(route);
+            noLongerWanted.append(QString::fromUtf8(key));
+        }
+    }
+    disconnect(found->destroyedConnection);
+    m_subscriptions.erase(found);
+    ++m_routeGeneration;
+
+    noLongerWanted.sort();
+    if (!noLongerWanted.isEmpty() && m_feed)
+        m_feed->unsubscribe(noLongerWanted);
+    qCDebug(lcQuot) << "subscriber dropped; feed released" << noLongerWanted;
+    emit subscriptionsChanged();
+}
+
+bool VQuotMgr::isSubscribed(const VQuotSubscriber *subscriber) const
+{
+    return m_subscriptions.contains(subscriber);
+}
+
+QStringList VQuotMgr::wantedProducts() const
+{
+    QStringList products;
+    products.reserve(m_routes.size());
+    for (auto it = m_routes.cbegin(); it != m_routes.cend(); ++it)
+        products.append(QString::fromUtf8(it.key()));
+    products.sort();
+    return products;
+}
+
+vq::QuotServerType VQuotMgr::serverType() const
+{
+    return m_feed ? vq::QuotServerType(m_feed->serverType()) : vq::QST_Full;
+}
+
+void VQuotMgr::deliver(const VQuotData &record)
+{
+    if (QThread::currentThread() != thread()) {
+        post(record);
+        return;
+    }
+    dispatch(record);
+}
+
+void VQuotMgr::post(const VQuotData &record)
+{
+    QMutexLocker lock(&m_postMutex);
+    m_posted.append(record);
+    scheduleFlush();
+}
+
+void VQuotMgr::post(const QVector<VQuotData> &records)
+{
+    if (records.isEmpty())
+        return;
+    QMutexLocker lock(&m_postMutex);
+    m_posted += records;
+    scheduleFlush();
+}
+
+// Called with m_postMutex held.
+void VQuotMgr::scheduleFlush()
+{
+    if (m_flushQueued)
+        return;
+    m_flushQueued = true;
+    QMetaObject::invokeMethod(
+        this, [this] { flushPosted(); }, Qt::QueuedConnection);
+}
+
+void VQuotMgr::flushPosted()
+{
+    QVector<VQuotData> batch;
+    {
+        QMutexLocker lock(&m_postMutex);
+        batch.swap(m_posted);
+        m_posted.swap(m_spare);
+        m_flushQueued = false;
+    }
+    for (const VQuotData &record : qAsConst(batch))
+        dispatch(record);
+    batch.clear();
+    m_spare.swap(batch);
+}
+
+void VQuotMgr::dispatch(const VQuotData &record)
+{
+    if (!checkRecord(record))
+        return;
+    char buffer[sizeof record.code + 2];
+    const QByteArray key = routeKey(record, buffer);
+    const auto route = m_routes.constFind(key);
+    if (route == m_routes.cend())
+        return;
+
+    // Receivers may subscribe, unsubscribe or delete subscribers while they
+    // run. The snapshot keeps the walk stable; once the routes have changed,
+    // each remaining subscriber is checked before it is touched.
+    const QVector<const VQuotSubscriber *> targets = *route;
+    const quint64 generation = m_routeGeneration;
+    VQuotData lent = record;
+    VQuotData *argument = &lent;
+    void *args[] = {nullptr, &argument};
+    for (const VQuotSubscriber *subscriber : targets) {
+        if (m_routeGeneration != generation && !isRouted(subscriber, key))
+            continue;
+        QObject *receiver = subscriber->receiver();
+        const int method = subscriber->receiverMethod();
+        if (!receiver || method < 0)
+            continue;
+        QMetaObject::metacall(receiver, QMetaObject::InvokeMetaMethod, method, args);
+        ++m_delivered;
+    }
+}
+
+bool VQuotMgr::isRouted(const VQuotSubscriber *subscriber, const QByteArray &key) const
+{
+    const auto found = m_subscriptions.constFind(subscriber);
+    return found != m_subscriptions.cend() && found->products.contains(key);
+}
+
+bool VQuotMgr::checkRecord(const VQuotData &record)
+{
+    const QString defect = recordDefect(record);
+    if (defect.isEmpty())
+        return true;
+    ++m_dropped;
+    ++m_droppedUnreported;
+    if (!m_dropReport.isValid() || m_dropReport.elapsed() >= DropReportIntervalMs) {
+        VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
+                QStringLiteral("丢弃格式错误的行情记录: %1 (市场 %2, 代码 \"%3\"); 自上次报告以来丢弃 %4 条, 共 %5 条")
+                    .arg(defect, marketText(record.market), QString::fromLatin1(record.codeText().toPercentEncoding()))
+                    .arg(m_droppedUnreported)
+                    .arg(m_dropped));
+        m_droppedUnreported = 0;
+        m_dropReport.start();
+    }
+    return false;
+}
+
+quint64 VQuotMgr::deliveredCount() const
+{
+    return m_delivered;
+}
+
+quint64 VQuotMgr::droppedCount() const
+{
+    return m_dropped;
+}

@@ -1,0 +1,123 @@
+#include "vquotsubscriber.h"
+
+#include "vquotdata.h"
+#include "vquotlog.h"
+#include "vquotmgr.h"
+
+#include <voutput.h>
+
+#include <QMetaMethod>
+
+namespace {
+
+void logFailure(int line, const QString &message)
+{
+    VOutput(3, QStringLiteral(__FILE__), line, QString(), message);
+}
+
+} // namespace
+
+VQuotSubscriber::VQuotSubscriber(QObject *parent, const QString &name)
+    : QObject(parent)
+    , m_name(name)
+{
+}
+
+// The manager drops the subscriber's routes when QObject announces its destruction.
+VQuotSubscriber::~VQuotSubscriber() = default;
+
+QString VQuotSubscriber::subName() const
+{
+    return m_name;
+}
+
+bool VQuotSubscriber::setRecvSlot(QObject *receiver, const char *slot)
+{
+    m_receiver = receiver;
+    m_method = -1;
+    const QByteArray text(slot ? slot : "");
+    if (receiver && text.size() > 1 && (text.at(0) == '0' + QSLOT_CODE || text.at(0) == '0' + QSIGNAL_CODE)) {
+        const QByteArray signature = QMetaObject::normalizedSignature(text.constData() + 1);
+        const int index = receiver->metaObject()->indexOfMethod(signature.constData());
+        const QMetaMethod method = receiver->metaObject()->method(index);
+        if (index >= 0 && method.parameterCount() == 1 && method.parameterTypes().constFirst() == "VQuotData*")
+            m_method = index;
+    }
+    if (m_method < 0) {
+        logFailure(
+            __LINE__,
+            QStringLiteral("行情订阅者【%1】的接收槽【%2】无效: 接收者%3没有参数为 VQuotData* 的该方法")
+                .arg(m_name, QString::fromLatin1(text),
+                     receiver ? QString::fromLatin1(receiver->metaObject()->className()) : QStringLiteral("为空")));
+        return false;
+    }
+    qCDebug(lcQuot) << "subscriber" << m_name << "receives through" << receiver << text;
+    return true;
+}
+
+bool VQuotSubscriber::addProduct(char market, const QString &code)
+{
+    if (!isValidProduct(market, code))
+        return false;
+    const QString key = productKey(market, code);
+    if (!m_products.contains(key))
+        m_products.append(key);
+    return true;
+}
+
+void VQuotSubscriber::removeProduct(char market, const QString &code)
+{
+    m_products.removeOne(productKey(market, code));
+}
+
+void VQuotSubscriber::clear()
+{
+    m_products.clear();
+}
+
+const QStringList &VQuotSubscriber::productList() const
+{
+    return m_products;
+}
+
+bool VQuotSubscriber::subscribe()
+{
+    VQuotMgr *manager = VQuotMgr::instance();
+    if (!manager) {
+        logFailure(__LINE__, QStringLiteral("行情订阅者【%1】订阅失败: 没有行情管理器").arg(m_name));
+        return false;
+    }
+    return manager->subscribe(this);
+}
+
+bool VQuotSubscriber::subOneProduct(char market, const QString &code)
+{
+    if (!isValidProduct(market, code)) {
+        logFailure(__LINE__,
+                   QStringLiteral("行情订阅者【%1】订阅失败: 证券【%2】无效").arg(m_name, productKey(market, code)));
+        return false;
+    }
+    m_products = QStringList {productKey(market, code)};
+    return subscribe();
+}
+
+bool VQuotSubscriber::unsubscribe(bool clearList)
+{
+    VQuotMgr *manager = VQuotMgr::instance();
+    const bool ok = !manager || manager->unsubscribe(this);
+    if (clearList)
+        clear();
+    return ok;
+}
+
+QString VQuotSubscriber::productKey(char market, const QString &code)
+{
+    return QString(QLatin1Char(market)) + QLatin1Char('|') + code;
+}
+
+bool VQuotSubscriber::isValidProduct(char market, const QString &code)
+{
+    const bool printableMarket = market > ' ' && market < 0x7f && market != '|';
+    const int bytes = code.toUtf8().size();
+    return printableMarket && bytes > 0 && bytes < int(sizeof(VQuotData::code)) && !code.contains(QLatin1Char('|'));
+}

@@ -1,0 +1,246 @@
+#include "vsimquotfeed.h"
+
+#include "vquotdata.h"
+#include "vquotlog.h"
+#include "vquotmgr.h"
+#include "vquotsubscriber.h"
+
+#include <voutput.h>
+
+#include <QElapsedTimer>
+#include <QMutex>
+#include <QThread>
+#include <QVector>
+#include <QWaitCondition>
+
+namespace {
+
+// The worker sleeps at least this long between batches, so a high rate makes
+// larger batches rather than more wake-ups.
+constexpr qint64 MinWaitMs = 5;
+// When the worker falls further behind than this, it skips the deficit
+// instead of catching up in one burst.
+constexpr double MaxLagSeconds = 0.1;
+
+struct Product
+{
+    char market;
+    QByteArray code;
+};
+
+// "market|code" as the manager hands it over.
+bool parseProduct(const QString &key, Product &out)
+{
+    if (key.size() < 3 || key.at(1) != QLatin1Char('|') || key.at(0).unicode() > 0x7f)
+        return false;
+    out.market = key.at(0).toLatin1();
+    const QString code = key.mid(2);
+    out.code = code.toUtf8();
+    return VQuotSubscriber::isValidProduct(out.market, code);
+}
+
+} // namespace
+
+// The simulation thread. Everything below the mutex is shared with the GUI
+// thread and guarded by it.
+class VSimQuotFeed::Worker : public QThread
+{
+public:
+    using QThread::QThread;
+
+    void run() override;
+    void requestStop();
+    // Wakes the loop after a change of what it produces or how fast.
+    void changed(bool restartClock);
+
+    mutable QMutex mutex;
+    QWaitCondition wake;
+    VSimMarket market;
+    VQuotMgr *manager = nullptr;
+    int rate = 1000;
+    bool paused = false;
+    bool stopping = false;
+    bool restartClock = true;
+};
+
+void VSimQuotFeed::Worker::run()
+{
+    QElapsedTimer clock;
+    qint64 produced = 0;
+    QVector<VQuotData> batch;
+    QMutexLocker lock(&mutex);
+    while (!stopping) {
+        if (paused || market.count() == 0 || !manager) {
+            wake.wait(&mutex);
+            restartClock = true;
+            continue;
+        }
+        if (restartClock) {
+            clock.start();
+            produced = 0;
+            restartClock = false;
+        }
+        const double elapsed = double(clock.nsecsElapsed()) / 1e9;
+        qint64 due = qint64(elapsed * rate) - produced;
+        if (due <= 0) {
+            const double untilNext = double(produced + 1) / rate - elapsed;
+            wake.wait(&mutex, ulong(qBound<qint64>(MinWaitMs, qint64(untilNext * 1000) + 1, 1000)));
+            continue;
+        }
+        const qint64 maxBatch = qMax<qint64>(1, qint64(rate * MaxLagSeconds));
+        if (due > maxBatch) {
+            produced += due - maxBatch;
+            due = maxBatch;
+        }
+        batch.resize(int(due));
+        for (VQuotData &record : batch)
+            market.next(record);
+        produced += due;
+
+        VQuotMgr *target = manager;
+        lock.unlock();
+        target->post(batch);
+        lock.relock();
+    }
+}
+
+void VSimQuotFeed::Worker::requestStop()
+{
+    QMutexLocker lock(&mutex);
+    stopping = true;
+    wake.wakeAll();
+}
+
+// Called with the mutex held.
+void VSimQuotFeed::Worker::changed(bool restart)
+{
+    if (restart)
+        restartClock = true;
+    wake.wakeAll();
+}
+
+VSimQuotFeed::VSimQuotFeed(QObject *parent)
+    : VQuotFeed(parent)
+    , m_worker(new Worker(this))
+{
+    m_worker->setObjectName(QStringLiteral("vsimquotfeed"));
+}
+
+VSimQuotFeed::~VSimQuotFeed()
+{
+    stop();
+}
+
+void VSimQuotFeed::setResolver(Resolver resolver)
+{
+    m_resolver = std::move(resolver);
+}
+
+void VSimQuotFeed::setSeed(quint32 seed)
+{
+    QMutexLocker lock(&m_worker->mutex);
+    m_worker->market.setSeed(seed);
+}
+
+void VSimQuotFeed::setRate(int recordsPerSecond)
+{
+    QMutexLocker lock(&m_worker->mutex);
+    m_worker->rate = qMax(1, recordsPerSecond);
+    m_worker->changed(true);
+}
+
+int VSimQuotFeed::rate() const
+{
+    QMutexLocker lock(&m_worker->mutex);
+    return m_worker->rate;
+}
+
+void VSimQuotFeed::setPaused(bool paused)
+{
+    QMutexLocker lock(&m_worker->mutex);
+    m_worker->paused = paused;
+    m_worker->changed(true);
+}
+
+bool VSimQuotFeed::isPaused() const
+{
+    QMutexLocker lock(&m_worker->mutex);
+    return m_worker->paused;
+}
+
+void VSimQuotFeed::attach(VQuotMgr *manager)
+{
+    VQuotFeed::attach(manager);
+    QMutexLocker lock(&m_worker->mutex);
+    m_worker->manager = manager;
+    m_worker->changed(true);
+}
+
+bool VSimQuotFeed::subscribe(const QStringList &products)
+{
+    // Parameters are resolved here, on the caller's thread, where the host's caches live.
+    QVector<QPair<Product, VSimInstrument>> wanted;
+    for (const QString &key : products) {
+        Product product;
+        if (!parseProduct(key, product)) {
+            VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
+                    QStringLiteral("模拟行情拒绝订阅: 证券【%1】格式无效").arg(key));
+            return false;
+        }
+        VSimInstrument instrument;
+        if (m_resolver && !m_resolver(product.market, key.mid(2), instrument))
+            instrument = VSimInstrument();
+        wanted.append({product, instrument});
+    }
+
+    QStringList replaced;
+    {
+        QMutexLocker lock(&m_worker->mutex);
+        for (const auto &entry : qAsConst(wanted)) {
+            if (!m_worker->market.add(entry.first.market, entry.first.code, entry.second))
+                replaced.append(VQuotSubscriber::productKey(entry.first.market, QString::fromUtf8(entry.first.code)));
+        }
+        m_worker->changed(false);
+    }
+    if (!replaced.isEmpty()) {
+        VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
+                QStringLiteral("模拟行情: 证券【%1】的参数无效, 按默认参数模拟").arg(replaced.join(QLatin1Char(';'))));
+    }
+    qCDebug(lcQuot) << "simulated feed now moves" << products;
+    return true;
+}
+
+void VSimQuotFeed::unsubscribe(const QStringList &products)
+{
+    QMutexLocker lock(&m_worker->mutex);
+    for (const QString &key : products) {
+        Product product;
+        if (parseProduct(key, product))
+            m_worker->market.remove(product.market, product.code);
+    }
+}
+
+void VSimQuotFeed::start()
+{
+    if (m_worker->isRunning())
+        return;
+    {
+        QMutexLocker lock(&m_worker->mutex);
+        m_worker->stopping = false;
+        m_worker->restartClock = true;
+    }
+    m_worker->start();
+}
+
+void VSimQuotFeed::stop()
+{
+    if (!m_worker->isRunning())
+        return;
+    m_worker->requestStop();
+    m_worker->wait();
+}
+
+bool VSimQuotFeed::isRunning() const
+{
+    return m_worker->isRunning();
+}
