@@ -74,6 +74,8 @@ static_assert(offsetof(VQuotData, bidPrice) == 336, "bidPrice");
 static_assert(offsetof(VQuotData, bidVolume) == 416, "bidVolume");
 static_assert(sizeof(VQuotData) == 456, "record size");
 
+// Plain bytes: containers copy records with memcpy.
+Q_DECLARE_TYPEINFO(VQuotData, Q_PRIMITIVE_TYPE);
 Q_DECLARE_METATYPE(VQuotData *)
 
 namespace vq {

@@ -24,11 +24,11 @@ constexpr qint64 DropReportIntervalMs = 1000;
 // record's route up allocates nothing.
 QByteArray routeKey(const VQuotData &record, char (&buffer)[sizeof(VQuotData::code) + 2])
 {
-    const QByteArray code = record.codeText();
+    const size_t length = qstrnlen(record.code, sizeof record.code);
     buffer[0] = record.market;
     buffer[1] = '|';
-    std::memcpy(buffer + 2, code.constData(), size_t(code.size()));
-    return QByteArray::fromRawData(buffer, code.size() + 2);
+    std::memcpy(buffer + 2, record.code, length);
+    return QByteArray::fromRawData(buffer, int(length) + 2);
 }
 
 // Why a record cannot be delivered, empty when it can. A record with status 0
@@ -258,7 +258,10 @@ void VQuotMgr::post(const QVector<VQuotData> &records)
     if (records.isEmpty())
         return;
     QMutexLocker lock(&m_postMutex);
-    m_posted += records;
+    // Appended one by one: += would share the caller's buffer when the queue
+    // is empty, and the queue's own storage would be lost.
+    for (const VQuotData &record : records)
+        m_posted.append(record);
     scheduleFlush();
 }
 

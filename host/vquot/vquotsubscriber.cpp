@@ -35,20 +35,23 @@ bool VQuotSubscriber::setRecvSlot(QObject *receiver, const char *slot)
 {
     m_receiver = receiver;
     m_method = -1;
+    if (!receiver) {
+        logFailure(__LINE__, QStringLiteral("行情订阅者【%1】的接收者为空").arg(m_name));
+        return false;
+    }
     const QByteArray text(slot ? slot : "");
-    if (receiver && text.size() > 1 && (text.at(0) == '0' + QSLOT_CODE || text.at(0) == '0' + QSIGNAL_CODE)) {
-        const QByteArray signature = QMetaObject::normalizedSignature(text.constData() + 1);
-        const int index = receiver->metaObject()->indexOfMethod(signature.constData());
-        const QMetaMethod method = receiver->metaObject()->method(index);
+    if (text.size() > 1 && (text.at(0) == '0' + QSLOT_CODE || text.at(0) == '0' + QSIGNAL_CODE)) {
+        const QMetaObject *meta = receiver->metaObject();
+        const int index = meta->indexOfMethod(QMetaObject::normalizedSignature(text.constData() + 1).constData());
+        const QMetaMethod method = meta->method(index);
         if (index >= 0 && method.parameterCount() == 1 && method.parameterTypes().constFirst() == "VQuotData*")
             m_method = index;
     }
     if (m_method < 0) {
         logFailure(
             __LINE__,
-            QStringLiteral("行情订阅者【%1】的接收槽【%2】无效: 接收者%3没有参数为 VQuotData* 的该方法")
-                .arg(m_name, QString::fromLatin1(text),
-                     receiver ? QString::fromLatin1(receiver->metaObject()->className()) : QStringLiteral("为空")));
+            QStringLiteral("行情订阅者【%1】的接收槽【%2】无效: %3 没有只带一个 VQuotData* 参数的该槽")
+                .arg(m_name, QString::fromLatin1(text), QString::fromLatin1(receiver->metaObject()->className())));
         return false;
     }
     qCDebug(lcQuot) << "subscriber" << m_name << "receives through" << receiver << text;
