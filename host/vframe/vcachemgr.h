@@ -23,14 +23,18 @@ public:
     ~VCacheMgr() override;
     static VCacheMgr *instance();
 
-    // Takes ownership; replaces (and deletes) an earlier cache of the same name.
-    void addCache(VCacheItem *item);
+    // Takes ownership (the manager becomes the item's parent). Callers keep
+    // the pointers they were given, so a second cache under a name already
+    // served is refused (deleted and logged); reload the served one instead.
+    bool addCache(VCacheItem *item);
     VCacheItem *cache(const QString &name) const;
 
     VCacheItem *stockCache() const;
     // A cache that announces every (re)load by calling receiver's slot, given
-    // in Qt's string form ("1doUpdated()"). Null when the host has no cache
-    // of that name. This host serves whole caches: a filter is not applied.
+    // in Qt's string form ("1doUpdated()"), once per receiver and slot however
+    // often it is asked; the connection ends with the receiver. Null (logged)
+    // when the host has no cache of that name. This host serves whole caches:
+    // a filter is not applied.
     VCacheItem *dynCache(const QString &name, QVariantMap *filter, QObject *receiver, const char *slot);
 
     // The security id of a market and code; empty when the securities cache has no such security.
