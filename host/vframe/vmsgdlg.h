@@ -32,12 +32,15 @@ public:
 class VFRAME_EXPORT VMsgDlg
 {
 public:
-    // option: seconds after which the box closes by itself, 0 to stay.
+    // option: seconds after which the box closes by itself, 0 to stay. A
+    // non-modal box returns at once; a modal one when it is closed.
     static bool info(const QString &text, const QString &title = QString(),
                      Qt::WindowModality modality = Qt::ApplicationModal, int option = 0);
     static bool error(const QString &text, const QString &title = QString(),
                       Qt::WindowModality modality = Qt::ApplicationModal, int option = 0);
-    // True when the user accepts. Without button texts the buttons are "确定" and "取消".
+    // True when the user accepts. The first button text accepts, every other
+    // one refuses; without texts the buttons are "确定" and "取消", and a
+    // single text gets "取消" beside it.
     static bool confirm(const QString &text, const QString &title = QString(),
                         const QStringList &buttons = QStringList(), int defaultButton = 0);
 
