@@ -7,9 +7,11 @@
 class QLabel;
 class QToolButton;
 
-// The client's framed dialog: no system frame, a drop shadow, a thin border
-// and a title bar with the window title and a close button; dragging the
-// title bar moves the dialog. Subclasses lay out their contents as usual.
+// The client's framed dialog: no system frame, a translucent drop shadow
+// shadowWidth wide, a border borderWidth wide and a title bar with the window
+// title and a close button; dragging the title bar moves the dialog.
+// The frame is kept in the widget's contents margins, so a subclass's layout
+// lands inside it; subclasses must not change those margins.
 class VFRAME_EXPORT VDialog : public QDialog
 {
     Q_OBJECT
@@ -17,6 +19,9 @@ public:
     VDialog(QWidget *parent, int shadowWidth, int borderWidth);
 
     static constexpr int TitleHeight = 28;
+
+    // The title bar inside the shadow and border, in widget coordinates.
+    QRect titleRect() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -27,8 +32,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    QRect titleRect() const;
-
     int m_shadow;
     int m_border;
     QLabel *m_title;
