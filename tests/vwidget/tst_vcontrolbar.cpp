@@ -72,16 +72,18 @@ private slots:
         QCOMPARE(bar.at(1)->mapTo(&bar, QPoint(0, 0)).x(), 0);
         for (int i = 0; i < 10; ++i)
             QTest::mouseClick(back, Qt::LeftButton);
-        // Never further than showing the last tab's end.
-        QCOMPARE(bar.firstVisible(), 3);
+        // Scrolling stops once the last tab shows whole.
+        QCOMPARE(bar.firstVisible(), 4);
         QVERIFY(!back->isEnabled());
         QTest::mouseClick(forward, Qt::LeftButton);
-        QCOMPARE(bar.firstVisible(), 2);
+        QCOMPARE(bar.firstVisible(), 3);
 
         bar.ensureVisible(bar.at(0));
         QCOMPARE(bar.firstVisible(), 0);
+        bar.ensureVisible(bar.at(2));
+        QCOMPARE(bar.firstVisible(), 2);
         bar.ensureVisible(bar.at(4));
-        QCOMPARE(bar.firstVisible(), 3);
+        QCOMPARE(bar.firstVisible(), 4);
 
         bar.resize(600, 24);
         QCOMPARE(bar.firstVisible(), 0);
@@ -169,7 +171,8 @@ private slots:
         if (hovered) {
             QEvent leave(QEvent::Leave);
             QCoreApplication::sendEvent(&t, &leave);
-            QCOMPARE(t.internalButton(QStringLiteral("x"))->isVisible(), !showOnHover || (showWhenChecked && checked));
+            const bool always = !showOnHover && !showWhenChecked;
+            QCOMPARE(t.internalButton(QStringLiteral("x"))->isVisible(), always || (showWhenChecked && checked));
         }
     }
 };
