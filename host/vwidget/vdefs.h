@@ -30,6 +30,22 @@ enum WidgetSide {
 };
 Q_DECLARE_FLAGS(WidgetSides, WidgetSide)
 
+// Parts of the quote panel (VQuotPanel) to repaint. A part flag repaints that
+// part with the current geometry; QPE_All also re-measures the panel (size
+// hints, every rectangle) first, as needed after a change of fonts, spaces,
+// digit length, levels shown or visibility.
+enum QuotPaintEventType {
+    QPE_None = 0x00,
+    QPE_Title = 0x01, // product code and name
+    QPE_Market = 0x02, // market name
+    QPE_Items = 0x04, // the thirteen label/value items
+    QPE_Levels = 0x08, // ask and bid levels
+    QPE_Chart = 0x10, // intraday line of the last prices
+    QPE_Frame = 0x20, // background, border and separators
+    QPE_All = 0x40, // re-measure, then repaint everything
+};
+Q_DECLARE_FLAGS(QuotPaintEventTypes, QuotPaintEventType)
+
 // Dataset field value types.
 enum DataType { DT_String = 0, DT_Integer = 1, DT_Bool = 2, DT_Double = 3 };
 
@@ -42,3 +58,4 @@ enum AlignPositon { AP_Left = 0, AP_Top = 1, AP_Center = 2, AP_Right = 3, AP_Bot
 } // namespace vd
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(vd::WidgetSides)
+Q_DECLARE_OPERATORS_FOR_FLAGS(vd::QuotPaintEventTypes)
