@@ -1,6 +1,7 @@
 #include "module_helper.h"
 
 #include <icomponent.h>
+#include <quotpanel/bcquotpanel.h>
 #include <voutput.h>
 
 #include <QDebug>
@@ -88,6 +89,7 @@ IModule *GetModule()
     if (g_module)
         return g_module;
     g_module = new VModule(nullptr);
+    g_module->AddComItem(QStringLiteral("BCQuotPanel"), new VComFactory<BCQuotPanel>);
     qDebug("Module 'tarn' have created!");
     return g_module;
 }

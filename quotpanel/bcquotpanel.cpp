@@ -1,0 +1,282 @@
+#include "bcquotpanel.h"
+
+#include "ui_bcquotpanel.h"
+
+#include <ihostcontext.h>
+#include <vconfig.h>
+#include <vdatadict.h>
+#include <vfutils.h>
+#include <vlocaldb.h>
+#include <vmsgdlg.h>
+#include <vquotdata.h>
+#include <vquotdataitem.h>
+#include <vquotdataitems.h>
+#include <vquotmgr.h>
+#include <vquotpanel.h>
+#include <vquotstyle.h>
+#include <vquotsubscriber.h>
+#include <vstylemgr.h>
+
+#include <QCoreApplication>
+
+#include <cmath>
+
+namespace {
+
+// Stock types traded in lots of 1; every other type trades in lots of 100.
+const char *const kUnitLotTypes[] = {"1,2,7,8,A,C,K,e,h,i,j,k,r,p,q", "3,6,D,G,H", "g,S", "Q,R"};
+// Markets showing ten levels; markets showing five and blanking zero limit prices.
+const QByteArray kTenLevelMarkets = QByteArrayLiteral("0189");
+const QByteArray kFiveLevelMarkets = QByteArrayLiteral("DHZ");
+
+const QString kStallKey = QStringLiteral("QuotStall");
+
+// The style's switches as stored in a scene, in storing order.
+struct SceneSwitch
+{
+    const char *key;
+    bool (VQuotStyle::*isOn)() const;
+    void (VQuotStyle::*setOn)(bool);
+};
+const SceneSwitch kSceneSwitches[] = {
+    {"ShowTitle", &VQuotStyle::showTitle, &VQuotStyle::setShowTitle},
+    {"ShowMarket", &VQuotStyle::showMarket, &VQuotStyle::setShowMarket},
+    {"ShowChart", &VQuotStyle::showChart, &VQuotStyle::setShowChart},
+};
+
+// The items as stored in a scene (by visibility), in storing order.
+struct SceneItem
+{
+    const char *key;
+    VQuotDataItem *(VQuotDataItems::*item)() const;
+};
+const SceneItem kSceneItems[] = {
+    {"PreClosingPrice", &VQuotDataItems::preClosingPrice},
+    {"OpeningPrice", &VQuotDataItems::openingPrice},
+    {"HighLimitPrice", &VQuotDataItems::highLimitPrice},
+    {"LowLimitPrice", &VQuotDataItems::lowLimitPrice},
+    {"HighPrice", &VQuotDataItems::highPrice},
+    {"LowPrice", &VQuotDataItems::lowPrice},
+    {"LastPrice", &VQuotDataItems::lastPrice},
+    {"PriceChange", &VQuotDataItems::priceChange},
+    {"PriceChangeRatio", &VQuotDataItems::priceChangeRatio},
+    {"AvgPrice", &VQuotDataItems::avgPrice},
+    {"MatchQuantity", &VQuotDataItems::matchQuantity},
+    {"MatchAmount", &VQuotDataItems::matchAmount},
+    {"DelistFlag", &VQuotDataItems::delistFlag},
+};
+
+VLocalDb *localDb()
+{
+    return tarn::hostContext()->config()->cfgLocalDb();
+}
+
+} // namespace
+
+BCQuotPanel::BCQuotPanel(QWidget *parent, QString className, const QString &identity, const QMap<QString, QVariant> *)
+    : IComponent(parent, className, identity)
+    , ui(new Ui::BCQuotPanelClass)
+{
+    ui->setupUi(this);
+    setupStyle();
+    registSignalSlots();
+
+    VQuotStyle *style = ui->quotPanel->quotStyle();
+    style->setBorderSpace(2);
+    style->setLabelSpace(2);
+    style->setHorzSpace(4);
+    style->setDigitMaxLen(7);
+    style->setBorderSides(vd::WidgetSides());
+    doSystemStyleChanged();
+
+    m_subscriber = new VQuotSubscriber(this, QStringLiteral("行情面板订阅"));
+    m_subscriber->setRecvSlot(this, "1doRecvSubscribeQuot(VQuotData*)");
+
+    connect(ui->quotPanel, &VQuotPanel::onSelectedItem, this, &BCQuotPanel::onSelectedQuotItem);
+    connect(tarn::hostContext()->styleMgr(), &VStyleMgr::onSystemStyleChanged, this,
+            &BCQuotPanel::doSystemStyleChanged);
+}
+
+BCQuotPanel::~BCQuotPanel()
+{
+    m_subscriber->unsubscribe(true);
+    delete m_subscriber;
+}
+
+QSize BCQuotPanel::sizeHint() const
+{
+    return ui->quotPanel->sizeHint();
+}
+
+QSize BCQuotPanel::minimumSizeHint() const
+{
+    return QSize(ui->quotPanel->minimumSizeHint().width() + 2, 0);
+}
+
+void BCQuotPanel::doSubscribeQuot(char cMarket, QString sStkCode, QString sStkName, double dbPriceUnit,
+                                  const QString &sSktType)
+{
+    if (cMarket == m_market && sStkCode == m_stkCode)
+        return;
+    m_market = cMarket;
+    m_stkCode = sStkCode;
+    m_stkType = sSktType;
+    m_priceUnit = dbPriceUnit;
+
+    VQuotPanel *panel = ui->quotPanel;
+    panel->clearData();
+    panel->setProduct(sStkCode, sStkName);
+    const QString market = QString(QLatin1Char(m_market));
+    panel->setMarket(market, tarn::hostContext()->dataDict()->transDictItem(QStringLiteral("4"), market, ','));
+    panel->update();
+
+    VQuotStyle *style = panel->quotStyle();
+    const int decimals = vf::getDecimals(m_priceUnit);
+    if (style->decimalPlace() != decimals) {
+        style->setDecimalPlace(decimals);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+
+    if (!m_subscriber->subOneProduct(m_market, m_stkCode)) {
+        VMsgDlg::info(QStringLiteral("订阅<%1>行情失败.").arg(m_stkCode, 0, QLatin1Char(' ')), QString(), Qt::NonModal,
+                      5);
+    }
+}
+
+void BCQuotPanel::doRecvSubscribeQuot(VQuotData *pQuotData)
+{
+    if (!pQuotData || pQuotData->status == 0)
+        return;
+    const VQuotData &quote = *pQuotData;
+    const int lot = lotSize();
+    VQuotPanel *panel = ui->quotPanel;
+    const double empty = panel->quotStyle()->emptyData();
+    // Prices of (nearly) 0 are no prices.
+    auto orEmpty = [empty](double price) { return std::fabs(price) < 1e-5 ? empty : price; };
+
+    panel->beginUpdate();
+    VQuotDataItems *items = panel->quotItems();
+    items->preClosingPrice()->setValue(orEmpty(quote.preClosingPrice));
+    items->openingPrice()->setValue(orEmpty(quote.openingPrice));
+    items->highPrice()->setValue(orEmpty(quote.highPrice));
+    items->lowPrice()->setValue(orEmpty(quote.lowPrice));
+    items->lastPrice()->setValue(orEmpty(quote.lastPrice));
+    items->priceChange()->setValue(quote.priceChange);
+    items->priceChangeRatio()->setValue(quote.priceChangeRatio);
+    items->matchQuantity()->setValue(qint64(quote.matchQuantity / lot));
+    items->matchAmount()->setValue(quote.matchAmount);
+
+    const bool suspended = quote.suspendFlag == 'T';
+    items->delistFlag()->setValue(suspended ? QStringLiteral("停牌") : QStringLiteral("正常"));
+    const QString suspendedSuffix = QStringLiteral("(停牌)");
+    if (suspended && !panel->productName().endsWith(suspendedSuffix))
+        panel->setProduct(panel->productCode(), panel->productName() + suspendedSuffix);
+
+    // Only the full quote server sends an average price; otherwise it is
+    // amount over quantity, and nothing while nothing has traded.
+    double average = quote.avgPrice;
+    if (tarn::hostContext()->quotMgr()->serverType() != 0)
+        average = quote.matchQuantity == 0 ? empty : quote.matchAmount / double(quote.matchQuantity) / lot;
+    items->avgPrice()->setValue(average);
+    items->highLimitPrice()->setValue(quote.highLimitPrice);
+    items->lowLimitPrice()->setValue(quote.lowLimitPrice);
+
+    auto setLevel = [&](int stall) {
+        const double ask = quote.askVolume[stall] > 0 ? quote.askPrice[stall] : empty;
+        const double bid = quote.bidVolume[stall] > 0 ? quote.bidPrice[stall] : empty;
+        panel->setQuotData(vd::QuotStall(stall), ask, qint64(quote.askVolume[stall]) / lot, bid,
+                           qint64(quote.bidVolume[stall]) / lot);
+    };
+    setLevel(0);
+    if (kTenLevelMarkets.contains(quote.market)) {
+        for (int stall = 1; stall <= 9; ++stall)
+            setLevel(stall);
+    } else if (kFiveLevelMarkets.contains(quote.market)) {
+        items->preClosingPrice()->setValue(orEmpty(quote.preClosingPrice));
+        items->openingPrice()->setValue(orEmpty(quote.openingPrice));
+        items->highLimitPrice()->setValue(orEmpty(quote.highLimitPrice));
+        items->lowLimitPrice()->setValue(orEmpty(quote.lowLimitPrice));
+        for (int stall = 1; stall <= 4; ++stall)
+            setLevel(stall);
+    }
+    panel->endUpdate();
+    panel->update();
+}
+
+void BCQuotPanel::doSystemStyleChanged()
+{
+    ensurePolished();
+    setMaximumWidth(ui->quotPanel->minimumSizeHint().width() + 2);
+    ui->quotPanel->repainPanel(vd::QPE_All);
+}
+
+void BCQuotPanel::saveScene()
+{
+    const QString group = comCfgGroup();
+    if (group.isEmpty())
+        return;
+    const VQuotStyle *style = ui->quotPanel->quotStyle();
+    const VQuotDataItems *items = ui->quotPanel->quotItems();
+    // A switch that is off, or a hidden item, is left out rather than stored as false.
+    QHash<QString, QVariant> params;
+    params.insert(kStallKey, int(style->stall()));
+    for (const SceneSwitch &entry : kSceneSwitches) {
+        if ((style->*entry.isOn)())
+            params.insert(QLatin1String(entry.key), true);
+    }
+    for (const SceneItem &entry : kSceneItems) {
+        if ((items->*entry.item)()->isVisible())
+            params.insert(QLatin1String(entry.key), true);
+    }
+    localDb()->setCfgParam(group, params, true);
+}
+
+void BCQuotPanel::restoreScene()
+{
+    const QString group = comCfgGroup();
+    if (group.isEmpty())
+        return;
+    QHash<QString, QVariant> params;
+    localDb()->getCfgParam(group, params);
+
+    VQuotStyle *style = ui->quotPanel->quotStyle();
+    const VQuotDataItems *items = ui->quotPanel->quotItems();
+    const QVariant stall = params.value(kStallKey);
+    if (stall.isValid())
+        style->setStall(vd::QuotStall(stall.toInt()));
+    for (const SceneSwitch &entry : kSceneSwitches) {
+        const QVariant value = params.value(QLatin1String(entry.key));
+        if (value.isValid())
+            (style->*entry.setOn)(value.toBool());
+    }
+    for (const SceneItem &entry : kSceneItems) {
+        const QVariant value = params.value(QLatin1String(entry.key));
+        if (value.isValid())
+            (items->*entry.item)()->setVisible(value.toBool());
+    }
+}
+
+void BCQuotPanel::setupStyle()
+{
+    const VStyleMgr *styles = tarn::hostContext()->styleMgr();
+    VQuotStyle *style = ui->quotPanel->quotStyle();
+    style->setTitleColor(styles->colorRes(QStringLiteral("Qout_Title_Font_Color")));
+    style->setBorderColor(styles->colorRes(QStringLiteral("Qout_Border_Color")));
+}
+
+void BCQuotPanel::registSignalSlots()
+{
+    registSlot(QStringLiteral("doSubscribeQuot"), "1doSubscribeQuot(char, QString, QString, double, QString)",
+               QStringLiteral("订阅行情信号处理槽"));
+    registSignal(QStringLiteral("onSelectedQuotItem"), "2onSelectedQuotItem(VQuotDataItem*)",
+                 QStringLiteral("在行情面板上选择行情数据项信号"));
+}
+
+int BCQuotPanel::lotSize() const
+{
+    for (const char *types : kUnitLotTypes) {
+        if (QLatin1String(types).contains(m_stkType))
+            return 1;
+    }
+    return 100;
+}
