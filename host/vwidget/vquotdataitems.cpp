@@ -42,15 +42,6 @@ VQuotDataItem *VQuotDataItems::item(Id id) const
     return m_items.value(id);
 }
 
-VQuotDataItem *VQuotDataItems::item(const QString &key) const
-{
-    for (VQuotDataItem *item : m_items) {
-        if (item->key() == key)
-            return item;
-    }
-    return nullptr;
-}
-
 VQuotDataItems::Id VQuotDataItems::idOf(const VQuotDataItem *item) const
 {
     const int index = m_items.indexOf(const_cast<VQuotDataItem *>(item));

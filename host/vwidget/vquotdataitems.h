@@ -51,8 +51,6 @@ public:
     VQuotDataItem *delistFlag() const { return item(DelistFlag); }
 
     VQuotDataItem *item(Id id) const;
-    // The item with this key, or null.
-    VQuotDataItem *item(const QString &key) const;
     // ItemCount for an item of another set.
     Id idOf(const VQuotDataItem *item) const;
     int count() const { return ItemCount; }

@@ -30,7 +30,10 @@ struct VQuotLevel
 // received. How it looks and what it shows is its VQuotStyle; the panel owns
 // its style and item set (Qt children).
 //
-// Changes repaint only the parts they touch (vd::QuotPaintEventType). Between
+// Values are written and coloured as VQuotStyle describes (the empty marker
+// emptyData() shows as "--", prices red above and green below the previous
+// close, volumes neutral). Changes repaint only the parts they touch
+// (vd::QuotPaintEventType; QPE_All re-measures first). Between
 // beginUpdate() and endUpdate() they are collected and repainted once, so
 // one received record costs one repaint.
 //

@@ -208,26 +208,6 @@ private slots:
         QCOMPARE(panel.levelVolumeText(vd::QS_Stall1, VQuotPanel::Bid), QString());
     }
 
-    void itemsKeepTheirKeys()
-    {
-        VQuotDataItems items;
-        const QStringList keys
-            = {QStringLiteral("PreClosingPrice"), QStringLiteral("OpeningPrice"),  QStringLiteral("HighLimitPrice"),
-               QStringLiteral("LowLimitPrice"),   QStringLiteral("HighPrice"),     QStringLiteral("LowPrice"),
-               QStringLiteral("LastPrice"),       QStringLiteral("PriceChange"),   QStringLiteral("PriceChangeRatio"),
-               QStringLiteral("AvgPrice"),        QStringLiteral("MatchQuantity"), QStringLiteral("MatchAmount"),
-               QStringLiteral("DelistFlag")};
-        QCOMPARE(items.count(), keys.size());
-        for (int id = 0; id < keys.size(); ++id) {
-            QCOMPARE(items.item(VQuotDataItems::Id(id))->key(), keys.at(id));
-            QCOMPARE(items.item(keys.at(id)), items.item(VQuotDataItems::Id(id)));
-            QCOMPARE(items.idOf(items.item(keys.at(id))), VQuotDataItems::Id(id));
-        }
-        QCOMPARE(items.delistFlag()->label(), QStringLiteral("状态"));
-        QVERIFY(!items.item(QStringLiteral("lastPrice")));
-        QCOMPARE(items.idOf(VQuotDataItems().lastPrice()), VQuotDataItems::ItemCount);
-    }
-
     void levelsStackAsksAboveBids_data()
     {
         QTest::addColumn<int>("stall");
