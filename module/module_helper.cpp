@@ -79,9 +79,16 @@ QList<IComponent *> VModule::components() const
 
 void VModule::doComDestroyed(QObject *obj)
 {
-    QObject *gone = obj ? obj : sender();
-    // The object is half destroyed: compare addresses only.
-    m_components.removeOne(static_cast<IComponent *>(gone));
+    const QObject *gone = obj ? obj : sender();
+    // Only the QObject part of the component is left, so it must not be cast
+    // back to IComponent (the sanitizers rightly object): compare addresses.
+    // QObject is the first base of every component, at the same address.
+    for (int i = 0; i < m_components.size(); ++i) {
+        if (static_cast<const void *>(m_components.at(i)) == static_cast<const void *>(gone)) {
+            m_components.removeAt(i);
+            return;
+        }
+    }
 }
 
 IModule *GetModule()
