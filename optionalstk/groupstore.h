@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QMap>
+#include <QSqlDatabase>
+#include <QStringList>
+
+// The watchlist's groups in the table cfgparam of the local configuration
+// database: one row per group under the group name "OptionalStk", paramname
+// the group's name, paramvalue its security ids, each followed by ",", newest
+// first. The table is the single source of truth: every change is followed by
+// loadGroups(), which rebuilds the in-memory map from it.
+//
+// Statements are not transactional and report nothing to the caller; a
+// failure is logged and the next loadGroups() shows what the table holds.
+class GroupStore
+{
+public:
+    // The handle is copied; an invalid or closed database reads as no groups.
+    explicit GroupStore(const QSqlDatabase &db);
+
+    // Creates the group "自选股1" when the table holds no watchlist row at all.
+    void initDefaultGroup();
+    // Rebuilds the group map and the ordered name list from the table.
+    void loadGroups();
+    // An empty entry creates the group; otherwise the id is prepended to its list.
+    void saveGroupStk(const QString &group, const QString &entry);
+    // An empty list deletes the group; otherwise every id of the list (one id,
+    // or several each followed by ",") is removed from the group as a whole entry.
+    void deleteGroupStk(const QString &group, const QString &ids);
+    // Renames the group's row in place, so the group keeps its position.
+    void renameGroup(const QString &oldName, const QString &newName);
+
+    // Group name → list text, as of the last loadGroups().
+    const QMap<QString, QString> &groups() const { return m_groups; }
+    // Group names in creation order, as of the last loadGroups().
+    const QStringList &groupNames() const { return m_names; }
+
+    // The ids of a list text: split at "," with empty parts dropped, so a
+    // missing final comma, a lone comma and the empty text all read correctly.
+    static QStringList entries(const QString &list);
+
+    static const QString DefaultGroupName;
+
+private:
+    QSqlDatabase m_db;
+    QMap<QString, QString> m_groups;
+    QStringList m_names;
+};

@@ -1,0 +1,199 @@
+#include "stkmodel.h"
+
+#include <QColor>
+#include <QFont>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// A cell's text as a number; text that is no number counts as 0.
+double number(const QString &text)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok && std::isfinite(value) ? value : 0.0;
+}
+
+// Volumes and amounts from ten thousand up in "万", from a hundred million up in "亿".
+QString shortened(const QString &text)
+{
+    const double value = number(text);
+    if (value >= 100000000.0)
+        return QString::number(value / 100000000.0, 'f', 2) + QStringLiteral("亿");
+    if (value >= 10000.0)
+        return QString::number(value / 10000.0, 'f', 2) + QStringLiteral("万");
+    return text;
+}
+
+} // namespace
+
+StkModel::StkModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+QStringList StkModel::headerLabels()
+{
+    return {QStringLiteral("市场"), QStringLiteral("内码"),   QStringLiteral("代码"),   QStringLiteral("名称"),
+            QStringLiteral("最新"), QStringLiteral("涨幅%"),  QStringLiteral("涨跌"),   QStringLiteral("总手"),
+            QStringLiteral("买入价"), QStringLiteral("卖出价"), QStringLiteral("金额"), QStringLiteral("最高"),
+            QStringLiteral("最低"), QStringLiteral("开盘"),   QStringLiteral("昨收"),   QStringLiteral("涨停"),
+            QStringLiteral("跌停"), QStringLiteral("删除"),   QStringLiteral("股票类型")};
+}
+
+void StkModel::setHorizontalHeaderLabels(const QStringList &labels)
+{
+    beginResetModel();
+    m_horizontalLabels = labels;
+    endResetModel();
+}
+
+void StkModel::setRowSource(QList<Row> *rows)
+{
+    beginResetModel();
+    m_rows = rows;
+    endResetModel();
+}
+
+void StkModel::setTextlessColumn(int column)
+{
+    if (column == m_textlessColumn)
+        return;
+    m_textlessColumn = column;
+    if (rowCount() > 0 && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
+}
+
+void StkModel::refresh()
+{
+    beginResetModel();
+    endResetModel();
+    emit updateCount(rowCount());
+}
+
+int StkModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid() || !m_rows)
+        return 0;
+    return m_rows->size();
+}
+
+int StkModel::columnCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    if (!m_horizontalLabels.isEmpty())
+        return m_horizontalLabels.size();
+    return m_rows && !m_rows->isEmpty() ? m_rows->constFirst().size() : 0;
+}
+
+QVariant StkModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0
+        || section >= m_horizontalLabels.size())
+        return QVariant();
+    return m_horizontalLabels.at(section);
+}
+
+Qt::ItemFlags StkModel::flags(const QModelIndex &index) const
+{
+    return index.isValid() ? QAbstractTableModel::flags(index) : Qt::NoItemFlags;
+}
+
+const StkModel::Row *StkModel::rowAt(int row) const
+{
+    if (!m_rows || row < 0 || row >= m_rows->size())
+        return nullptr;
+    return &m_rows->at(row);
+}
+
+QVariant StkModel::data(const QModelIndex &index, int role) const
+{
+    const Row *row = index.isValid() ? rowAt(index.row()) : nullptr;
+    if (!row)
+        return QVariant();
+    const int column = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+        return displayText(*row, column);
+    case Qt::FontRole: {
+        QFont font;
+        if (column >= Last && column <= Change)
+            font.setWeight(QFont::Bold);
+        return font;
+    }
+    case Qt::TextAlignmentRole:
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::ForegroundRole:
+        return foreground(*row, column);
+    case Qt::UserRole:
+        return row->value(column);
+    default:
+        return QVariant();
+    }
+}
+
+QVariant StkModel::displayText(const Row &row, int column) const
+{
+    if (column < 0 || column >= columnCount() || column == m_textlessColumn)
+        return QVariant();
+    const QString text = row.value(column);
+    switch (column) {
+    case ChangeRatio:
+    case Change:
+        return number(row.value(ChangeRatio)) > 0 ? QLatin1Char('+') + text : text;
+    case Volume:
+    case Amount:
+        return shortened(text);
+    default:
+        return text;
+    }
+}
+
+QVariant StkModel::foreground(const Row &row, int column) const
+{
+    if (column == Code || column == Name)
+        return QColor(Qt::darkBlue);
+    if (column < Last || column > Change)
+        return QVariant();
+    const double change = number(row.value(ChangeRatio));
+    if (change > 0)
+        return QColor(Qt::red);
+    if (change < 0)
+        return QColor(Qt::darkGreen);
+    return QVariant();
+}
+
+bool StkModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::UserRole || !index.isValid() || !rowAt(index.row()))
+        return false;
+    Row &row = (*m_rows)[index.row()];
+    const int column = index.column();
+    if (column < 0 || column >= row.size())
+        return false;
+    const QString text = value.toString();
+    if (row.at(column) != text) {
+        row[column] = text;
+        emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
+    }
+    return true;
+}
+
+void StkModel::sortdata(int column, Qt::SortOrder order)
+{
+    if (!m_rows)
+        return;
+    // A stable sort keeps equal rows in their order, as an exchange sort that
+    // swaps only strictly misordered neighbours would.
+    auto before = [column, order](const Row &a, const Row &b) {
+        const QString ta = a.value(column);
+        const QString tb = b.value(column);
+        if (column == Name)
+            return order == Qt::AscendingOrder ? tb < ta : ta < tb;
+        return order == Qt::AscendingOrder ? number(ta) > number(tb) : number(ta) < number(tb);
+    };
+    std::stable_sort(m_rows->begin(), m_rows->end(), before);
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+// The quote table of one watchlist group. Every row is a list of nineteen
+// texts (see Column); the rows belong to the watchlist component, which fills
+// and reorders them and then calls refresh(). The model only presents them:
+// signs and colours by the change, volumes and amounts shortened to "万" and
+// "亿", and the raw text of every cell under Qt::UserRole, through which the
+// delete-button state of a row is also written.
+class StkModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column {
+        Market = 0,
+        StkId,
+        Code,
+        Name,
+        Last,
+        ChangeRatio,
+        Change,
+        Volume,
+        Bid,
+        Ask,
+        Amount,
+        High,
+        Low,
+        Open,
+        PreClose,
+        LimitUp,
+        LimitDown,
+        DeleteButton, // 0 normal, 1 pointer over the button, 2 pressed
+        StkType,
+        ColumnCount
+    };
+
+    using Row = QStringList;
+
+    explicit StkModel(QObject *parent = nullptr);
+
+    // The nineteen header texts, in column order.
+    static QStringList headerLabels();
+
+    void setHorizontalHeaderLabels(const QStringList &labels);
+    // Not owned; may be null.
+    void setRowSource(QList<Row> *rows);
+    // The column whose cells show no text (the delete-button column).
+    void setTextlessColumn(int column);
+
+    // Resets the model after the row source changed and reports the row count.
+    void refresh();
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    // Accepts only Qt::UserRole: replaces the cell's text and announces the whole row.
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+signals:
+    void updateCount(int count);
+
+public slots:
+    // Reorders the row source in place, stable. The orders are reversed on
+    // purpose: Qt::AscendingOrder, which a first click on a header asks for,
+    // puts the largest value on top. The name column compares as text, every
+    // other column as numbers. The caller refreshes the model afterwards.
+    void sortdata(int column, Qt::SortOrder order = Qt::AscendingOrder);
+
+private:
+    const Row *rowAt(int row) const;
+    QVariant displayText(const Row &row, int column) const;
+    QVariant foreground(const Row &row, int column) const;
+
+    QStringList m_horizontalLabels;
+    QList<Row> *m_rows = nullptr;
+    int m_textlessColumn = -1;
+};
