@@ -46,8 +46,8 @@ void StkDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
     if (index.column() != m_buttonColumn)
         return;
 
-    const int state = qBound(int(Normal), index.sibling(index.row(), m_buttonColumn).data(Qt::UserRole).toInt(),
-                             int(Pressed));
+    const int state
+        = qBound(int(Normal), index.sibling(index.row(), m_buttonColumn).data(Qt::UserRole).toInt(), int(Pressed));
     const QPixmap sprite(QStringLiteral(":/vexa/img/icon/del"));
     const int frameWidth = sprite.width() / SpriteFrames;
     const QPixmap frame = sprite.copy(frameWidth * (Pressed - state), 0, frameWidth, sprite.height());
@@ -83,8 +83,7 @@ bool StkDelegate::editorEvent(QEvent *event, QAbstractItemModel *model, const QS
             buttonReleased(model, index);
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return handled;
 }

@@ -36,11 +36,11 @@ StkModel::StkModel(QObject *parent)
 
 QStringList StkModel::headerLabels()
 {
-    return {QStringLiteral("市场"), QStringLiteral("内码"),   QStringLiteral("代码"),   QStringLiteral("名称"),
-            QStringLiteral("最新"), QStringLiteral("涨幅%"),  QStringLiteral("涨跌"),   QStringLiteral("总手"),
-            QStringLiteral("买入价"), QStringLiteral("卖出价"), QStringLiteral("金额"), QStringLiteral("最高"),
-            QStringLiteral("最低"), QStringLiteral("开盘"),   QStringLiteral("昨收"),   QStringLiteral("涨停"),
-            QStringLiteral("跌停"), QStringLiteral("删除"),   QStringLiteral("股票类型")};
+    return {QStringLiteral("市场"),   QStringLiteral("内码"),   QStringLiteral("代码"),    QStringLiteral("名称"),
+            QStringLiteral("最新"),   QStringLiteral("涨幅%"),  QStringLiteral("涨跌"),    QStringLiteral("总手"),
+            QStringLiteral("买入价"), QStringLiteral("卖出价"), QStringLiteral("金额"),    QStringLiteral("最高"),
+            QStringLiteral("最低"),   QStringLiteral("开盘"),   QStringLiteral("昨收"),    QStringLiteral("涨停"),
+            QStringLiteral("跌停"),   QStringLiteral("删除"),   QStringLiteral("股票类型")};
 }
 
 void StkModel::setHorizontalHeaderLabels(const QStringList &labels)
@@ -91,8 +91,7 @@ int StkModel::columnCount(const QModelIndex &parent) const
 
 QVariant StkModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0
-        || section >= m_horizontalLabels.size())
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= m_horizontalLabels.size())
         return QVariant();
     return m_horizontalLabels.at(section);
 }
@@ -116,22 +115,17 @@ QVariant StkModel::data(const QModelIndex &index, int role) const
         return QVariant();
     const int column = index.column();
     switch (role) {
-    case Qt::DisplayRole:
-        return displayText(*row, column);
+    case Qt::DisplayRole: return displayText(*row, column);
     case Qt::FontRole: {
         QFont font;
         if (column >= Last && column <= Change)
             font.setWeight(QFont::Bold);
         return font;
     }
-    case Qt::TextAlignmentRole:
-        return int(Qt::AlignRight | Qt::AlignVCenter);
-    case Qt::ForegroundRole:
-        return foreground(*row, column);
-    case Qt::UserRole:
-        return row->value(column);
-    default:
-        return QVariant();
+    case Qt::TextAlignmentRole: return int(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::ForegroundRole: return foreground(*row, column);
+    case Qt::UserRole: return row->value(column);
+    default: return QVariant();
     }
 }
 
@@ -142,13 +136,10 @@ QVariant StkModel::displayText(const Row &row, int column) const
     const QString text = row.value(column);
     switch (column) {
     case ChangeRatio:
-    case Change:
-        return number(row.value(ChangeRatio)) > 0 ? QLatin1Char('+') + text : text;
+    case Change: return number(row.value(ChangeRatio)) > 0 ? QLatin1Char('+') + text : text;
     case Volume:
-    case Amount:
-        return shortened(text);
-    default:
-        return text;
+    case Amount: return shortened(text);
+    default: return text;
     }
 }
 
