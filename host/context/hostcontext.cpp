@@ -1,5 +1,7 @@
 #include "hostcontext.h"
 
+#include "hoststockhelper.h"
+
 #include <vbusiness.h>
 #include <vcacheitem.h>
 #include <vcachemgr.h>
@@ -19,6 +21,7 @@ struct HostContext::Services
     explicit Services(const QString &dbPath)
         : localDb(dbPath)
         , config(&localDb)
+        , stockHelper(&cacheMgr, &dataDict)
     {
     }
 
@@ -29,6 +32,7 @@ struct HostContext::Services
     VBusiness business;
     VStyleMgr styleMgr;
     VQuotMgr quotMgr;
+    HostStockHelper stockHelper;
 };
 
 HostContext::HostContext(const Options &options)
@@ -91,7 +95,7 @@ QString HostContext::userId() const
 
 VStockHelper *HostContext::stockHelper()
 {
-    return nullptr;
+    return &d->stockHelper;
 }
 
 void HostContext::setMainWindow(QWidget *window)

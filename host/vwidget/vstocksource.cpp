@@ -1,0 +1,3 @@
+#include "vstocksource.h"
+
+VStockSource::~VStockSource() = default;

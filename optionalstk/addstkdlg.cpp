@@ -1,0 +1,58 @@
+#include "addstkdlg.h"
+
+#include <ihostcontext.h>
+#include <tarn_global.h>
+#include <vfutils.h>
+#include <voutput.h>
+#include <vstockedit.h>
+#include <vstockhelper.h>
+
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+void AddStkDLG::Form::setupUi(AddStkDLG *dialog)
+{
+    dialog->setObjectName(QStringLiteral("AddStkDLG"));
+    dialog->resize(309, 95);
+    dialog->setWindowTitle(QStringLiteral("添加股票到自选股"));
+    gridLayout = new QGridLayout(dialog);
+    gridLayout->setObjectName(QStringLiteral("gridLayout"));
+    vStockEdit = new VStockEdit(dialog);
+    vStockEdit->setObjectName(QStringLiteral("vStockEdit"));
+    vStockEdit->setFixedSize(170, 26);
+    gridLayout->addWidget(vStockEdit, 0, 0);
+    pushButton = new QPushButton(QStringLiteral("添加"), dialog);
+    pushButton->setObjectName(QStringLiteral("pushButton"));
+    pushButton->setFixedSize(75, 26);
+    gridLayout->addWidget(pushButton, 0, 1);
+    QWidget::setTabOrder(vStockEdit, pushButton);
+}
+
+AddStkDLG::AddStkDLG(QWidget *parent)
+    : VDialog(parent, vc::CWM_SHADOW_WIDTH, vc::CWM_BORDER_WIDTH)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_ui.setupUi(this);
+
+    IHostContext *host = tarn::hostContext();
+    if (VStockHelper *helper = host ? host->stockHelper() : nullptr)
+        helper->connectStockEdit(m_ui.vStockEdit);
+    else
+        VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(), QStringLiteral("主程序未提供证券查找, 无法搜索证券"));
+    m_ui.vStockEdit->setFilterDisableStockType(QStringLiteral("*"));
+
+    connect(m_ui.pushButton, &QPushButton::clicked, this, &AddStkDLG::bntclicked);
+    m_ui.vStockEdit->setFocus();
+}
+
+void AddStkDLG::bntclicked()
+{
+    VStockEdit *edit = m_ui.vStockEdit;
+    if (edit->isEmpty())
+        return;
+    emit sendData(edit->getStockId(), edit->getStockMarket(), edit->getStockCode());
+    // Ready for the next search: typing replaces the previous security.
+    edit->editor()->setFocus();
+    edit->editor()->selectAll();
+}

@@ -1,0 +1,56 @@
+#include "changegroupdlg.h"
+
+#include <vfutils.h>
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+
+namespace {
+const int MaxNameLength = 6;
+} // namespace
+
+void ChangeGroupDlg::Form::setupUi(ChangeGroupDlg *dialog)
+{
+    dialog->setObjectName(QStringLiteral("ChangeGroupDlg"));
+    dialog->resize(309, 95);
+    dialog->setWindowTitle(QStringLiteral("更改分组名称"));
+    horizontalLayout = new QHBoxLayout(dialog);
+    horizontalLayout->setObjectName(QStringLiteral("horizontalLayout"));
+    lineEdit = new QLineEdit(dialog);
+    lineEdit->setObjectName(QStringLiteral("lineEdit"));
+    lineEdit->setFixedSize(170, 26);
+    horizontalLayout->addWidget(lineEdit);
+    bnt_ok = new QPushButton(QStringLiteral("确定"), dialog);
+    bnt_ok->setObjectName(QStringLiteral("bnt_ok"));
+    bnt_ok->setFixedSize(75, 26);
+    horizontalLayout->addWidget(bnt_ok);
+}
+
+ChangeGroupDlg::ChangeGroupDlg(QWidget *parent)
+    : VDialog(parent, vc::CWM_SHADOW_WIDTH, vc::CWM_BORDER_WIDTH)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_ui.setupUi(this);
+    m_ui.lineEdit->setMaxLength(MaxNameLength);
+    connect(m_ui.bnt_ok, &QPushButton::clicked, this, &ChangeGroupDlg::bntOk_clicked);
+    m_ui.lineEdit->setFocus();
+}
+
+void ChangeGroupDlg::setText(const QString &text)
+{
+    m_ui.lineEdit->setText(text);
+}
+
+void ChangeGroupDlg::bntOk_clicked()
+{
+    const QString name = m_ui.lineEdit->text();
+    if (name.isEmpty())
+        return;
+    // The receiver may close this dialog and open a fresh one for another try.
+    QPointer<ChangeGroupDlg> self(this);
+    emit sendGroupName(name);
+    if (self)
+        accept();
+}

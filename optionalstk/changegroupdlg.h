@@ -1,0 +1,36 @@
+#pragma once
+
+#include <vdialog.h>
+
+class QHBoxLayout;
+class QLineEdit;
+class QPushButton;
+
+// Asks for a group name of at most six characters, for a new group or for
+// renaming one; the caller sets the title. Deletes itself when closed.
+class ChangeGroupDlg : public VDialog
+{
+    Q_OBJECT
+public:
+    explicit ChangeGroupDlg(QWidget *parent = nullptr);
+
+    // Prefills the name field.
+    void setText(const QString &text);
+
+signals:
+    // A non-empty name; checking it (spaces, duplicates) is the receiver's job.
+    void sendGroupName(const QString &name);
+
+private slots:
+    void bntOk_clicked();
+
+private:
+    struct Form
+    {
+        QHBoxLayout *horizontalLayout;
+        QLineEdit *lineEdit;
+        QPushButton *bnt_ok;
+        void setupUi(ChangeGroupDlg *dialog);
+    };
+    Form m_ui;
+};
