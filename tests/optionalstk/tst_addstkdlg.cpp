@@ -1,5 +1,4 @@
 #include <optionalstk/addstkdlg.h>
-#include <optionalstk/changegroupdlg.h>
 #include <tarn.h>
 #include <testhost.h>
 #include <vcacheitem.h>
@@ -28,7 +27,7 @@ void type(QWidget *widget, const QString &text)
 
 } // namespace
 
-class DialogsTest : public QObject
+class AddStkDlgTest : public QObject
 {
     Q_OBJECT
 
@@ -58,7 +57,7 @@ private slots:
         m_host.reset();
     }
 
-    void addDialogForm()
+    void form()
     {
         QPointer<AddStkDLG> dialog = new AddStkDLG;
         QCOMPARE(dialog->objectName(), u("AddStkDLG"));
@@ -79,7 +78,7 @@ private slots:
         QTRY_VERIFY(dialog.isNull());
     }
 
-    void addDialogSearchesTheHostsSecurities()
+    void searchesTheHostsSecurities()
     {
         auto *dialog = new AddStkDLG;
         dialog->show();
@@ -121,7 +120,7 @@ private slots:
         dialog->close();
     }
 
-    void addDialogWithoutHostIsLogged()
+    void withoutHostItIsLogged()
     {
         UnloadBizModule();
         auto *dialog = new AddStkDLG;
@@ -132,78 +131,7 @@ private slots:
         QVERIFY(logged);
         delete dialog;
     }
-
-    void groupDialogForm()
-    {
-        QPointer<ChangeGroupDlg> dialog = new ChangeGroupDlg;
-        QCOMPARE(dialog->objectName(), u("ChangeGroupDlg"));
-        QCOMPARE(dialog->windowTitle(), u("更改分组名称"));
-        QVERIFY(dialog->testAttribute(Qt::WA_DeleteOnClose));
-        auto *line = child<QLineEdit>(dialog, "lineEdit");
-        auto *ok = child<QPushButton>(dialog, "bnt_ok");
-        QVERIFY(line && ok);
-        QCOMPARE(line->size(), QSize(170, 26));
-        QCOMPARE(ok->size(), QSize(75, 26));
-        QCOMPARE(ok->text(), u("确定"));
-        dialog->close();
-        QTRY_VERIFY(dialog.isNull());
-    }
-
-    void groupName_data()
-    {
-        QTest::addColumn<QString>("prefilled");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("emitted"); // null: nothing
-        QTest::newRow("empty keeps the dialog open") << QString() << QString() << QString();
-        QTest::newRow("spaces only are emitted") << QString() << u("   ") << u("   ");
-        QTest::newRow("prefilled name") << u("自选股") << QString() << u("自选股");
-        QTest::newRow("prefilled, extended") << u("自选股") << u("2") << u("自选股2");
-        QTest::newRow("seventh digit refused") << QString() << u("1234567") << u("123456");
-        QTest::newRow("seventh character refused") << QString() << u("一二三四五六七") << u("一二三四五六");
-    }
-    void groupName()
-    {
-        QFETCH(QString, prefilled);
-        QFETCH(QString, typed);
-        QFETCH(QString, emitted);
-        auto *dialog = new ChangeGroupDlg;
-        dialog->setText(prefilled);
-        dialog->show();
-        QVERIFY(QTest::qWaitForWindowExposed(dialog));
-        auto *line = child<QLineEdit>(dialog, "lineEdit");
-        line->end(false);
-        type(line, typed);
-        QSignalSpy sent(dialog, &ChangeGroupDlg::sendGroupName);
-        QSignalSpy accepted(dialog, &QDialog::accepted);
-        QTest::mouseClick(child<QPushButton>(dialog, "bnt_ok"), Qt::LeftButton);
-        if (emitted.isNull()) {
-            QCOMPARE(sent.size(), 0);
-            QCOMPARE(accepted.size(), 0);
-            QVERIFY(dialog->isVisible());
-        } else {
-            QCOMPARE(sent.size(), 1);
-            QCOMPARE(sent.at(0).at(0).toString(), emitted);
-            QCOMPARE(accepted.size(), 1);
-            QVERIFY(!dialog->isVisible());
-        }
-        dialog->close();
-    }
-
-    // Run modally, as the watchlist does; a receiver that rejects the name
-    // closes the dialog (and opens a fresh one) from inside the signal.
-    void receiverMayCloseTheModalDialog()
-    {
-        QPointer<ChangeGroupDlg> dialog = new ChangeGroupDlg;
-        dialog->setText(u("长线"));
-        QSignalSpy sent(dialog.data(), &ChangeGroupDlg::sendGroupName);
-        connect(dialog, &ChangeGroupDlg::sendGroupName, dialog, &QWidget::close);
-        QTimer::singleShot(
-            0, dialog, [this, &dialog] { QTest::mouseClick(child<QPushButton>(dialog, "bnt_ok"), Qt::LeftButton); });
-        dialog->exec();
-        QCOMPARE(sent.size(), 1);
-        QVERIFY(dialog.isNull()); // deleted when closed
-    }
 };
 
-QTEST_MAIN(DialogsTest)
-#include "tst_dialogs.moc"
+QTEST_MAIN(AddStkDlgTest)
+#include "tst_addstkdlg.moc"
