@@ -1,6 +1,7 @@
 #include "hostcontext.h"
 
 #include "hoststockhelper.h"
+#include "samplemarket.h"
 
 #include <vbusiness.h>
 #include <vcacheitem.h>
@@ -10,11 +11,31 @@
 #include <vlocaldb.h>
 #include <voutput.h>
 #include <vquotmgr.h>
+#include <vsimquotfeed.h>
 #include <vstockhelper.h>
 #include <vstylemgr.h>
 
 #include <QDir>
 #include <QFileInfo>
+
+namespace {
+
+// Daily limits of the simulated market by kind of security.
+const double MainBoardLimit = 0.10;
+const double GrowthBoardLimit = 0.20; // ChiNext 300xxx/301xxx, STAR 688xxx/689xxx
+const double FuturesDefaultLimit = 0.07;
+const double OptionLimit = 0.9;
+
+bool isGrowthBoard(const QString &code)
+{
+    for (const char *prefix : {"300", "301", "688", "689"}) {
+        if (code.startsWith(QLatin1String(prefix)))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 struct HostContext::Services
 {
@@ -36,12 +57,20 @@ struct HostContext::Services
 };
 
 HostContext::HostContext(const Options &options)
-    : d(new Services(options.configDbPath))
 {
+    const QString folder = QFileInfo(options.configDbPath).absolutePath();
+    if (!options.configDbPath.isEmpty() && !QDir().mkpath(folder))
+        problem(QStringLiteral("配置目录[%1]无法创建").arg(QDir::toNativeSeparators(folder)));
+    d.reset(new Services(options.configDbPath));
     if (!d->localDb.isOpen())
-        m_problems << QStringLiteral("配置库不可用: %1").arg(options.configDbPath);
-    if (options.sysDate > 0)
-        d->business.setSysDate(options.sysDate);
+        problem(QStringLiteral("配置库[%1]不可用,本次运行的设置不会保存").arg(options.configDbPath));
+
+    if (options.sysDate > 0) {
+        if (QDate::fromString(QString::number(options.sysDate), QStringLiteral("yyyyMMdd")).isValid())
+            d->business.setSysDate(options.sysDate);
+        else
+            problem(QStringLiteral("业务日期[%1]无效,使用今天").arg(options.sysDate));
+    }
     if (!options.dataDir.isEmpty())
         loadData(options.dataDir);
 }
@@ -113,32 +142,82 @@ void HostContext::setQuotFeed(VQuotFeed *feed)
     d->quotMgr.setFeed(feed);
 }
 
+VSimQuotFeed *HostContext::installSimQuotFeed()
+{
+    auto *feed = new VSimQuotFeed;
+    feed->setResolver(
+        [this](char market, const QString &code, VSimInstrument &out) { return simInstrument(market, code, out); });
+    setQuotFeed(feed);
+    return feed;
+}
+
+bool HostContext::simInstrument(char market, const QString &code, VSimInstrument &out)
+{
+    const VCacheItem *securities = d->cacheMgr.stockCache();
+    const QString stkid = QLatin1Char(market) + code;
+    QVariantMap record;
+    if (!securities || !securities->isNormal()
+        || !securities->lookup(record, QStringLiteral("stkid"), stkid, QStringLiteral("stktype;priceunit;preclose")))
+        return false;
+    out.preClose = record.value(QStringLiteral("preclose")).toDouble();
+    out.priceStep = record.value(QStringLiteral("priceunit")).toDouble();
+    const QString type = record.value(QStringLiteral("stktype")).toString();
+    if (type == QLatin1String("Q") || type == QLatin1String("R")) {
+        out.futures = true;
+        out.limitRatio = FuturesDefaultLimit;
+        const VCacheItem *contracts = d->cacheMgr.cache(SampleMarket::FuturesCacheName);
+        QVariantMap contract;
+        if (contracts && contracts->isNormal()
+            && contracts->lookup(contract, QStringLiteral("stkid"), stkid, QStringLiteral("limitratio"))) {
+            const double ratio = contract.value(QStringLiteral("limitratio")).toDouble();
+            if (ratio > 0.0 && ratio < 1.0)
+                out.limitRatio = ratio;
+        }
+    } else if (type == QLatin1String("S")) {
+        out.futures = true;
+        out.limitRatio = OptionLimit;
+    } else {
+        out.futures = false;
+        out.limitRatio = isGrowthBoard(code) ? GrowthBoardLimit : MainBoardLimit;
+    }
+    return true;
+}
+
 QStringList HostContext::loadProblems() const
 {
     return m_problems;
 }
 
-// The data folder holds "dict.csv" (entry,item,text) and one "<cache>.csv"
-// per cache, named as the cache is opened ("stock", "851101", "600570").
+void HostContext::problem(const QString &message)
+{
+    m_problems << message;
+    VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(), message);
+}
+
+// Generates the sample market for the business date. A cache whose source
+// files could not be read at all is still registered but stays abnormal, so
+// components report it in their own words; everything else is served.
 void HostContext::loadData(const QString &dir)
 {
-    const QDir folder(dir);
-    if (!folder.exists()) {
-        m_problems << QStringLiteral("数据目录不存在: %1").arg(dir);
-        VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(), m_problems.constLast());
-        return;
-    }
-    const QString dictPath = folder.filePath(QStringLiteral("dict.csv"));
-    if (QFileInfo::exists(dictPath) && !d->dataDict.loadCsv(dictPath))
-        m_problems << QStringLiteral("数据字典读取失败: %1").arg(dictPath);
+    SampleSource source;
+    source.read(dir);
+    const QDate date = QDate::fromString(QString::number(d->business.sysDate()), QStringLiteral("yyyyMMdd"));
+    const SampleMarket market = SampleMarket::generate(source, date);
+    m_problems << source.problems() << market.problems;
 
-    const QFileInfoList files = folder.entryInfoList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name);
-    for (const QFileInfo &file : files) {
-        if (file.fileName() == QLatin1String("dict.csv"))
-            continue;
-        auto *item = new VCacheItem(file.completeBaseName());
-        if (!item->loadCsv(file.filePath()))
-            m_problems << QStringLiteral("缓存[%1]读取失败: %2").arg(item->name(), file.filePath());
-        d->cacheMgr.addCache(item);
-    }
+    for (const SampleDictItem &item : market.dictItems)
+        d->dataDict.setItem(item.entry, item.item, item.text);
+    const bool anySecurities = source.hasRead(SampleSource::Securities) || source.hasRead(SampleSource::Futures)
+        || source.hasRead(SampleSource::Options);
+    installCache(VCacheMgr::StockCacheName, market.securities, anySecurities);
+    installCache(SampleMarket::FuturesCacheName, market.futures, source.hasRead(SampleSource::Futures));
+    installCache(SampleMarket::OptionCacheName, market.options, source.hasRead(SampleSource::Options));
+}
+
+void HostContext::installCache(const QString &name, const SampleTable &table, bool sourceRead)
+{
+    auto *item = new VCacheItem(name);
+    if (sourceRead && !item->load(table.fields, table.rows))
+        problem(QStringLiteral("缓存[%1]装载失败").arg(name));
+    d->cacheMgr.addCache(item);
 }

@@ -9,18 +9,22 @@
 
 class VLocalDb;
 class VQuotFeed;
+class VSimQuotFeed;
+struct SampleTable;
+struct VSimInstrument;
 
 // The concrete host context of tarn-host and of the tests: it owns every
 // service a module reaches. Services are built from a configuration database
-// path and a data folder; tests replace the quote feed, fill caches by hand
-// and choose the business date.
+// path and the sample market's source folder, generated for the business
+// date; tests replace the quote feed, fill caches by hand and choose the
+// business date.
 class HostContext : public IHostContext
 {
 public:
     struct Options
     {
-        QString configDbPath; // the local configuration database (created when missing)
-        QString dataDir; // reference data; empty for none
+        QString configDbPath; // the local configuration database (created with its folder when missing)
+        QString dataDir; // source folder of the sample market (see SampleSource); empty for no data
         int sysDate = 0; // business date yyyymmdd; 0 for today
     };
 
@@ -42,11 +46,22 @@ public:
     VLocalDb *localDb() const;
     // Takes ownership; replaces the feed the quote manager reads from.
     void setQuotFeed(VQuotFeed *feed);
-    // What could not be loaded from the data folder, one message per problem.
+    // Makes a simulated feed that moves securities as the caches describe
+    // them (simInstrument) and hands it to the quote manager, which owns it.
+    // The caller starts it.
+    VSimQuotFeed *installSimQuotFeed();
+    // The simulation parameters of a security of the securities cache: its
+    // previous close and price step, and its daily limit (main board 10%,
+    // ChiNext and STAR 20%, futures per product, options wide). False when
+    // the cache does not know it.
+    bool simInstrument(char market, const QString &code, VSimInstrument &out);
+    // What could not be set up, one message per problem (each also logged).
     QStringList loadProblems() const;
 
 private:
     void loadData(const QString &dir);
+    void installCache(const QString &name, const SampleTable &table, bool sourceRead);
+    void problem(const QString &message);
 
     struct Services;
     QScopedPointer<Services> d;

@@ -1,0 +1,52 @@
+#include "feedstatus.h"
+
+#include <vquotmgr.h>
+#include <vsimquotfeed.h>
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QTimer>
+
+FeedStatus::FeedStatus(VQuotMgr *quotMgr, VSimQuotFeed *feed, QWidget *parent)
+    : QWidget(parent)
+    , m_quotMgr(quotMgr)
+    , m_feed(feed)
+    , m_rate(new QLabel(this))
+    , m_delivered(new QLabel(this))
+    , m_subscribed(new QLabel(this))
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(16);
+    layout->addWidget(m_rate);
+    layout->addWidget(m_delivered);
+    layout->addWidget(m_subscribed);
+
+    m_lastDelivered = m_quotMgr->deliveredCount();
+    auto *timer = new QTimer(this);
+    timer->setInterval(1000);
+    connect(timer, &QTimer::timeout, this, &FeedStatus::doSample);
+    timer->start();
+    connect(m_quotMgr, &VQuotMgr::subscriptionsChanged, this, &FeedStatus::refresh);
+    refresh();
+}
+
+void FeedStatus::refresh()
+{
+    if (!m_feed)
+        m_rate->setText(QStringLiteral("行情源: 无"));
+    else if (m_feed->isPaused())
+        m_rate->setText(QStringLiteral("模拟行情: 已暂停"));
+    else
+        m_rate->setText(QStringLiteral("模拟行情: %1 条/秒").arg(m_feed->rate()));
+    m_delivered->setText(QStringLiteral("推送: %1 条/秒").arg(m_perSecond));
+    m_subscribed->setText(QStringLiteral("订阅: %1 个证券").arg(m_quotMgr->wantedProducts().size()));
+}
+
+void FeedStatus::doSample()
+{
+    const quint64 delivered = m_quotMgr->deliveredCount();
+    m_perSecond = int(delivered - m_lastDelivered);
+    m_lastDelivered = delivered;
+    refresh();
+}

@@ -1,0 +1,242 @@
+#include "hostwindow.h"
+
+#include "componentlinker.h"
+#include "feedstatus.h"
+
+#include <hostcontext.h>
+#include <icomponent.h>
+#include <imodule.h>
+#include <vbusiness.h>
+#include <vcachemgr.h>
+#include <vlocaldb.h>
+#include <voutput.h>
+#include <vquotmgr.h>
+#include <vsimquotfeed.h>
+#include <vstylemgr.h>
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QDockWidget>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTabWidget>
+
+namespace {
+
+// The host's own settings in the configuration database.
+const QString HostCfgGroup = QStringLiteral("TarnHost");
+const QString ShownSecurityKey = QStringLiteral("ShownSecurity");
+const QString DefaultSecurity = QStringLiteral("1600519");
+
+const int FeedRates[] = {20, 200, 1000, 5000};
+
+void log(int level, int line, const QString &message)
+{
+    VOutput(level, QStringLiteral(__FILE__), line, QString(), message);
+}
+
+} // namespace
+
+HostWindow::HostWindow(HostContext *context, IModule *module, VSimQuotFeed *feed, QWidget *parent)
+    : QMainWindow(parent)
+    , m_context(context)
+    , m_module(module)
+    , m_feed(feed)
+    , m_linker(new ComponentLinker(context->cacheMgr()->stockCache(), this))
+{
+    const QDate date = QDate::fromString(QString::number(context->business()->sysDate()), QStringLiteral("yyyyMMdd"));
+    setWindowTitle(
+        QStringLiteral("tarn 行情 — 模拟市场  业务日期 %1").arg(date.toString(QStringLiteral("yyyy-MM-dd"))));
+    resize(1280, 760);
+    setDockOptions(dockOptions() | QMainWindow::AllowTabbedDocks);
+    m_status = new FeedStatus(context->quotMgr(), feed, this);
+    statusBar()->addPermanentWidget(m_status);
+    buildMenus();
+    connect(m_linker, &ComponentLinker::securityShown, this, [this](const QString &stkid) { m_shownSecurity = stkid; });
+}
+
+HostWindow::~HostWindow()
+{
+    releaseComponents();
+}
+
+QString HostWindow::componentTitle(const QString &className)
+{
+    static const QHash<QString, QString> titles {{QStringLiteral("BCQuotPanel"), QStringLiteral("行情")},
+                                                 {QStringLiteral("BCFtQuotPanel"), QStringLiteral("期货")},
+                                                 {QStringLiteral("BCOptionalStk"), QStringLiteral("自选股")},
+                                                 {QStringLiteral("BCStoQuot"), QStringLiteral("期权")}};
+    return titles.value(className, className);
+}
+
+QStringList HostWindow::createComponents(const QStringList &classNames)
+{
+    QStringList missing;
+    QHash<QString, int> instances;
+    for (const QString &className : classNames) {
+        const int instance = ++instances[className];
+        const QString identity = QStringLiteral("%1#%2").arg(className).arg(instance);
+        const QMap<QString, QVariant> params;
+        IComponent *component = m_module->createComponent(this, className, identity, &params);
+        if (!component) {
+            log(0, __LINE__, QStringLiteral("业务模块未提供元件[%1]").arg(className));
+            missing << className;
+            continue;
+        }
+        QString title = componentTitle(className);
+        if (instance > 1)
+            title += QStringLiteral(" %1").arg(instance);
+        placeComponent(component, title);
+        component->setComCfgGroup(cfgGroup(className, instance));
+        component->restoreScene();
+        m_components.append(component);
+        m_linker->addComponent(component);
+        log(0, __LINE__, QStringLiteral("元件[%1]已创建").arg(identity));
+    }
+    return missing;
+}
+
+QList<IComponent *> HostWindow::components() const
+{
+    QList<IComponent *> live;
+    for (const QPointer<IComponent> &component : m_components) {
+        if (component)
+            live.append(component);
+    }
+    return live;
+}
+
+ComponentLinker *HostWindow::linker() const
+{
+    return m_linker;
+}
+
+void HostWindow::showInitialSecurity()
+{
+    QHash<QString, QVariant> params;
+    VLocalDb *db = m_context->localDb();
+    if (db->getCfgParam(HostCfgGroup, params))
+        m_shownSecurity = params.value(ShownSecurityKey).toString();
+    if (m_shownSecurity.isEmpty() || !m_linker->showSecurity(m_shownSecurity))
+        m_linker->showSecurity(DefaultSecurity);
+}
+
+void HostWindow::releaseComponents()
+{
+    const QList<IComponent *> live = components();
+    for (auto it = live.crbegin(); it != live.crend(); ++it) {
+        IComponent *component = *it;
+        component->saveScene();
+        QDockWidget *dock = m_docks.take(component);
+        m_module->freeComponent(component);
+        delete dock;
+    }
+    m_components.clear();
+    if (!m_shownSecurity.isEmpty())
+        m_context->localDb()->setCfgParam(HostCfgGroup, {{ShownSecurityKey, m_shownSecurity}}, false);
+}
+
+QStringList HostWindow::saveScreenshots(const QString &dir, QString *error)
+{
+    const QList<IComponent *> live = components();
+    if (live.isEmpty()) {
+        *error = QStringLiteral("没有可截图的元件");
+        return {};
+    }
+    if (!QDir().mkpath(dir)) {
+        *error = QStringLiteral("截图目录[%1]无法创建").arg(QDir::toNativeSeparators(dir));
+        return {};
+    }
+    QStringList files;
+    QHash<QString, int> instances;
+    for (IComponent *component : live) {
+        bringForward(component);
+        QString name = component->className().toLower();
+        if (const int instance = ++instances[name]; instance > 1)
+            name += QStringLiteral("-%1").arg(instance);
+        const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
+        if (!component->grab().save(path)) {
+            *error = QStringLiteral("截图[%1]无法保存").arg(QDir::toNativeSeparators(path));
+            return {};
+        }
+        files << path;
+    }
+    return files;
+}
+
+void HostWindow::placeComponent(IComponent *component, const QString &title)
+{
+    if (component->className() == QLatin1String("BCQuotPanel")) {
+        auto *dock = new QDockWidget(title, this);
+        dock->setObjectName(component->identity());
+        dock->setWidget(component);
+        addDockWidget(Qt::RightDockWidgetArea, dock);
+        m_docks.insert(component, dock);
+        return;
+    }
+    if (!m_tabs) {
+        m_tabs = new QTabWidget(this);
+        m_tabs->setDocumentMode(true);
+        setCentralWidget(m_tabs);
+    }
+    m_tabs->addTab(component, title);
+}
+
+void HostWindow::bringForward(IComponent *component)
+{
+    if (QDockWidget *dock = m_docks.value(component)) {
+        dock->show();
+        dock->raise();
+    } else if (m_tabs && m_tabs->indexOf(component) >= 0) {
+        m_tabs->setCurrentWidget(component);
+    }
+    QApplication::processEvents();
+}
+
+void HostWindow::buildMenus()
+{
+    QMenu *quotMenu = menuBar()->addMenu(QStringLiteral("行情(&Q)"));
+    QAction *pause = quotMenu->addAction(QStringLiteral("暂停模拟行情"));
+    pause->setCheckable(true);
+    pause->setEnabled(m_feed);
+    connect(pause, &QAction::toggled, this, [this](bool paused) {
+        if (m_feed)
+            m_feed->setPaused(paused);
+        m_status->refresh();
+    });
+
+    QMenu *rateMenu = quotMenu->addMenu(QStringLiteral("行情速率"));
+    rateMenu->setEnabled(m_feed);
+    auto *rates = new QActionGroup(rateMenu);
+    for (const int rate : FeedRates) {
+        QAction *action = rateMenu->addAction(QStringLiteral("%1 条/秒").arg(rate));
+        action->setCheckable(true);
+        action->setChecked(m_feed && m_feed->rate() == rate);
+        rates->addAction(action);
+        connect(action, &QAction::triggered, this, [this, rate] {
+            if (m_feed)
+                m_feed->setRate(rate);
+            m_status->refresh();
+        });
+    }
+    quotMenu->addSeparator();
+    quotMenu->addAction(QStringLiteral("退出(&X)"), this, &QWidget::close, QKeySequence::Quit);
+
+    QMenu *styleMenu = menuBar()->addMenu(QStringLiteral("风格(&S)"));
+    auto *styles = new QActionGroup(styleMenu);
+    VStyleMgr *styleMgr = m_context->styleMgr();
+    for (const QString &style : VStyleMgr::styles()) {
+        QAction *action = styleMenu->addAction(style);
+        action->setCheckable(true);
+        action->setChecked(styleMgr->style() == style);
+        styles->addAction(action);
+        connect(action, &QAction::triggered, this, [styleMgr, style] { styleMgr->setStyle(style); });
+    }
+}
+
+QString HostWindow::cfgGroup(const QString &className, int instance) const
+{
+    return QStringLiteral("%1.%2.%3").arg(HostCfgGroup, className).arg(instance);
+}

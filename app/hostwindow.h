@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+
+class ComponentLinker;
+class FeedStatus;
+class HostContext;
+class IComponent;
+class IModule;
+class QDockWidget;
+class QTabWidget;
+class VSimQuotFeed;
+
+// tarn-host's main window: it asks the module for components by class name,
+// gives each a place (the quote panel a dock, the boards tabs), a
+// configuration group and its stored scene, links them by their published
+// names, and frees them through the module again. Menus pause the simulated
+// feed, change its rate and switch the colour style; the status bar shows
+// the feed.
+class HostWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // feed may be null (no simulated market).
+    HostWindow(HostContext *context, IModule *module, VSimQuotFeed *feed, QWidget *parent = nullptr);
+    ~HostWindow() override;
+
+    // The title a trader knows a component by.
+    static QString componentTitle(const QString &className);
+
+    // Creates each named component in order and places it. Returns the names
+    // for which the module gave no component (they are skipped and logged).
+    QStringList createComponents(const QStringList &classNames);
+    QList<IComponent *> components() const;
+    ComponentLinker *linker() const;
+
+    // Shows the security last shown (the host remembers it between runs).
+    void showInitialSecurity();
+    // Saves each component's scene and frees it through the module, newest first.
+    void releaseComponents();
+    // Saves one PNG per component in dir, named after its class in lower
+    // case; returns the files written, or an empty list with error set.
+    QStringList saveScreenshots(const QString &dir, QString *error);
+
+private:
+    void placeComponent(IComponent *component, const QString &title);
+    void bringForward(IComponent *component);
+    void buildMenus();
+    QString cfgGroup(const QString &className, int instance) const;
+
+    HostContext *m_context;
+    IModule *m_module;
+    QPointer<VSimQuotFeed> m_feed;
+    ComponentLinker *m_linker;
+    FeedStatus *m_status;
+    QTabWidget *m_tabs = nullptr;
+    QList<QPointer<IComponent>> m_components;
+    QHash<IComponent *, QDockWidget *> m_docks;
+    QString m_shownSecurity;
+};

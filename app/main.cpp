@@ -1,0 +1,142 @@
+// tarn-host: a small trading-client host for the tarn module. It loads the
+// module library at run time, serves it a sample market with a simulated
+// feed, and shows the module's components; with --screenshot it runs
+// headless and saves a picture of each.
+
+#include "hostoptions.h"
+#include "hostwindow.h"
+#include "moduleloader.h"
+#include "sampleprofile.h"
+
+#include <hostcontext.h>
+#include <vlogsink.h>
+#include <vsimquotfeed.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+const char *const BuiltInData = ":/sampledata";
+
+void say(const QString &text)
+{
+    std::fprintf(stderr, "tarn-host: %s\n", text.toLocal8Bit().constData());
+}
+
+// True when Qt will find no display: no platform named on the command line
+// or in the environment, and no X11 or Wayland display to connect to.
+bool lacksDisplay(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "-platform") == 0 || qstrcmp(argv[i], "--platform") == 0)
+            return false;
+    }
+    return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const bool headlessFallback = lacksDisplay(argc, argv);
+    if (headlessFallback)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tarn-host"));
+
+    HostOptions options;
+    QString error;
+    if (!options.parse(QApplication::arguments(), &error)) {
+        say(error);
+        return 2;
+    }
+    if (headlessFallback && options.screenshotDir.isEmpty()) {
+        options.screenshotDir = QDir::current().filePath(QStringLiteral("tarn-screenshots"));
+        if (options.durationSeconds < 0)
+            options.durationSeconds = 5;
+        say(QStringLiteral("no display found (DISPLAY and WAYLAND_DISPLAY are unset): running headless for %1 s "
+                           "and saving screenshots in %2")
+                .arg(options.durationSeconds)
+                .arg(QDir::toNativeSeparators(options.screenshotDir)));
+    }
+
+    HostContext::Options contextOptions;
+    contextOptions.configDbPath = options.configPath.isEmpty()
+        ? QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+              .filePath(QStringLiteral("config.db"))
+        : options.configPath;
+    contextOptions.dataDir = options.dataDir.isEmpty() ? QString::fromLatin1(BuiltInData) : options.dataDir;
+    contextOptions.sysDate = options.sysDate;
+    const bool newConfig = !QFileInfo::exists(contextOptions.configDbPath);
+    HostContext context(contextOptions);
+    if (newConfig && context.localDb()->isOpen())
+        SampleProfile::apply(contextOptions.dataDir, context.localDb());
+
+    VSimQuotFeed *feed = context.installSimQuotFeed();
+    feed->setSeed(options.seed);
+    feed->setRate(options.rate);
+    feed->start();
+
+    ModuleLoader loader;
+    const QString libraryPath
+        = options.libraryPath.isEmpty() ? ModuleLoader::defaultLibraryPath() : options.libraryPath;
+    if (!loader.load(libraryPath, &context)) {
+        say(loader.errorString());
+        return 1;
+    }
+
+    int status = 0;
+    {
+        HostWindow window(&context, loader.module(), feed);
+        context.setMainWindow(&window);
+        const bool chosen = !options.components.isEmpty();
+        const QStringList missing
+            = window.createComponents(chosen ? options.components : HostOptions::defaultComponents());
+        if (chosen && !missing.isEmpty()) {
+            say(QStringLiteral("the module offers no component %1").arg(missing.join(QStringLiteral(", "))));
+            if (!options.screenshotDir.isEmpty())
+                return 1;
+        }
+        if (window.components().isEmpty()) {
+            say(QStringLiteral("the module created no component"));
+            return 1;
+        }
+        window.showInitialSecurity();
+        window.show();
+
+        if (options.durationSeconds >= 0) {
+            QTimer::singleShot(options.durationSeconds * 1000, &window, [&] {
+                if (!options.screenshotDir.isEmpty()) {
+                    const QStringList files = window.saveScreenshots(options.screenshotDir, &error);
+                    QStringList names;
+                    for (const QString &file : files)
+                        names << QFileInfo(file).fileName();
+                    if (files.isEmpty()) {
+                        say(error);
+                        status = 1;
+                    } else {
+                        say(QStringLiteral("screenshots saved in %1: %2")
+                                .arg(QDir::toNativeSeparators(options.screenshotDir),
+                                     names.join(QStringLiteral(", "))));
+                    }
+                }
+                window.close();
+            });
+        }
+        const int exitCode = QApplication::exec();
+        status = status ? status : exitCode;
+        window.releaseComponents();
+        context.setMainWindow(nullptr);
+    }
+    loader.unload();
+    feed->stop();
+    return status;
+}
