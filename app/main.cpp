@@ -9,6 +9,7 @@
 #include "sampleprofile.h"
 
 #include <hostcontext.h>
+#include <vlocaldb.h>
 #include <vlogsink.h>
 #include <vsimquotfeed.h>
 
