@@ -20,6 +20,19 @@ namespace {
 // The watchlist's order request: a plain signal, reached through the meta-object system.
 const char *const IssueOrderSignal = "onIssueOrder(OrderDetail)";
 
+// The slot that target publishes under name, if it takes (market, code, name, price unit, type).
+QMetaMethod showSlotOf(const IComponent *target, const QString &name)
+{
+    const VComMethod *published = target->publishedMethod(VComMethod::Slot, name);
+    if (!published || published->signature.size() < 2)
+        return QMetaMethod();
+    const QMetaObject *mo = target->metaObject();
+    const QMetaMethod method
+        = mo->method(mo->indexOfMethod(QMetaObject::normalizedSignature(published->signature.constData() + 1)));
+    static const QList<QByteArray> parameters {"char", "QString", "QString", "double", "QString"};
+    return method.parameterTypes() == parameters ? method : QMetaMethod();
+}
+
 } // namespace
 
 ComponentLinker::ComponentLinker(VCacheItem *securities, QObject *parent)
@@ -54,10 +67,14 @@ QList<IComponent *> ComponentLinker::components() const
 
 bool ComponentLinker::showSecurity(const QString &stkid, IComponent *source)
 {
+    if (!m_securities || !m_securities->isNormal()) {
+        VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
+                QStringLiteral("证券缓存不可用,无法显示证券[%1]的行情").arg(stkid));
+        return false;
+    }
     QVariantMap record;
-    if (!m_securities || !m_securities->isNormal()
-        || !m_securities->lookup(record, QStringLiteral("stkid"), stkid,
-                                 QStringLiteral("market;stkcode;stkname;priceunit;stktype"))) {
+    if (!m_securities->lookup(record, QStringLiteral("stkid"), stkid,
+                              QStringLiteral("market;stkcode;stkname;priceunit;stktype"))) {
         VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
                 QStringLiteral("证券缓存中不存在证券[%1],无法显示其行情").arg(stkid));
         return false;
@@ -70,18 +87,15 @@ bool ComponentLinker::showSecurity(const QString &stkid, IComponent *source)
     const QString type = record.value(QStringLiteral("stktype")).toString();
 
     for (IComponent *target : components()) {
-        const VComMethod *slot = target == source ? nullptr : target->publishedMethod(VComMethod::Slot, ShowSlot);
-        if (!slot)
+        if (target == source || !target->publishedMethod(VComMethod::Slot, ShowSlot))
             continue;
-        const QByteArray signature = QMetaObject::normalizedSignature(slot->signature.constData() + 1);
-        const QMetaMethod method = target->metaObject()->method(target->metaObject()->indexOfMethod(signature));
-        const bool shown = method.isValid()
-            && method.invoke(target, Qt::DirectConnection, Q_ARG(char, marketCode), Q_ARG(QString, code),
-                             Q_ARG(QString, name), Q_ARG(double, priceUnit), Q_ARG(QString, type));
+        const QMetaMethod slot = showSlotOf(target, ShowSlot);
+        const bool shown = slot.isValid()
+            && slot.invoke(target, Qt::DirectConnection, Q_ARG(char, marketCode), Q_ARG(QString, code),
+                           Q_ARG(QString, name), Q_ARG(double, priceUnit), Q_ARG(QString, type));
         if (!shown) {
             VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
-                    QStringLiteral("元件[%1]发布的槽[%2]无法接收证券")
-                        .arg(target->className(), QString::fromLatin1(slot->signature)));
+                    QStringLiteral("元件[%1]发布的槽[%2]不接收证券").arg(target->className(), ShowSlot));
         }
     }
     qCDebug(lcLinker) << "showing" << stkid;

@@ -260,7 +260,6 @@ void TestHostData::simInstrument()
     QCOMPARE(instrument.priceStep, priceStep);
     QCOMPARE(instrument.limitRatio, limitRatio);
     QCOMPARE(instrument.futures, futures);
-    QVERIFY(instrument.isUsable());
 
     QVERIFY(!host.context().simInstrument('1', QStringLiteral("999999"), instrument));
 }
