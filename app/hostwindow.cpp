@@ -49,7 +49,6 @@ HostWindow::HostWindow(HostContext *context, IModule *module, VSimQuotFeed *feed
     const QDate date = QDate::fromString(QString::number(context->business()->sysDate()), QStringLiteral("yyyyMMdd"));
     setWindowTitle(
         QStringLiteral("tarn 行情 — 模拟市场  业务日期 %1").arg(date.toString(QStringLiteral("yyyy-MM-dd"))));
-    resize(1280, 760);
     setDockOptions(dockOptions() | QMainWindow::AllowTabbedDocks);
     m_status = new FeedStatus(context->quotMgr(), feed, this);
     statusBar()->addPermanentWidget(m_status);
@@ -94,6 +93,17 @@ QStringList HostWindow::createComponents(const QStringList &classNames)
         m_components.append(component);
         m_linker->addComponent(component);
         log(0, __LINE__, QStringLiteral("元件[%1]已创建").arg(identity));
+    }
+    // Quote panels beside boards are docks; without boards they are the tabs.
+    if (!m_tabs && !m_docks.isEmpty()) {
+        for (IComponent *component : components()) {
+            QDockWidget *dock = m_docks.take(component);
+            placeTab(component, dock->windowTitle());
+            delete dock;
+        }
+        resize(sizeHint().expandedTo(QSize(m_status->sizeHint().width() + 48, 0)));
+    } else {
+        resize(1280, 760);
     }
     return missing;
 }
@@ -150,19 +160,29 @@ QStringList HostWindow::saveScreenshots(const QString &dir, QString *error)
         return {};
     }
     QStringList files;
+    const auto save = [&](QWidget *widget, const QString &name) {
+        const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
+        if (!widget->grab().save(path)) {
+            *error = QStringLiteral("截图[%1]无法保存").arg(QDir::toNativeSeparators(path));
+            return false;
+        }
+        files << path;
+        return true;
+    };
     QHash<QString, int> instances;
     for (IComponent *component : live) {
         bringForward(component);
         QString name = component->className().toLower();
         if (const int instance = ++instances[name]; instance > 1)
             name += QStringLiteral("-%1").arg(instance);
-        const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
-        if (!component->grab().save(path)) {
-            *error = QStringLiteral("截图[%1]无法保存").arg(QDir::toNativeSeparators(path));
+        if (!save(component, name))
             return {};
-        }
-        files << path;
     }
+    if (m_tabs)
+        m_tabs->setCurrentIndex(0);
+    QApplication::processEvents();
+    if (!save(this, QStringLiteral("tarn-host")))
+        return {};
     return files;
 }
 
@@ -176,6 +196,11 @@ void HostWindow::placeComponent(IComponent *component, const QString &title)
         m_docks.insert(component, dock);
         return;
     }
+    placeTab(component, title);
+}
+
+void HostWindow::placeTab(IComponent *component, const QString &title)
+{
     if (!m_tabs) {
         m_tabs = new QTabWidget(this);
         m_tabs->setDocumentMode(true);

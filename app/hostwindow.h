@@ -14,7 +14,7 @@ class QTabWidget;
 class VSimQuotFeed;
 
 // tarn-host's main window: it asks the module for components by class name,
-// gives each a place (the quote panel a dock, the boards tabs), a
+// gives each a place (boards in tabs, quote panels in docks beside them), a
 // configuration group and its stored scene, links them by their published
 // names, and frees them through the module again. Menus pause the simulated
 // feed, change its rate and switch the colour style; the status bar shows
@@ -41,11 +41,13 @@ public:
     // Saves each component's scene and frees it through the module, newest first.
     void releaseComponents();
     // Saves one PNG per component in dir, named after its class in lower
-    // case; returns the files written, or an empty list with error set.
+    // case, then one of the whole window ("tarn-host.png"); returns the files
+    // written, or an empty list with error set.
     QStringList saveScreenshots(const QString &dir, QString *error);
 
 private:
     void placeComponent(IComponent *component, const QString &title);
+    void placeTab(IComponent *component, const QString &title);
     void bringForward(IComponent *component);
     void buildMenus();
     QString cfgGroup(const QString &className, int instance) const;

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -52,6 +53,8 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarn-host"));
+    // Every log record goes to the log file; the console shows only failures.
+    QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
 
     HostOptions options;
     QString error;
@@ -78,6 +81,9 @@ int main(int argc, char **argv)
     contextOptions.sysDate = options.sysDate;
     const bool newConfig = !QFileInfo::exists(contextOptions.configDbPath);
     HostContext context(contextOptions);
+    if (!context.loadProblems().isEmpty())
+        say(QStringLiteral("starting with what could be set up; the log has the details: %1")
+                .arg(QDir::toNativeSeparators(VLog::logFilePath())));
     if (newConfig && context.localDb()->isOpen())
         SampleProfile::apply(contextOptions.dataDir, context.localDb());
 

@@ -44,6 +44,7 @@ private slots:
 
     void componentsArePlacedWithTheirScenes();
     void classesTheModuleLacksAreSkipped();
+    void panelsWithoutBoardsAreTabs();
     void releaseSavesScenesAndFreesNewestFirst();
     void shownSecurityPersists();
     void screenshots();
@@ -115,6 +116,19 @@ void TestHostWindow::classesTheModuleLacksAreSkipped()
     QCOMPARE(tabs->tabText(1), QStringLiteral("期权"));
 }
 
+void TestHostWindow::panelsWithoutBoardsAreTabs()
+{
+    FakeModule module(HostOptions::defaultComponents());
+    HostWindow window(&m_host->context(), &module, nullptr);
+    window.createComponents(names("BCQuotPanel BCQuotPanel"));
+    auto *tabs = qobject_cast<QTabWidget *>(window.centralWidget());
+    QVERIFY(tabs);
+    QCOMPARE(tabs->count(), 2);
+    QCOMPARE(tabs->tabText(1), QStringLiteral("行情 2"));
+    QVERIFY(window.findChildren<QDockWidget *>().isEmpty());
+    QCOMPARE(window.components().size(), 2);
+}
+
 void TestHostWindow::releaseSavesScenesAndFreesNewestFirst()
 {
     FakeModule module(HostOptions::defaultComponents());
@@ -170,7 +184,7 @@ void TestHostWindow::screenshots()
         const QImage image(file);
         QVERIFY2(!image.isNull() && image.width() > 0, qPrintable(file));
     }
-    QCOMPARE(fileNames, names("bcquotpanel.png bcftquotpanel.png bcstoquot.png bcquotpanel-2.png"));
+    QCOMPARE(fileNames, names("bcquotpanel.png bcftquotpanel.png bcstoquot.png bcquotpanel-2.png tarn-host.png"));
 }
 
 void TestHostWindow::screenshotsIntoUnusableFolder()
