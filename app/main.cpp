@@ -35,12 +35,18 @@ void say(const QString &text)
 // or in the environment, and no X11 or Wayland display to connect to.
 bool lacksDisplay(int argc, char **argv)
 {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     for (int i = 1; i < argc; ++i) {
         if (qstrcmp(argv[i], "-platform") == 0 || qstrcmp(argv[i], "--platform") == 0)
             return false;
     }
     return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    Q_UNUSED(argc)
+    Q_UNUSED(argv)
+    return false;
+#endif
 }
 
 } // namespace

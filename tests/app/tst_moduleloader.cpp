@@ -19,6 +19,7 @@ class TestModuleLoader : public QObject
 private slots:
     void initTestCase();
     void loadsAndUnloadsTheModule();
+    void startsAndStopsLikeTheHost_data();
     void startsAndStopsLikeTheHost();
     void refusesWhatIsNoModule_data();
     void refusesWhatIsNoModule();
@@ -46,9 +47,18 @@ void TestModuleLoader::loadsAndUnloadsTheModule()
     QVERIFY(loader.module());
 }
 
+void TestModuleLoader::startsAndStopsLikeTheHost_data()
+{
+    QTest::addColumn<QString>("dataDir");
+    QTest::newRow("sample market") << QStringLiteral(TARN_DATA_DIR);
+    // No caches at all: the components start empty.
+    QTest::newRow("no data") << QStringLiteral(TARN_DATA_DIR "/nowhere");
+}
+
 void TestModuleLoader::startsAndStopsLikeTheHost()
 {
-    TestHost host(20261215, QStringLiteral(TARN_DATA_DIR));
+    QFETCH(QString, dataDir);
+    TestHost host(20261215, dataDir);
     ModuleLoader loader;
     QVERIFY(loader.load(QStringLiteral(TARN_MODULE_PATH), &host.context()));
     {
