@@ -45,6 +45,12 @@ bool writeAll(const QString &path, const QByteArray &content)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
 }
 
+// The bytes of a literal that may hold NULs, without its terminator.
+template<int N> QByteArray bytes(const char (&literal)[N])
+{
+    return QByteArray(literal, N - 1);
+}
+
 bool isNormal(HostContext &context, const QString &name)
 {
     const VCacheItem *cache = context.cacheMgr()->cache(name);
@@ -117,8 +123,7 @@ void TestHostData::brokenSource_data()
     // Without stocks the options have no underlying: their cache is empty but usable.
     QTest::newRow("securities corrupt") << QStringLiteral("securities.csv")
                                         << QByteArray("market,stkcode\n\"1,600000\n") << true << true << true;
-    QTest::newRow("dictionary corrupt") << QStringLiteral("dict.csv") << QByteArray("\0\1\2\3", 4) << true << true
-                                        << true;
+    QTest::newRow("dictionary corrupt") << QStringLiteral("dict.csv") << bytes("\0\1\2\3") << true << true << true;
     QTest::newRow("no data folder") << QString() << QByteArray() << false << false << false;
 }
 
@@ -190,8 +195,8 @@ void TestHostData::configThatIsNotSqlite_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::newRow("text") << QByteArray("[General]\nlayout=compact\n");
-    QTest::newRow("image") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 24);
-    QTest::newRow("damaged database") << QByteArray("SQLite format 3\0garbage that is no page at all", 47);
+    QTest::newRow("image") << bytes("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10");
+    QTest::newRow("damaged database") << bytes("SQLite format 3\0garbage that is no page at all");
 }
 
 void TestHostData::configThatIsNotSqlite()

@@ -65,6 +65,7 @@ private slots:
     void shippedSourceReadsCleanly();
     void noContractHasExpired_data();
     void noContractHasExpired();
+    void listedMonthsNeverExpire();
     void monthsRollOverTheYearEnd();
     void contractsAreConsistentAcrossCaches();
     void optionChains();
@@ -195,11 +196,29 @@ void TestSampleMarket::shippedSourceReadsCleanly()
 void TestSampleMarket::noContractHasExpired_data()
 {
     QTest::addColumn<int>("businessDate");
-    // Every day around two year ends and one ordinary month.
-    for (const QDate &from : {date(20261201), date(20271220), date(20280601)}) {
-        for (QDate day = from; day < from.addDays(45); day = day.addDays(1)) {
-            const QByteArray name = day.toString(QStringLiteral("yyyyMMdd")).toLatin1();
-            QTest::newRow(name.constData()) << name.toInt();
+    // Expiry days and the days after them, around a year end and mid-year.
+    for (const int day : {20261211, 20261214, 20261215, 20261216, 20261218, 20261221, 20261223, 20261224, 20261231,
+                          20270101, 20270114, 20270115, 20270616, 20270618, 20270623, 20270624}) {
+        QTest::newRow(QByteArray::number(day).constData()) << day;
+    }
+}
+
+void TestSampleMarket::listedMonthsNeverExpire()
+{
+    // The listing rule of every shipped product on every day of three years.
+    QVector<QPair<ListingRule, ExpiryRule>> rules;
+    for (const SampleProduct &product : shippedSource().products)
+        rules.append({product.listing, product.expiry});
+    const ExpiryRule fourthWednesday = ExpiryRule::parse(QStringLiteral("wednesday4"), nullptr);
+    rules.append({ListingRule::parse(QStringLiteral("index"), nullptr), fourthWednesday}); // fund options
+    for (QDate day = date(20260101); day < date(20290101); day = day.addDays(1)) {
+        for (const auto &rule : qAsConst(rules)) {
+            const QVector<QDate> months = rule.first.months(day, rule.second);
+            QVERIFY(!months.isEmpty());
+            QVERIFY2(rule.second.lastTradingDay(months.first().year(), months.first().month()) >= day,
+                     qPrintable(day.toString()));
+            for (int i = 1; i < months.size(); ++i)
+                QVERIFY(months.at(i - 1) < months.at(i));
         }
     }
 }
