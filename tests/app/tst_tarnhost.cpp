@@ -1,5 +1,7 @@
 // tarn-host as a user runs it: the executable, headless, with good and bad input.
 
+#include <vlocaldb.h>
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -30,6 +32,7 @@ private slots:
     void refusesToStart();
     void startsWithWhatItHas_data();
     void startsWithWhatItHas();
+    void profileOnlyOnFirstRun();
 
 private:
     // Runs tarn-host in the temporary folder with its own user folders.
@@ -175,6 +178,27 @@ void TestTarnHost::startsWithWhatItHas()
         QVERIFY(in.open(QIODevice::ReadOnly));
         QCOMPARE(in.readAll(), file);
     }
+}
+
+void TestTarnHost::profileOnlyOnFirstRun()
+{
+    const QString config = m_case->filePath(QStringLiteral("config.db"));
+    const QStringList arguments {QStringLiteral("--config"), config, QStringLiteral("--duration"), QStringLiteral("0")};
+    const QString group = QStringLiteral("PG_Trd_FtQuotPanel");
+    QString errors;
+    run(arguments, &errors);
+    QHash<QString, QVariant> params;
+    {
+        VLocalDb db(config);
+        QVERIFY(db.getCfgParam(group, params));
+        QCOMPARE(params.value(QStringLiteral("Check_Market")).toString(), QStringLiteral("H"));
+        params.insert(QStringLiteral("SHQH_Check_Products"), QStringLiteral("cu=铜"));
+        QVERIFY(db.setCfgParam(group, params, true));
+    }
+    run(arguments, &errors);
+    VLocalDb db(config);
+    QVERIFY(db.getCfgParam(group, params));
+    QCOMPARE(params.value(QStringLiteral("SHQH_Check_Products")).toString(), QStringLiteral("cu=铜"));
 }
 
 QTEST_GUILESS_MAIN(TestTarnHost)
