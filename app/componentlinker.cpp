@@ -3,6 +3,7 @@
 #include <icomponent.h>
 #include <orderdetail.h>
 #include <vcacheitem.h>
+#include <vcachemgr.h>
 #include <vcomregistry.h>
 #include <voutput.h>
 
@@ -35,9 +36,9 @@ QMetaMethod showSlotOf(const IComponent *target, const QString &name)
 
 } // namespace
 
-ComponentLinker::ComponentLinker(VCacheItem *securities, QObject *parent)
+ComponentLinker::ComponentLinker(VCacheMgr *caches, QObject *parent)
     : QObject(parent)
-    , m_securities(securities)
+    , m_caches(caches)
 {
 }
 
@@ -67,14 +68,15 @@ QList<IComponent *> ComponentLinker::components() const
 
 bool ComponentLinker::showSecurity(const QString &stkid, IComponent *source)
 {
-    if (!m_securities || !m_securities->isNormal()) {
+    const VCacheItem *securities = m_caches ? m_caches->stockCache() : nullptr;
+    if (!securities || !securities->isNormal()) {
         VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
                 QStringLiteral("证券缓存不可用,无法显示证券[%1]的行情").arg(stkid));
         return false;
     }
     QVariantMap record;
-    if (!m_securities->lookup(record, QStringLiteral("stkid"), stkid,
-                              QStringLiteral("market;stkcode;stkname;priceunit;stktype"))) {
+    if (!securities->lookup(record, QStringLiteral("stkid"), stkid,
+                            QStringLiteral("market;stkcode;stkname;priceunit;stktype"))) {
         VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
                 QStringLiteral("证券缓存中不存在证券[%1],无法显示其行情").arg(stkid));
         return false;

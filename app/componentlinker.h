@@ -5,7 +5,7 @@
 #include <QPointer>
 
 class IComponent;
-class VCacheItem;
+class VCacheMgr;
 struct OrderDetail;
 
 // Links components as the client's registry does, by the public names they
@@ -24,8 +24,9 @@ public:
     // Public name of the slot that shows a security.
     static const QString ShowSlot;
 
-    // securities may be null or become abnormal: choices are then logged and dropped.
-    explicit ComponentLinker(VCacheItem *securities, QObject *parent = nullptr);
+    // Choices are looked up in the securities cache of caches; without one
+    // (or with an abnormal one) they are logged and dropped.
+    explicit ComponentLinker(VCacheMgr *caches, QObject *parent = nullptr);
 
     // Connects what the component publishes; it leaves by itself when destroyed.
     void addComponent(IComponent *component);
@@ -43,6 +44,6 @@ private slots:
     void doIssueOrder(const OrderDetail &order);
 
 private:
-    VCacheItem *m_securities;
+    VCacheMgr *m_caches;
     QList<QPointer<IComponent>> m_components;
 };

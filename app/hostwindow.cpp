@@ -44,7 +44,7 @@ HostWindow::HostWindow(HostContext *context, IModule *module, VSimQuotFeed *feed
     , m_context(context)
     , m_module(module)
     , m_feed(feed)
-    , m_linker(new ComponentLinker(context->cacheMgr()->stockCache(), this))
+    , m_linker(new ComponentLinker(context->cacheMgr(), this))
 {
     const QDate date = QDate::fromString(QString::number(context->business()->sysDate()), QStringLiteral("yyyyMMdd"));
     setWindowTitle(

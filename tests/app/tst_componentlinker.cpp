@@ -42,7 +42,7 @@ void TestComponentLinker::initTestCase()
 void TestComponentLinker::init()
 {
     m_host.reset(new TestHost(20261215, QStringLiteral(TARN_DATA_DIR)));
-    m_linker.reset(new ComponentLinker(m_host->context().cacheMgr()->stockCache()));
+    m_linker.reset(new ComponentLinker(m_host->context().cacheMgr()));
 }
 
 void TestComponentLinker::cleanup()
@@ -160,7 +160,8 @@ void TestComponentLinker::destroyedComponentLeaves()
 
 void TestComponentLinker::withoutSecuritiesNothingIsShown()
 {
-    ComponentLinker linker(nullptr);
+    TestHost bare; // no sample market: no securities cache
+    ComponentLinker linker(bare.context().cacheMgr());
     auto *panel = new FakeComponent(nullptr, QStringLiteral("BCQuotPanel"), QStringLiteral("p"));
     m_components.append(panel);
     linker.addComponent(panel);
