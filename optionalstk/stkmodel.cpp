@@ -73,6 +73,12 @@ void StkModel::refresh()
     emit updateCount(rowCount());
 }
 
+void StkModel::rowChanged(int row)
+{
+    if (row >= 0 && row < rowCount() && columnCount() > 0)
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
 int StkModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.isValid() || !m_rows)

@@ -51,6 +51,8 @@ public:
 
     // Resets the model after the row source changed and reports the row count.
     void refresh();
+    // Announces that the row source changed cells of one row (every column).
+    void rowChanged(int row);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

@@ -1,0 +1,142 @@
+#pragma once
+
+#include "groupstore.h"
+#include "stkdelegate.h"
+#include "stkmodel.h"
+#include "stkrowindex.h"
+
+#include <icomponent.h>
+#include <orderdetail.h>
+
+#include <QHash>
+#include <QPointer>
+
+class ChangeGroupDlg;
+class QAbstractButton;
+class QAction;
+class QButtonGroup;
+class QHBoxLayout;
+class QSpacerItem;
+class QStackedWidget;
+class QTableView;
+class QToolButton;
+class QVBoxLayout;
+class VCacheItem;
+class VControlBar;
+class VPanel;
+class VTabButton;
+class VQuotSubscriber;
+struct VQuotData;
+
+// The watchlist: the user's groups of securities as tabs over a stack of
+// pages, each page a table of its group's securities with live quotes.
+// Groups live in the local configuration database (GroupStore); one
+// subscriber covers every security of every group for the component's whole
+// life. The model and the delegate serve the current page's view only.
+//
+// Two row lists are kept: all rows (every security seen, with its latest
+// quote; it only grows) and the shown rows of the current group, rebuilt from
+// all rows on every group switch. Both are indexed by security so a quote
+// reaches its rows without a scan.
+//
+// Pages, views, tabs, actions and dialogs belong to the component through Qt
+// parents; the subscriber is deleted explicitly after unsubscribing.
+class BCOptionalStk : public IComponent
+{
+    Q_OBJECT
+public:
+    BCOptionalStk(QWidget *parent, QString className, const QString &identity, const QMap<QString, QVariant> *params);
+    ~BCOptionalStk() override;
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+signals:
+    // A row handed to the host as an order request: id, code and type of the security.
+    void onIssueOrder(OrderDetail order);
+
+public slots:
+    void refreshdata();
+    // Renames the current group through the name dialog (run modally).
+    void ChangeCurrentG();
+    // Deletes the group of the tab at sPos after a confirmation.
+    void DeleteCurrentG(int sPos);
+    // Removes the selected securities from the current group after a confirmation.
+    void DeleteCurrentGStk();
+    // Opens the add-security dialog (modeless; it stays open for more).
+    void AddCurrentGStk();
+    void RowDoubleClicked(const QModelIndex &index);
+    // A security chosen in the add-security dialog: data is its internal id.
+    void receiveStk(const QString &data, char Market, const QString &stkcode);
+    void changegroupname(const QString &data);
+    void addgroupname(const QString &data);
+    void doRecvSubscribe(VQuotData *pQuotData);
+    // The delete button of a row: removes that security from the current group.
+    void delCurrentStk(const QModelIndex &index);
+    // Asks for a new group's name (run modally) and shows the new group.
+    void AddCurrentG();
+    void setCurrentIndex(QAbstractButton *button);
+    void doInternalButtonClicked(const QString &sButtonId);
+    void sortslot(int column, Qt::SortOrder order);
+    void domousein(const QModelIndex &index);
+    void domouseout(const QModelIndex &index);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    struct Form
+    {
+        QVBoxLayout *verticalLayout;
+        VPanel *panel;
+        QHBoxLayout *horizontalLayout_2;
+        VControlBar *controlBar;
+        QToolButton *btnAddGrp;
+        QToolButton *btnAddStk;
+        QSpacerItem *horizontalSpacer;
+        QStackedWidget *stackedWidget;
+        void setupUi(QWidget *component);
+    };
+
+    void initUi();
+    // A tab, its page and the page's view for one group.
+    void makeGroupTab(const QString &name);
+    void removeGroupTab(int position);
+    // Checks the tab at position and shows its group.
+    void switchToTab(int position);
+    void attachModel(QTableView *view);
+    // Subscribes every security of every group; fills all rows.
+    void initDataset();
+    // Rebuilds the shown rows for the current group.
+    void combinedataset();
+    // Closes the group-name dialog last opened, if it is still open.
+    void closeGroupDialog();
+
+    QString currentGroup() const;
+    QTableView *currentView() const;
+    VCacheItem *stockCache() const;
+    // A zero-quote row for the security with this id; false when the stock cache has none.
+    bool stockRow(VCacheItem *cache, const QString &id, StkModel::Row &row) const;
+    QString marketName(const QString &market) const;
+
+    Form m_ui;
+    GroupStore m_store;
+    QButtonGroup *m_tabGroup = nullptr;
+    QPointer<ChangeGroupDlg> m_groupDlg;
+    QHash<QString, QWidget *> m_pages;
+    QHash<QWidget *, QTableView *> m_views;
+    // Tabs made minus tabs removed; also the id of the next tab.
+    int m_tabCount = 0;
+    QAction *m_addStkAction = nullptr;
+    QAction *m_delStkAction = nullptr;
+    // In tab order: position = place in the control bar = page index in the stack.
+    QList<VTabButton *> m_tabs;
+    VQuotSubscriber *m_subscriber = nullptr;
+
+    // Declared before the model, which reads them, so they outlive it.
+    QList<StkModel::Row> m_allRows;
+    QList<StkModel::Row> m_shownRows;
+    StkRowIndex m_allIndex;
+    StkRowIndex m_shownIndex;
+    StkModel m_model;
+    StkDelegate m_delegate;
+};
