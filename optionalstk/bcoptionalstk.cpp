@@ -403,12 +403,15 @@ void BCOptionalStk::doRecvSubscribe(VQuotData *pQuotData)
     if (shown < 0 && all < 0)
         return;
 
-    // Columns Last to LimitDown, in column order.
-    const double values[]
-        = {quote.lastPrice,    quote.priceChangeRatio, quote.priceChange,     double(quote.matchQuantity),
-           quote.bidPrice[0],  quote.askPrice[0],      quote.matchAmount,     quote.highPrice,
-           quote.lowPrice,     quote.openingPrice,     quote.preClosingPrice, quote.highLimitPrice,
-           quote.lowLimitPrice};
+    // Columns Last to LimitDown, in column order. The record's change ratio
+    // is a fraction; the column "涨幅%" holds it in percent.
+    const double values[] = {quote.lastPrice,       quote.priceChangeRatio * 100.0,
+                             quote.priceChange,     double(quote.matchQuantity),
+                             quote.bidPrice[0],     quote.askPrice[0],
+                             quote.matchAmount,     quote.highPrice,
+                             quote.lowPrice,        quote.openingPrice,
+                             quote.preClosingPrice, quote.highLimitPrice,
+                             quote.lowLimitPrice};
     static_assert(std::size(values) == StkModel::LimitDown - StkModel::Last + 1, "quote columns");
     QStringList texts;
     texts.reserve(int(std::size(values)));

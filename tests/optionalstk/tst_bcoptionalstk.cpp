@@ -287,6 +287,7 @@ void receive(BCOptionalStk *component, VQuotData record)
     QVERIFY(QMetaObject::invokeMethod(component, "doRecvSubscribe", Q_ARG(VQuotData *, &record)));
 }
 
+// ratio as the record carries it, a fraction.
 VQuotData quote(char market, const QByteArray &code, double last, double ratio = 0.0)
 {
     VQuotData record = makeQuotRecord(market, code);
@@ -557,7 +558,7 @@ private slots:
 
         VQuotData record = makeQuotRecord('2', "000001");
         record.lastPrice = 11.2;
-        record.priceChangeRatio = -1.5;
+        record.priceChangeRatio = -0.015; // shown in percent
         record.priceChange = -0.17;
         record.matchQuantity = 123456789012LL;
         record.bidPrice[0] = 11.19;
@@ -603,14 +604,14 @@ private slots:
         Fixture f(kThreeGroups);
         BCOptionalStk *c = f.create();
         QSignalSpy changed(model(c), &QAbstractItemModel::dataChanged);
-        receive(c, quote('2', "000001", 11.25, 0.02));
+        receive(c, quote('2', "000001", 11.25, 0.0202));
         QCOMPARE(changed.size(), 0);
         QCOMPARE(shownLast(c, QStringLiteral("600519")), QStringLiteral("0.00"));
 
         clickTab(c, 1);
         QCOMPARE(shownLast(c, QStringLiteral("000001")), QStringLiteral("11.25"));
-        QCOMPARE(shownRow(c, QStringLiteral("000001")).value(StkModel::ChangeRatio), QStringLiteral("0.02"));
-        QCOMPARE(model(c)->index(0, StkModel::ChangeRatio).data().toString(), QStringLiteral("+0.02"));
+        QCOMPARE(shownRow(c, QStringLiteral("000001")).value(StkModel::ChangeRatio), QStringLiteral("2.02"));
+        QCOMPARE(model(c)->index(0, StkModel::ChangeRatio).data().toString(), QStringLiteral("+2.02"));
     }
 
     void quoteGoesToTheFirstOfRepeatedRows()
@@ -827,9 +828,9 @@ private slots:
         c->resize(1200, 400);
         c->show();
         QVERIFY(QTest::qWaitForWindowExposed(c));
-        receive(c, quote('1', "600519", 1700.0, 1.5));
-        receive(c, quote('2', "000001", 11.0, -2.0));
-        receive(c, quote('1', "600000", 8.0, 3.0));
+        receive(c, quote('1', "600519", 1700.0, 0.015));
+        receive(c, quote('2', "000001", 11.0, -0.02));
+        receive(c, quote('1', "600000", 8.0, 0.03));
         const QStringList stored {QStringLiteral("600519"), QStringLiteral("000001"), QStringLiteral("600000")};
         QCOMPARE(shown(c), stored);
 
@@ -844,7 +845,7 @@ private slots:
         QCOMPARE(shown(c),
                  (QStringList {QStringLiteral("000001"), QStringLiteral("600519"), QStringLiteral("600000")}));
         // Quotes follow the rows to their new places.
-        receive(c, quote('1', "600519", 1710.0, 1.5));
+        receive(c, quote('1', "600519", 1710.0, 0.015));
         QCOMPARE(shown(c, StkModel::Last),
                  (QStringList {QStringLiteral("11.00"), QStringLiteral("1710.00"), QStringLiteral("8.00")}));
 
@@ -856,7 +857,7 @@ private slots:
                                               Q_ARG(char, '2'), Q_ARG(QString, QStringLiteral("159915"))));
         }
         QCOMPARE(shown(c), bySwitch ? stored : QStringList {QStringLiteral("159915")} + stored);
-        receive(c, quote('2', "000001", 11.5, -2.0));
+        receive(c, quote('2', "000001", 11.5, -0.02));
         QCOMPARE(shownLast(c, QStringLiteral("000001")), QStringLiteral("11.50"));
         QCOMPARE(shown(c, StkModel::Last).mid(bySwitch ? 0 : 1),
                  (QStringList {QStringLiteral("1710.00"), QStringLiteral("11.50"), QStringLiteral("8.00")}));
