@@ -8,8 +8,12 @@
 #include <imodule.h>
 #include <moduleloader.h>
 #include <testhost.h>
+#include <vlocaldb.h>
 #include <vlogsink.h>
+#include <vquotpanel.h>
 
+#include <QSqlQuery>
+#include <QTableView>
 #include <QTest>
 
 class TestModuleLoader : public QObject
@@ -21,6 +25,7 @@ private slots:
     void loadsAndUnloadsTheModule();
     void startsAndStopsLikeTheHost_data();
     void startsAndStopsLikeTheHost();
+    void watchlistDoubleClickShowsTheSecurity();
     void refusesWhatIsNoModule_data();
     void refusesWhatIsNoModule();
 };
@@ -72,6 +77,40 @@ void TestModuleLoader::startsAndStopsLikeTheHost()
         QTest::qWait(50);
         window.releaseComponents();
         QVERIFY(window.components().isEmpty());
+    }
+    loader.unload();
+}
+
+void TestModuleLoader::watchlistDoubleClickShowsTheSecurity()
+{
+    TestHost host(20261215, QStringLiteral(TARN_DATA_DIR));
+    QSqlQuery query(host.context().localDb()->database());
+    QVERIFY(query.exec(QStringLiteral("INSERT INTO cfgparam (groupname, paramname, paramvalue, encrypt) "
+                                      "VALUES ('OptionalStk', '自选股1', '1600519,0300750,', '0')")));
+    ModuleLoader loader;
+    QVERIFY(loader.load(QStringLiteral(TARN_MODULE_PATH), &host.context()));
+    {
+        HostWindow window(&host.context(), loader.module(), nullptr);
+        QVERIFY(window.createComponents({QStringLiteral("BCQuotPanel"), QStringLiteral("BCOptionalStk")}).isEmpty());
+        window.resize(1400, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        IComponent *watchlist = window.components().value(1);
+        QVERIFY(watchlist && watchlist->className() == QLatin1String("BCOptionalStk"));
+        QCOMPARE(HostWindow::componentTitle(watchlist->className()), QStringLiteral("自选股"));
+        auto *panel = window.components().value(0)->findChild<VQuotPanel *>(QStringLiteral("quotPanel"));
+        QVERIFY(panel);
+
+        // The watchlist's second row is 宁德时代; a double-click on it is an order request.
+        auto *view = watchlist->findChild<QTableView *>();
+        QVERIFY(view && view->isVisible());
+        const QPoint name = view->visualRect(view->model()->index(1, 3)).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, name);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, name);
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, name);
+        QCOMPARE(panel->productCode(), QStringLiteral("300750"));
+        QCOMPARE(panel->productName(), QStringLiteral("宁德时代"));
+        window.releaseComponents();
     }
     loader.unload();
 }
