@@ -63,19 +63,24 @@ bool VQuotSubscriber::addProduct(char market, const QString &code)
     if (!isValidProduct(market, code))
         return false;
     const QString key = productKey(market, code);
-    if (!m_products.contains(key))
+    if (!m_productSet.contains(key)) {
+        m_productSet.insert(key);
         m_products.append(key);
+    }
     return true;
 }
 
 void VQuotSubscriber::removeProduct(char market, const QString &code)
 {
-    m_products.removeOne(productKey(market, code));
+    const QString key = productKey(market, code);
+    if (m_productSet.remove(key))
+        m_products.removeOne(key);
 }
 
 void VQuotSubscriber::clear()
 {
     m_products.clear();
+    m_productSet.clear();
 }
 
 const QStringList &VQuotSubscriber::productList() const
@@ -100,7 +105,8 @@ bool VQuotSubscriber::subOneProduct(char market, const QString &code)
                    QStringLiteral("行情订阅者【%1】订阅失败: 证券【%2】无效").arg(m_name, productKey(market, code)));
         return false;
     }
-    m_products = QStringList {productKey(market, code)};
+    clear();
+    addProduct(market, code);
     return subscribe();
 }
 

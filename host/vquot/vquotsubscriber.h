@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 
 struct VQuotData;
@@ -48,6 +49,7 @@ public:
 private:
     QString m_name;
     QStringList m_products;
+    QSet<QString> m_productSet; // the same entries, so adding thousands never scans the list
     QPointer<QObject> m_receiver;
     int m_method = -1;
 };

@@ -8,7 +8,7 @@
 struct VQuotData;
 
 // What the simulator needs to know of a security to move it believably.
-struct VSimInstrument
+struct VQUOT_EXPORT VSimInstrument
 {
     double preClose = 10.0; // previous close (futures: previous settlement)
     double priceStep = 0.01; // prices move by whole steps
