@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QPainter>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 
 namespace {
 
@@ -68,6 +70,35 @@ QAbstractButton *VTabButton::internalButton(const QString &id) const
             return b.button;
     }
     return nullptr;
+}
+
+void VTabButton::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionToolButton option;
+    initStyleOption(&option);
+    QStyleOptionToolButton panel = option;
+    panel.text.clear();
+    panel.icon = QIcon();
+    painter.drawComplexControl(QStyle::CC_ToolButton, panel);
+
+    QStyleOptionToolButton label = option;
+    label.rect = labelRect();
+    label.text = fontMetrics().elidedText(option.text, Qt::ElideRight, label.rect.width());
+    painter.drawControl(QStyle::CE_ToolButtonLabel, label);
+}
+
+QRect VTabButton::labelRect() const
+{
+    QRect r = rect().adjusted(2, 0, -2, 0);
+    for (const Internal &b : m_buttons) {
+        const int strip = b.offset.x() + b.button->width() + 2;
+        if (b.align == vd::AP_Right)
+            r.setRight(qMin(r.right(), width() - 1 - strip));
+        else if (b.align == vd::AP_Left)
+            r.setLeft(qMax(r.left(), strip));
+    }
+    return r;
 }
 
 void VTabButton::resizeEvent(QResizeEvent *event)

@@ -29,6 +29,7 @@ signals:
     void onInternalButtonClicked(const QString &id);
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void enterEvent(QEvent *event) override;
     void leaveEvent(QEvent *event) override;
@@ -47,6 +48,8 @@ private:
     };
     void placeButtons();
     void updateVisibility();
+    // The tab minus the strips its side buttons take, so the text never runs under them.
+    QRect labelRect() const;
 
     QVector<Internal> m_buttons;
     bool m_hovered = false;
