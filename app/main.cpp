@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <QLoggingCategory>
 #include <QStandardPaths>
 #include <QTimer>
@@ -59,6 +60,11 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarn-host"));
+    // Trading clients use a compact CJK face: its Latin digits are narrow, so
+    // quote columns keep their numbers whole.
+    QFont font(QStringLiteral("WenQuanYi Micro Hei"), 9);
+    font.setStyleHint(QFont::SansSerif);
+    QApplication::setFont(font);
     // Every log record goes to the log file; the console shows only failures.
     QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
 
