@@ -29,12 +29,6 @@ void load(VCacheItem &cache, const char *fields, std::initializer_list<const cha
     QVERIFY(cache.load(list(fields), values));
 }
 
-void loadStocks(VCacheItem &cache)
-{
-    load(cache, "stkid market stkcode stkname",
-         {"1 H 600000 浦发银行", "2 S 000001 平安银行", "3 H 600036 招商银行", "4 S 600000 同码深市"});
-}
-
 // "field=value" pairs in field order, so whole records compare as text.
 QString describe(const QVariantMap &record)
 {
@@ -134,7 +128,8 @@ private slots:
         QFETCH(int, failures);
 
         VCacheItem cache(QStringLiteral("stock"));
-        loadStocks(cache);
+        load(cache, "stkid market stkcode stkname",
+             {"1 H 600000 浦发银行", "2 S 000001 平安银行", "3 H 600036 招商银行", "4 S 600000 同码深市"});
         LogCapture log;
         QList<QVariantMap> records {QVariantMap {{QStringLiteral("stale"), 1}}};
         QCOMPARE(cache.query(records, keyFields, keyValues, resultFields, cache.supportBisearch()), expected.size());
