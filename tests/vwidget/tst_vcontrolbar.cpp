@@ -2,7 +2,6 @@
 #include <vtabbutton.h>
 
 #include <QAbstractButton>
-#include <QHBoxLayout>
 #include <QPointer>
 #include <QToolButton>
 #include <QtTest>
@@ -11,169 +10,88 @@ class ControlBarTest : public QObject
 {
     Q_OBJECT
 
-private:
-    static QList<QToolButton *> scrollButtons(VControlBar &bar)
-    {
-        return bar.findChildren<QToolButton *>(QString(), Qt::FindDirectChildrenOnly);
-    }
-    static VTabButton *tab(const QString &text)
-    {
-        auto *t = new VTabButton;
-        t->setText(text);
-        t->setFixedSize(88, 24);
-        return t;
-    }
-
 private slots:
-    void scrollButtonsFollowTheWidth_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<bool>("buttons");
-        QTest::newRow("all fit") << 5 * 89 + 10 << false;
-        QTest::newRow("exactly fits") << 5 * 88 + 4 << false;
-        QTest::newRow("too narrow") << 200 << true;
-    }
-    void scrollButtonsFollowTheWidth()
-    {
-        QFETCH(int, width);
-        QFETCH(bool, buttons);
-        VControlBar bar;
-        bar.setSpacing(1);
-        for (int i = 0; i < 5; ++i)
-            bar.addWidget(tab(QString::number(i)));
-        bar.resize(width, 24);
-        bar.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&bar));
-        const QList<QToolButton *> arrows = scrollButtons(bar);
-        QCOMPARE(arrows.size(), 2);
-        QCOMPARE(arrows.at(0)->isVisible(), buttons);
-        QCOMPARE(arrows.at(1)->isVisible(), buttons);
-        QCOMPARE(bar.sizeHint().width(), 5 * 88 + 4);
-    }
-
-    void scrollingMovesOneWidgetAtATime()
+    // Five tabs of 88 pixels, 1 apart: 444 pixels in all.
+    void scrollButtonsMoveOneTabAtATime()
     {
         VControlBar bar;
         bar.setSpacing(1);
-        bar.setScrollButtonSize(16);
-        for (int i = 0; i < 5; ++i)
-            bar.addWidget(tab(QString::number(i)));
+        for (int i = 0; i < 5; ++i) {
+            auto *tab = new VTabButton;
+            tab->setFixedSize(88, 24);
+            bar.addWidget(tab);
+        }
         bar.resize(200, 24);
         bar.show();
         QVERIFY(QTest::qWaitForWindowExposed(&bar));
-        QToolButton *forward = scrollButtons(bar).at(0);
-        QToolButton *back = scrollButtons(bar).at(1);
-        QCOMPARE(bar.firstVisible(), 0);
-        QVERIFY(!forward->isEnabled());
-        QVERIFY(back->isEnabled());
-
+        const QList<QToolButton *> arrows = bar.findChildren<QToolButton *>(QString(), Qt::FindDirectChildrenOnly);
+        QToolButton *forward = arrows.at(0);
+        QToolButton *back = arrows.at(1);
+        QVERIFY(back->isVisible() && back->isEnabled() && !forward->isEnabled());
         QTest::mouseClick(back, Qt::LeftButton);
         QCOMPARE(bar.firstVisible(), 1);
         QCOMPARE(bar.at(1)->mapTo(&bar, QPoint(0, 0)).x(), 0);
         for (int i = 0; i < 10; ++i)
             QTest::mouseClick(back, Qt::LeftButton);
-        // Scrolling stops once the last tab shows whole.
-        QCOMPARE(bar.firstVisible(), 4);
-        QVERIFY(!back->isEnabled());
+        QCOMPARE(bar.firstVisible(), 4); // stops once the last tab shows whole
         QTest::mouseClick(forward, Qt::LeftButton);
         QCOMPARE(bar.firstVisible(), 3);
 
-        bar.ensureVisible(bar.at(0));
+        bar.resize(5 * 88 + 4, 24); // everything fits: back to the first tab, no buttons
         QCOMPARE(bar.firstVisible(), 0);
-        bar.ensureVisible(bar.at(2));
-        QCOMPARE(bar.firstVisible(), 2);
-        bar.ensureVisible(bar.at(4));
-        QCOMPARE(bar.firstVisible(), 4);
-
-        bar.resize(600, 24);
-        QCOMPARE(bar.firstVisible(), 0);
-        QVERIFY(!back->isVisible());
+        QVERIFY(!back->isVisible() && !forward->isVisible());
+        bar.resize(5 * 88 + 3, 24);
+        QVERIFY(back->isVisible() && forward->isVisible());
     }
 
-    void removeDeletesWhenAsked_data()
-    {
-        QTest::addColumn<bool>("deleteOnRemove");
-        QTest::newRow("deletes") << true;
-        QTest::newRow("keeps") << false;
-    }
     void removeDeletesWhenAsked()
     {
-        QFETCH(bool, deleteOnRemove);
         VControlBar bar;
-        bar.setDeleteOnRemove(deleteOnRemove);
-        QPointer<VTabButton> first = tab(QStringLiteral("a"));
-        bar.addWidget(first);
-        bar.addWidget(tab(QStringLiteral("b")));
-        bar.removeWidget(first);
-        QCOMPARE(bar.count(), 1);
-        QCOMPARE(qobject_cast<VTabButton *>(bar.at(0))->text(), QStringLiteral("b"));
+        QPointer<VTabButton> kept = new VTabButton;
+        QPointer<VTabButton> deleted = new VTabButton;
+        bar.addWidget(kept);
+        bar.addWidget(deleted);
+        bar.removeWidget(kept);
+        bar.setDeleteOnRemove(true);
+        bar.removeWidget(deleted);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(first.isNull(), deleteOnRemove);
-        delete first;
+        QCOMPARE(bar.count(), 0);
+        QVERIFY(kept && !deleted);
+        delete kept;
     }
 
-    void internalButtonEmitsItsId()
+    // One button of each kind: shown always, on hover, when checked, on either.
+    // A click on one emits its id and does not click the tab.
+    void internalButtons()
     {
-        VTabButton *t = tab(QStringLiteral("自选股1"));
-        t->addInternalButton(QStringLiteral("3"), vd::AP_Right, QPoint(6, 0), QString(), QString(), false, false);
-        VControlBar bar;
-        bar.addWidget(t);
-        bar.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        VTabButton tab;
+        tab.setCheckable(true);
+        const QStringList ids {QStringLiteral("always"), QStringLiteral("hover"), QStringLiteral("checked"),
+                               QStringLiteral("either")};
+        for (int i = 0; i < ids.size(); ++i)
+            tab.addInternalButton(ids.at(i), vd::AP_Right, QPoint(4 + 14 * i, 0), QString(), QString(), i % 2 == 1,
+                                  i > 1);
+        tab.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tab));
+        const auto shown = [&] {
+            QStringList visible;
+            for (const QString &id : ids)
+                visible << (tab.internalButton(id)->isVisible() ? id : QString());
+            return visible.join(QLatin1Char(' ')).simplified();
+        };
+        QCOMPARE(shown(), QStringLiteral("always"));
+        QEvent enter(QEvent::Enter), leave(QEvent::Leave);
+        QCoreApplication::sendEvent(&tab, &enter);
+        QCOMPARE(shown(), QStringLiteral("always hover either"));
+        QCoreApplication::sendEvent(&tab, &leave);
+        tab.setChecked(true);
+        QCOMPARE(shown(), QStringLiteral("always checked either"));
 
-        QAbstractButton *close = t->internalButton(QStringLiteral("3"));
-        QVERIFY(close && close->isVisible());
-        QCOMPARE(close->geometry().right(), t->width() - 6 - 1);
-        QCOMPARE(close->geometry().center().y(), t->rect().center().y());
-
-        QSignalSpy internal(t, &VTabButton::onInternalButtonClicked);
-        QSignalSpy tabClicked(t, &QToolButton::clicked);
-        QTest::mouseClick(close, Qt::LeftButton);
-        QCOMPARE(internal.size(), 1);
-        QCOMPARE(internal.first().first().toString(), QStringLiteral("3"));
+        QSignalSpy internal(&tab, &VTabButton::onInternalButtonClicked);
+        QSignalSpy tabClicked(&tab, &QToolButton::clicked);
+        QTest::mouseClick(tab.internalButton(QStringLiteral("checked")), Qt::LeftButton);
+        QCOMPARE(internal, QList<QVariantList> {{QStringLiteral("checked")}});
         QCOMPARE(tabClicked.size(), 0);
-    }
-
-    void internalButtonVisibility_data()
-    {
-        QTest::addColumn<bool>("showOnHover");
-        QTest::addColumn<bool>("showWhenChecked");
-        QTest::addColumn<bool>("hovered");
-        QTest::addColumn<bool>("checked");
-        QTest::addColumn<bool>("visible");
-        QTest::newRow("always") << false << false << false << false << true;
-        QTest::newRow("hover only, away") << true << false << false << true << false;
-        QTest::newRow("hover only, over") << true << false << true << false << true;
-        QTest::newRow("checked only, unchecked") << false << true << true << false << false;
-        QTest::newRow("checked only, checked") << false << true << false << true << true;
-        QTest::newRow("both, neither") << true << true << false << false << false;
-        QTest::newRow("both, checked") << true << true << false << true << true;
-    }
-    void internalButtonVisibility()
-    {
-        QFETCH(bool, showOnHover);
-        QFETCH(bool, showWhenChecked);
-        QFETCH(bool, hovered);
-        QFETCH(bool, checked);
-        QFETCH(bool, visible);
-        VTabButton t;
-        t.setCheckable(true);
-        t.addInternalButton(QStringLiteral("x"), vd::AP_Right, QPoint(6, 0), QString(), QString(), showOnHover,
-                            showWhenChecked);
-        t.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&t));
-        t.setChecked(checked);
-        if (hovered) {
-            QEvent enter(QEvent::Enter);
-            QCoreApplication::sendEvent(&t, &enter);
-        }
-        QCOMPARE(t.internalButton(QStringLiteral("x"))->isVisible(), visible);
-        if (hovered) {
-            QEvent leave(QEvent::Leave);
-            QCoreApplication::sendEvent(&t, &leave);
-            const bool always = !showOnHover && !showWhenChecked;
-            QCOMPARE(t.internalButton(QStringLiteral("x"))->isVisible(), always || (showWhenChecked && checked));
-        }
     }
 };
 
