@@ -28,17 +28,12 @@ void FakeComponent::restoreScene()
 
 void FakeComponent::doSubscribeQuot(char market, QString code, QString name, double priceUnit, const QString &type)
 {
-    shown.append({market, code, name, priceUnit, type});
+    shown << QStringLiteral("%1 %2 %3 %4 %5").arg(QLatin1Char(market)).arg(code, name).arg(priceUnit).arg(type);
 }
 
 void FakeComponent::doOther(QString text)
 {
     Journal::entries << text;
-}
-
-FakeModule::FakeModule(const QStringList &offered)
-    : m_offered(offered)
-{
 }
 
 IComponent *FakeModule::createComponent(QWidget *parent, const QString &className, const QString &identity,
@@ -54,8 +49,4 @@ void FakeModule::freeComponent(IComponent *component)
 {
     Journal::entries << QStringLiteral("free %1").arg(component->identity());
     delete component;
-}
-
-void FakeModule::AddComItem(const QString &, IComFactory *)
-{
 }

@@ -27,15 +27,8 @@ public:
     void saveScene() override;
     void restoreScene() override;
 
-    struct Shown
-    {
-        char market;
-        QString code;
-        QString name;
-        double priceUnit;
-        QString type;
-    };
-    QList<Shown> shown;
+    // Each security shown, as "market code name priceUnit type".
+    QStringList shown;
 
 signals:
     void onChosen(const QString &stkid);
@@ -51,12 +44,15 @@ class FakeModule : public IModule
 {
     Q_OBJECT
 public:
-    explicit FakeModule(const QStringList &offered);
+    explicit FakeModule(const QStringList &offered)
+        : m_offered(offered)
+    {
+    }
 
     IComponent *createComponent(QWidget *parent, const QString &className, const QString &identity,
                                 const QMap<QString, QVariant> *params) override;
     void freeComponent(IComponent *component) override;
-    void AddComItem(const QString &className, IComFactory *factory) override;
+    void AddComItem(const QString &, IComFactory *) override { }
 
 private:
     QStringList m_offered;

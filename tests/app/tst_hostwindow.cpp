@@ -6,30 +6,21 @@
 #include <sampleprofile.h>
 #include <testhost.h>
 #include <vlocaldb.h>
-#include <vlogsink.h>
-#include <vsimquotfeed.h>
 
-#include <QAction>
 #include <QDockWidget>
-#include <QFile>
-#include <QImage>
 #include <QTabWidget>
 #include <QTest>
 
 namespace {
 
-QStringList names(const char *text)
+QString u(const char *utf8)
 {
-    return QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return QString::fromUtf8(utf8);
 }
 
-QAction *actionNamed(QWidget *window, const QString &text)
+QStringList words(const char *text, char separator = ' ')
 {
-    for (QAction *action : window->findChildren<QAction *>()) {
-        if (action->text() == text)
-            return action;
-    }
-    return nullptr;
+    return QString::fromUtf8(text).split(QLatin1Char(separator), Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -38,263 +29,139 @@ class TestHostWindow : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void init();
-
-    void componentsArePlacedWithTheirScenes();
-    void classesTheModuleLacksAreSkipped();
-    void panelsWithoutBoardsAreTabs();
-    void releaseSavesScenesAndFreesNewestFirst();
-    void shownSecurityPersists();
-    void screenshots();
-    void screenshotsIntoUnusableFolder();
-    void feedMenu();
-
-    void options_data();
-    void options();
-
-    void profileIsStored();
-    void profileWithBadLines();
-
-private:
     QScopedPointer<TestHost> m_host;
-};
+    FakeModule m_module {HostOptions::defaultComponents()};
 
-void TestHostWindow::initTestCase()
-{
-    VLog::setFileLogging(false);
-}
+private slots:
+    void init() { m_host.reset(new TestHost(20261215, QStringLiteral(TARN_DATA_DIR))); }
 
-void TestHostWindow::init()
-{
-    Journal::entries.clear();
-    m_host.reset(new TestHost(20261215, QStringLiteral(TARN_DATA_DIR)));
-}
-
-void TestHostWindow::componentsArePlacedWithTheirScenes()
-{
-    FakeModule module(HostOptions::defaultComponents());
-    HostWindow window(&m_host->context(), &module, nullptr);
-    QCOMPARE(window.createComponents(names("BCFtQuotPanel BCQuotPanel BCQuotPanel")), QStringList());
-
-    // Each instance gets its own configuration group before its scene is restored.
-    QCOMPARE(Journal::entries,
-             QStringList({QStringLiteral("create BCFtQuotPanel#1"),
-                          QStringLiteral("restore BCFtQuotPanel#1 TarnHost.BCFtQuotPanel.1"),
-                          QStringLiteral("create BCQuotPanel#1"),
-                          QStringLiteral("restore BCQuotPanel#1 TarnHost.BCQuotPanel.1"),
-                          QStringLiteral("create BCQuotPanel#2"),
-                          QStringLiteral("restore BCQuotPanel#2 TarnHost.BCQuotPanel.2")}));
-    const QList<IComponent *> components = window.components();
-    QCOMPARE(components.size(), 3);
-
-    // Boards go in tabs, quote panels in docks, each titled as a trader knows it.
-    auto *tabs = qobject_cast<QTabWidget *>(window.centralWidget());
-    QVERIFY(tabs);
-    QCOMPARE(tabs->count(), 1);
-    QCOMPARE(tabs->tabText(0), QStringLiteral("期货"));
-    QCOMPARE(tabs->widget(0), components.at(0));
-    QStringList dockTitles;
-    for (IComponent *panel : {components.at(1), components.at(2)}) {
-        auto *dock = qobject_cast<QDockWidget *>(panel->parentWidget());
-        QVERIFY(dock);
-        dockTitles << dock->windowTitle();
-    }
-    QCOMPARE(dockTitles, QStringList({QStringLiteral("行情"), QStringLiteral("行情 2")}));
-    QCOMPARE(window.linker()->components(), components);
-}
-
-void TestHostWindow::classesTheModuleLacksAreSkipped()
-{
-    FakeModule module(names("BCFtQuotPanel BCStoQuot"));
-    HostWindow window(&m_host->context(), &module, nullptr);
-    QCOMPARE(window.createComponents(HostOptions::defaultComponents()), names("BCQuotPanel BCOptionalStk"));
-    QCOMPARE(window.components().size(), 2);
-    auto *tabs = qobject_cast<QTabWidget *>(window.centralWidget());
-    QVERIFY(tabs);
-    QCOMPARE(tabs->tabText(1), QStringLiteral("期权"));
-}
-
-void TestHostWindow::panelsWithoutBoardsAreTabs()
-{
-    FakeModule module(HostOptions::defaultComponents());
-    HostWindow window(&m_host->context(), &module, nullptr);
-    window.createComponents(names("BCQuotPanel BCQuotPanel"));
-    auto *tabs = qobject_cast<QTabWidget *>(window.centralWidget());
-    QVERIFY(tabs);
-    QCOMPARE(tabs->count(), 2);
-    QCOMPARE(tabs->tabText(1), QStringLiteral("行情 2"));
-    QVERIFY(window.findChildren<QDockWidget *>().isEmpty());
-    QCOMPARE(window.components().size(), 2);
-}
-
-void TestHostWindow::releaseSavesScenesAndFreesNewestFirst()
-{
-    FakeModule module(HostOptions::defaultComponents());
-    HostWindow window(&m_host->context(), &module, nullptr);
-    window.createComponents(names("BCQuotPanel BCFtQuotPanel"));
-    Journal::entries.clear();
-    window.releaseComponents();
-    QCOMPARE(Journal::entries,
-             QStringList({QStringLiteral("save BCFtQuotPanel#1 TarnHost.BCFtQuotPanel.1"),
-                          QStringLiteral("free BCFtQuotPanel#1"),
-                          QStringLiteral("save BCQuotPanel#1 TarnHost.BCQuotPanel.1"),
-                          QStringLiteral("free BCQuotPanel#1")}));
-    QVERIFY(window.components().isEmpty());
-    QVERIFY(window.findChildren<QDockWidget *>().isEmpty());
-    Journal::entries.clear();
-    window.releaseComponents();
-    QCOMPARE(Journal::entries, QStringList());
-}
-
-void TestHostWindow::shownSecurityPersists()
-{
-    FakeModule module(HostOptions::defaultComponents());
+    // Boards go in tabs and quote panels in docks beside them; without boards the panels are the tabs.
+    void placement_data()
     {
+        QTest::addColumn<QStringList>("offered");
+        QTest::addColumn<QStringList>("requested");
+        QTest::addColumn<QStringList>("missing");
+        QTest::addColumn<int>("tabCount");
+        QTest::addColumn<int>("dockCount");
+
+        const QStringList all = HostOptions::defaultComponents();
+        QTest::newRow("board and panels")
+            << all << words("BCFtQuotPanel BCQuotPanel BCQuotPanel") << QStringList() << 1 << 2;
+        QTest::newRow("panels only") << all << words("BCQuotPanel BCQuotPanel") << QStringList() << 2 << 0;
+        QTest::newRow("classes the module lacks")
+            << words("BCFtQuotPanel BCStoQuot") << all << words("BCQuotPanel BCOptionalStk") << 2 << 0;
+    }
+
+    void placement()
+    {
+        QFETCH(QStringList, offered);
+        QFETCH(QStringList, requested);
+        QFETCH(QStringList, missing);
+        QFETCH(int, tabCount);
+        QFETCH(int, dockCount);
+        FakeModule module(offered);
         HostWindow window(&m_host->context(), &module, nullptr);
-        window.createComponents(names("BCQuotPanel"));
-        window.showInitialSecurity();
-        auto *panel = static_cast<FakeComponent *>(window.components().constFirst());
-        QCOMPARE(panel->shown.size(), 1);
-        QCOMPARE(panel->shown.constLast().name, QStringLiteral("贵州茅台")); // the first run's choice
-        QVERIFY(window.linker()->showSecurity(QStringLiteral("Hau2702")));
+        QCOMPARE(window.createComponents(requested), missing);
+        QCOMPARE(window.components().size(), requested.size() - missing.size());
+        QCOMPARE(window.linker()->components(), window.components());
+        auto *tabs = qobject_cast<QTabWidget *>(window.centralWidget());
+        QCOMPARE(tabs ? tabs->count() : 0, tabCount);
+        QCOMPARE(window.findChildren<QDockWidget *>().size(), dockCount);
     }
-    m_host->restart();
-    HostWindow window(&m_host->context(), &module, nullptr);
-    window.createComponents(names("BCQuotPanel"));
-    window.showInitialSecurity();
-    auto *panel = static_cast<FakeComponent *>(window.components().constFirst());
-    QCOMPARE(panel->shown.constLast().code, QStringLiteral("au2702"));
-}
 
-void TestHostWindow::screenshots()
-{
-    FakeModule module(HostOptions::defaultComponents());
-    HostWindow window(&m_host->context(), &module, nullptr);
-    window.createComponents(names("BCQuotPanel BCFtQuotPanel BCStoQuot BCQuotPanel"));
-    window.show();
-    QString error;
-    const QString dir = m_host->tempPath(QStringLiteral("shots/new"));
-    const QStringList files = window.saveScreenshots(dir, &error);
-    QCOMPARE(error, QString());
-    QStringList fileNames;
-    for (const QString &file : files) {
-        fileNames << QFileInfo(file).fileName();
-        const QImage image(file);
-        QVERIFY2(!image.isNull() && image.width() > 0, qPrintable(file));
+    // Two runs of the client on one configuration. Each instance gets its own configuration group before its
+    // scene is restored; the first run shows the default security, the next one what was shown last;
+    // screenshots are named after the classes; a release saves the scenes and frees the components, newest
+    // first, once.
+    void twoRuns()
+    {
+        for (const char *shownFirst : {"1 600519 贵州茅台", "H au2702 "}) {
+            m_host->restart();
+            Journal::entries.clear();
+            HostWindow window(&m_host->context(), &m_module, nullptr);
+            window.createComponents(words("BCQuotPanel BCFtQuotPanel BCQuotPanel"));
+            QCOMPARE(Journal::entries,
+                     words("create BCQuotPanel#1|restore BCQuotPanel#1 TarnHost.BCQuotPanel.1|"
+                           "create BCFtQuotPanel#1|restore BCFtQuotPanel#1 TarnHost.BCFtQuotPanel.1|"
+                           "create BCQuotPanel#2|restore BCQuotPanel#2 TarnHost.BCQuotPanel.2",
+                           '|'));
+            window.showInitialSecurity();
+            const QStringList shown = static_cast<FakeComponent *>(window.components().constFirst())->shown;
+            QVERIFY2(shown.size() == 1 && shown.constFirst().startsWith(u(shownFirst)), qPrintable(shown.join(u'|')));
+            QVERIFY(window.linker()->showSecurity(u("Hau2702")));
+
+            window.show();
+            QString error;
+            QStringList names;
+            for (const QString &file : window.saveScreenshots(m_host->tempPath(u("shots")), &error))
+                names << QFileInfo(file).fileName();
+            QCOMPARE(names, words("bcquotpanel.png bcftquotpanel.png bcquotpanel-2.png tarn-host.png"));
+            // The configuration database is a file where the folder should be.
+            QVERIFY(window.saveScreenshots(m_host->configDbPath() + u("/shots"), &error).isEmpty());
+            QVERIFY2(error.contains(u("shots")), qPrintable(error));
+
+            Journal::entries.clear();
+            window.releaseComponents();
+            window.releaseComponents();
+            QCOMPARE(Journal::entries,
+                     words("save BCQuotPanel#2 TarnHost.BCQuotPanel.2|free BCQuotPanel#2|"
+                           "save BCFtQuotPanel#1 TarnHost.BCFtQuotPanel.1|free BCFtQuotPanel#1|"
+                           "save BCQuotPanel#1 TarnHost.BCQuotPanel.1|free BCQuotPanel#1",
+                           '|'));
+            QVERIFY(window.components().isEmpty() && window.findChildren<QDockWidget *>().isEmpty());
+        }
     }
-    QCOMPARE(fileNames, names("bcquotpanel.png bcftquotpanel.png bcstoquot.png bcquotpanel-2.png tarn-host.png"));
-}
 
-void TestHostWindow::screenshotsIntoUnusableFolder()
-{
-    const QString blocker = m_host->tempPath(QStringLiteral("file"));
-    QFile file(blocker);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    FakeModule module(HostOptions::defaultComponents());
-    HostWindow window(&m_host->context(), &module, nullptr);
-    QString error;
-    QVERIFY(window.saveScreenshots(m_host->tempPath(QStringLiteral("shots")), &error).isEmpty());
-    QVERIFY(!error.isEmpty()); // no component yet
-    window.createComponents(names("BCQuotPanel"));
-    error.clear();
-    QVERIFY(window.saveScreenshots(blocker + QStringLiteral("/shots"), &error).isEmpty());
-    QVERIFY2(error.contains(QStringLiteral("shots")), qPrintable(error));
-}
+    void options_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("parsed"); // business date, components and duration; empty: refused
 
-void TestHostWindow::feedMenu()
-{
-    FakeModule module(HostOptions::defaultComponents());
-    auto *feed = new VSimQuotFeed;
-    m_host->context().setQuotFeed(feed);
-    feed->setRate(200);
-    HostWindow window(&m_host->context(), &module, feed);
-    QAction *pause = actionNamed(&window, QStringLiteral("暂停模拟行情"));
-    QVERIFY(pause);
-    pause->trigger();
-    QVERIFY(feed->isPaused());
-    pause->trigger();
-    QVERIFY(!feed->isPaused());
-    QAction *fast = actionNamed(&window, QStringLiteral("5000 条/秒"));
-    QVERIFY(fast);
-    fast->trigger();
-    QCOMPARE(feed->rate(), 5000);
-}
+        QTest::newRow("date") << u("--date 20261215") << u("20261215  -1");
+        QTest::newRow("impossible date") << u("--date 20260230") << QString();
+        QTest::newRow("components in order")
+            << u("--components BCStoQuot,,BCQuotPanel") << u("0 BCStoQuot,BCQuotPanel -1");
+        QTest::newRow("no components") << u("--components ,") << QString();
+        QTest::newRow("screenshots run five seconds") << u("--screenshot shots") << u("0  5");
+        QTest::newRow("negative duration") << u("--duration -3") << QString();
+        QTest::newRow("stray argument") << u("extra") << QString();
+    }
 
-void TestHostWindow::options_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<bool>("valid");
-    QTest::addColumn<int>("sysDate");
-    QTest::addColumn<QStringList>("components");
-    QTest::addColumn<int>("duration");
+    void options()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(QString, parsed);
+        HostOptions options;
+        QString error;
+        const bool valid = options.parse((u("tarn-host ") + arguments).split(QLatin1Char(' ')), &error);
+        QCOMPARE(error.isEmpty(), valid);
+        QCOMPARE(valid ? u("%1 %2 %3")
+                             .arg(options.sysDate)
+                             .arg(options.components.join(QLatin1Char(',')))
+                             .arg(options.durationSeconds)
+                       : QString(),
+                 parsed);
+    }
 
-    const QStringList none;
-    QTest::newRow("no arguments") << names("tarn-host") << true << 0 << none << -1;
-    QTest::newRow("date") << names("tarn-host --date 20261215") << true << 20261215 << none << -1;
-    QTest::newRow("impossible date") << names("tarn-host --date 20260230") << false << 0 << none << -1;
-    QTest::newRow("date not a date") << names("tarn-host --date tomorrow") << false << 0 << none << -1;
-    QTest::newRow("components in order") << names("tarn-host --components BCStoQuot,,BCQuotPanel") << true << 0
-                                         << names("BCStoQuot BCQuotPanel") << -1;
-    QTest::newRow("no components") << names("tarn-host --components ,") << false << 0 << none << -1;
-    QTest::newRow("screenshots run five seconds") << names("tarn-host --screenshot shots") << true << 0 << none << 5;
-    QTest::newRow("screenshots with duration")
-        << names("tarn-host --screenshot shots --duration 0") << true << 0 << none << 0;
-    QTest::newRow("negative duration") << names("tarn-host --duration -3") << false << 0 << none << -1;
-    QTest::newRow("rate zero") << names("tarn-host --rate 0") << false << 0 << none << -1;
-    QTest::newRow("unknown option") << names("tarn-host --colour red") << false << 0 << none << -1;
-    QTest::newRow("stray argument") << names("tarn-host extra") << false << 0 << none << -1;
-}
-
-void TestHostWindow::options()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(bool, valid);
-    QFETCH(int, sysDate);
-    QFETCH(QStringList, components);
-    QFETCH(int, duration);
-    HostOptions options;
-    QString error;
-    QCOMPARE(options.parse(arguments, &error), valid);
-    QCOMPARE(error.isEmpty(), valid);
-    if (!valid)
-        return;
-    QCOMPARE(options.sysDate, sysDate);
-    QCOMPARE(options.components, components);
-    QCOMPARE(options.durationSeconds, duration);
-}
-
-void TestHostWindow::profileIsStored()
-{
-    VLocalDb *db = m_host->context().localDb();
-    QVERIFY(SampleProfile::apply(QStringLiteral(TARN_DATA_DIR), db));
-    QHash<QString, QVariant> params;
-    QVERIFY(db->getCfgParam(QStringLiteral("PG_Trd_FtQuotPanel"), params));
-    QCOMPARE(params.value(QStringLiteral("Check_Market")).toString(), QStringLiteral("H"));
-    QVERIFY(params.value(QStringLiteral("SHQH_Check_Products")).toString().contains(QStringLiteral("rb=螺纹钢")));
-    QVERIFY(db->getCfgParam(QStringLiteral("OptionalStk"), params));
-    QVERIFY(params.value(QStringLiteral("自选股1")).toString().startsWith(QStringLiteral("1600519,")));
-    QVERIFY(!SampleProfile::apply(m_host->tempPath(QStringLiteral("nowhere")), db));
-}
-
-void TestHostWindow::profileWithBadLines()
-{
-    QDir().mkpath(m_host->tempPath(QStringLiteral("profile")));
-    QFile file(m_host->tempPath(QStringLiteral("profile/profile.csv")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("group,param,value\nG,a,1\nG,only two\n,b,2\nG,c,\"x,y\"\n");
-    file.close();
-    LogCapture log;
-    VLocalDb *db = m_host->context().localDb();
-    QVERIFY(SampleProfile::apply(m_host->tempPath(QStringLiteral("profile")), db));
-    QHash<QString, QVariant> params;
-    QVERIFY(db->getCfgParam(QStringLiteral("G"), params));
-    QCOMPARE(params.keys().size(), 2);
-    QCOMPARE(params.value(QStringLiteral("c")).toString(), QStringLiteral("x,y"));
-    QCOMPARE(log.records.size(), 2);
-}
+    // A malformed line of the first-run profile is logged and skipped; the rest is stored.
+    void profileWithBadLines()
+    {
+        const QString dir = m_host->tempPath(QStringLiteral("profile"));
+        QDir().mkpath(dir);
+        QFile file(dir + QStringLiteral("/profile.csv"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("group,param,value\nG,a,1\nG,only two\n,b,2\nG,c,\"x,y\"\n");
+        file.close();
+        LogCapture log;
+        QVERIFY(SampleProfile::apply(dir, m_host->context().localDb()));
+        QHash<QString, QVariant> params;
+        QVERIFY(m_host->context().localDb()->getCfgParam(QStringLiteral("G"), params));
+        QCOMPARE(params,
+                 (QHash<QString, QVariant> {{QStringLiteral("a"), QStringLiteral("1")},
+                                            {QStringLiteral("c"), QStringLiteral("x,y")}}));
+        QCOMPARE(log.records.size(), 2);
+    }
+};
 
 QTEST_MAIN(TestHostWindow)
 #include "tst_hostwindow.moc"

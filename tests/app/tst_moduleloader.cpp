@@ -2,14 +2,12 @@
 // does it. This test does not link the module's code: it reaches libtarn only
 // through its exported entry points.
 
-#include <hostoptions.h>
 #include <hostwindow.h>
 #include <icomponent.h>
 #include <imodule.h>
 #include <moduleloader.h>
 #include <testhost.h>
 #include <vlocaldb.h>
-#include <vlogsink.h>
 #include <vquotpanel.h>
 
 #include <QSqlQuery>
@@ -21,122 +19,73 @@ class TestModuleLoader : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void loadsAndUnloadsTheModule();
-    void startsAndStopsLikeTheHost_data();
-    void startsAndStopsLikeTheHost();
-    void watchlistDoubleClickShowsTheSecurity();
-    void refusesWhatIsNoModule_data();
-    void refusesWhatIsNoModule();
+    void startsAndStopsLikeTheHost_data()
+    {
+        QTest::addColumn<QString>("dataDir");
+        // Code and name in the quote panel after a double-click in the watchlist.
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("sample market") << QStringLiteral(TARN_DATA_DIR) << QStringLiteral("300750 宁德时代");
+        // No caches at all: the components start empty and show nothing.
+        QTest::newRow("no data") << QStringLiteral(TARN_DATA_DIR "/nowhere") << QStringLiteral(" ");
+    }
+
+    void startsAndStopsLikeTheHost()
+    {
+        QFETCH(QString, dataDir);
+        QFETCH(QString, shown);
+        TestHost host(20261215, dataDir);
+        QSqlQuery query(host.context().localDb()->database());
+        QVERIFY(query.exec(QStringLiteral("INSERT INTO cfgparam (groupname, paramname, paramvalue, encrypt) "
+                                          "VALUES ('OptionalStk', '自选股1', '1600519,0300750,', '0')")));
+        ModuleLoader loader;
+        // A second start-up after a shutdown gets a module again.
+        for (int run = 0; run < 2; ++run) {
+            QVERIFY2(loader.load(QStringLiteral(TARN_MODULE_PATH), &host.context()), qPrintable(loader.errorString()));
+            HostWindow window(&host.context(), loader.module(), nullptr);
+            QCOMPARE(window.createComponents({QStringLiteral("BCQuotPanel"), QStringLiteral("BCOptionalStk")}),
+                     QStringList());
+            window.showInitialSecurity();
+            window.resize(1400, 700);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            auto *panel = window.components().value(0)->findChild<VQuotPanel *>(QStringLiteral("quotPanel"));
+            auto *view = window.components().value(1)->findChild<QTableView *>();
+            QVERIFY(panel && view && view->isVisible());
+
+            // The watchlist's second row is 宁德时代; a double-click on it is an order request.
+            const QPoint name = view->visualRect(view->model()->index(1, 3)).center();
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, name);
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, name);
+            QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, name);
+            QCOMPARE(panel->productCode() + QLatin1Char(' ') + panel->productName(), shown);
+            window.releaseComponents();
+            QVERIFY(window.components().isEmpty());
+            loader.unload();
+        }
+    }
+
+    void refusesWhatIsNoModule_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no such file") << QStringLiteral(TARN_MODULE_PATH ".missing") << QStringLiteral("加载失败");
+        QTest::newRow("library without entry points")
+            << QStringLiteral(NOT_A_MODULE_PATH) << QStringLiteral("缺少入口函数LoadBizModule");
+    }
+
+    void refusesWhatIsNoModule()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        TestHost host;
+        ModuleLoader loader;
+        QVERIFY(!loader.load(path, &host.context()));
+        QVERIFY(!loader.module());
+        QVERIFY2(loader.errorString().contains(path) && loader.errorString().contains(reason),
+                 qPrintable(loader.errorString()));
+        QVERIFY(host.log().contains(3, loader.errorString()));
+    }
 };
-
-void TestModuleLoader::initTestCase()
-{
-    VLog::setFileLogging(false);
-}
-
-void TestModuleLoader::loadsAndUnloadsTheModule()
-{
-    TestHost host(20261215, QStringLiteral(TARN_DATA_DIR));
-    ModuleLoader loader;
-    QVERIFY2(loader.load(QStringLiteral(TARN_MODULE_PATH), &host.context()), qPrintable(loader.errorString()));
-    IModule *module = loader.module();
-    QVERIFY(module);
-    QCOMPARE(module->metaObject()->className(), "VModule");
-    QVERIFY(!module->createComponent(nullptr, QStringLiteral("NoSuchComponent"), QString(), nullptr));
-    loader.unload();
-    QVERIFY(!loader.module());
-
-    // A second start-up after a shutdown gets a module again.
-    QVERIFY(loader.load(QStringLiteral(TARN_MODULE_PATH), &host.context()));
-    QVERIFY(loader.module());
-}
-
-void TestModuleLoader::startsAndStopsLikeTheHost_data()
-{
-    QTest::addColumn<QString>("dataDir");
-    QTest::newRow("sample market") << QStringLiteral(TARN_DATA_DIR);
-    // No caches at all: the components start empty.
-    QTest::newRow("no data") << QStringLiteral(TARN_DATA_DIR "/nowhere");
-}
-
-void TestModuleLoader::startsAndStopsLikeTheHost()
-{
-    QFETCH(QString, dataDir);
-    TestHost host(20261215, dataDir);
-    ModuleLoader loader;
-    QVERIFY(loader.load(QStringLiteral(TARN_MODULE_PATH), &host.context()));
-    {
-        HostWindow window(&host.context(), loader.module(), nullptr);
-        const QStringList missing = window.createComponents(HostOptions::defaultComponents());
-        QCOMPARE(window.components().size() + missing.size(), HostOptions::defaultComponents().size());
-        for (IComponent *component : window.components())
-            QVERIFY(HostOptions::defaultComponents().contains(component->className()));
-        window.showInitialSecurity();
-        window.show();
-        QTest::qWait(50);
-        window.releaseComponents();
-        QVERIFY(window.components().isEmpty());
-    }
-    loader.unload();
-}
-
-void TestModuleLoader::watchlistDoubleClickShowsTheSecurity()
-{
-    TestHost host(20261215, QStringLiteral(TARN_DATA_DIR));
-    QSqlQuery query(host.context().localDb()->database());
-    QVERIFY(query.exec(QStringLiteral("INSERT INTO cfgparam (groupname, paramname, paramvalue, encrypt) "
-                                      "VALUES ('OptionalStk', '自选股1', '1600519,0300750,', '0')")));
-    ModuleLoader loader;
-    QVERIFY(loader.load(QStringLiteral(TARN_MODULE_PATH), &host.context()));
-    {
-        HostWindow window(&host.context(), loader.module(), nullptr);
-        QVERIFY(window.createComponents({QStringLiteral("BCQuotPanel"), QStringLiteral("BCOptionalStk")}).isEmpty());
-        window.resize(1400, 700);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        IComponent *watchlist = window.components().value(1);
-        QVERIFY(watchlist && watchlist->className() == QLatin1String("BCOptionalStk"));
-        QCOMPARE(HostWindow::componentTitle(watchlist->className()), QStringLiteral("自选股"));
-        auto *panel = window.components().value(0)->findChild<VQuotPanel *>(QStringLiteral("quotPanel"));
-        QVERIFY(panel);
-
-        // The watchlist's second row is 宁德时代; a double-click on it is an order request.
-        auto *view = watchlist->findChild<QTableView *>();
-        QVERIFY(view && view->isVisible());
-        const QPoint name = view->visualRect(view->model()->index(1, 3)).center();
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, name);
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, name);
-        QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, name);
-        QCOMPARE(panel->productCode(), QStringLiteral("300750"));
-        QCOMPARE(panel->productName(), QStringLiteral("宁德时代"));
-        window.releaseComponents();
-    }
-    loader.unload();
-}
-
-void TestModuleLoader::refusesWhatIsNoModule_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("no such file") << QStringLiteral(TARN_MODULE_PATH ".missing") << QStringLiteral("加载失败");
-    QTest::newRow("library without entry points")
-        << QStringLiteral(NOT_A_MODULE_PATH) << QStringLiteral("缺少入口函数LoadBizModule");
-}
-
-void TestModuleLoader::refusesWhatIsNoModule()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, reason);
-    TestHost host;
-    ModuleLoader loader;
-    QVERIFY(!loader.load(path, &host.context()));
-    QVERIFY(!loader.module());
-    QVERIFY2(loader.errorString().contains(path) && loader.errorString().contains(reason),
-             qPrintable(loader.errorString()));
-    QCOMPARE(host.log().records.size(), 1);
-    QCOMPARE(host.log().records.constFirst().level, 3);
-}
 
 QTEST_MAIN(TestModuleLoader)
 #include "tst_moduleloader.moc"

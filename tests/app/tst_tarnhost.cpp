@@ -3,7 +3,6 @@
 #include <vlocaldb.h>
 
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -11,11 +10,13 @@
 
 namespace {
 
-const QString NoComponent = QStringLiteral("the module created no component");
+// Files the user keeps beside tarn-host that are no configuration database.
+const QByteArray Settings = "[General]\nkeep=me\n";
+const QByteArray Damaged = QByteArray("SQLite format 3\0", 16) + "no page at all";
 
-QStringList words(const char *text)
+QString u(const char *utf8)
 {
-    return QString::fromUtf8(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return QString::fromUtf8(utf8);
 }
 
 } // namespace
@@ -24,182 +25,121 @@ class TestTarnHost : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void headlessScreenshots();
-    void withoutDisplayFallsBackToHeadless();
-    void refusesToStart_data();
-    void refusesToStart();
-    void startsWithWhatItHas_data();
-    void startsWithWhatItHas();
-    void profileOnlyOnFirstRun();
-
-private:
-    // Runs tarn-host in the temporary folder with its own user folders.
-    int run(const QStringList &arguments, QString *errors, bool display = true);
-    QString path(const QString &name) const { return m_dir.filePath(name); }
-
-    QTemporaryDir m_dir;
-    QScopedPointer<QTemporaryDir> m_case;
-};
-
-void TestTarnHost::init()
-{
-    m_case.reset(new QTemporaryDir(m_dir.filePath(QStringLiteral("case-XXXXXX"))));
-}
-
-int TestTarnHost::run(const QStringList &arguments, QString *errors, bool display)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_case->filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), m_case->filePath(QStringLiteral("share")));
-    if (display) {
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    } else {
-        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-            env.remove(QLatin1String(name));
-    }
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.setWorkingDirectory(m_case->path());
-    process.start(QStringLiteral(TARN_HOST_PATH), arguments);
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return -1;
-    }
-    *errors = QString::fromLocal8Bit(process.readAllStandardError());
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
-void TestTarnHost::headlessScreenshots()
-{
-    const QString shots = m_case->filePath(QStringLiteral("shots"));
-    QString errors;
-    const int status
-        = run({QStringLiteral("--screenshot"), shots, QStringLiteral("--duration"), QStringLiteral("1")}, &errors);
-    if (status == 1 && errors.contains(NoComponent))
-        QSKIP("the module offers no component yet");
-    QVERIFY2(status == 0, qPrintable(errors));
-    QVERIFY2(errors.contains(QStringLiteral("screenshots saved in")), qPrintable(errors));
-    const QStringList files = QDir(shots).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
-    QVERIFY2(files.contains(QStringLiteral("tarn-host.png")) && files.size() >= 2, qPrintable(files.join(u' ')));
-    for (const QString &file : files)
-        QVERIFY(!QImage(QDir(shots).filePath(file)).isNull());
-    // The first run made the configuration database in the user's folder.
-    QVERIFY(QFile::exists(m_case->filePath(QStringLiteral("config/tarn-host/config.db"))));
-}
-
-void TestTarnHost::withoutDisplayFallsBackToHeadless()
-{
-    QString errors;
-    const int status = run({QStringLiteral("--duration"), QStringLiteral("1")}, &errors, false);
-    if (status == 1 && errors.contains(NoComponent))
-        QSKIP("the module offers no component yet");
-    QVERIFY2(status == 0, qPrintable(errors));
-    QVERIFY2(errors.contains(QStringLiteral("no display found")), qPrintable(errors));
-    QVERIFY(QFile::exists(m_case->filePath(QStringLiteral("tarn-screenshots/tarn-host.png"))));
-}
-
-void TestTarnHost::refusesToStart_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QStringList>("reason");
-
-    QTest::newRow("missing module") << QStringList {QStringLiteral("--library"),
-                                                    QStringLiteral("/nonexistent/libtarn.so")}
-                                    << 1 << words("/nonexistent/libtarn.so 加载失败");
-    QTest::newRow("library that is no module")
-        << QStringList {QStringLiteral("--library"), QStringLiteral(NOT_A_MODULE_PATH)} << 1
-        << words("缺少入口函数LoadBizModule");
-    QTest::newRow("unknown component") << words("--components BCNoSuchPanel") << 1 << words("BCNoSuchPanel");
-    QTest::newRow("impossible date") << words("--date 20261399") << 2 << words("--date 20261399");
-    QTest::newRow("unknown option") << words("--colour red") << 2 << words("colour");
-}
-
-void TestTarnHost::refusesToStart()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(int, status);
-    QFETCH(QStringList, reason);
-    QString errors;
-    QCOMPARE(run(arguments + QStringList {QStringLiteral("--screenshot"), m_case->filePath(QStringLiteral("shots"))},
-                 &errors),
-             status);
-    for (const QString &word : reason)
-        QVERIFY2(errors.contains(word), qPrintable(errors));
-    QVERIFY(!QDir(m_case->filePath(QStringLiteral("shots"))).exists());
-}
-
-void TestTarnHost::startsWithWhatItHas_data()
-{
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QByteArray>("file"); // written at value first, unless empty
-    QTest::addColumn<QString>("reason");
-
-    QTest::newRow("missing data folder") << QStringLiteral("--data") << QStringLiteral("nowhere") << QByteArray()
-                                         << QStringLiteral("不存在");
-    QTest::newRow("configuration that is not SQLite") << QStringLiteral("--config") << QStringLiteral("settings.ini")
-                                                      << QByteArray("[General]\nkeep=me\n") << QStringLiteral("配置库");
-    QTest::newRow("configuration folder that cannot be made")
-        << QStringLiteral("--config") << QStringLiteral("blocker/config.db") << QByteArray()
-        << QStringLiteral("配置目录");
-}
-
-void TestTarnHost::startsWithWhatItHas()
-{
-    QFETCH(QString, option);
-    QFETCH(QString, value);
-    QFETCH(QByteArray, file);
-    QFETCH(QString, reason);
-    const QString target = m_case->filePath(value);
-    if (!file.isEmpty()) {
-        QFile out(target);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(file);
-    }
-    QFile blocker(m_case->filePath(QStringLiteral("blocker")));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-
-    QString errors;
-    const int status = run({option, target, QStringLiteral("--screenshot"), m_case->filePath(QStringLiteral("shots")),
-                            QStringLiteral("--duration"), QStringLiteral("0")},
-                           &errors);
-    if (status == 1 && errors.contains(NoComponent))
-        QSKIP("the module offers no component yet");
-    QVERIFY2(status == 0, qPrintable(errors));
-    QVERIFY2(errors.contains(reason), qPrintable(errors));
-    QVERIFY2(errors.contains(QStringLiteral("the log has the details")), qPrintable(errors));
-    if (!file.isEmpty()) {
-        QFile in(target);
-        QVERIFY(in.open(QIODevice::ReadOnly));
-        QCOMPARE(in.readAll(), file);
-    }
-}
-
-void TestTarnHost::profileOnlyOnFirstRun()
-{
-    const QString config = m_case->filePath(QStringLiteral("config.db"));
-    const QStringList arguments {QStringLiteral("--config"), config, QStringLiteral("--duration"), QStringLiteral("0")};
-    const QString group = QStringLiteral("PG_Trd_FtQuotPanel");
-    QString errors;
-    run(arguments, &errors);
-    QHash<QString, QVariant> params;
+    // Runs tarn-host for no time in a folder of its own, with its own user folders; without display it
+    // finds none.
+    int runHost(const QStringList &arguments, QString *errors, bool display = true)
     {
-        VLocalDb db(config);
-        QVERIFY(db.getCfgParam(group, params));
-        QCOMPARE(params.value(QStringLiteral("Check_Market")).toString(), QStringLiteral("H"));
-        params.insert(QStringLiteral("SHQH_Check_Products"), QStringLiteral("cu=铜"));
-        QVERIFY(db.setCfgParam(group, params, true));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_case->filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), m_case->filePath(QStringLiteral("share")));
+        if (display)
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        else
+            for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+                env.remove(QLatin1String(name));
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(m_case->path());
+        process.start(QStringLiteral(TARN_HOST_PATH),
+                      arguments + QStringList {QStringLiteral("--duration"), QStringLiteral("0")});
+        const bool finished = process.waitForFinished(60000);
+        *errors = QString::fromLocal8Bit(process.readAllStandardError());
+        return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
-    run(arguments, &errors);
-    VLocalDb db(config);
-    QVERIFY(db.getCfgParam(group, params));
-    QCOMPARE(params.value(QStringLiteral("SHQH_Check_Products")).toString(), QStringLiteral("cu=铜"));
-}
+
+    bool write(const QString &name, const QByteArray &content)
+    {
+        QFile file(m_case->filePath(name));
+        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+    }
+
+    QByteArray contents(const QString &name)
+    {
+        QFile file(m_case->filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QScopedPointer<QTemporaryDir> m_case;
+
+private slots:
+    void init()
+    {
+        m_case.reset(new QTemporaryDir);
+        QVERIFY(m_case->isValid());
+    }
+
+    // Paths are relative to the folder tarn-host runs in, which holds settings.ini, damaged.db and the
+    // file blocker.
+    // tarn-host saves screenshots in shots, or in tarn-screenshots when it finds no display.
+    void startsOrRefuses_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<bool>("display");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("reason");
+
+        QTest::newRow("screenshots") << QString() << true << 0 << u("screenshots saved in");
+        QTest::newRow("no display") << QString() << false << 0 << u("no display found");
+        QTest::newRow("missing data folder") << u("--data nowhere") << true << 0 << u("不存在");
+        QTest::newRow("configuration that is text") << u("--config settings.ini") << true << 0 << u("配置库");
+        QTest::newRow("damaged configuration") << u("--config damaged.db") << true << 0 << u("配置库");
+        QTest::newRow("configuration folder that cannot be made")
+            << u("--config blocker/config.db") << true << 0 << u("配置目录");
+        QTest::newRow("missing module") << u("--library /nonexistent/libtarn.so") << true << 1 << u("加载失败");
+        QTest::newRow("library that is no module")
+            << u("--library " NOT_A_MODULE_PATH) << true << 1 << u("缺少入口函数LoadBizModule");
+        QTest::newRow("unknown component") << u("--components BCNoSuchPanel") << true << 1 << u("BCNoSuchPanel");
+        QTest::newRow("impossible date") << u("--date 20261399") << true << 2 << u("20261399");
+    }
+
+    void startsOrRefuses()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(bool, display);
+        QFETCH(int, status);
+        QFETCH(QString, reason);
+        QVERIFY(write(u("settings.ini"), Settings) && write(u("damaged.db"), Damaged) && write(u("blocker"), {}));
+
+        const QDir dir(m_case->filePath(display ? QStringLiteral("shots") : QStringLiteral("tarn-screenshots")));
+        arguments += display ? QStringLiteral(" --screenshot shots") : QString();
+        QString errors;
+        QCOMPARE(runHost(arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts), &errors, display), status);
+        QVERIFY2(errors.contains(reason), qPrintable(errors));
+        const QStringList files = dir.entryList({QStringLiteral("*.png")}, QDir::Files);
+        if (status == 0) {
+            QVERIFY2(files.contains(QStringLiteral("tarn-host.png")) && files.size() >= 2,
+                     qPrintable(files.join(u' ')));
+            for (const QString &file : files)
+                QVERIFY(!QImage(dir.filePath(file)).isNull());
+        } else {
+            QVERIFY(!dir.exists());
+        }
+        QCOMPARE(contents(u("settings.ini")), Settings);
+        QCOMPARE(contents(u("damaged.db")), Damaged);
+    }
+
+    // The first run stores the sample profile; a later one keeps what the user changed.
+    void profileOnlyOnFirstRun()
+    {
+        const QStringList arguments {QStringLiteral("--config"), QStringLiteral("config.db")};
+        const QString group = QStringLiteral("PG_Trd_FtQuotPanel");
+        const QString key = QStringLiteral("SHQH_Check_Products");
+        QString errors;
+        QCOMPARE(runHost(arguments, &errors), 0);
+        QHash<QString, QVariant> params;
+        {
+            VLocalDb db(m_case->filePath(QStringLiteral("config.db")));
+            QVERIFY(db.getCfgParam(group, params));
+            QVERIFY(params.value(key).toString().contains(QStringLiteral("rb=螺纹钢")));
+            params.insert(key, QStringLiteral("cu=铜"));
+            QVERIFY(db.setCfgParam(group, params, true));
+        }
+        QCOMPARE(runHost(arguments, &errors), 0);
+        VLocalDb db(m_case->filePath(QStringLiteral("config.db")));
+        QVERIFY(db.getCfgParam(group, params));
+        QCOMPARE(params.value(key).toString(), QStringLiteral("cu=铜"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestTarnHost)
 #include "tst_tarnhost.moc"
