@@ -1,7 +1,5 @@
-#include <optionalstk/addstkdlg.h>
 #include <optionalstk/bcoptionalstk.h>
 #include <optionalstk/changegroupdlg.h>
-#include <optionalstk/stkmodel.h>
 #include <quotrecord.h>
 #include <tarn.h>
 #include <testhost.h>
@@ -14,178 +12,121 @@
 #include <vdatadict.h>
 #include <vlocaldb.h>
 #include <vquotmgr.h>
-#include <vquotsubscriber.h>
-#include <vstockedit.h>
 #include <vtabbutton.h>
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QStackedWidget>
 #include <QTableView>
-#include <QToolButton>
 #include <QtTest>
 
 #include <functional>
 
-using Groups = QList<QPair<QString, QString>>; // name and list text, in creation order
-Q_DECLARE_METATYPE(Groups)
-
 namespace {
 
-const QString kClass = QStringLiteral("BCOptionalStk");
-
-// Securities of the stock cache: id, market, code, name, type. The last one's
-// code holds the product-list separator, so the subscriber refuses it.
-const QList<QStringList> kStocks = {
-    {QStringLiteral("1600519"), QStringLiteral("1"), QStringLiteral("600519"), QStringLiteral("贵州茅台"),
-     QStringLiteral("0")},
-    {QStringLiteral("2000001"), QStringLiteral("2"), QStringLiteral("000001"), QStringLiteral("平安银行"),
-     QStringLiteral("0")},
-    {QStringLiteral("1600000"), QStringLiteral("1"), QStringLiteral("600000"), QStringLiteral("浦发银行"),
-     QStringLiteral("0")},
-    {QStringLiteral("2159915"), QStringLiteral("2"), QStringLiteral("159915"), QStringLiteral("创业板ETF"),
-     QStringLiteral("T")},
-    {QStringLiteral("1BAD"), QStringLiteral("1"), QStringLiteral("60|01"), QStringLiteral("坏代码"),
-     QStringLiteral("0")},
-};
-
-// Answers the modal group-name dialogs as they open: each step gets the next
-// dialog that shows, after its title and prefilled text are recorded. A dialog
-// beyond the steps is counted and closed, so a test never hangs on it.
-class GroupDialogDriver : public QObject
+QString u(const char *utf8)
 {
-public:
-    using Step = std::function<void(ChangeGroupDlg *)>;
+    return QString::fromUtf8(utf8);
+}
 
-    GroupDialogDriver(QWidget *owner, QList<Step> steps)
-        : m_owner(owner)
-        , m_steps(std::move(steps))
-    {
-        schedule();
-    }
+QWidget *child(QObject *parent, const char *name)
+{
+    return parent->findChild<QWidget *>(QLatin1String(name));
+}
 
-    static Step enter(const QString &name)
-    {
-        return [name](ChangeGroupDlg *dialog) {
-            if (!name.isNull())
-                dialog->findChild<QLineEdit *>(QStringLiteral("lineEdit"))->setText(name);
-            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("bnt_ok")), Qt::LeftButton);
-        };
-    }
-    static Step cancel()
-    {
-        return [](ChangeGroupDlg *dialog) { dialog->close(); };
-    }
-
-    QStringList titles;
-    QStringList texts;
-    int unexpected = 0;
-
-private:
-    // A new single shot each time: a timer does not fire again while its
-    // own handler runs, and a step may open the next dialog from inside it.
-    void schedule() { QTimer::singleShot(5, this, &GroupDialogDriver::poll); }
-
-    void poll()
-    {
-        schedule();
-        const QList<ChangeGroupDlg *> dialogs = m_owner->findChildren<ChangeGroupDlg *>();
-        for (ChangeGroupDlg *dialog : dialogs) {
-            if (!dialog->isVisible() || dialog->property("driven").toBool())
+// Runs action while answering the modal group-name dialogs it opens: each takes
+// the next of names (a null name keeps the prefilled text) and is confirmed; a
+// dialog beyond the names is closed. Returns the text each dialog opened with.
+QStringList answeringGroupDialogs(QWidget *owner, QStringList names, const std::function<void()> &action)
+{
+    QStringList prefilled;
+    QObject context;
+    std::function<void()> poll = [&] {
+        // Armed anew each time: an answer may open the next dialog, modally, from in here.
+        QTimer::singleShot(5, &context, poll);
+        for (ChangeGroupDlg *dialog : owner->findChildren<ChangeGroupDlg *>()) {
+            if (!dialog->isVisible())
                 continue;
-            dialog->setProperty("driven", true);
-            titles << dialog->windowTitle();
-            texts << dialog->findChild<QLineEdit *>(QStringLiteral("lineEdit"))->text();
-            if (m_steps.isEmpty()) {
-                ++unexpected;
+            auto *line = dialog->findChild<QLineEdit *>();
+            prefilled << line->text();
+            if (names.isEmpty()) {
                 dialog->close();
-            } else {
-                m_steps.takeFirst()(dialog);
+                return;
             }
+            const QString name = names.takeFirst();
+            if (!name.isNull())
+                line->setText(name);
+            QTest::mouseClick(child(dialog, "bnt_ok"), Qt::LeftButton);
             return;
         }
-    }
+    };
+    QTimer::singleShot(5, &context, poll);
+    action();
+    return prefilled;
+}
 
-    QPointer<QWidget> m_owner;
-    QList<Step> m_steps;
-};
+QTableView *view(BCOptionalStk *c)
+{
+    return c->findChild<QStackedWidget *>()->currentWidget()->findChild<QTableView *>();
+}
 
-// One loaded module over a TestHost with the stock cache and market names;
-// unloads in the destructor.
+// The module over a TestHost with a stock cache, market names and the
+// watchlist groups the database starts with ("name=list", in order).
+// "1BAD" has a code with the product-list separator, so subscribing it fails.
 class Fixture
 {
 public:
-    explicit Fixture(const Groups &groups = Groups())
+    explicit Fixture(const QStringList &groups = {})
     {
         auto *stocks = new VCacheItem(VCacheMgr::StockCacheName);
-        QVector<QVector<QVariant>> rows;
-        for (const QStringList &stock : kStocks)
-            rows.append({stock.at(0), stock.at(1), stock.at(2), stock.at(3), stock.at(4)});
-        stocks->load({QStringLiteral("stkid"), QStringLiteral("market"), QStringLiteral("stkcode"),
-                      QStringLiteral("stkname"), QStringLiteral("stktype")},
-                     rows);
+        stocks->load({u("stkid"), u("market"), u("stkcode"), u("stkname"), u("stktype")},
+                     {{u("1600519"), u("1"), u("600519"), u("贵州茅台"), u("0")},
+                      {u("2000001"), u("2"), u("000001"), u("平安银行"), u("0")},
+                      {u("1600000"), u("1"), u("600000"), u("浦发银行"), u("T")},
+                      {u("1BAD"), u("1"), u("60|01"), u("坏代码"), u("0")}});
         host.context().cacheMgr()->addCache(stocks);
-        VDataDict *dict = host.context().dataDict();
-        dict->setItem(QStringLiteral("4"), QStringLiteral("1"), QStringLiteral("上海A股"));
-        dict->setItem(QStringLiteral("4"), QStringLiteral("2"), QStringLiteral("深圳A股"));
-        for (const auto &group : groups)
-            insertGroup(group.first, group.second);
+        host.context().dataDict()->setItem(u("4"), u("1"), u("上海A股"));
+        host.context().dataDict()->setItem(u("4"), u("2"), u("深圳A股"));
+        for (const QString &group : groups) {
+            QSqlQuery(host.context().localDb()->database())
+                .exec(u("INSERT INTO cfgparam (groupname, paramname, paramvalue, encrypt) "
+                        "VALUES ('OptionalStk', '%1', '%2', '0')")
+                          .arg(group.section(QLatin1Char('='), 0, 0), group.section(QLatin1Char('='), 1)));
+        }
         m_module = LoadBizModule(&host.context());
     }
     ~Fixture() { UnloadBizModule(); }
 
+    // A shown component whose model runs under the item-model tester.
     BCOptionalStk *create()
     {
-        auto *component = qobject_cast<BCOptionalStk *>(
-            m_module->createComponent(nullptr, kClass, QStringLiteral("watchlist"), nullptr));
-        if (component) {
-            QAbstractItemModel *model = view(component) ? view(component)->model() : nullptr;
-            if (model)
-                new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::QtTest, model);
-        }
-        return component;
+        auto *c = qobject_cast<BCOptionalStk *>(
+            m_module->createComponent(nullptr, u("BCOptionalStk"), u("watchlist"), nullptr));
+        QAbstractItemModel *model = view(c)->model();
+        new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::QtTest, model);
+        c->resize(1400, 400);
+        c->show();
+        if (!QTest::qWaitForWindowExposed(c))
+            qWarning("the watchlist was not exposed");
+        return c;
     }
-    void free(BCOptionalStk *component) { m_module->freeComponent(component); }
 
-    // A group row written as another module or an earlier run left it.
-    void insertGroup(const QString &name, const QString &list)
+    // The stored groups, "name=list" in order.
+    QString stored()
     {
         QSqlQuery query(host.context().localDb()->database());
-        query.prepare(QStringLiteral("INSERT INTO cfgparam (groupname, paramname, paramvalue, encrypt) "
-                                     "VALUES ('OptionalStk', :name, :value, '0')"));
-        query.bindValue(QStringLiteral(":name"), name);
-        query.bindValue(QStringLiteral(":value"), list);
-        QVERIFY(query.exec());
-    }
-    Groups storedGroups()
-    {
-        QSqlQuery query(host.context().localDb()->database());
-        query.exec(QStringLiteral("select paramname, paramvalue from cfgparam "
-                                  "where groupname='OptionalStk' order by rowid"));
-        Groups groups;
+        query.exec(u("select paramname||'='||paramvalue from cfgparam where groupname='OptionalStk' order by rowid"));
+        QStringList groups;
         while (query.next())
-            groups.append({query.value(0).toString(), query.value(1).toString()});
-        return groups;
+            groups << query.value(0).toString();
+        return groups.join(QLatin1Char(' '));
     }
-    QStringList messages() { return host.messages().texts(); }
-    void restart()
-    {
-        UnloadBizModule();
-        host.restart();
-        m_module = LoadBizModule(&host.context());
-    }
-
-    static QTableView *view(BCOptionalStk *component)
-    {
-        auto *stack = component->findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
-        QWidget *page = stack->currentWidget();
-        return page ? page->findChild<QTableView *>() : nullptr;
-    }
+    QString messages() { return host.messages().texts().join(QLatin1String(" | ")); }
+    QString wanted() { return host.context().quotMgr()->wantedProducts().join(QLatin1Char(' ')); }
 
     TestHost host;
 
@@ -193,141 +134,51 @@ private:
     IModule *m_module = nullptr;
 };
 
-VControlBar *controlBar(BCOptionalStk *component)
+VTabButton *tab(BCOptionalStk *c, int position)
 {
-    return component->findChild<VControlBar *>(QStringLiteral("downWidget"));
+    return qobject_cast<VTabButton *>(c->findChild<VControlBar *>()->at(position));
 }
 
-QStackedWidget *stack(BCOptionalStk *component)
-{
-    return component->findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
-}
-
-VTabButton *tab(BCOptionalStk *component, int position)
-{
-    return qobject_cast<VTabButton *>(controlBar(component)->at(position));
-}
-
-QStringList tabTexts(BCOptionalStk *component)
+// The tabs' texts, the checked one marked "*", and after "@" the group shown.
+QString tabs(BCOptionalStk *c)
 {
     QStringList texts;
-    for (int i = 0; i < controlBar(component)->count(); ++i)
-        texts << tab(component, i)->text();
-    return texts;
+    for (int i = 0; i < c->findChild<VControlBar *>()->count(); ++i)
+        texts << tab(c, i)->text() + QLatin1String(tab(c, i)->isChecked() ? "*" : "");
+    QWidget *page = c->findChild<QStackedWidget *>()->currentWidget();
+    return texts.join(QLatin1Char(' ')) + QLatin1String(" @") + (page ? page->objectName() : QString());
 }
 
-QString currentGroup(BCOptionalStk *component)
-{
-    QWidget *page = stack(component)->currentWidget();
-    return page ? page->objectName() : QString();
-}
-
-// The checked tab's text; several or none checked give an empty text.
-QString checkedTab(BCOptionalStk *component)
-{
-    QStringList checked;
-    for (int i = 0; i < controlBar(component)->count(); ++i) {
-        if (tab(component, i)->isChecked())
-            checked << tab(component, i)->text();
-    }
-    return checked.size() == 1 ? checked.constFirst() : QString();
-}
-
-QAbstractItemModel *model(BCOptionalStk *component)
-{
-    return Fixture::view(component)->model();
-}
-
-// One column of the rows shown, as stored.
-QStringList shown(BCOptionalStk *component, int column = StkModel::Code)
+// One column of the shown rows as stored, separated by spaces.
+QString shown(BCOptionalStk *c, int column = StkModel::Code)
 {
     QStringList values;
-    QAbstractItemModel *m = model(component);
-    for (int row = 0; m && row < m->rowCount(); ++row)
-        values << m->index(row, column).data(Qt::UserRole).toString();
-    return values;
+    QAbstractItemModel *model = view(c)->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        values << model->index(row, column).data(Qt::UserRole).toString();
+    return values.join(QLatin1Char(' '));
 }
 
-// The shown row of a code, as stored.
-QStringList shownRow(BCOptionalStk *component, const QString &code)
+void clickTab(BCOptionalStk *c, int position)
 {
-    QAbstractItemModel *m = model(component);
-    for (int row = 0; row < m->rowCount(); ++row) {
-        if (m->index(row, StkModel::Code).data(Qt::UserRole).toString() == code) {
-            QStringList cells;
-            for (int column = 0; column < m->columnCount(); ++column)
-                cells << m->index(row, column).data(Qt::UserRole).toString();
-            return cells;
-        }
-    }
-    return {};
+    QTest::mouseClick(tab(c, position), Qt::LeftButton);
 }
 
-QString shownLast(BCOptionalStk *component, const QString &code)
-{
-    return shownRow(component, code).value(StkModel::Last);
-}
-
-// As the window system delivers a double-click: a click, then a double-click
-// event and its release.
-void doubleClick(QWidget *widget, const QPoint &pos = QPoint())
-{
-    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, pos);
-    QTest::mouseDClick(widget, Qt::LeftButton, Qt::NoModifier, pos);
-    QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, pos);
-}
-
-void clickTab(BCOptionalStk *component, int position)
-{
-    QTest::mouseClick(tab(component, position), Qt::LeftButton);
-}
-
-void receive(BCOptionalStk *component, VQuotData record)
-{
-    QVERIFY(QMetaObject::invokeMethod(component, "doRecvSubscribe", Q_ARG(VQuotData *, &record)));
-}
-
-// ratio as the record carries it, a fraction.
-VQuotData quote(char market, const QByteArray &code, double last, double ratio = 0.0)
+void receive(BCOptionalStk *c, char market, const QByteArray &code, double last, double ratio = 0.0)
 {
     VQuotData record = makeQuotRecord(market, code);
     record.lastPrice = last;
     record.priceChangeRatio = ratio;
-    return record;
+    c->doRecvSubscribe(&record);
 }
 
-// Adds a security through the add-security dialog, as the user would.
-void addThroughDialog(AddStkDLG *dialog, const QString &stockId)
+// As the window system delivers a double-click: a click, then a double-click and its release.
+void doubleClick(QWidget *widget, const QPoint &pos = QPoint())
 {
-    QVERIFY(dialog->findChild<VStockEdit *>(QStringLiteral("vStockEdit"))->selectStock(stockId));
-    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("pushButton")), Qt::LeftButton);
+    QTest::mouseClick(widget, Qt::LeftButton, {}, pos);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, pos);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, pos);
 }
-
-QStringList selectedCodes(BCOptionalStk *component)
-{
-    QStringList codes;
-    const QModelIndexList rows = Fixture::view(component)->selectionModel()->selectedRows(StkModel::Code);
-    for (const QModelIndex &index : rows)
-        codes << index.data(Qt::UserRole).toString();
-    return codes;
-}
-
-QStringList repeated(int count, const QString &text)
-{
-    QStringList list;
-    for (int i = 0; i < count; ++i)
-        list << text;
-    return list;
-}
-
-QPoint headerPoint(QHeaderView *header, int section)
-{
-    return QPoint(header->sectionViewportPosition(section) + header->sectionSize(section) / 2, header->height() / 2);
-}
-
-const Groups kThreeGroups = {{QStringLiteral("A"), QStringLiteral("1600519,")},
-                             {QStringLiteral("B"), QStringLiteral("2000001,")},
-                             {QStringLiteral("C"), QStringLiteral("1600000,")}};
 
 } // namespace
 
@@ -336,623 +187,207 @@ class OptionalStkTest : public QObject
     Q_OBJECT
 
 private slots:
-    void freshDatabaseGivesOneEmptyGroup()
+    void addGroupThroughTheNameDialog()
     {
         Fixture f;
         BCOptionalStk *c = f.create();
-        QVERIFY(c);
-        QCOMPARE(c->objectName(), kClass);
-        for (const char *name : {"verticalLayout", "panel", "horizontalLayout_2", "btnAddGrp", "btnAddStk"})
-            QVERIFY2(c->findChild<QObject *>(QString::fromLatin1(name)), name);
-        QCOMPARE(c->findChild<QToolButton *>(QStringLiteral("btnAddGrp"))->toolTip(),
-                 QStringLiteral("<b>添加分组</b>"));
-        QCOMPARE(c->findChild<QToolButton *>(QStringLiteral("btnAddStk"))->toolTip(),
-                 QStringLiteral("<b>添加自选股</b>"));
-
-        QCOMPARE(tabTexts(c), QStringList {QStringLiteral("自选股1")});
-        QCOMPARE(checkedTab(c), QStringLiteral("自选股1"));
-        QCOMPARE(stack(c)->count(), 1);
-        QCOMPARE(currentGroup(c), QStringLiteral("自选股1"));
-        QCOMPARE(f.storedGroups(), (Groups {{QStringLiteral("自选股1"), QString()}}));
-
-        QTableView *view = Fixture::view(c);
-        QCOMPARE(model(c)->rowCount(), 0);
-        QCOMPARE(model(c)->columnCount(), 19);
-        for (int column : {StkModel::Market, StkModel::StkId, StkModel::StkType})
-            QVERIFY(view->isColumnHidden(column));
-        QVERIFY(!view->isColumnHidden(StkModel::Code));
-        QCOMPARE(view->horizontalHeader()->defaultSectionSize(), 69);
-        QVERIFY(view->horizontalHeader()->isSortIndicatorShown());
-        // Nothing to subscribe: the feed is never asked.
-        QCOMPARE(f.host.feed().subscribeCalls, 0);
-        QVERIFY(f.messages().isEmpty());
-
-        QTest::mouseClick(c->findChild<QToolButton *>(QStringLiteral("btnAddStk")), Qt::LeftButton);
-        auto *search = c->findChild<AddStkDLG *>();
-        QVERIFY(search);
-        QVERIFY(search->isVisible()); // modeless: the click returned with the dialog open
+        QCOMPARE(tabs(c), u("自选股1* @自选股1")); // a fresh database has its default group
+        QCOMPARE(f.stored(), u("自选股1="));
+        const auto addGroup = [c] { QTest::mouseClick(child(c, "btnAddGrp"), Qt::LeftButton); };
+        QCOMPARE(answeringGroupDialogs(c, {QString()}, addGroup), QStringList {u("自选股")});
+        QCOMPARE(tabs(c), u("自选股1 自选股* @自选股"));
+        // A duplicate and a name with a space are refused, each with a fresh dialog prefilled again.
+        QCOMPARE(answeringGroupDialogs(c, {u("自选股1"), u("新 组"), u("新组")}, addGroup),
+                 QVector<QString>(3, u("自选股")).toList());
+        QCOMPARE(f.messages(), u("分组名已存在! | 分组名称不能为空！"));
+        QCOMPARE(tabs(c), u("自选股1 自选股 新组* @新组"));
+        QCOMPARE(f.stored(), u("自选股1= 自选股= 新组="));
     }
 
-    void addGroupDialogIsPrefilled()
-    {
-        Fixture f;
-        BCOptionalStk *c = f.create();
-        GroupDialogDriver driver(c, {GroupDialogDriver::enter(QString())});
-        QTest::mouseClick(c->findChild<QToolButton *>(QStringLiteral("btnAddGrp")), Qt::LeftButton);
-        QCOMPARE(driver.titles, QStringList {QStringLiteral("添加新的分组")});
-        QCOMPARE(driver.texts, QStringList {QStringLiteral("自选股")});
-        QCOMPARE(tabTexts(c), (QStringList {QStringLiteral("自选股1"), QStringLiteral("自选股")}));
-        QCOMPARE(currentGroup(c), QStringLiteral("自选股"));
-        QCOMPARE(checkedTab(c), QStringLiteral("自选股"));
-        QCOMPARE(f.storedGroups(),
-                 (Groups {{QStringLiteral("自选股1"), QString()}, {QStringLiteral("自选股"), QString()}}));
-        QCOMPARE(controlBar(c)->maximumWidth(), 2 * 89);
-
-        // The new group persists, in its place.
-        f.restart();
-        c = f.create();
-        QCOMPARE(tabTexts(c), (QStringList {QStringLiteral("自选股1"), QStringLiteral("自选股")}));
-        QCOMPARE(currentGroup(c), QStringLiteral("自选股1"));
-    }
-
-    void invalidNewGroupName_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("retry"); // a valid name in the fresh dialog, or closing it
-        QTest::newRow("duplicate, then valid") << QStringLiteral("自选股1") << QStringLiteral("分组名已存在!") << true;
-        QTest::newRow("duplicate, then closed")
-            << QStringLiteral("自选股1") << QStringLiteral("分组名已存在!") << false;
-        QTest::newRow("space, then valid") << QStringLiteral("新 组") << QStringLiteral("分组名称不能为空！") << true;
-        QTest::newRow("spaces only, then closed")
-            << QStringLiteral("  ") << QStringLiteral("分组名称不能为空！") << false;
-    }
-    void invalidNewGroupName()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, message);
-        QFETCH(bool, retry);
-        Fixture f;
-        BCOptionalStk *c = f.create();
-        GroupDialogDriver driver(
-            c,
-            {GroupDialogDriver::enter(name),
-             retry ? GroupDialogDriver::enter(QStringLiteral("新组")) : GroupDialogDriver::cancel()});
-        QVERIFY(QMetaObject::invokeMethod(c, "AddCurrentG"));
-        QCOMPARE(f.messages(), QStringList {message});
-        QCOMPARE(f.host.messages().requests.constFirst().modality, Qt::WindowModal);
-        // A fresh dialog, prefilled again.
-        QCOMPARE(driver.titles, repeated(2, QStringLiteral("添加新的分组")));
-        QCOMPARE(driver.texts, repeated(2, QStringLiteral("自选股")));
-        QCOMPARE(driver.unexpected, 0);
-
-        const QStringList tabs = retry ? QStringList {QStringLiteral("自选股1"), QStringLiteral("新组")}
-                                       : QStringList {QStringLiteral("自选股1")};
-        QCOMPARE(tabTexts(c), tabs);
-        QCOMPARE(currentGroup(c), tabs.constLast());
-        QCOMPARE(checkedTab(c), tabs.constLast());
-        QCOMPARE(f.storedGroups().size(), tabs.size());
-    }
-
-    void renameByDoubleClick_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QStringList>("messages");
-        QTest::addColumn<int>("dialogs");
-        QTest::addColumn<QString>("renamed"); // B's name afterwards
-        QTest::newRow("new name") << QStringLiteral("科技") << QStringList() << 1 << QStringLiteral("科技");
-        QTest::newRow("existing name gives a fresh dialog")
-            << QStringLiteral("A") << QStringList {QStringLiteral("分组名已存在!")} << 2 << QStringLiteral("B");
-        QTest::newRow("unchanged name counts as existing")
-            << QString() << QStringList {QStringLiteral("分组名已存在!")} << 2 << QStringLiteral("B");
-        QTest::newRow("space refused, no fresh dialog")
-            << QStringLiteral("科 技") << QStringList {QStringLiteral("分组名称不能为空！")} << 1
-            << QStringLiteral("B");
-    }
     void renameByDoubleClick()
     {
-        QFETCH(QString, name);
-        QFETCH(QStringList, messages);
-        QFETCH(int, dialogs);
-        QFETCH(QString, renamed);
-        Fixture f(kThreeGroups);
+        Fixture f({u("A=1600519,"), u("B=2000001,"), u("C=")});
         BCOptionalStk *c = f.create();
         clickTab(c, 1);
-        QCOMPARE(currentGroup(c), QStringLiteral("B"));
-
-        GroupDialogDriver driver(c, {GroupDialogDriver::enter(name), GroupDialogDriver::cancel()});
-        doubleClick(tab(c, 1));
-        QCOMPARE(driver.titles, repeated(dialogs, QStringLiteral("修改当前分组名称")));
-        QCOMPARE(driver.texts, repeated(dialogs, QStringLiteral("B")));
-        QCOMPARE(f.messages(), messages);
-
-        const QStringList tabs {QStringLiteral("A"), renamed, QStringLiteral("C")};
-        QCOMPARE(tabTexts(c), tabs);
-        QCOMPARE(currentGroup(c), renamed);
-        QCOMPARE(shown(c), QStringList {QStringLiteral("000001")});
-        // The renamed group keeps its row, so its place survives a restart.
-        QCOMPARE(f.storedGroups().at(1), qMakePair(renamed, QStringLiteral("2000001,")));
-        f.restart();
-        QCOMPARE(tabTexts(f.create()), tabs);
-    }
-
-    void securitiesAddedThroughTheSearchDialog()
-    {
-        Fixture f;
-        BCOptionalStk *c = f.create();
-        QSignalSpy resets(model(c), &QAbstractItemModel::modelReset);
-        QVERIFY(QMetaObject::invokeMethod(c, "AddCurrentGStk"));
-        auto *dialog = c->findChild<AddStkDLG *>();
-        QVERIFY(dialog);
-
-        addThroughDialog(dialog, QStringLiteral("1600519"));
-        addThroughDialog(dialog, QStringLiteral("2000001"));
-        QCOMPARE(shown(c), (QStringList {QStringLiteral("000001"), QStringLiteral("600519")})); // newest first
-        QCOMPARE(selectedCodes(c), QStringList {QStringLiteral("000001")});
-        QCOMPARE(f.host.feed().wanted, (QStringList {QStringLiteral("1|600519"), QStringLiteral("2|000001")}));
-        const int subscribeCalls = f.host.feed().subscribeCalls;
-        const int resetsBefore = resets.size();
-
-        // The same security again is stored once and only selected.
-        addThroughDialog(dialog, QStringLiteral("1600519"));
-        QCOMPARE(f.storedGroups(), (Groups {{QStringLiteral("自选股1"), QStringLiteral("2000001,1600519,")}}));
-        QCOMPARE(shown(c), (QStringList {QStringLiteral("000001"), QStringLiteral("600519")}));
-        QCOMPARE(selectedCodes(c), QStringList {QStringLiteral("600519")});
-        QCOMPARE(f.host.feed().subscribeCalls, subscribeCalls);
-        QCOMPARE(resets.size(), resetsBefore);
-        QVERIFY(dialog->isVisible());
-        QVERIFY(f.messages().isEmpty());
-
-        const QStringList row = shownRow(c, QStringLiteral("600519"));
-        QCOMPARE(row.mid(0, 4),
-                 (QStringList {QStringLiteral("1"), QStringLiteral("1600519"), QStringLiteral("600519"),
-                               QStringLiteral("贵州茅台")}));
-        QCOMPARE(row.mid(4, 13), repeated(13, QStringLiteral("0.00")));
-        QCOMPARE(row.mid(17), (QStringList {QStringLiteral("0"), QStringLiteral("0")}));
-
-        // A new quote reaches the added row.
-        receive(c, quote('1', "600519", 1700.5));
-        QCOMPARE(shownLast(c, QStringLiteral("600519")), QStringLiteral("1700.50"));
-    }
-
-    void invalidSecurityIdIsRefused()
-    {
-        Fixture f;
-        BCOptionalStk *c = f.create();
-        for (const QString &id : {QString(), QStringLiteral("1600519,2000001")}) {
-            QVERIFY(QMetaObject::invokeMethod(c, "receiveStk", Q_ARG(QString, id), Q_ARG(char, '1'),
-                                              Q_ARG(QString, QStringLiteral("600519"))));
-        }
-        QCOMPARE(f.storedGroups(), (Groups {{QStringLiteral("自选股1"), QString()}}));
-        int refusals = 0;
-        for (const VLogRecord &record : f.host.log().records)
-            refusals += record.level == 3 && record.message.startsWith(QStringLiteral("无效的证券内码"));
-        QCOMPARE(refusals, 2);
-    }
-
-    void securityInTwoGroupsIsSubscribedOnce()
-    {
-        Fixture f({{QStringLiteral("A"), QStringLiteral("1600519,2000001,")},
-                   {QStringLiteral("B"), QStringLiteral("1600519,")}});
-        BCOptionalStk *c = f.create();
-        auto *subscriber = c->findChild<VQuotSubscriber *>();
-        QVERIFY(subscriber);
-        QCOMPARE(subscriber->subName(), QStringLiteral("自选股"));
-        QCOMPARE(subscriber->productList(), (QStringList {QStringLiteral("1|600519"), QStringLiteral("2|000001")}));
-        QCOMPARE(f.host.feed().subscribeCalls, 1);
-
-        receive(c, quote('1', "600519", 1701.0));
-        QCOMPARE(shownLast(c, QStringLiteral("600519")), QStringLiteral("1701.00"));
-        clickTab(c, 1);
-        QCOMPARE(shownLast(c, QStringLiteral("600519")), QStringLiteral("1701.00"));
-        receive(c, quote('1', "600519", 1702.0));
-        clickTab(c, 0);
-        QCOMPARE(shownLast(c, QStringLiteral("600519")), QStringLiteral("1702.00"));
-    }
-
-    void quoteWritesItsRow()
-    {
-        Fixture f({{QStringLiteral("A"), QStringLiteral("1600519,2000001,")}});
-        BCOptionalStk *c = f.create();
-        QSignalSpy changed(model(c), &QAbstractItemModel::dataChanged);
-
-        VQuotData record = makeQuotRecord('2', "000001");
-        record.lastPrice = 11.2;
-        record.priceChangeRatio = -0.015; // shown in percent
-        record.priceChange = -0.17;
-        record.matchQuantity = 123456789012LL;
-        record.bidPrice[0] = 11.19;
-        record.askPrice[0] = 11.21;
-        record.matchAmount = 250000000.0;
-        record.highPrice = 11.5;
-        record.lowPrice = 11.0;
-        record.openingPrice = 11.3;
-        record.preClosingPrice = 11.37;
-        record.highLimitPrice = 12.51;
-        record.lowLimitPrice = 10.23;
-        record.settlementPrice = 99.0; // not shown
-        receive(c, record);
-
-        QCOMPARE(shownRow(c, QStringLiteral("000001")).mid(StkModel::Last, 13),
-                 (QStringList {QStringLiteral("11.20"), QStringLiteral("-1.50"), QStringLiteral("-0.17"),
-                               QStringLiteral("123456789012.00"), QStringLiteral("11.19"), QStringLiteral("11.21"),
-                               QStringLiteral("250000000.00"), QStringLiteral("11.50"), QStringLiteral("11.00"),
-                               QStringLiteral("11.30"), QStringLiteral("11.37"), QStringLiteral("12.51"),
-                               QStringLiteral("10.23")}));
-        QCOMPARE(shownLast(c, QStringLiteral("600519")), QStringLiteral("0.00"));
-        // One signal, for exactly that row.
-        QCOMPARE(changed.size(), 1);
-        const QModelIndex first = changed.at(0).at(0).toModelIndex();
-        const QModelIndex last = changed.at(0).at(1).toModelIndex();
-        QCOMPARE(first, model(c)->index(1, 0));
-        QCOMPARE(last, model(c)->index(1, 18));
-
-        // A record without data and a security in no group change nothing.
-        record.status = 0;
-        record.lastPrice = 1.0;
-        receive(c, record);
-        receive(c, quote('1', "000001", 2.0)); // the code in another market
-        receive(c, quote('2', "600519", 3.0));
-        QVERIFY(QMetaObject::invokeMethod(c, "doRecvSubscribe", Q_ARG(VQuotData *, nullptr)));
-        QCOMPARE(changed.size(), 1);
-        QCOMPARE(shownLast(c, QStringLiteral("000001")), QStringLiteral("11.20"));
-        QCOMPARE(shownLast(c, QStringLiteral("600519")), QStringLiteral("0.00"));
-    }
-
-    void quoteOfAHiddenGroupWaitsInAllRows()
-    {
-        Fixture f(kThreeGroups);
-        BCOptionalStk *c = f.create();
-        QSignalSpy changed(model(c), &QAbstractItemModel::dataChanged);
-        receive(c, quote('2', "000001", 11.25, 0.0202));
-        QCOMPARE(changed.size(), 0);
-        QCOMPARE(shownLast(c, QStringLiteral("600519")), QStringLiteral("0.00"));
-
-        clickTab(c, 1);
-        QCOMPARE(shownLast(c, QStringLiteral("000001")), QStringLiteral("11.25"));
-        QCOMPARE(shownRow(c, QStringLiteral("000001")).value(StkModel::ChangeRatio), QStringLiteral("2.02"));
-        QCOMPARE(model(c)->index(0, StkModel::ChangeRatio).data().toString(), QStringLiteral("+2.02"));
-    }
-
-    void quoteGoesToTheFirstOfRepeatedRows()
-    {
-        // A list written by another tool may repeat an id.
-        Fixture f({{QStringLiteral("A"), QStringLiteral("1600519,2000001,1600519,")}});
-        BCOptionalStk *c = f.create();
-        QCOMPARE(shown(c),
-                 (QStringList {QStringLiteral("600519"), QStringLiteral("000001"), QStringLiteral("600519")}));
-        receive(c, quote('1', "600519", 1700.0));
-        QCOMPARE(shown(c, StkModel::Last),
-                 (QStringList {QStringLiteral("1700.00"), QStringLiteral("0.00"), QStringLiteral("0.00")}));
+        const QStringList prefilled = answeringGroupDialogs(c, {u("A"), u("科技")}, [c] { doubleClick(tab(c, 1)); });
+        QCOMPARE(prefilled, (QStringList {u("B"), u("B")}));
+        QCOMPARE(f.messages(), u("分组名已存在!"));
+        QCOMPARE(tabs(c), u("A 科技* C @科技"));
+        QCOMPARE(shown(c), u("000001"));
+        QCOMPARE(f.stored(), u("A=1600519, 科技=2000001, C="));
     }
 
     void deleteGroup_data()
     {
-        QTest::addColumn<Groups>("groups");
+        QTest::addColumn<QStringList>("groups");
         QTest::addColumn<int>("current");
         QTest::addColumn<int>("deleted");
         QTest::addColumn<bool>("answer");
-        QTest::addColumn<QStringList>("tabs");
-        QTest::addColumn<QString>("shownGroup");
-        QTest::newRow("current at position 2")
-            << kThreeGroups << 2 << 2 << true << QStringList {QStringLiteral("A"), QStringLiteral("B")}
-            << QStringLiteral("B");
-        QTest::newRow("current first") << kThreeGroups << 0 << 0 << true
-                                       << QStringList {QStringLiteral("B"), QStringLiteral("C")} << QStringLiteral("B");
-        QTest::newRow("not current") << kThreeGroups << 2 << 0 << true
-                                     << QStringList {QStringLiteral("B"), QStringLiteral("C")} << QStringLiteral("C");
-        QTest::newRow("declined") << kThreeGroups << 1 << 1 << false
-                                  << QStringList {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}
-                                  << QStringLiteral("B");
-        QTest::newRow("last remaining") << Groups {kThreeGroups.constFirst()} << 0 << 0 << true << QStringList()
-                                        << QString();
+        QTest::addColumn<QString>("tabs");
+        const QStringList three {u("A=1600519,"), u("B=2000001,"), u("C=1600000,")};
+        QTest::newRow("current at position 2") << three << 2 << 2 << true << u("A B* @B");
+        QTest::newRow("current first") << three << 0 << 0 << true << u("B* C @B");
+        QTest::newRow("not current") << three << 2 << 0 << true << u("B C* @C");
+        QTest::newRow("declined") << three << 1 << 1 << false << u("A B* C @B");
+        QTest::newRow("last remaining") << QStringList {three.constFirst()} << 0 << 0 << true << u(" @");
     }
     void deleteGroup()
     {
-        QFETCH(Groups, groups);
+        QFETCH(QStringList, groups);
         QFETCH(int, current);
         QFETCH(int, deleted);
         QFETCH(bool, answer);
-        QFETCH(QStringList, tabs);
-        QFETCH(QString, shownGroup);
+        QFETCH(QString, tabs);
         Fixture f(groups);
         BCOptionalStk *c = f.create();
         clickTab(c, current);
         const QString name = tab(c, deleted)->text();
         f.host.messages().answers = {answer};
-
         // The tab's own close button; its id is the tab count when it was made.
         tab(c, deleted)->internalButton(QString::number(deleted))->click();
-        QCOMPARE(f.messages(), QStringList {QStringLiteral("删除当前组<font color='red'>[%1]</font>?").arg(name)});
-        QCOMPARE(tabTexts(c), tabs);
-        QCOMPARE(stack(c)->count(), tabs.size());
-        QCOMPARE(currentGroup(c), shownGroup);
-        QCOMPARE(checkedTab(c), shownGroup);
-        QCOMPARE(controlBar(c)->maximumWidth(), tabs.size() * 89);
-        QStringList stored;
-        for (const auto &group : f.storedGroups())
-            stored << group.first;
-        QCOMPARE(stored, tabs);
-        if (!shownGroup.isEmpty()) {
-            const QHash<QString, QString> ids {{QStringLiteral("A"), QStringLiteral("1600519")},
-                                               {QStringLiteral("B"), QStringLiteral("2000001")},
-                                               {QStringLiteral("C"), QStringLiteral("1600000")}};
-            QCOMPARE(shown(c, StkModel::StkId), QStringList {ids.value(shownGroup)});
-        }
+        QCOMPARE(f.messages(), u("删除当前组<font color='red'>[%1]</font>?").arg(name));
+        QCOMPARE(::tabs(c), tabs);
+        QCOMPARE(f.stored().remove(QRegularExpression(u("=\\S*"))),
+                 tabs.section(u(" @"), 0, 0).remove(QLatin1Char('*')));
     }
 
-    void withoutAnyGroup()
+    // Start-up with a refused security and one missing from the stock cache,
+    // then additions as the search dialog hands them over.
+    void securitiesOfAGroup()
     {
-        Fixture f({kThreeGroups.constFirst()});
+        Fixture f({u("A=1BAD,9999999,1600519,"), u("B=")});
         BCOptionalStk *c = f.create();
-        QVERIFY(QMetaObject::invokeMethod(c, "DeleteCurrentG", Q_ARG(int, 0)));
-        QCOMPARE(stack(c)->count(), 0);
-        QCOMPARE(f.storedGroups(), Groups());
-        f.host.messages().requests.clear();
+        QCOMPARE(f.messages(), u("证券<font color='red'>[上海A股|坏代码]</font>订阅行情失败!"));
+        QCOMPARE(shown(c), u("60|01 600519"));
+        QCOMPARE(f.wanted(), u("1|600519"));
 
-        QVERIFY(QMetaObject::invokeMethod(c, "AddCurrentGStk"));
-        QVERIFY(QMetaObject::invokeMethod(c, "DeleteCurrentGStk"));
-        QVERIFY(QMetaObject::invokeMethod(c, "receiveStk", Q_ARG(QString, QStringLiteral("1600519")), Q_ARG(char, '1'),
-                                          Q_ARG(QString, QStringLiteral("600519"))));
-        QVERIFY(QMetaObject::invokeMethod(c, "ChangeCurrentG")); // nothing to rename
-        QVERIFY(QMetaObject::invokeMethod(c, "DeleteCurrentG", Q_ARG(int, 0)));
-        QVERIFY(QMetaObject::invokeMethod(c, "refreshdata"));
-        QCOMPARE(f.messages(), repeated(3, QStringLiteral("未创建分组!")));
-        QVERIFY(!c->findChild<AddStkDLG *>());
-        QVERIFY(!c->findChild<ChangeGroupDlg *>());
-        receive(c, quote('1', "600519", 1.0));
+        c->receiveStk(u("2000001"), '2', u("000001"));
+        QCOMPARE(view(c)->selectionModel()->selectedRows().value(0).row(), 0);
+        const int subscribeCalls = f.host.feed().subscribeCalls;
+        c->receiveStk(u("1600519"), '1', u("600519")); // already there: only selected
+        QCOMPARE(view(c)->selectionModel()->selectedRows().value(0).row(), 2);
+        c->receiveStk(u("2000001"), '2', u("000001"));
+        QCOMPARE(view(c)->selectionModel()->selectedRows().value(0).row(), 0);
+        QCOMPARE(f.stored(), u("A=2000001,1BAD,9999999,1600519, B="));
+        QCOMPARE(shown(c), u("000001 60|01 600519"));
+        QCOMPARE(f.host.feed().subscribeCalls, subscribeCalls);
+        receive(c, '2', "000001", 11.5);
+        QCOMPARE(shown(c, StkModel::Last), u("11.50 0.00 0.00"));
 
-        // A new group becomes the current one and takes securities.
-        GroupDialogDriver driver(c, {GroupDialogDriver::enter(QStringLiteral("新组"))});
-        QVERIFY(QMetaObject::invokeMethod(c, "AddCurrentG"));
-        QCOMPARE(tabTexts(c), QStringList {QStringLiteral("新组")});
-        QCOMPARE(checkedTab(c), QStringLiteral("新组"));
-        QCOMPARE(model(c)->rowCount(), 0);
-        QVERIFY(QMetaObject::invokeMethod(c, "receiveStk", Q_ARG(QString, QStringLiteral("1600519")), Q_ARG(char, '1'),
-                                          Q_ARG(QString, QStringLiteral("600519"))));
-        QCOMPARE(shownLast(c, QStringLiteral("600519")), QStringLiteral("1.00")); // the quote kept in all rows
-    }
-
-    void rowDeleteButton_data()
-    {
-        QTest::addColumn<bool>("answer");
-        QTest::addColumn<QStringList>("codes");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("declined") << false
-                                  << QStringList {QStringLiteral("600519"), QStringLiteral("000001"),
-                                                  QStringLiteral("600000")}
-                                  << QStringLiteral("1600519,2000001,1600000,");
-        QTest::newRow("accepted") << true << QStringList {QStringLiteral("600519"), QStringLiteral("600000")}
-                                  << QStringLiteral("1600519,1600000,");
-    }
-    void rowDeleteButton()
-    {
-        QFETCH(bool, answer);
-        QFETCH(QStringList, codes);
-        QFETCH(QString, stored);
-        Fixture f(
-            {{QStringLiteral("A"), QStringLiteral("1600519,2000001,1600000,")}, {QStringLiteral("B"), QString()}});
-        BCOptionalStk *c = f.create();
-        c->resize(1200, 400);
-        c->show();
-        QVERIFY(QTest::qWaitForWindowExposed(c));
-        receive(c, quote('1', "600519", 1700.0));
-        receive(c, quote('1', "600000", 8.0));
-        f.host.messages().answers = {answer};
-
-        QTableView *view = Fixture::view(c);
-        const QRect cell = view->visualRect(model(c)->index(1, StkModel::DeleteButton));
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        QCOMPARE(f.messages(),
-                 QStringList {QStringLiteral("删除当前组内股票<font color='red'>[深圳A股|平安银行]</font>?")});
-        QCOMPARE(shown(c), codes);
-        QCOMPARE(shownLast(c, QStringLiteral("600519")), QStringLiteral("1700.00"));
-        QCOMPARE(shownLast(c, QStringLiteral("600000")), QStringLiteral("8.00"));
-        QCOMPARE(f.storedGroups().constFirst().second, stored);
-        // The security stays subscribed, and quotes still find the rows that moved up.
-        QVERIFY(f.host.feed().wanted.contains(QStringLiteral("2|000001")));
-        receive(c, quote('1', "600000", 8.5));
-        QCOMPARE(shownLast(c, QStringLiteral("600000")), QStringLiteral("8.50"));
-        receive(c, quote('2', "000001", 11.0));
+        // A refused addition is reported and stays in its group; the rest goes on.
         clickTab(c, 1);
-        QVERIFY(QMetaObject::invokeMethod(c, "receiveStk", Q_ARG(QString, QStringLiteral("2000001")), Q_ARG(char, '2'),
-                                          Q_ARG(QString, QStringLiteral("000001"))));
-        QCOMPARE(shownLast(c, QStringLiteral("000001")), QStringLiteral("11.00"));
+        c->receiveStk(u("1BAD"), '1', u("60|01"));
+        c->receiveStk(u("1600000"), '1', u("600000"));
+        QVERIFY(f.messages().endsWith(u("证券<font color = 'red'>[上海A股|坏代码]</font>订阅行情失败!")));
+        QCOMPARE(f.stored(), u("A=2000001,1BAD,9999999,1600519, B=1600000,1BAD,"));
+        QCOMPARE(f.wanted(), u("1|600000 1|600519 2|000001"));
     }
 
-    void deleteSelectedRows_data()
+    void quotesReachEveryGroupOfTheirSecurity()
     {
-        QTest::addColumn<QList<int>>("selection"); // rows, in selection order
-        QTest::addColumn<bool>("answer");
-        QTest::addColumn<QStringList>("messages");
-        QTest::addColumn<QStringList>("codes");
-        const QStringList all {QStringLiteral("600519"), QStringLiteral("000001"), QStringLiteral("600000")};
-        QTest::newRow("nothing selected") << QList<int>() << true << QStringList {QStringLiteral("未选中股票!")} << all;
-        const QString question
-            = QStringLiteral("删除当前组内股票<font color='red'>[上海A股|浦发银行][上海A股|贵州茅台]</font>?");
-        QTest::newRow("two, declined") << QList<int> {2, 0} << false << QStringList {question} << all;
-        QTest::newRow("two, accepted") << QList<int> {2, 0} << true << QStringList {question}
-                                       << QStringList {QStringLiteral("000001")};
-    }
-    void deleteSelectedRows()
-    {
-        QFETCH(QList<int>, selection);
-        QFETCH(bool, answer);
-        QFETCH(QStringList, messages);
-        QFETCH(QStringList, codes);
-        Fixture f({{QStringLiteral("A"), QStringLiteral("1600519,2000001,1600000,")}});
+        Fixture f({u("A=1600519,2000001,"), u("B=1600519,"), u("C=1600000,")});
         BCOptionalStk *c = f.create();
-        c->show();
-        QVERIFY(QTest::qWaitForWindowExposed(c));
-        QTableView *view = Fixture::view(c);
-        for (int row : selection)
-            view->selectionModel()->select(model(c)->index(row, 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        f.host.messages().answers = {answer};
+        QCOMPARE(f.wanted(), u("1|600000 1|600519 2|000001"));
+        QCOMPARE(f.host.feed().subscribeCalls, 1);
 
-        // Through the context menu, as the user would.
-        QStringList actions;
-        QTimer::singleShot(0, c, [&actions] {
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            QVERIFY(menu);
-            for (QAction *action : menu->actions())
-                actions << (action->isSeparator() ? QStringLiteral("-") : action->text());
-            menu->setActiveAction(menu->actions().constLast());
-            QTest::keyClick(menu, Qt::Key_Return);
-        });
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), c->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(c, &event);
-        QCOMPARE(actions,
-                 (QStringList {QStringLiteral("添加自选股"), QStringLiteral("-"), QStringLiteral("删除自选股")}));
+        // Every column from its field: each value is the number of its column.
+        QSignalSpy changed(view(c)->model(), &QAbstractItemModel::dataChanged);
+        VQuotData record = makeQuotRecord('2', "000001");
+        double *const fields[]
+            = {&record.lastPrice,    &record.priceChangeRatio, &record.priceChange,     nullptr,
+               &record.bidPrice[0],  &record.askPrice[0],      &record.matchAmount,     &record.highPrice,
+               &record.lowPrice,     &record.openingPrice,     &record.preClosingPrice, &record.highLimitPrice,
+               &record.lowLimitPrice};
+        for (int column = StkModel::Last; column <= StkModel::LimitDown; ++column) {
+            if (double *field = fields[column - StkModel::Last])
+                *field = column;
+        }
+        record.priceChangeRatio = 0.05; // a fraction, shown in percent
+        record.matchQuantity = 7;
+        c->doRecvSubscribe(&record);
+        QStringList cells;
+        for (int column = StkModel::Last; column <= StkModel::LimitDown; ++column)
+            cells << view(c)->model()->index(1, column).data(Qt::UserRole).toString();
+        QCOMPARE(cells.join(QLatin1Char(' ')),
+                 u("4.00 5.00 6.00 7.00 8.00 9.00 10.00 11.00 12.00 13.00 14.00 15.00 16.00"));
+        QCOMPARE(changed.size(), 1); // for exactly that row
+        QCOMPARE(changed.constFirst().at(0).toModelIndex(), view(c)->model()->index(1, 0));
+        QCOMPARE(changed.constFirst().at(1).toModelIndex(), view(c)->model()->index(1, 18));
 
-        QCOMPARE(f.messages(), messages);
-        QCOMPARE(shown(c), codes);
-        QString stored;
-        for (const QString &code : codes)
-            stored += shownRow(c, code).value(StkModel::StkId) + QLatin1Char(',');
-        QCOMPARE(f.storedGroups().constFirst().second, stored);
+        receive(c, '1', "600519", 1701.0);
+        clickTab(c, 1);
+        QCOMPARE(shown(c, StkModel::Last), u("1701.00"));
+        receive(c, '1', "600519", 1702.0);
+        clickTab(c, 0);
+        QCOMPARE(shown(c, StkModel::Last), u("1702.00 4.00"));
+        changed.clear();
+        receive(c, '1', "600000", 8.5, 0.0202); // in no shown row
+        QCOMPARE(changed.size(), 0);
+        clickTab(c, 2);
+        QCOMPARE(shown(c, StkModel::Last), u("8.50"));
+        QCOMPARE(view(c)->model()->index(0, StkModel::ChangeRatio).data().toString(), u("+2.02"));
     }
 
-    void headerSortLastsUntilTheRowsAreRebuilt_data()
+    void deleteSecurities()
     {
-        QTest::addColumn<bool>("bySwitch"); // rebuilt by a group switch, else by an addition
-        QTest::newRow("group switch") << true;
-        QTest::newRow("addition") << false;
+        Fixture f({u("A=1600519,2000001,1600000,")});
+        BCOptionalStk *c = f.create();
+        receive(c, '1', "600519", 1700.0);
+        f.host.messages().answers = {false, true};
+        const QRect button = view(c)->visualRect(view(c)->model()->index(1, StkModel::DeleteButton));
+        QTest::mouseClick(view(c)->viewport(), Qt::LeftButton, {}, button.center()); // declined
+        QCOMPARE(f.stored(), u("A=1600519,2000001,1600000,"));
+        QTest::mouseClick(view(c)->viewport(), Qt::LeftButton, {}, button.center());
+        const QString question = u("删除当前组内股票<font color='red'>[深圳A股|平安银行]</font>?");
+        QCOMPARE(f.messages(), question + u(" | ") + question);
+        QCOMPARE(shown(c), u("600519 600000"));
+        QCOMPARE(f.stored(), u("A=1600519,1600000,"));
+        // The rows keep their quotes, and the row that moved up takes its own.
+        receive(c, '1', "600000", 8.5);
+        QCOMPARE(shown(c, StkModel::Last), u("1700.00 8.50"));
+
+        for (int row : {1, 0})
+            view(c)->selectionModel()->select(view(c)->model()->index(row, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        c->DeleteCurrentGStk();
+        QVERIFY(
+            f.messages().endsWith(u("删除当前组内股票<font color='red'>[上海A股|浦发银行][上海A股|贵州茅台]</font>?")));
+        QCOMPARE(shown(c), QString());
+        QCOMPARE(f.stored(), u("A="));
     }
+
     void headerSortLastsUntilTheRowsAreRebuilt()
     {
-        QFETCH(bool, bySwitch);
-        Fixture f(
-            {{QStringLiteral("A"), QStringLiteral("1600519,2000001,1600000,")}, {QStringLiteral("B"), QString()}});
+        Fixture f({u("A=1600519,2000001,1600000,"), u("B=")});
         BCOptionalStk *c = f.create();
-        c->resize(1200, 400);
-        c->show();
-        QVERIFY(QTest::qWaitForWindowExposed(c));
-        receive(c, quote('1', "600519", 1700.0, 0.015));
-        receive(c, quote('2', "000001", 11.0, -0.02));
-        receive(c, quote('1', "600000", 8.0, 0.03));
-        const QStringList stored {QStringLiteral("600519"), QStringLiteral("000001"), QStringLiteral("600000")};
-        QCOMPARE(shown(c), stored);
-
+        receive(c, '1', "600519", 1700.0, 0.015);
+        receive(c, '2', "000001", 11.0, -0.02);
+        receive(c, '1', "600000", 8.0, 0.03);
+        QHeaderView *header = view(c)->horizontalHeader();
+        const QPoint ratio(header->sectionViewportPosition(StkModel::ChangeRatio) + 20, header->height() / 2);
         // The first click asks for ascending order, which puts the largest gain on top.
-        QHeaderView *header = Fixture::view(c)->horizontalHeader();
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          headerPoint(header, StkModel::ChangeRatio));
-        QCOMPARE(shown(c),
-                 (QStringList {QStringLiteral("600000"), QStringLiteral("600519"), QStringLiteral("000001")}));
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          headerPoint(header, StkModel::ChangeRatio));
-        QCOMPARE(shown(c),
-                 (QStringList {QStringLiteral("000001"), QStringLiteral("600519"), QStringLiteral("600000")}));
-        // Quotes follow the rows to their new places.
-        receive(c, quote('1', "600519", 1710.0, 0.015));
-        QCOMPARE(shown(c, StkModel::Last),
-                 (QStringList {QStringLiteral("11.00"), QStringLiteral("1710.00"), QStringLiteral("8.00")}));
-
-        if (bySwitch) {
-            clickTab(c, 1);
-            clickTab(c, 0);
-        } else {
-            QVERIFY(QMetaObject::invokeMethod(c, "receiveStk", Q_ARG(QString, QStringLiteral("2159915")),
-                                              Q_ARG(char, '2'), Q_ARG(QString, QStringLiteral("159915"))));
-        }
-        QCOMPARE(shown(c), bySwitch ? stored : QStringList {QStringLiteral("159915")} + stored);
-        receive(c, quote('2', "000001", 11.5, -0.02));
-        QCOMPARE(shownLast(c, QStringLiteral("000001")), QStringLiteral("11.50"));
-        QCOMPARE(shown(c, StkModel::Last).mid(bySwitch ? 0 : 1),
-                 (QStringList {QStringLiteral("1710.00"), QStringLiteral("11.50"), QStringLiteral("8.00")}));
-    }
-
-    void securityMissingFromTheCacheStaysStored()
-    {
-        Fixture f({{QStringLiteral("A"), QStringLiteral("9999999,1600519,")}});
-        BCOptionalStk *c = f.create();
-        QCOMPARE(shown(c), QStringList {QStringLiteral("600519")});
-        QCOMPARE(f.host.context().quotMgr()->wantedProducts(), QStringList {QStringLiteral("1|600519")});
-        QVERIFY(f.messages().isEmpty());
-        bool logged = false;
-        for (const VLogRecord &record : f.host.log().records)
-            logged = logged || (record.level == 3 && record.message.contains(QStringLiteral("9999999")));
-        QVERIFY(logged);
-
-        QVERIFY(QMetaObject::invokeMethod(c, "receiveStk", Q_ARG(QString, QStringLiteral("2000001")), Q_ARG(char, '2'),
-                                          Q_ARG(QString, QStringLiteral("000001"))));
-        QCOMPARE(shown(c), (QStringList {QStringLiteral("000001"), QStringLiteral("600519")}));
-        QCOMPARE(f.storedGroups().constFirst().second, QStringLiteral("2000001,9999999,1600519,"));
-    }
-
-    void refusedProductIsReportedAndTheRestGoesOn_data()
-    {
-        QTest::addColumn<bool>("atStartUp");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("at start-up") << true
-                                     << QStringLiteral("证券<font color='red'>[上海A股|坏代码]</font>订阅行情失败!");
-        QTest::newRow("when added") << false
-                                    << QStringLiteral("证券<font color = 'red'>[上海A股|坏代码]</font>订阅行情失败!");
-    }
-    void refusedProductIsReportedAndTheRestGoesOn()
-    {
-        QFETCH(bool, atStartUp);
-        QFETCH(QString, message);
-        Fixture f(
-            {{QStringLiteral("A"), atStartUp ? QStringLiteral("1600519,1BAD,2000001,") : QStringLiteral("1600519,")}});
-        BCOptionalStk *c = f.create();
-        if (!atStartUp) {
-            QVERIFY(QMetaObject::invokeMethod(c, "receiveStk", Q_ARG(QString, QStringLiteral("1BAD")), Q_ARG(char, '1'),
-                                              Q_ARG(QString, QStringLiteral("60|01"))));
-            QVERIFY(QMetaObject::invokeMethod(c, "receiveStk", Q_ARG(QString, QStringLiteral("2000001")),
-                                              Q_ARG(char, '2'), Q_ARG(QString, QStringLiteral("000001"))));
-        }
-        QCOMPARE(f.messages(), QStringList {message});
-        QCOMPARE(f.host.messages().requests.constFirst().kind, VMsgRequest::Error);
-        QCOMPARE(f.host.messages().requests.constFirst().modality, Qt::ApplicationModal);
-        // The security stays in its group and on screen, the others are subscribed.
-        QVERIFY(f.storedGroups().constFirst().second.contains(QStringLiteral("1BAD,")));
-        QVERIFY(shown(c).contains(QStringLiteral("60|01")));
-        QCOMPARE(f.host.context().quotMgr()->wantedProducts(),
-                 (QStringList {QStringLiteral("1|600519"), QStringLiteral("2|000001")}));
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, ratio);
+        QCOMPARE(shown(c), u("600000 600519 000001"));
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, ratio);
+        QCOMPARE(shown(c), u("000001 600519 600000"));
+        receive(c, '1', "600519", 1710.0, 0.015); // quotes follow the rows to their new places
+        QCOMPARE(shown(c, StkModel::Last), u("11.00 1710.00 8.00"));
+        clickTab(c, 1);
+        clickTab(c, 0);
+        QCOMPARE(shown(c), u("600519 000001 600000"));
+        QCOMPARE(shown(c, StkModel::Last), u("1710.00 11.00 8.00"));
     }
 
     void doubleClickIssuesAnOrder()
     {
-        Fixture f({{QStringLiteral("A"), QStringLiteral("1600519,2159915,")}});
+        Fixture f({u("A=1600519,1600000,")});
         BCOptionalStk *c = f.create();
-        c->resize(1200, 400);
-        c->show();
-        QVERIFY(QTest::qWaitForWindowExposed(c));
-        QSignalSpy orders(c, SIGNAL(onIssueOrder(OrderDetail)));
-        QVERIFY(orders.isValid());
-        f.host.messages().defaultAnswer = false;
-
-        QTableView *view = Fixture::view(c);
-        const QPoint name = view->visualRect(model(c)->index(1, StkModel::Name)).center();
-        doubleClick(view->viewport(), name);
+        QSignalSpy orders(c, &BCOptionalStk::onIssueOrder);
+        doubleClick(view(c)->viewport(), view(c)->visualRect(view(c)->model()->index(1, StkModel::Name)).center());
         QCOMPARE(orders.size(), 1);
         const auto order = orders.at(0).at(0).value<OrderDetail>();
-        QCOMPARE(order.stockId, QStringLiteral("2159915"));
-        QCOMPARE(order.stockCode, QStringLiteral("159915"));
-        QCOMPARE(order.stockType, QStringLiteral("T"));
-        QVERIFY(order.stockName.isEmpty() && order.market.isEmpty() && order.price == 0.0 && order.quantity == 0);
-
-        // A double-click on the delete button is no order.
-        const QPoint button = view->visualRect(model(c)->index(0, StkModel::DeleteButton)).center();
-        doubleClick(view->viewport(), button);
-        QCOMPARE(orders.size(), 1);
-
-        // The slot is reachable through the meta-object system.
-        QVERIFY(QMetaObject::invokeMethod(c, "RowDoubleClicked", Q_ARG(QModelIndex, model(c)->index(0, 2))));
-        QCOMPARE(orders.size(), 2);
-        QCOMPARE(orders.at(1).at(0).value<OrderDetail>().stockId, QStringLiteral("1600519"));
-    }
-
-    void freeingUnsubscribes()
-    {
-        Fixture f({{QStringLiteral("A"), QStringLiteral("1600519,2000001,")}});
-        BCOptionalStk *c = f.create();
-        QCOMPARE(f.host.context().quotMgr()->wantedProducts().size(), 2);
-        f.free(c);
-        QCOMPARE(f.host.context().quotMgr()->wantedProducts(), QStringList());
-        QCOMPARE(f.host.feed().wanted, QStringList());
+        QCOMPARE(QStringList({order.stockId, order.stockCode, order.stockType}),
+                 (QStringList {u("1600000"), u("600000"), u("T")}));
     }
 };
 

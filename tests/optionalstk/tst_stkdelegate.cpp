@@ -62,7 +62,6 @@ private slots:
         }
         m_view.reset(new QTableView);
         m_model = new StkModel(m_view.data());
-        m_model->setTextlessColumn(StkModel::DeleteButton);
         m_model->setRowSource(&m_rows);
         m_delegate = new StkDelegate(m_view.data());
         m_delegate->setButtonColumn(StkModel::DeleteButton);
