@@ -249,6 +249,13 @@ private slots:
         QCOMPARE(::tabs(c), tabs);
         QCOMPARE(f.stored().remove(QRegularExpression(u("=\\S*"))),
                  tabs.section(u(" @"), 0, 0).remove(QLatin1Char('*')));
+        if (groups.size() == 1) { // with no group left, nothing may reach into the empty tab list
+            c->DeleteCurrentG(0);
+            c->AddCurrentGStk();
+            c->DeleteCurrentGStk();
+            c->receiveStk(u("1600519"), '1', u("600519"));
+            QCOMPARE(f.messages().count(u("未创建分组!")), 3);
+        }
     }
 
     // Start-up with a refused security and one missing from the stock cache,
