@@ -1,19 +1,11 @@
 #include "fakemodule.h"
+#include <testutil.h>
 
 #include <componentlinker.h>
 #include <testhost.h>
 
 #include <QSignalSpy>
 #include <QTest>
-
-namespace {
-
-QString u(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
-} // namespace
 
 class TestComponentLinker : public QObject
 {

@@ -1,4 +1,5 @@
 #include "fakemodule.h"
+#include <testutil.h>
 
 #include <componentlinker.h>
 #include <hostoptions.h>
@@ -12,11 +13,6 @@
 #include <QTest>
 
 namespace {
-
-QString u(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
 
 QStringList words(const char *text, char separator = ' ')
 {

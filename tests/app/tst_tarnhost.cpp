@@ -1,5 +1,6 @@
 // tarn-host as a user runs it: the executable, headless, with good and bad input.
 
+#include <testutil.h>
 #include <vlocaldb.h>
 
 #include <QDir>
@@ -13,11 +14,6 @@ namespace {
 // Files the user keeps beside tarn-host that are no configuration database.
 const QByteArray Settings = "[General]\nkeep=me\n";
 const QByteArray Damaged = QByteArray("SQLite format 3\0", 16) + "no page at all";
-
-QString u(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
 
 } // namespace
 

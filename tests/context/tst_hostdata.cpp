@@ -1,6 +1,7 @@
 #include <hostcontext.h>
 #include <samplemarket.h>
 #include <testhost.h>
+#include <testutil.h>
 #include <vbusiness.h>
 #include <vcacheitem.h>
 #include <vcachemgr.h>
@@ -14,11 +15,6 @@
 #include <QTest>
 
 namespace {
-
-QString u(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
 
 // For the securities, futures-contract and option-contract caches in turn:
 // 1 usable, 0 registered but not usable, - missing.

@@ -1,5 +1,6 @@
 #include <contractcalendar.h>
 #include <samplemarket.h>
+#include <testutil.h>
 #include <vlogsink.h>
 
 #include <QTest>
@@ -8,11 +9,6 @@
 #include <functional>
 
 namespace {
-
-QString u(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
 
 QDate date(int yyyymmdd)
 {

@@ -4,6 +4,7 @@
 #include <tarn.h>
 #include <testhost.h>
 #include <testquotfeed.h>
+#include <testutil.h>
 
 #include <imodule.h>
 #include <vcacheitem.h>
@@ -27,11 +28,6 @@
 #include <functional>
 
 namespace {
-
-QString u(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
 
 QWidget *child(QObject *parent, const char *name)
 {

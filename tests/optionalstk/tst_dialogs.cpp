@@ -2,6 +2,7 @@
 #include <optionalstk/changegroupdlg.h>
 #include <tarn.h>
 #include <testhost.h>
+#include <testutil.h>
 #include <vcacheitem.h>
 #include <vcachemgr.h>
 #include <vstockedit.h>
@@ -12,22 +13,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
-
-namespace {
-
-QString u(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
-// Types as the keyboard would, one character at a time.
-void type(QWidget *widget, const QString &text)
-{
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-}
-
-} // namespace
 
 class DialogsTest : public QObject
 {
@@ -67,7 +52,7 @@ private slots:
         QSignalSpy sent(dialog.data(), &AddStkDLG::sendData);
         QTest::mouseClick(add, Qt::LeftButton);
         QCOMPARE(sent.size(), 0); // an empty entry emits nothing
-        type(edit->editor(), u("平安"));
+        typeText(edit->editor(), u("平安"));
         QTest::keyClick(edit->findChild<QCompleter *>()->popup(), Qt::Key_Return);
         QTest::mouseClick(add, Qt::LeftButton);
         QVERIFY(dialog->isVisible());
@@ -91,7 +76,7 @@ private slots:
         QFETCH(QString, emitted);
         QScopedPointer<ChangeGroupDlg> dialog(new ChangeGroupDlg);
         dialog->show();
-        type(child<QLineEdit>(dialog.data(), "lineEdit"), typed);
+        typeText(child<QLineEdit>(dialog.data(), "lineEdit"), typed);
         QSignalSpy sent(dialog.data(), &ChangeGroupDlg::sendGroupName);
         QTest::mouseClick(child<QPushButton>(dialog.data(), "bnt_ok"), Qt::LeftButton);
         QCOMPARE(sent.size(), emitted.isNull() ? 0 : 1);

@@ -1,5 +1,6 @@
 #include <logcapture.h>
 #include <optionalstk/groupstore.h>
+#include <testutil.h>
 #include <vlocaldb.h>
 
 #include <QSqlQuery>
@@ -9,11 +10,6 @@
 #include <algorithm>
 
 namespace {
-
-QString u(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
 
 const QString kWatchlist = QStringLiteral("OptionalStk");
 const QString kForeign = QStringLiteral("PG_Trd_FtQuotPanel");

@@ -5,18 +5,10 @@
 
 #include <optionalstk/stkdelegate.h>
 #include <optionalstk/stkmodel.h>
+#include <testutil.h>
 
 #include <QTableView>
 #include <QtTest>
-
-namespace {
-
-QString u(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
-} // namespace
 
 class StkDelegateTest : public QObject
 {

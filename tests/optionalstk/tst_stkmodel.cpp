@@ -1,4 +1,5 @@
 #include <optionalstk/stkmodel.h>
+#include <testutil.h>
 
 #include <QAbstractItemModelTester>
 #include <QColor>
@@ -6,11 +7,6 @@
 #include <QtTest>
 
 namespace {
-
-QString u(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
 
 // A row of zeros with its id and one column's text.
 StkModel::Row makeRow(const QString &id, int column, const QString &text)

@@ -1,4 +1,5 @@
 #include <hoststockhelper.h>
+#include <testutil.h>
 #include <vcacheitem.h>
 #include <vcachemgr.h>
 #include <vdatadict.h>
@@ -10,23 +11,6 @@
 #include <QLineEdit>
 #include <QStandardItemModel>
 #include <QtTest>
-
-namespace {
-
-QString u(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
-// Types as the keyboard would, one character at a time (keyClicks would
-// squeeze the Chinese characters through Latin-1).
-void type(QWidget *widget, const QString &text)
-{
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-}
-
-} // namespace
 
 class StockEditTest : public QObject
 {
@@ -76,7 +60,7 @@ private slots:
         m_helper->connectStockEdit(&edit);
         edit.show();
         edit.setFilterDisableStockType(hiddenTypes);
-        type(edit.editor(), text);
+        typeText(edit.editor(), text);
         QStringList listed;
         for (int row = 0; row < edit.matches()->rowCount(); ++row) {
             QStringList cells;
@@ -91,7 +75,7 @@ private slots:
         QVERIFY(rows.startsWith(codeAndName));
         QCOMPARE(edit.editor()->text(), codeAndName);
         QCOMPARE(edit.getStockId() + QLatin1Char(' ') + QLatin1Char(edit.getStockMarket()), chosen);
-        type(edit.editor(), u("6")); // typing again forgets the choice
+        typeText(edit.editor(), u("6")); // typing again forgets the choice
         QVERIFY(edit.isEmpty());
         QCOMPARE(edit.getStockId(), QString());
     }
