@@ -5,6 +5,7 @@
 #include <vcacheitem.h>
 #include <vcachemgr.h>
 #include <vcomregistry.h>
+#include <vfutils.h>
 #include <voutput.h>
 
 #include <QLoggingCategory>
@@ -25,11 +26,9 @@ const char *const IssueOrderSignal = "onIssueOrder(OrderDetail)";
 QMetaMethod showSlotOf(const IComponent *target, const QString &name)
 {
     const VComMethod *published = target->publishedMethod(VComMethod::Slot, name);
-    if (!published || published->signature.size() < 2)
+    if (!published)
         return QMetaMethod();
-    const QMetaObject *mo = target->metaObject();
-    const QMetaMethod method
-        = mo->method(mo->indexOfMethod(QMetaObject::normalizedSignature(published->signature.constData() + 1)));
+    const QMetaMethod method = vf::methodOf(target, published->signature);
     static const QList<QByteArray> parameters {"char", "QString", "QString", "double", "QString"};
     return method.parameterTypes() == parameters ? method : QMetaMethod();
 }
@@ -81,8 +80,7 @@ bool ComponentLinker::showSecurity(const QString &stkid, IComponent *source)
                 QStringLiteral("证券缓存中不存在证券[%1],无法显示其行情").arg(stkid));
         return false;
     }
-    const QString market = record.value(QStringLiteral("market")).toString();
-    const char marketCode = market.isEmpty() ? char(0) : market.at(0).toLatin1();
+    const char marketCode = vf::strToChar(record.value(QStringLiteral("market")).toString());
     const QString code = record.value(QStringLiteral("stkcode")).toString();
     const QString name = record.value(QStringLiteral("stkname")).toString();
     const double priceUnit = record.value(QStringLiteral("priceunit")).toDouble();

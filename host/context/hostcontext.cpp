@@ -154,9 +154,9 @@ VSimQuotFeed *HostContext::installSimQuotFeed()
 bool HostContext::simInstrument(char market, const QString &code, VSimInstrument &out)
 {
     const VCacheItem *securities = d->cacheMgr.stockCache();
-    const QString stkid = QLatin1Char(market) + code;
+    const QString stkid = d->cacheMgr.stkCodeToStkId(QString(QLatin1Char(market)), code);
     QVariantMap record;
-    if (!securities || !securities->isNormal()
+    if (stkid.isEmpty()
         || !securities->lookup(record, QStringLiteral("stkid"), stkid, QStringLiteral("stktype;priceunit;preclose")))
         return false;
     out.preClose = record.value(QStringLiteral("preclose")).toDouble();

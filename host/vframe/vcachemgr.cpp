@@ -1,6 +1,7 @@
 #include "vcachemgr.h"
 
 #include "vcacheitem.h"
+#include "vfutils.h"
 
 #include <voutput.h>
 
@@ -75,21 +76,16 @@ VCacheItem *VCacheMgr::dynCache(const QString &name, QVariantMap *filter, QObjec
     if (!receiver || !slot)
         return item;
 
-    // slot carries Qt's method code: '1' for a slot, '2' for a signal.
-    const QByteArray signature(slot);
-    const QMetaObject *mo = receiver->metaObject();
-    const int index = signature.size() > 1 && (signature.at(0) == '1' || signature.at(0) == '2')
-        ? mo->indexOfMethod(QMetaObject::normalizedSignature(signature.constData() + 1).constData())
-        : -1;
+    const QMetaMethod method = vf::methodOf(receiver, QByteArray(slot));
     const QMetaMethod loaded = QMetaMethod::fromSignal(&VCacheItem::loaded);
-    if (index < 0 || !QMetaObject::checkConnectArgs(loaded, mo->method(index))) {
+    if (!method.isValid() || !QMetaObject::checkConnectArgs(loaded, method)) {
         logFailure(__LINE__,
                    QStringLiteral("动态缓存[%1]无法连接%2的[%3]")
-                       .arg(name, QString::fromLatin1(mo->className()), QString::fromLatin1(signature)));
+                       .arg(name, QString::fromLatin1(receiver->metaObject()->className()), QString::fromLatin1(slot)));
         return item;
     }
     // A second request for the same receiver and slot finds the connection made.
-    QObject::connect(item, loaded, receiver, mo->method(index), Qt::UniqueConnection);
+    QObject::connect(item, loaded, receiver, method, Qt::UniqueConnection);
     return item;
 }
 

@@ -1,6 +1,7 @@
 #include "vcomregistry.h"
 
 #include "icomponent.h"
+#include "vfutils.h"
 
 #include <voutput.h>
 
@@ -18,18 +19,6 @@ QList<IComponent *> &registry()
 void logFailure(int line, const QString &message)
 {
     VOutput(3, QStringLiteral(__FILE__), line, QString(), message);
-}
-
-// The method of obj named by a signature in Qt's string form, or an invalid one.
-QMetaMethod methodOf(const QObject *obj, const QByteArray &signature)
-{
-    if (signature.size() < 2)
-        return QMetaMethod();
-    const QByteArray normalized = QMetaObject::normalizedSignature(signature.constData() + 1);
-    const QMetaObject *mo = obj->metaObject();
-    const int index = signature.at(0) == '2' ? mo->indexOfSignal(normalized.constData())
-                                             : mo->indexOfMethod(normalized.constData());
-    return index < 0 ? QMetaMethod() : mo->method(index);
 }
 
 } // namespace
@@ -56,8 +45,8 @@ bool VComRegistry::connectSignal(IComponent *sender, const QString &signalName, 
         logFailure(__LINE__, QStringLiteral("no published signal [%1]").arg(signalName));
         return false;
     }
-    const QMetaMethod signalMethod = methodOf(sender, signal->signature);
-    const QMetaMethod slotMethod = receiver ? methodOf(receiver, QByteArray(slot)) : QMetaMethod();
+    const QMetaMethod signalMethod = vf::methodOf(sender, signal->signature);
+    const QMetaMethod slotMethod = receiver ? vf::methodOf(receiver, QByteArray(slot)) : QMetaMethod();
     if (!signalMethod.isValid() || !slotMethod.isValid() || !QMetaObject::checkConnectArgs(signalMethod, slotMethod)) {
         logFailure(__LINE__,
                    QStringLiteral("cannot connect [%1] to [%2]")

@@ -1,5 +1,7 @@
 #include "vfutils.h"
 
+#include <QObject>
+
 #include <cmath>
 
 char vf::strToChar(const QString &text)
@@ -19,4 +21,18 @@ int vf::getDecimals(double priceUnit)
             return decimals;
     }
     return 8;
+}
+
+QMetaMethod vf::methodOf(const QObject *object, const QByteArray &codedSignature)
+{
+    if (!object || codedSignature.size() < 2)
+        return QMetaMethod();
+    const char code = codedSignature.at(0);
+    if (code != '1' && code != '2')
+        return QMetaMethod();
+    const QByteArray normalized = QMetaObject::normalizedSignature(codedSignature.constData() + 1);
+    const QMetaObject *mo = object->metaObject();
+    const int index
+        = code == '2' ? mo->indexOfSignal(normalized.constData()) : mo->indexOfMethod(normalized.constData());
+    return index < 0 ? QMetaMethod() : mo->method(index);
 }

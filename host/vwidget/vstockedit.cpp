@@ -1,5 +1,7 @@
 #include "vstockedit.h"
 
+#include <vfutils.h>
+
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QHBoxLayout>
@@ -86,7 +88,7 @@ QString VStockEdit::getStockName() const
 
 char VStockEdit::getStockMarket() const
 {
-    return m_stock.market.isEmpty() ? '\0' : m_stock.market.at(0).toLatin1();
+    return vf::strToChar(m_stock.market);
 }
 
 bool VStockEdit::isEmpty() const
