@@ -90,7 +90,6 @@ QStringList HostWindow::createComponents(const QStringList &classNames)
         placeComponent(component, title);
         component->setComCfgGroup(cfgGroup(className, instance));
         component->restoreScene();
-        m_components.append(component);
         m_linker->addComponent(component);
         log(0, __LINE__, QStringLiteral("元件[%1]已创建").arg(identity));
     }
@@ -108,14 +107,10 @@ QStringList HostWindow::createComponents(const QStringList &classNames)
     return missing;
 }
 
+// The linker holds every component the window made, in creation order.
 QList<IComponent *> HostWindow::components() const
 {
-    QList<IComponent *> live;
-    for (const QPointer<IComponent> &component : m_components) {
-        if (component)
-            live.append(component);
-    }
-    return live;
+    return m_linker->components();
 }
 
 ComponentLinker *HostWindow::linker() const
@@ -143,7 +138,6 @@ void HostWindow::releaseComponents()
         m_module->freeComponent(component);
         delete dock;
     }
-    m_components.clear();
     if (!m_shownSecurity.isEmpty())
         m_context->localDb()->setCfgParam(HostCfgGroup, {{ShownSecurityKey, m_shownSecurity}}, false);
 }

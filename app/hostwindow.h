@@ -58,7 +58,6 @@ private:
     ComponentLinker *m_linker;
     FeedStatus *m_status;
     QTabWidget *m_tabs = nullptr;
-    QList<QPointer<IComponent>> m_components;
     QHash<IComponent *, QDockWidget *> m_docks;
     QString m_shownSecurity;
 };
