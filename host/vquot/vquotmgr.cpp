@@ -2,6 +2,7 @@
 
 #include "vquotfeed.h"
 #include "vquotlog.h"
+#include "vquotqueue.h"
 #include "vquotsubscriber.h"
 
 #include <voutput.h>
@@ -9,7 +10,6 @@
 #include <QAtomicPointer>
 #include <QThread>
 #include <cmath>
-#include <cstring>
 
 Q_LOGGING_CATEGORY(lcQuot, "vexa.quot", QtInfoMsg)
 
@@ -19,17 +19,6 @@ QAtomicPointer<VQuotMgr> s_instance;
 
 // A flood of malformed records is reported once per interval with a count.
 constexpr qint64 DropReportIntervalMs = 1000;
-
-// The route key of a record, "market|code", over a caller's buffer: looking a
-// record's route up allocates nothing.
-QByteArray routeKey(const VQuotData &record, char (&buffer)[sizeof(VQuotData::code) + 2])
-{
-    const size_t length = qstrnlen(record.code, sizeof record.code);
-    buffer[0] = record.market;
-    buffer[1] = '|';
-    std::memcpy(buffer + 2, record.code, length);
-    return QByteArray::fromRawData(buffer, int(length) + 2);
-}
 
 // Why a record cannot be delivered, empty when it can. A record with status 0
 // carries no data, so only the fields that route it are checked.
@@ -87,6 +76,7 @@ QString marketText(char market)
 
 VQuotMgr::VQuotMgr(QObject *parent)
     : QObject(parent)
+    , m_queue(new VQuotQueue)
 {
     s_instance.storeRelease(this);
 }
@@ -155,17 +145,17 @@ bool VQuotMgr::subscribe(VQuotSubscriber *subscriber)
         return false;
     }
 
-    for (const QByteArray &key : accepted) {
-        if (wanted.contains(key))
-            continue;
-        auto route = m_routes.find(key);
-        route->removeOne(subscriber);
-        if (route->isEmpty())
-            m_routes.erase(route);
-    }
-    for (const QByteArray &key : wanted) {
-        if (!accepted.contains(key))
-            m_routes[key].append(subscriber);
+    {
+        QMutexLocker lock(&m_postMutex);
+        QStringList released; // already in noLongerWanted, sorted
+        for (const QByteArray &key : accepted) {
+            if (!wanted.contains(key))
+                removeRoute(key, subscriber, released);
+        }
+        for (const QByteArray &key : wanted) {
+            if (!accepted.contains(key))
+                addRoute(key, subscriber);
+        }
     }
     Subscription &subscription = m_subscriptions[subscriber];
     if (!subscription.destroyedConnection) {
@@ -198,13 +188,10 @@ void VQuotMgr::drop(const VQuotSubscriber *subscriber)
     if (found == m_subscriptions.end())
         return;
     QStringList noLongerWanted;
-    for (const QByteArray &key : qAsConst(found->products)) {
-        auto route = m_routes.find(key);
-        route->removeOne(subscriber);
-        if (route->isEmpty()) {
-            m_routes.erase(route);
-            noLongerWanted.append(QString::fromUtf8(key));
-        }
+    {
+        QMutexLocker lock(&m_postMutex);
+        for (const QByteArray &key : qAsConst(found->products))
+            removeRoute(key, subscriber, noLongerWanted);
     }
     disconnect(found->destroyedConnection);
     m_subscriptions.erase(found);
@@ -215,6 +202,28 @@ void VQuotMgr::drop(const VQuotSubscriber *subscriber)
         m_feed->unsubscribe(noLongerWanted);
     qCDebug(lcQuot) << "subscriber dropped; feed released" << noLongerWanted;
     emit subscriptionsChanged();
+}
+
+// Called with m_postMutex held: the queue learns which securities it may hold.
+void VQuotMgr::addRoute(const QByteArray &key, const VQuotSubscriber *subscriber)
+{
+    QVector<const VQuotSubscriber *> &route = m_routes[key];
+    if (route.isEmpty())
+        m_queue->want(key);
+    route.append(subscriber);
+}
+
+// Called with m_postMutex held. A security that loses its last subscriber
+// is appended to released.
+void VQuotMgr::removeRoute(const QByteArray &key, const VQuotSubscriber *subscriber, QStringList &released)
+{
+    const auto route = m_routes.find(key);
+    route->removeOne(subscriber);
+    if (!route->isEmpty())
+        return;
+    m_routes.erase(route);
+    m_queue->unwant(key);
+    released.append(QString::fromUtf8(key));
 }
 
 bool VQuotMgr::isSubscribed(const VQuotSubscriber *subscriber) const
@@ -243,26 +252,37 @@ void VQuotMgr::deliver(const VQuotData &record)
         post(record);
         return;
     }
+    {
+        QMutexLocker lock(&m_postMutex);
+        if (!checkRecord(record))
+            return;
+    }
     dispatch(record);
 }
 
 void VQuotMgr::post(const VQuotData &record)
 {
     QMutexLocker lock(&m_postMutex);
-    m_posted.append(record);
-    scheduleFlush();
+    enqueue(record);
 }
 
 void VQuotMgr::post(const QVector<VQuotData> &records)
 {
-    if (records.isEmpty())
-        return;
     QMutexLocker lock(&m_postMutex);
-    // Appended one by one: += would share the caller's buffer when the queue
-    // is empty, and the queue's own storage would be lost.
     for (const VQuotData &record : records)
-        m_posted.append(record);
-    scheduleFlush();
+        enqueue(record);
+}
+
+// Called with m_postMutex held.
+void VQuotMgr::enqueue(const VQuotData &record)
+{
+    if (!checkRecord(record))
+        return;
+    switch (m_queue->push(record)) {
+    case VQuotQueue::Queued: scheduleFlush(); break;
+    case VQuotQueue::Conflated: ++m_conflated; break;
+    case VQuotQueue::Unwanted: break;
+    }
 }
 
 // Called with m_postMutex held.
@@ -277,28 +297,28 @@ void VQuotMgr::scheduleFlush()
 
 void VQuotMgr::flushPosted()
 {
+    // A receiver may post or deliver while the batch is handed out; the
+    // batch is a local, its storage goes back to the queue afterwards.
     QVector<VQuotData> batch;
+    batch.swap(m_batch);
     {
         QMutexLocker lock(&m_postMutex);
-        batch.swap(m_posted);
-        m_posted.swap(m_spare);
+        m_queue->take(batch);
         m_flushQueued = false;
     }
     for (const VQuotData &record : qAsConst(batch))
         dispatch(record);
-    batch.clear();
-    m_spare.swap(batch);
+    m_batch.swap(batch);
 }
 
 void VQuotMgr::dispatch(const VQuotData &record)
 {
-    if (!checkRecord(record))
-        return;
     char buffer[sizeof record.code + 2];
-    const QByteArray key = routeKey(record, buffer);
+    const QByteArray key = vq::routeKey(record, buffer);
     const auto route = m_routes.constFind(key);
     if (route == m_routes.cend())
         return;
+    ++m_records;
 
     // Receivers may subscribe, unsubscribe or delete subscribers while they
     // run. The snapshot keeps the walk stable; once the routes have changed,
@@ -326,6 +346,7 @@ bool VQuotMgr::isRouted(const VQuotSubscriber *subscriber, const QByteArray &key
     return found != m_subscriptions.cend() && found->products.contains(key);
 }
 
+// Called with m_postMutex held: post() checks records on the feed's thread.
 bool VQuotMgr::checkRecord(const VQuotData &record)
 {
     const QString defect = recordDefect(record);
@@ -345,12 +366,30 @@ bool VQuotMgr::checkRecord(const VQuotData &record)
     return false;
 }
 
+quint64 VQuotMgr::recordCount() const
+{
+    return m_records;
+}
+
 quint64 VQuotMgr::deliveredCount() const
 {
     return m_delivered;
 }
 
+quint64 VQuotMgr::conflatedCount() const
+{
+    QMutexLocker lock(&m_postMutex);
+    return m_conflated;
+}
+
 quint64 VQuotMgr::droppedCount() const
 {
+    QMutexLocker lock(&m_postMutex);
     return m_dropped;
+}
+
+int VQuotMgr::queuedCount() const
+{
+    QMutexLocker lock(&m_postMutex);
+    return m_queue->size();
 }

@@ -12,7 +12,10 @@
 
 #include "vquotdata.h"
 
+#include <memory>
+
 class VQuotFeed;
+class VQuotQueue;
 class VQuotSubscriber;
 
 // The client's quote service. Keeps which subscriber wants which security,
@@ -48,13 +51,24 @@ public:
     // thread it is posted instead.
     void deliver(const VQuotData &record);
     // Queue records from any thread; queued records reach the GUI thread in
-    // batches, one queued flush for all that arrive before it runs.
+    // batches, one queued flush for all that arrive before it runs. While a
+    // record of a security waits, a newer one of the same security replaces
+    // it (conflation), so a GUI thread that falls behind receives the latest
+    // record of each security once, and the queue never holds more records
+    // than there are subscribed securities. Records of securities nobody
+    // subscribed are not queued. Never waits for the GUI thread to catch up.
     void post(const VQuotData &record);
     void post(const QVector<VQuotData> &records);
 
-    // Calls of receiving slots, and records dropped as malformed.
+    // Records handed to subscribers (each once, however many receive it),
+    // calls of receiving slots, records replaced by a newer one of the same
+    // security before delivery, and records dropped as malformed.
+    quint64 recordCount() const;
     quint64 deliveredCount() const;
+    quint64 conflatedCount() const;
     quint64 droppedCount() const;
+    // Records waiting for the GUI thread now.
+    int queuedCount() const;
 
 signals:
     void subscriptionsChanged();
@@ -67,6 +81,9 @@ private:
     };
 
     void drop(const VQuotSubscriber *subscriber);
+    void addRoute(const QByteArray &key, const VQuotSubscriber *subscriber);
+    void removeRoute(const QByteArray &key, const VQuotSubscriber *subscriber, QStringList &released);
+    void enqueue(const VQuotData &record);
     void dispatch(const VQuotData &record);
     bool isRouted(const VQuotSubscriber *subscriber, const QByteArray &key) const;
     bool checkRecord(const VQuotData &record);
@@ -82,13 +99,16 @@ private:
     // snapshot of a route needs checking.
     quint64 m_routeGeneration = 0;
 
-    QMutex m_postMutex;
-    QVector<VQuotData> m_posted;
-    QVector<VQuotData> m_spare; // the last flushed batch's storage, handed back to m_posted
+    // Guards the queue, the flush flag and the counters written by post().
+    mutable QMutex m_postMutex;
+    std::unique_ptr<VQuotQueue> m_queue;
+    QVector<VQuotData> m_batch; // the batch being delivered; its storage is reused
     bool m_flushQueued = false;
-
-    quint64 m_delivered = 0;
+    quint64 m_conflated = 0;
     quint64 m_dropped = 0;
     quint64 m_droppedUnreported = 0;
     QElapsedTimer m_dropReport;
+
+    quint64 m_records = 0;
+    quint64 m_delivered = 0;
 };

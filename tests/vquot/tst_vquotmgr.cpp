@@ -178,31 +178,55 @@ private slots:
         QCOMPARE(g_calls, list("r2:H|b r2:D|c"));
     }
 
-    void postedRecordsArriveOnTheGuiThreadInOneBatch()
+    // Steps: "H|a:1" posts a record of H|a with sequence 1 from a feed
+    // thread, "flush" lets the GUI thread deliver, "-H|a" unsubscribes it.
+    // r subscribes H|a and H|b; Z|c is nobody's.
+    void postedRecordsAreConflated_data()
     {
-        VQuotSubscriber *subscriber = newSubscriber(QStringLiteral("r"), "H|ag2606");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("delivered");
+        QTest::addColumn<int>("conflated");
+        QTest::newRow("a GUI thread that keeps up gets every record")
+            << list("H|a:1 flush H|a:2 flush H|b:3 flush") << list("H|a:1 H|a:2 H|b:3") << 0;
+        QTest::newRow("a stalled one gets the latest of each, in first-arrival order")
+            << list("H|a:1 H|b:2 H|a:3 H|b:4 H|a:5 flush") << list("H|a:5 H|b:4") << 3;
+        QTest::newRow("nobody's securities are not queued") << list("Z|c:1 H|a:2 Z|c:3 flush") << list("H|a:2") << 0;
+        QTest::newRow("an unsubscribed security's waiting record is discarded")
+            << list("H|a:1 H|b:2 -H|a flush H|a:3 flush") << list("H|b:2") << 0;
+    }
+    void postedRecordsAreConflated()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, delivered);
+        QFETCH(int, conflated);
+
+        VQuotSubscriber *subscriber = newSubscriber(QStringLiteral("r"), "H|a H|b");
         QVERIFY(subscriber->subscribe());
-        VQuotMgr *manager = m_mgr.data();
-        QScopedPointer<QThread> producer(QThread::create([manager] {
-            QVector<VQuotData> records;
-            for (int i = 0; i < 2000; ++i) {
-                records << recordOf(i % 2 ? QStringLiteral("H|ag2606") : QStringLiteral("Z|SR609"));
-                records.last().matchQuantity = i;
-            }
-            // Single records first, then one batch.
-            for (const VQuotData &record : records.mid(0, 1000))
-                manager->post(record);
-            manager->post(records.mid(1000));
-        }));
-        producer->start();
-        QVERIFY(producer->wait(30000));
-        QVERIFY(g_calls.isEmpty());
-        // Everything posted meanwhile arrives with one queued flush, in the order posted.
-        QCoreApplication::sendPostedEvents(m_mgr.data(), QEvent::MetaCall);
-        QCOMPARE(g_calls.size(), 1000);
         auto *receiver = qobject_cast<Receiver *>(subscriber->receiver());
+        VQuotMgr *manager = m_mgr.data();
+        for (const QString &step : qAsConst(steps)) {
+            if (step == QLatin1String("flush")) {
+                QCOMPARE(g_calls.size(), receiver->sequence.size());
+                QCoreApplication::sendPostedEvents(manager, QEvent::MetaCall);
+                QCOMPARE(manager->queuedCount(), 0);
+            } else if (step.startsWith(QLatin1Char('-'))) {
+                subscriber->removeProduct(step.at(1).toLatin1(), step.mid(3));
+                QVERIFY(subscriber->subscribe());
+            } else {
+                VQuotData record = recordOf(step.section(QLatin1Char(':'), 0, 0));
+                record.matchQuantity = step.section(QLatin1Char(':'), 1).toInt();
+                QScopedPointer<QThread> feed(QThread::create([manager, record] { manager->post(record); }));
+                feed->start();
+                QVERIFY(feed->wait(30000));
+            }
+        }
+        QStringList received;
+        for (int i = 0; i < g_calls.size(); ++i)
+            received << g_calls.at(i).mid(2) + QLatin1Char(':') + QString::number(receiver->sequence.at(i));
+        QCOMPARE(received, delivered);
         QVERIFY(!receiver->offGuiThread);
-        QVERIFY(std::is_sorted(receiver->sequence.cbegin(), receiver->sequence.cend()));
+        QCOMPARE(manager->conflatedCount(), quint64(conflated));
+        QCOMPARE(manager->recordCount(), quint64(delivered.size()));
     }
 
     // A receiver changes the subscriptions while a record is being delivered;
