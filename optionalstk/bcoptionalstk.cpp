@@ -18,6 +18,7 @@
 #include <vquotsubscriber.h>
 #include <vstockedit.h>
 #include <vstockhelper.h>
+#include <vtableview.h>
 #include <vtabbutton.h>
 
 #include <QAction>
@@ -182,7 +183,7 @@ void BCOptionalStk::makeGroupTab(const QString &name)
     grid->setObjectName(QStringLiteral("gridLayout_2"));
     grid->setSpacing(0);
     grid->setContentsMargins(0, 0, 0, 0);
-    auto *view = new QTableView(page);
+    auto *view = new VTableView(page);
     view->horizontalHeader()->setHighlightSections(false);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSortingEnabled(true);

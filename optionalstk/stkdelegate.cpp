@@ -25,6 +25,10 @@ void setState(QAbstractItemModel *model, const QModelIndex &index, ButtonState s
 StkDelegate::StkDelegate(QObject *parent)
     : QStyledItemDelegate(parent)
 {
+    const QPixmap sprite(QStringLiteral(":/vexa/img/icon/del"));
+    const int frameWidth = sprite.width() / SpriteFrames;
+    for (int state = Normal; state <= Pressed; ++state)
+        m_frames[state] = QIcon(sprite.copy(frameWidth * (Pressed - state), 0, frameWidth, sprite.height()));
 }
 
 void StkDelegate::setButtonColumn(int column)
@@ -48,13 +52,9 @@ void StkDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
 
     const int state
         = qBound(int(Normal), index.sibling(index.row(), m_buttonColumn).data(Qt::UserRole).toInt(), int(Pressed));
-    const QPixmap sprite(QStringLiteral(":/vexa/img/icon/del"));
-    const int frameWidth = sprite.width() / SpriteFrames;
-    const QPixmap frame = sprite.copy(frameWidth * (Pressed - state), 0, frameWidth, sprite.height());
-
     QStyleOptionButton button;
     button.state = QStyle::State_Enabled;
-    button.icon = QIcon(frame);
+    button.icon = m_frames[state];
     button.iconSize = QSize(ButtonSize, ButtonSize);
     button.features = QStyleOptionButton::Flat;
     button.rect = buttonRect(option.rect);

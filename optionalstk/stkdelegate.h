@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
 
@@ -37,6 +38,9 @@ private:
     // Resets the tracked button, if any, to normal.
     void releaseTracked(QAbstractItemModel *model);
 
+    // The button's look per state, cut from the sprite once: painting runs
+    // for every shown row on every repaint.
+    QIcon m_frames[3];
     int m_buttonColumn = -1;
     // The button cell the pointer was last over or pressed on.
     QPersistentModelIndex m_tracked;
