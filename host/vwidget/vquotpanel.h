@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class VFramePacer;
 class VQuotDataItem;
 class VQuotDataItems;
 class VQuotLayout;
@@ -34,8 +35,10 @@ struct VQuotLevel
 // emptyData() shows as "--", prices red above and green below the previous
 // close, volumes neutral). Changes repaint only the parts they touch
 // (vd::QuotPaintEventType; QPE_All re-measures first). Between
-// beginUpdate() and endUpdate() they are collected and repainted once, so
-// one received record costs one repaint.
+// beginUpdate() and endUpdate() they are collected, so one received record
+// costs one repaint. Repaints are paced (VFramePacer): however fast records
+// arrive, the panel paints at most once per display frame and shows a
+// change within one frame.
 //
 // The geometry below is the one the panel paints and hit-tests with; a null
 // rectangle means "not shown".
@@ -72,8 +75,12 @@ public:
     // Batches may nest; the outermost endUpdate() repaints what changed.
     void beginUpdate();
     void endUpdate();
-    // Repaints the given parts (collected while a batch is open).
+    // Repaints the given parts (collected while a batch is open) with the
+    // next frame.
     void repainPanel(vd::QuotPaintEventTypes parts);
+    // Repaints the whole panel with the next frame. Receivers call it after
+    // every record; hiding QWidget::update() keeps those calls paced too.
+    void update();
 
     // Code and name as the title line shows them.
     QString titleText() const;
@@ -113,6 +120,7 @@ private:
     void paintItems(QPainter &painter) const;
     void paintChart(QPainter &painter) const;
     void paintFrame(QPainter &painter) const;
+    void paintPending();
 
     VQuotStyle *m_style;
     VQuotDataItems *m_items;
@@ -126,6 +134,10 @@ private:
     int m_updateDepth = 0;
     vd::QuotPaintEventTypes m_pending;
     bool m_lastPriceSet = false;
+    VFramePacer *m_pacer;
+    // What the next frame repaints; a whole repaint once m_repaintAll is set.
+    QRegion m_frameRegion;
+    bool m_repaintAll = false;
 
     std::unique_ptr<VQuotLayout> m_layout;
     mutable bool m_layoutValid = false;

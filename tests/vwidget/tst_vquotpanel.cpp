@@ -1,3 +1,4 @@
+#include <paintrecorder.h>
 #include <vquotdataitem.h>
 #include <vquotdataitems.h>
 #include <vquotpanel.h>
@@ -12,24 +13,6 @@ Q_DECLARE_METATYPE(PanelChange)
 Q_DECLARE_METATYPE(VQuotDataItem::Kind)
 Q_DECLARE_METATYPE(VQuotDataItems::Id)
 
-namespace {
-
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject
-{
-public:
-    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        count += event->type() == QEvent::Paint;
-        return false;
-    }
-};
-
-} // namespace
 
 class QuotPanelTest : public QObject
 {
@@ -157,28 +140,36 @@ private slots:
         QCOMPARE(spy.at(0).at(0).value<VQuotDataItem *>(), item);
     }
 
-    // A whole record, in nested batches: one repaint and one chart point.
-    void batchRepaintsOnce()
+    // Records in nested batches, each with the update() a receiver adds,
+    // over several passes of the event loop within one frame: one paint for
+    // all of them with the frame, and one chart point per record.
+    void recordsWithinAFramePaintOnce()
     {
         VQuotPanel panel;
         panel.resize(panel.sizeHint());
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        PaintCounter paints(&panel);
-        panel.beginUpdate();
-        panel.beginUpdate();
-        for (int id = 0; id < panel.quotItems()->count(); ++id)
-            panel.quotItems()->item(VQuotDataItems::Id(id))->setValue(10.0 + 0.01 * id);
-        for (int stall = 0; stall < 10; ++stall)
-            panel.setQuotData(vd::QuotStall(stall), 10.1 + 0.01 * stall, 100, 9.9 - 0.01 * stall, 100);
-        panel.endUpdate();
-        QCoreApplication::processEvents();
+        QTest::qWait(50);
+        PaintRecorder paints(&panel);
+        for (int record = 0; record < 20; ++record) {
+            panel.beginUpdate();
+            panel.beginUpdate();
+            for (int id = 0; id < panel.quotItems()->count(); ++id)
+                panel.quotItems()->item(VQuotDataItems::Id(id))->setValue(10.0 + 0.01 * (id + record));
+            for (int stall = 0; stall < 10; ++stall)
+                panel.setQuotData(vd::QuotStall(stall), 10.1 + 0.01 * stall, 100, 9.9 - 0.01 * stall, 100);
+            panel.endUpdate();
+            panel.endUpdate();
+            panel.update();
+            // Delivers what is posted (quote flushes, update requests) as
+            // the next pass of the event loop would, without its timers.
+            QCoreApplication::sendPostedEvents();
+        }
         QCOMPARE(paints.count, 0);
-        panel.endUpdate();
         QTRY_COMPARE(paints.count, 1);
-        QCoreApplication::processEvents();
+        QTest::qWait(50);
         QCOMPARE(paints.count, 1);
-        QCOMPARE(panel.chartPrices().size(), 1);
+        QCOMPARE(panel.chartPrices().size(), 20);
     }
 };
 
