@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tarn_global.h"
+#include <tarn_global.h>
 
 #include <imodule.h>
 

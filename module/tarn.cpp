@@ -2,18 +2,9 @@
 
 #include "module_helper.h"
 
-namespace {
-IHostContext *g_hostContext = nullptr;
-} // namespace
-
-IHostContext *tarn::hostContext()
-{
-    return g_hostContext;
-}
-
 IModule *LoadBizModule(IHostContext *hostContext)
 {
-    g_hostContext = hostContext;
+    tarn::setHostContext(hostContext);
     return GetModule();
 }
 
@@ -21,6 +12,6 @@ bool UnloadBizModule()
 {
     // Components are destroyed while the host context is still reachable.
     DestroyModule();
-    g_hostContext = nullptr;
+    tarn::setHostContext(nullptr);
     return true;
 }

@@ -10,6 +10,9 @@ class IHostContext;
 
 namespace tarn {
 // The host context handed to the last LoadBizModule; null before the first
-// load and after UnloadBizModule. The only road from the module to the host.
+// load and after UnloadBizModule. The only road from the module and its
+// components to the host.
 IHostContext *hostContext();
+// Only the entry points set it.
+void setHostContext(IHostContext *context);
 } // namespace tarn
