@@ -12,17 +12,20 @@ FeedStatus::FeedStatus(VQuotMgr *quotMgr, VSimQuotFeed *feed, QWidget *parent)
     , m_quotMgr(quotMgr)
     , m_feed(feed)
     , m_rate(new QLabel(this))
-    , m_delivered(new QLabel(this))
+    , m_records(new QLabel(this))
+    , m_conflated(new QLabel(this))
     , m_subscribed(new QLabel(this))
 {
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(16);
     layout->addWidget(m_rate);
-    layout->addWidget(m_delivered);
+    layout->addWidget(m_records);
+    layout->addWidget(m_conflated);
     layout->addWidget(m_subscribed);
 
-    m_lastDelivered = m_quotMgr->deliveredCount();
+    m_lastRecords = m_quotMgr->recordCount();
+    m_lastConflated = m_quotMgr->conflatedCount();
     auto *timer = new QTimer(this);
     timer->setInterval(1000);
     connect(timer, &QTimer::timeout, this, &FeedStatus::doSample);
@@ -39,14 +42,18 @@ void FeedStatus::refresh()
         m_rate->setText(QStringLiteral("模拟行情: 已暂停"));
     else
         m_rate->setText(QStringLiteral("模拟行情: %1 条/秒").arg(m_feed->rate()));
-    m_delivered->setText(QStringLiteral("推送: %1 条/秒").arg(m_perSecond));
+    m_records->setText(QStringLiteral("推送: %1 条/秒").arg(m_recordsPerSecond));
+    m_conflated->setText(QStringLiteral("合并: %1 条/秒").arg(m_conflatedPerSecond));
     m_subscribed->setText(QStringLiteral("订阅: %1 个证券").arg(m_quotMgr->wantedProducts().size()));
 }
 
 void FeedStatus::doSample()
 {
-    const quint64 delivered = m_quotMgr->deliveredCount();
-    m_perSecond = int(delivered - m_lastDelivered);
-    m_lastDelivered = delivered;
+    const quint64 records = m_quotMgr->recordCount();
+    const quint64 conflated = m_quotMgr->conflatedCount();
+    m_recordsPerSecond = records - m_lastRecords;
+    m_conflatedPerSecond = conflated - m_lastConflated;
+    m_lastRecords = records;
+    m_lastConflated = conflated;
     refresh();
 }

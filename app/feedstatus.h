@@ -7,8 +7,10 @@ class VQuotMgr;
 class VSimQuotFeed;
 
 // The status bar's view of the quote service: the simulated feed's rate and
-// state, the records delivered to components in the last second, and how
-// many securities are subscribed.
+// state, in the last second the records handed to components (each once,
+// however many components show it) and the records replaced by a newer one
+// of the same security before the GUI thread took them, and how many
+// securities are subscribed.
 class FeedStatus : public QWidget
 {
     Q_OBJECT
@@ -25,8 +27,11 @@ private:
     VQuotMgr *m_quotMgr;
     VSimQuotFeed *m_feed;
     QLabel *m_rate;
-    QLabel *m_delivered;
+    QLabel *m_records;
+    QLabel *m_conflated;
     QLabel *m_subscribed;
-    quint64 m_lastDelivered = 0;
-    int m_perSecond = 0;
+    quint64 m_lastRecords = 0;
+    quint64 m_lastConflated = 0;
+    quint64 m_recordsPerSecond = 0;
+    quint64 m_conflatedPerSecond = 0;
 };
