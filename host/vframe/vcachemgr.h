@@ -7,6 +7,8 @@
 #include <QVariant>
 
 class VCacheItem;
+class VDataset;
+class VField;
 
 // The host's reference-data caches by name. One manager per process: the
 // last one constructed is instance() until it is destroyed.
@@ -39,6 +41,10 @@ public:
 
     // The security id of a market and code; empty when the securities cache has no such security.
     QString stkCodeToStkId(const QString &market, const QString &code) const;
+    // Adds to dataset the lookup field "stkname": the name of the row's
+    // "stkid" in the securities cache, empty without a cache record. Defined
+    // in vwidget, the library of datasets, so vframe does not depend on it.
+    VField *addStkNameLookupField(VDataset *dataset) const;
 
 private:
     QHash<QString, VCacheItem *> m_caches;
