@@ -3,7 +3,18 @@
 // through the quote manager, for a security of the shown group and for one of
 // a hidden group. The per-record cost should not grow with the lists.
 //
-//   bench_optionalstk [records]
+// Then the watchlist shown at 1280x800 under a live feed: a feed thread
+// posts records of one group's securities through the quote manager, and
+// the GUI thread's CPU, the paints of the table and the quote latency (post
+// to a probe subscriber's slot, called right after the watchlist's) are
+// measured beside a plain QTableView over a QStandardItemModel fed the same
+// way, one setData per changed cell.
+//
+//   bench_optionalstk [records] [seconds per shown measurement]
+
+#include "benchutil.h"
+
+#include <optionalstk/stkmodel.h>
 
 #include <hostcontext.h>
 #include <icomponent.h>
@@ -15,17 +26,59 @@
 #include <vlogsink.h>
 #include <vquotdata.h>
 #include <vquotmgr.h>
+#include <vquotsubscriber.h>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QSqlQuery>
+#include <QStandardItemModel>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <vector>
+
+// Records how long each record took from its post() to this slot.
+class Probe : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Probe(const QVector<QByteArray> &codes);
+    std::vector<qint64> latencies;
+
+public slots:
+    void doRecvSubscribeQuot(VQuotData *record);
+
+private:
+    VQuotSubscriber m_subscriber;
+};
+
+// The baseline: a plain QTableView over a QStandardItemModel with the
+// watchlist's columns, one row per security, and one setData per quote cell
+// whose text changed.
+class PlainTable : public QObject
+{
+    Q_OBJECT
+public:
+    explicit PlainTable(const QVector<QByteArray> &codes);
+    QTableView *view() { return &m_view; }
+
+public slots:
+    void doRecvSubscribeQuot(VQuotData *record);
+
+private:
+    QStandardItemModel m_model;
+    QTableView m_view;
+    QHash<QByteArray, int> m_rows;
+    VQuotSubscriber m_subscriber;
+};
 
 namespace {
 
 const int Groups = 5;
+const char Market = '1';
 
 QString stockId(int i)
 {
@@ -38,7 +91,7 @@ QByteArray stockCode(int i)
 }
 
 // A stock cache of n securities, and the groups sharing them out in turn.
-void prepare(HostContext &host, int n)
+void prepare(HostContext &host, int n, int groups)
 {
     auto *stocks = new VCacheItem(VCacheMgr::StockCacheName);
     QVector<QVector<QVariant>> rows;
@@ -51,13 +104,13 @@ void prepare(HostContext &host, int n)
                  rows);
     host.cacheMgr()->addCache(stocks);
 
-    QString lists[Groups];
+    QVector<QString> lists(groups);
     for (int i = 0; i < n; ++i)
-        lists[i % Groups] += stockId(i) + QLatin1Char(',');
+        lists[i % groups] += stockId(i) + QLatin1Char(',');
     QSqlQuery query(host.localDb()->database());
     query.prepare(QStringLiteral("INSERT INTO cfgparam (groupname, paramname, paramvalue, encrypt) "
                                  "VALUES ('OptionalStk', :name, :value, '0')"));
-    for (int g = 0; g < Groups; ++g) {
+    for (int g = 0; g < groups; ++g) {
         query.bindValue(QStringLiteral(":name"), QStringLiteral("组%1").arg(g + 1));
         query.bindValue(QStringLiteral(":value"), lists[g]);
         query.exec();
@@ -69,7 +122,7 @@ double deliver(VQuotMgr *quotes, int first, int n, int records)
 {
     VQuotData record {};
     record.status = 1;
-    record.market = '1';
+    record.market = Market;
     QElapsedTimer timer;
     timer.start();
     for (int r = 0; r < records; ++r) {
@@ -80,13 +133,169 @@ double deliver(VQuotMgr *quotes, int first, int n, int records)
     return double(timer.nsecsElapsed()) / records;
 }
 
+void subscribeAll(VQuotSubscriber &subscriber, QObject *receiver, const QVector<QByteArray> &codes)
+{
+    subscriber.setRecvSlot(receiver, "1doRecvSubscribeQuot(VQuotData*)");
+    for (const QByteArray &code : codes)
+        subscriber.addProduct(Market, QString::fromLatin1(code));
+    subscriber.subscribe();
+}
+
+// The q-quantile of the samples in microseconds, reordering them.
+double quantileUs(std::vector<qint64> &samples, double q)
+{
+    if (samples.empty())
+        return 0;
+    const auto nth = samples.begin() + qint64(q * double(samples.size() - 1));
+    std::nth_element(samples.begin(), nth, samples.end());
+    return *nth / 1000.0;
+}
+
+struct Shown
+{
+    bench::GuiLoad load;
+    double p50Us;
+    double p99Us;
+};
+
+// Feeds the securities round-robin at rate records a second for ms
+// milliseconds (after a short warm-up) while a shown table receives them.
+Shown measureShown(VQuotMgr *quotes, QTableView *view, const QVector<QByteArray> &codes, double rate, int ms)
+{
+    bench::runFor(200); // first layout and paint of the shown table
+    Probe probe(codes); // subscribed after the table's receiver, so it is called after it
+    const quint64 n = quint64(codes.size());
+    bench::PacedFeed feed(quotes, rate, [&codes, n](quint64 sequence, VQuotData &record) {
+        record = bench::quote(Market, codes.at(int(sequence % n)), sequence / n);
+    });
+    feed.start();
+    bench::runFor(300);
+    probe.latencies.clear();
+    const bench::GuiLoad load = bench::measureFor(view->viewport(), ms);
+    std::vector<qint64> latencies = std::exchange(probe.latencies, {});
+    feed.stop();
+    while (quotes->queuedCount() > 0)
+        QCoreApplication::processEvents();
+    return {load, quantileUs(latencies, 0.5), quantileUs(latencies, 0.99)};
+}
+
+QTableView *shownView(QWidget *component)
+{
+    for (QTableView *view : component->findChildren<QTableView *>()) {
+        if (view->isVisible())
+            return view;
+    }
+    return nullptr;
+}
+
+void shownRuns(int ms)
+{
+    std::printf("\nshown at 1280x800, one group, records posted every 1 ms from a feed thread, %d ms per measurement\n",
+                ms);
+    std::printf("%10s %10s %9s %9s %9s %9s %19s %19s\n", "securities", "records/s", "tarn CPU", "plain CPU", "tarn p/s",
+                "plain p/s", "tarn p50/p99 us", "plain p50/p99 us");
+    for (int n : {300, 3000}) {
+        QTemporaryDir dir;
+        HostContext::Options options;
+        options.configDbPath = dir.filePath(QStringLiteral("config.db"));
+        HostContext host(options);
+        prepare(host, n, 1);
+        IModule *module = LoadBizModule(&host);
+        QVector<QByteArray> codes;
+        for (int i = 0; i < n; ++i)
+            codes.append(stockCode(i));
+
+        for (double rate : {1000.0, 10000.0, 50000.0}) {
+            IComponent *watchlist
+                = module->createComponent(nullptr, QStringLiteral("BCOptionalStk"), QStringLiteral("shown"), nullptr);
+            watchlist->resize(1280, 800);
+            watchlist->show();
+            QCoreApplication::processEvents();
+            QTableView *view = shownView(watchlist);
+            if (!view) {
+                std::printf("no shown table in the watchlist\n");
+                break;
+            }
+            const Shown tarn = measureShown(host.quotMgr(), view, codes, rate, ms);
+            module->freeComponent(watchlist);
+
+            Shown plain {};
+            {
+                PlainTable table(codes);
+                plain = measureShown(host.quotMgr(), table.view(), codes, rate, ms);
+            }
+            std::printf("%10d %10.0f %8.1f%% %8.1f%% %9.1f %9.1f %9.0f/%-9.0f %9.0f/%-9.0f\n", n, rate,
+                        tarn.load.cpuPercent, plain.load.cpuPercent, tarn.load.paintsPerSecond,
+                        plain.load.paintsPerSecond, tarn.p50Us, tarn.p99Us, plain.p50Us, plain.p99Us);
+            std::fflush(stdout);
+        }
+        UnloadBizModule();
+    }
+}
+
 } // namespace
+
+Probe::Probe(const QVector<QByteArray> &codes)
+    : m_subscriber(nullptr, QStringLiteral("probe"))
+{
+    subscribeAll(m_subscriber, this, codes);
+}
+
+void Probe::doRecvSubscribeQuot(VQuotData *record)
+{
+    latencies.push_back(bench::nowNs() - record->preOpenInterest);
+}
+
+PlainTable::PlainTable(const QVector<QByteArray> &codes)
+    : m_model(codes.size(), StkModel::ColumnCount)
+    , m_subscriber(nullptr, QStringLiteral("plain"))
+{
+    m_model.setHorizontalHeaderLabels(StkModel::headerLabels());
+    for (int row = 0; row < codes.size(); ++row) {
+        const QString code = QString::fromLatin1(codes.at(row));
+        m_rows.insert(codes.at(row), row);
+        for (int column = 0; column < StkModel::ColumnCount; ++column)
+            m_model.setItem(row, column, new QStandardItem());
+        m_model.item(row, StkModel::Market)->setText(QString(QLatin1Char(Market)));
+        m_model.item(row, StkModel::StkId)->setText(QLatin1Char(Market) + code);
+        m_model.item(row, StkModel::Code)->setText(code);
+        m_model.item(row, StkModel::Name)->setText(QStringLiteral("证券%1").arg(row));
+    }
+    m_view.setModel(&m_model);
+    m_view.resize(1280, 800);
+    m_view.show();
+    subscribeAll(m_subscriber, this, codes);
+}
+
+// The watchlist's quote columns, Last to LimitDown, as it formats them.
+void PlainTable::doRecvSubscribeQuot(VQuotData *record)
+{
+    const int row = m_rows.value(record->codeText(), -1);
+    if (row < 0)
+        return;
+    const VQuotData &q = *record;
+    const double values[] = {q.lastPrice,       q.priceChangeRatio * 100.0,
+                             q.priceChange,     double(q.matchQuantity),
+                             q.bidPrice[0],     q.askPrice[0],
+                             q.matchAmount,     q.highPrice,
+                             q.lowPrice,        q.openingPrice,
+                             q.preClosingPrice, q.highLimitPrice,
+                             q.lowLimitPrice};
+    static_assert(std::size(values) == StkModel::LimitDown - StkModel::Last + 1, "quote columns");
+    for (int i = 0; i < int(std::size(values)); ++i) {
+        const QString text = QString::number(values[i], 'f', 2);
+        const QModelIndex cell = m_model.index(row, StkModel::Last + i);
+        if (m_model.itemFromIndex(cell)->text() != text)
+            m_model.setData(cell, text);
+    }
+}
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const int records = args.size() > 1 ? qMax(1, args.at(1).toInt()) : 20000;
+    const int shownMs = args.size() > 2 ? qMax(1, args.at(2).toInt()) * 1000 : 3000;
     VLog::setFileLogging(false);
 
     std::printf("bench_optionalstk: %d groups, %d records per measurement\n", Groups, records);
@@ -97,7 +306,7 @@ int main(int argc, char **argv)
         HostContext::Options options;
         options.configDbPath = dir.filePath(QStringLiteral("config.db"));
         HostContext host(options);
-        prepare(host, n);
+        prepare(host, n, Groups);
         IModule *module = LoadBizModule(&host);
 
         QElapsedTimer timer;
@@ -122,7 +331,11 @@ int main(int argc, char **argv)
         const double switching = timer.nsecsElapsed() / 1e6;
 
         std::printf("%10d %12.1f %12.1f %16.0f %16.0f\n", n, startUp, switching, shown, hidden);
+        std::fflush(stdout);
         UnloadBizModule();
     }
+    shownRuns(shownMs);
     return 0;
 }
+
+#include "bench_optionalstk.moc"

@@ -1,9 +1,13 @@
 // Records per second from a feed through VQuotMgr into a subscriber's
 // receiving slot, on the deliver path (GUI thread, synchronous) and the post
 // path (a feed thread, batched to the GUI thread), beside a direct C++ call
-// of the same slot in the same run.
+// of the same slot in the same run. Then a stalled GUI thread: a feed keeps
+// posting while the GUI thread is blocked for seconds; memory, the cost of
+// post() and what the first flush afterwards hands out.
 //
 //   bench_quotdelivery [records] [securities]
+
+#include "benchutil.h"
 
 #include <vquotdata.h>
 #include <vquotfeed.h>
@@ -13,16 +17,13 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
-#include <atomic>
 #include <cstdio>
-#include <cstring>
 
 class Receiver : public QObject
 {
     Q_OBJECT
 public:
-    // Read by the producer thread to pace itself; written only here.
-    std::atomic<quint64> count {0};
+    quint64 count = 0;
     double sum = 0;
 
 public slots:
@@ -33,8 +34,30 @@ public slots:
 Q_NEVER_INLINE void Receiver::doRecvSubscribeQuot(VQuotData *record)
 {
     sum += record->lastPrice + record->bidPrice[0];
-    count.store(count.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    ++count;
 }
+
+// Keeps what the first flush after a stall delivers: each record's sequence
+// (the feed writes it into matchQuantity) and its age when it arrived.
+class StallReceiver : public QObject
+{
+    Q_OBJECT
+public:
+    struct Shown
+    {
+        qint64 sequence;
+        qint64 ageNs;
+    };
+    bool capturing = false;
+    QVector<Shown> shown;
+
+public slots:
+    void doRecvSubscribeQuot(VQuotData *record)
+    {
+        if (capturing)
+            shown.append({record->matchQuantity, bench::nowNs() - record->preOpenInterest});
+    }
+};
 
 // Accepts every subscription and hands records to the manager.
 class BenchFeed : public VQuotFeed
@@ -53,17 +76,8 @@ namespace {
 QVector<VQuotData> makeRecords(int securities)
 {
     QVector<VQuotData> records(securities);
-    for (int i = 0; i < securities; ++i) {
-        VQuotData &r = records[i];
-        std::memset(&r, 0, sizeof r);
-        r.status = 1;
-        r.market = 'H';
-        r.setCode(QByteArray("c") + QByteArray::number(i).rightJustified(5, '0'));
-        r.lastPrice = 3500 + i;
-        r.bidPrice[0] = 3499 + i;
-        r.askPrice[0] = 3501 + i;
-        r.askVolume[0] = r.bidVolume[0] = 10;
-    }
+    for (int i = 0; i < securities; ++i)
+        records[i] = bench::quote('H', QByteArray("c") + QByteArray::number(i).rightJustified(5, '0'), quint64(i));
     return records;
 }
 
@@ -72,24 +86,25 @@ double perSecond(quint64 records, qint64 nsecs)
     return double(records) * 1e9 / double(qMax<qint64>(nsecs, 1));
 }
 
-// The feed keeps at most this many records ahead of delivery, as a feed
-// slower than the GUI thread would; the queue then stays small and the
-// measurement shows the path's throughput rather than memory growth.
-constexpr quint64 MaxAhead = 20000;
-
-// Posts n records from a feed thread, one per call (batchSize 1) or in
-// batches, and runs the event loop here until all have arrived. Returns the
-// elapsed nanoseconds.
-qint64 timePosted(BenchFeed &feed, Receiver &receiver, const QVector<VQuotData> &records, quint64 n, int batchSize)
+struct Posted
 {
-    const quint64 base = receiver.count;
-    auto delivered = [&receiver, base] { return receiver.count.load(std::memory_order_relaxed) - base; };
+    qint64 nsecs;
+    quint64 conflated; // records replaced by a newer one before delivery
+};
+
+// Posts n records from a feed thread as fast as it can, one per call
+// (batchSize 1) or in batches, and runs the event loop here until each has
+// been delivered or replaced by a newer record of its security.
+Posted timePosted(VQuotMgr &manager, BenchFeed &feed, Receiver &receiver, const QVector<VQuotData> &records, quint64 n,
+                  int batchSize)
+{
+    const quint64 delivered = receiver.count;
+    const quint64 conflated = manager.conflatedCount();
+    auto settled = [&] { return receiver.count - delivered + manager.conflatedCount() - conflated; };
     auto producer = [&] {
         QVector<VQuotData> batch;
         batch.reserve(batchSize);
         for (quint64 i = 0; i < n; ++i) {
-            while (i % 1000 == 0 && i - delivered() > MaxAhead)
-                QThread::usleep(50);
             const VQuotData &record = records.at(int(i % quint64(records.size())));
             if (batchSize == 1) {
                 feed.post(record);
@@ -107,11 +122,104 @@ qint64 timePosted(BenchFeed &feed, Receiver &receiver, const QVector<VQuotData> 
     timer.start();
     QScopedPointer<QThread> thread(QThread::create(producer));
     thread->start();
-    while (delivered() < n)
+    while (settled() < n)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const qint64 elapsed = timer.nsecsElapsed();
     thread->wait();
-    return elapsed;
+    return {elapsed, manager.conflatedCount() - conflated};
+}
+
+// One receiver subscribes 300 securities; a feed posts 200,000 records a
+// second to them while the GUI thread is blocked for five seconds. The
+// feed is paused the moment the GUI thread wakes, so the latest record
+// posted for each security is known when the first flush runs; it resumes
+// after that flush.
+void stalledGuiThread(VQuotMgr &manager)
+{
+    const int securities = 300;
+    const double rate = 200000;
+    const int stallMs = 5000;
+    const auto mib = [](long kib) { return kib / 1024.0; };
+
+    QVector<QByteArray> codes;
+    StallReceiver receiver;
+    VQuotSubscriber subscriber(nullptr, QStringLiteral("stall"));
+    subscriber.setRecvSlot(&receiver, "1doRecvSubscribeQuot(VQuotData*)");
+    for (int i = 0; i < securities; ++i) {
+        codes.append(QByteArray("s") + QByteArray::number(i).rightJustified(3, '0'));
+        subscriber.addProduct('S', QString::fromLatin1(codes.constLast()));
+    }
+    subscriber.subscribe();
+    const quint64 records = manager.recordCount();
+    const quint64 delivered = manager.deliveredCount();
+    const quint64 conflated = manager.conflatedCount();
+
+    QVector<qint64> latest(securities, -1); // per security the sequence last posted
+    bench::PacedFeed feed(&manager, rate, [&](quint64 sequence, VQuotData &record) {
+        const int security = int(sequence % quint64(securities));
+        record = bench::quote('S', codes.at(security), sequence / quint64(securities));
+        record.matchQuantity = qint64(sequence);
+        latest[security] = qint64(sequence);
+    });
+    feed.start();
+    bench::runFor(1000);
+    feed.pause();
+    const qint64 postBefore = feed.takeLongestPostNs();
+    feed.resume();
+
+    const long rssBefore = bench::rssKiB();
+    long rssPeak = rssBefore;
+    QElapsedTimer blocked;
+    blocked.start();
+    while (blocked.elapsed() < stallMs) {
+        QThread::msleep(10);
+        rssPeak = qMax(rssPeak, bench::rssKiB());
+    }
+    feed.pause();
+    const int waiting = manager.queuedCount();
+    receiver.capturing = true;
+    // Queued behind the flush the manager scheduled during the stall.
+    QMetaObject::invokeMethod(
+        &receiver, [&receiver] { receiver.capturing = false; }, Qt::QueuedConnection);
+    while (receiver.capturing)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const long rssDrained = bench::rssKiB();
+
+    QVector<bool> seen(securities, false);
+    bool latestOnly = receiver.shown.size() == securities;
+    qint64 oldest = 0;
+    for (const StallReceiver::Shown &shown : qAsConst(receiver.shown)) {
+        const int security = int(shown.sequence % securities);
+        latestOnly = latestOnly && !seen[security] && shown.sequence == latest[security];
+        seen[security] = true;
+        oldest = qMax(oldest, shown.ageNs);
+    }
+    const qint64 postDuring = feed.takeLongestPostNs();
+    feed.resume();
+    bench::runFor(1000);
+    const long rssLater = bench::rssKiB();
+    feed.stop();
+    const qint64 postAfter = feed.takeLongestPostNs();
+    while (manager.queuedCount() > 0)
+        QCoreApplication::processEvents();
+
+    std::printf("stalled GUI thread: %d securities, %.0f records/s posted in batches every 1 ms, GUI thread blocked "
+                "%d ms\n",
+                securities, rate, stallMs);
+    std::printf("  RSS before %.1f MiB, peak during the stall %.1f MiB, after the first flush %.1f MiB, 1 s later "
+                "%.1f MiB\n",
+                mib(rssBefore), mib(rssPeak), mib(rssDrained), mib(rssLater));
+    std::printf("  longest post() call: 1 s before the stall %.1f us, during it %.1f us, 1 s after it %.1f us\n",
+                postBefore / 1000.0, postDuring / 1000.0, postAfter / 1000.0);
+    std::printf("  waiting at wake-up %d records; first flush delivered %d; each the latest posted for its "
+                "security: %s\n",
+                waiting, int(receiver.shown.size()), latestOnly ? "yes" : "no");
+    std::printf("  oldest value shown by the first flush %.2f ms old\n", oldest / 1e6);
+    std::printf("  %llu records posted; recordCount %llu, deliveredCount %llu, conflatedCount %llu\n",
+                static_cast<unsigned long long>(feed.posted()),
+                static_cast<unsigned long long>(manager.recordCount() - records),
+                static_cast<unsigned long long>(manager.deliveredCount() - delivered),
+                static_cast<unsigned long long>(manager.conflatedCount() - conflated));
 }
 
 } // namespace
@@ -146,26 +254,36 @@ int main(int argc, char **argv)
         feed->deliver(records.at(int(i % quint64(securities))));
     const double delivered = perSecond(n, timer.nsecsElapsed());
 
-    const double postedSingly = perSecond(n, timePosted(*feed, receiver, records, n, 1));
-    const double postedInBatches = perSecond(n, timePosted(*feed, receiver, records, n, 1000));
+    const Posted singly = timePosted(manager, *feed, receiver, records, n, 1);
+    const Posted inBatches = timePosted(manager, *feed, receiver, records, n, 1000);
 
     std::printf("bench_quotdelivery: %llu records per path, %d securities, one subscriber\n",
                 static_cast<unsigned long long>(n), securities);
     std::printf("  %-28s %12.0f records/s\n", "direct slot call", direct);
+    std::printf("  %-28s %12.0f records/s   direct/path %6.1f\n", "deliver (GUI thread)", delivered,
+                direct / delivered);
     const struct
     {
         const char *name;
-        double rate;
+        Posted posted;
     } paths[] = {
-        {"deliver (GUI thread)", delivered},
-        {"post, one record per call", postedSingly},
-        {"post, batches of 1000", postedInBatches},
+        {"post, one record per call", singly},
+        {"post, batches of 1000", inBatches},
     };
-    for (const auto &path : paths)
-        std::printf("  %-28s %12.0f records/s   direct/path %6.1f\n", path.name, path.rate, direct / path.rate);
-    std::printf("  (%llu slot calls through the manager, %llu dropped, checksum %.0f)\n",
+    for (const auto &path : paths) {
+        const double rate = perSecond(n, path.posted.nsecs);
+        std::printf("  %-28s %12.0f records/s   direct/path %6.1f   conflated %5.1f%%\n", path.name, rate,
+                    direct / rate, 100.0 * double(path.posted.conflated) / double(n));
+    }
+    std::printf("  (%llu records and %llu slot calls through the manager, %llu conflated, %llu dropped, checksum "
+                "%.0f)\n",
+                static_cast<unsigned long long>(manager.recordCount()),
                 static_cast<unsigned long long>(manager.deliveredCount()),
+                static_cast<unsigned long long>(manager.conflatedCount()),
                 static_cast<unsigned long long>(manager.droppedCount()), receiver.sum);
+    std::fflush(stdout);
+
+    stalledGuiThread(manager);
     return 0;
 }
 

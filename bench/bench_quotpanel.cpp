@@ -1,9 +1,18 @@
 // The cost of one quote record on the quote panel: writing the items and
 // levels in one update batch, and painting the whole panel (what a receiver
-// that calls update() after every record pays), for a few layouts.
+// that calls update() after every record pays), for a few layouts. Then the
+// quote panel component shown under a feed thread posting 50,000 records a
+// second of its security: the GUI thread's CPU and the panel's paints.
 //
-//   bench_quotpanel [records]
+//   bench_quotpanel [records] [seconds shown]
 
+#include "benchutil.h"
+
+#include <hostcontext.h>
+#include <icomponent.h>
+#include <imodule.h>
+#include <tarn.h>
+#include <vlogsink.h>
 #include <vquotdataitem.h>
 #include <vquotdataitems.h>
 #include <vquotpanel.h>
@@ -12,6 +21,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
 
@@ -35,6 +45,50 @@ void writeRecord(VQuotPanel &panel, int i)
     panel.endUpdate();
 }
 
+// The component made through the module, subscribed to one security and
+// shown at its size hint; records of that security are posted every 1 ms.
+void shownComponent(int ms)
+{
+    const double rate = 50000;
+    const QByteArray code = QByteArrayLiteral("600000");
+    QTemporaryDir dir;
+    HostContext::Options options;
+    options.configDbPath = dir.filePath(QStringLiteral("config.db"));
+    HostContext host(options);
+    IModule *module = LoadBizModule(&host);
+    IComponent *component
+        = module->createComponent(nullptr, QStringLiteral("BCQuotPanel"), QStringLiteral("bench"), nullptr);
+    QMetaObject::invokeMethod(component, "doSubscribeQuot", Q_ARG(char, '1'), Q_ARG(QString, QString::fromLatin1(code)),
+                              Q_ARG(QString, QStringLiteral("浦发银行")), Q_ARG(double, 0.01),
+                              Q_ARG(QString, QStringLiteral("0")));
+    component->resize(component->sizeHint());
+    component->show();
+    auto *panel = component->findChild<VQuotPanel *>(QStringLiteral("quotPanel"));
+    if (!panel) {
+        std::printf("  no quote panel in the component\n");
+        return;
+    }
+    bench::runFor(200);
+
+    VQuotMgr *quotes = host.quotMgr();
+    bench::PacedFeed feed(quotes, rate,
+                          [&code](quint64 sequence, VQuotData &record) { record = bench::quote('1', code, sequence); });
+    feed.start();
+    bench::runFor(300);
+    const quint64 records = quotes->recordCount();
+    const bench::GuiLoad load = bench::measureFor(panel, ms);
+    const double delivered = double(quotes->recordCount() - records) * 1000.0 / ms;
+    feed.stop();
+    while (quotes->queuedCount() > 0)
+        QCoreApplication::processEvents();
+
+    std::printf("  %-22s %4dx%-4d  %.0f records/s posted, %.0f/s delivered: GUI thread CPU %.1f%%, %.1f paints/s\n",
+                "component, shown", panel->width(), panel->height(), rate, delivered, load.cpuPercent,
+                load.paintsPerSecond);
+    module->freeComponent(component);
+    UnloadBizModule();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -42,6 +96,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const int n = args.size() > 1 ? qMax(1, args.at(1).toInt()) : 2000;
+    const int shownMs = args.size() > 2 ? qMax(1, args.at(2).toInt()) * 1000 : 3000;
+    VLog::setFileLogging(false);
 
     const struct
     {
@@ -83,5 +139,6 @@ int main(int argc, char **argv)
         std::printf("  %-22s %4dx%-4d  write %7.1f us   paint %7.1f us per record\n", layout.name, panel.width(),
                     panel.height(), writing / 1000.0 / n, painting / 1000.0 / n);
     }
+    shownComponent(shownMs);
     return 0;
 }
