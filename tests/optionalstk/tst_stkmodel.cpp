@@ -1,9 +1,19 @@
+// The watchlist's table: how the model presents and sorts the rows, and the
+// delegate's delete button, which keeps its state in the model.
+//
+// Mouse events go through the window system as the user's would: a press
+// first moves the pointer to its position, a drag delivers moves with the
+// button held, and a release reaches the view's press logic.
+#define QTEST_QPA_MOUSE_HANDLING
+
+#include <optionalstk/stkdelegate.h>
 #include <optionalstk/stkmodel.h>
 #include <testutil.h>
 
 #include <QAbstractItemModelTester>
 #include <QColor>
 #include <QFont>
+#include <QTableView>
 #include <QtTest>
 
 namespace {
@@ -19,25 +29,55 @@ StkModel::Row makeRow(const QString &id, int column, const QString &text)
 
 } // namespace
 
-class StkModelTest : public QObject
+class StkTableTest : public QObject
 {
     Q_OBJECT
 
 private:
     QList<StkModel::Row> m_rows;
     StkModel *m_model = nullptr;
+    QScopedPointer<QTableView> m_view;
+    QStringList m_log; // "in0", "out0", "click0": the delegate's signal and row
+
+    // 'o' on the row's button, 'b' beside it in the same cell, 'n' on the row's name.
+    QPoint point(int row, char where) const
+    {
+        if (where == 'n')
+            return m_view->visualRect(m_model->index(row, StkModel::Name)).center();
+        const QRect cell = m_view->visualRect(m_model->index(row, StkModel::DeleteButton));
+        return where == 'o' ? StkDelegate::buttonRect(cell).center() : cell.topLeft() + QPoint(2, 2);
+    }
+    // The button states as stored, and as painted: the sprite's pressed frame
+    // is dark red, the hover frame light red, the normal one clear.
+    QString buttonStates(bool painted) const
+    {
+        const QImage image = m_view->viewport()->grab().toImage();
+        QString result;
+        for (int row = 0; row < m_rows.size(); ++row) {
+            const QColor c = image.pixelColor(point(row, 'o') + QPoint(0, -5)); // inside the disc, clear of the cross
+            const bool filled = c.red() > 120 && c.green() < 100;
+            result += painted ? QString::number(filled ? (c.red() < 200 ? 2 : 1) : 0)
+                              : m_rows.at(row).at(StkModel::DeleteButton);
+        }
+        return result;
+    }
 
 private slots:
     void init()
     {
         m_rows.clear();
+        m_log.clear();
         m_model = new StkModel(this);
         m_model->setHorizontalHeaderLabels(StkModel::headerLabels());
         m_model->setTextlessColumn(StkModel::DeleteButton);
         m_model->setRowSource(&m_rows);
         new QAbstractItemModelTester(m_model, QAbstractItemModelTester::FailureReportingMode::QtTest, m_model);
     }
-    void cleanup() { delete m_model; }
+    void cleanup()
+    {
+        m_view.reset();
+        delete m_model;
+    }
 
     void display_data()
     {
@@ -108,7 +148,63 @@ private slots:
             ids += row.at(StkModel::StkId);
         QCOMPARE(ids, sorted);
     }
+
+    void mouse_data()
+    {
+        // Steps: m move, p press, r release, P and R with the right button; row; where (see point()).
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("log");
+        QTest::addColumn<QString>("states");
+        QTest::newRow("hover in and out")
+            << u("m0o m0b m0o m1o m1n m2n") << u("in0 out0 in0 out0 in1 out1") << u("000");
+        QTest::newRow("click") << u("p0o r0o") << u("in0 click0") << u("100");
+        QTest::newRow("press") << u("m1o p1o") << u("in1") << u("020");
+        QTest::newRow("pressed, dragged off") << u("p0o m0b r0b") << u("in0 out0") << u("000");
+        QTest::newRow("pressed, dragged to another button") << u("p0o m2o r2o") << u("in0 out0 in2") << u("001");
+        QTest::newRow("pressed elsewhere, then on a button")
+            << u("p0o r0o p2o") << u("in0 click0 out0 in2") << u("002");
+        QTest::newRow("right button") << u("P0o R0o") << u("in0") << u("100");
+    }
+    void mouse()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, log);
+        QFETCH(QString, states);
+        for (int row = 0; row < 3; ++row)
+            m_rows << makeRow(QString::number(row), StkModel::DeleteButton, u("0"));
+        m_model->refresh();
+        m_view.reset(new QTableView);
+        auto *delegate = new StkDelegate(m_view.data());
+        delegate->setButtonColumn(StkModel::DeleteButton);
+        m_view->setItemDelegate(delegate);
+        m_view->setMouseTracking(true);
+        m_view->setModel(m_model);
+        m_view->resize(2100, 200);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.data()));
+        QTest::mouseMove(m_view.data(), QPoint(1, 1)); // away from every cell
+        const auto logTo = [this](const char *what) {
+            return
+                [this, what](const QModelIndex &index) { m_log << QLatin1String(what) + QString::number(index.row()); };
+        };
+        connect(delegate, &StkDelegate::mousein, this, logTo("in"));
+        connect(delegate, &StkDelegate::mouseout, this, logTo("out"));
+        connect(delegate, &StkDelegate::btnclicked, this, logTo("click"));
+        QWidget *viewport = m_view->viewport();
+        for (const QString &step : steps.split(QLatin1Char(' '))) {
+            const QPoint at = point(step.at(1).digitValue(), step.at(2).toLatin1());
+            const Qt::MouseButton mouseButton = step.at(0).isUpper() ? Qt::RightButton : Qt::LeftButton;
+            switch (step.at(0).toLower().toLatin1()) {
+            case 'm': QTest::mouseMove(viewport, at); break;
+            case 'p': QTest::mousePress(viewport, mouseButton, {}, at); break;
+            default: QTest::mouseRelease(viewport, mouseButton, {}, at);
+            }
+        }
+        QCOMPARE(m_log.join(QLatin1Char(' ')), log);
+        QCOMPARE(buttonStates(false), states);
+        QCOMPARE(buttonStates(true), states);
+    }
 };
 
-QTEST_MAIN(StkModelTest)
+QTEST_MAIN(StkTableTest)
 #include "tst_stkmodel.moc"
