@@ -3,10 +3,13 @@
 #include "vframepacer.h"
 
 #include <QHeaderView>
+#include <QPaintEvent>
 
 VTableView::VTableView(QWidget *parent)
     : QTableView(parent)
     , m_pacer(new VFramePacer(this))
+    , m_paintRoles({Qt::DisplayRole, Qt::DecorationRole, Qt::FontRole, Qt::TextAlignmentRole, Qt::BackgroundRole,
+                    Qt::ForegroundRole, Qt::CheckStateRole, Qt::UserRole})
 {
     connect(m_pacer, &VFramePacer::frame, this, &VTableView::repaintChanged);
 }
@@ -33,17 +36,91 @@ void VTableView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bott
 
 void VTableView::repaintChanged()
 {
+    const QHeaderView *rows = verticalHeader();
+    const QHeaderView *columns = horizontalHeader();
+    const QVector<int> rowsShown = sectionsShown(rows, 0, viewport()->height() - 1);
+    const QVector<int> columnsShown = sectionsShown(columns, 0, viewport()->width() - 1);
     QRegion pixels;
     for (const QRect &cells : qAsConst(m_changed)) {
-        const QPair<int, int> rows = visibleSpan(verticalHeader(), cells.top(), cells.bottom(), viewport()->height());
-        const QPair<int, int> columns
-            = visibleSpan(horizontalHeader(), cells.left(), cells.right(), viewport()->width());
-        if (rows.first < rows.second && columns.first < columns.second)
-            pixels += QRect(columns.first, rows.first, columns.second - columns.first, rows.second - rows.first);
+        for (int row : rowsShown) {
+            if (row < cells.top() || row > cells.bottom())
+                continue;
+            for (int column : columnsShown) {
+                if (column < cells.left() || column > cells.right()
+                    || looksAsPainted(model()->index(row, column, rootIndex())))
+                    continue;
+                pixels += QRect(columns->sectionViewportPosition(column), rows->sectionViewportPosition(row),
+                                columns->sectionSize(column), rows->sectionSize(row));
+            }
+        }
     }
     m_changed = QRegion();
     if (!pixels.isEmpty())
         viewport()->update(pixels);
+}
+
+void VTableView::paintEvent(QPaintEvent *event)
+{
+    QTableView::paintEvent(event);
+    if (!model())
+        return;
+    // Bounded by what is on screen: looks of cells long scrolled away go.
+    const int shownCells = (viewport()->height() / qMax(1, verticalHeader()->defaultSectionSize()) + 2)
+        * (horizontalHeader()->count() + 1);
+    if (m_painted.size() > 4 * shownCells)
+        m_painted.clear();
+    for (const QRect &rect : event->region()) {
+        const QVector<int> columns = sectionsShown(horizontalHeader(), rect.left(), rect.right());
+        for (int row : sectionsShown(verticalHeader(), rect.top(), rect.bottom())) {
+            for (int column : columns)
+                rememberLook(model()->index(row, column, rootIndex()));
+        }
+    }
+}
+
+bool VTableView::looksAsPainted(const QModelIndex &index) const
+{
+    const auto found = m_painted.constFind(quint64(index.row()) << 32 | quint32(index.column()));
+    if (found == m_painted.cend())
+        return false;
+    for (int i = 0; i < m_paintRoles.size(); ++i) {
+        if (found->at(i) != index.data(m_paintRoles.at(i)))
+            return false;
+    }
+    return true;
+}
+
+void VTableView::rememberLook(const QModelIndex &index)
+{
+    Look &look = m_painted[quint64(index.row()) << 32 | quint32(index.column())];
+    look.resize(m_paintRoles.size());
+    for (int i = 0; i < m_paintRoles.size(); ++i)
+        look[i] = index.data(m_paintRoles.at(i));
+}
+
+void VTableView::setPaintRoles(const QVector<int> &roles)
+{
+    m_paintRoles = roles;
+    m_painted.clear();
+    viewport()->update();
+}
+
+QVector<int> VTableView::sectionsShown(const QHeaderView *header, int from, int to)
+{
+    QVector<int> sections;
+    int first = header->visualIndexAt(from);
+    if (first < 0)
+        return sections;
+    int last = header->visualIndexAt(to);
+    if (last < 0)
+        last = header->count() - 1;
+    sections.reserve(last - first + 1);
+    for (int visual = first; visual <= last; ++visual) {
+        const int logical = header->logicalIndex(visual);
+        if (!header->isSectionHidden(logical))
+            sections.append(logical);
+    }
+    return sections;
 }
 
 QPair<int, int> VTableView::visibleSpan(const QHeaderView *header, int first, int last, int extent)

@@ -2,8 +2,10 @@
 
 #include "vwidget_global.h"
 
+#include <QHash>
 #include <QRegion>
 #include <QTableView>
+#include <QVector>
 
 class QHeaderView;
 class VFramePacer;
@@ -12,28 +14,48 @@ class VFramePacer;
 // for any change of more than one cell, off screen or not, and once per
 // pass of the event loop; a table fed quotes in batches then repaints
 // hundreds of times a second. This view collects the changed ranges that
-// reach the screen and repaints their visible part once per display frame
-// (VFramePacer): at most 60 paints a second, at most one frame late.
-// Changes outside the viewport cost no paint at all. While an editor is
-// open the view behaves as a plain QTableView, so the editor follows the
-// model.
+// reach the screen and repaints, once per display frame (VFramePacer: at
+// most 60 paints a second, at most one frame late), the visible cells among
+// them whose look changed: a model that reports a whole row for one new
+// price repaints that price's cell only. Changes outside the viewport cost
+// no paint at all.
+//
+// A cell's look is what the model gives for paintRoles(); the view
+// remembers it for every cell it paints. A delegate that paints from other
+// roles adds them with setPaintRoles(). While an editor is open the view
+// behaves as a plain QTableView, so the editor follows the model.
 class VWIDGET_EXPORT VTableView : public QTableView
 {
     Q_OBJECT
 public:
     explicit VTableView(QWidget *parent = nullptr);
 
+    // Display, decoration, font, alignment, background, foreground, check
+    // state and Qt::UserRole unless set.
+    QVector<int> paintRoles() const { return m_paintRoles; }
+    void setPaintRoles(const QVector<int> &roles);
+
 protected:
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QVector<int> &roles = QVector<int>()) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
+    using Look = QVector<QVariant>;
+
     // The visible part of the sections first..last (logical) of header, as
     // viewport coordinates [start, end); empty when none of them shows.
     static QPair<int, int> visibleSpan(const QHeaderView *header, int first, int last, int extent);
+    // The logical sections of header shown between viewport positions from and to.
+    static QVector<int> sectionsShown(const QHeaderView *header, int from, int to);
     void repaintChanged();
+    bool looksAsPainted(const QModelIndex &index) const;
+    void rememberLook(const QModelIndex &index);
 
     VFramePacer *m_pacer;
+    QVector<int> m_paintRoles;
     // Changed cells waiting for the next frame, in cell units: x = column, y = row.
     QRegion m_changed;
+    // The look of each cell when it was last painted, by row << 32 | column.
+    QHash<quint64, Look> m_painted;
 };

@@ -7,7 +7,7 @@
 
 namespace {
 
-// A table whose cells the test declares changed.
+// A table whose cells the test changes and reports changed (cells: x = column, y = row).
 class TouchModel : public QAbstractTableModel
 {
 public:
@@ -15,10 +15,23 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : 10; }
     QVariant data(const QModelIndex &index, int role) const override
     {
-        return role == Qt::DisplayRole ? QVariant(index.row() * 100 + index.column()) : QVariant();
+        return role == Qt::DisplayRole ? QVariant(index.row() * 100 + index.column() + m_changes.value(index))
+                                       : QVariant();
     }
-    // cells: x = column, y = row.
-    void touch(const QRect &cells) { emit dataChanged(index(cells.top(), cells.left()), index(cells.bottom(), cells.right())); }
+    void change(const QRect &cells)
+    {
+        for (int row = cells.top(); row <= cells.bottom(); ++row) {
+            for (int column = cells.left(); column <= cells.right(); ++column)
+                m_changes[index(row, column)] += 1000;
+        }
+    }
+    void report(const QRect &cells)
+    {
+        emit dataChanged(index(cells.top(), cells.left()), index(cells.bottom(), cells.right()));
+    }
+
+private:
+    QHash<QModelIndex, int> m_changes;
 };
 
 // One cell, or a range from (row, column) to (row, column).
@@ -38,30 +51,39 @@ class TestVTableView : public QObject
     Q_OBJECT
 
 private slots:
-    // Changes, each followed by a pass that delivers posted events but runs
-    // no timer (as quote batches arrive within one frame): one paint of the
-    // visible part of their union with the frame, nothing for what is off screen.
+    // Cells change, ranges are reported changed, each report followed by a
+    // pass that delivers posted events but runs no timer (as quote batches
+    // arrive within one frame): one paint with the frame, of the visible
+    // cells among the reported ones whose look changed; nothing for what is
+    // off screen or looks the same.
     void changesPaintOncePerFrame_data()
     {
-        QTest::addColumn<QList<QRect>>("changes");
+        QTest::addColumn<QList<QRect>>("changed");
+        QTest::addColumn<QList<QRect>>("reported");
         QTest::addColumn<bool>("firstColumnMoved");
         QTest::addColumn<int>("paints");
         QTest::addColumn<QList<QRect>>("repainted");
         QTest::addColumn<QRect>("untouched");
-        QTest::newRow("cells in several passes") << QList<QRect> {cell(1, 1), cell(3, 2), cell(1, 1)} << false << 1
-                                                 << QList<QRect> {cell(1, 1), cell(3, 2)} << cell(5, 5);
-        QTest::newRow("whole rows") << QList<QRect> {range(2, 0, 2, 9), range(4, 0, 4, 9)} << false << 1
-                                    << QList<QRect> {cell(2, 0), cell(4, 3)} << cell(3, 0);
-        QTest::newRow("off screen") << QList<QRect> {range(150, 0, 150, 9), cell(199, 9)} << false << 0
-                                    << QList<QRect>() << QRect();
-        QTest::newRow("partly on screen") << QList<QRect> {range(5, 1, 150, 1)} << false << 1
-                                          << QList<QRect> {cell(5, 1), cell(8, 1)} << cell(5, 2);
-        QTest::newRow("moved column") << QList<QRect> {cell(1, 0)} << true << 1 << QList<QRect> {cell(1, 0)}
-                                      << cell(1, 1);
+        const QList<QRect> twoCells {cell(1, 1), cell(3, 2)};
+        QTest::newRow("cells in several passes")
+            << twoCells << QList<QRect> {cell(1, 1), cell(3, 2), cell(1, 1)} << false << 1 << twoCells << cell(5, 5);
+        QTest::newRow("whole rows for two cells")
+            << QList<QRect> {cell(2, 0), cell(4, 3)} << QList<QRect> {range(2, 0, 2, 9), range(4, 0, 4, 9)} << false
+            << 1 << QList<QRect> {cell(2, 0), cell(4, 3)} << cell(2, 1);
+        QTest::newRow("reported, unchanged")
+            << QList<QRect>() << QList<QRect> {range(2, 0, 2, 9)} << false << 0 << QList<QRect>() << QRect();
+        const QList<QRect> offScreen {range(150, 0, 150, 9), cell(199, 9)};
+        QTest::newRow("off screen") << offScreen << offScreen << false << 0 << QList<QRect>() << QRect();
+        const QList<QRect> column {range(5, 1, 150, 1)};
+        QTest::newRow("partly on screen") << column << column << false << 1 << QList<QRect> {cell(5, 1), cell(8, 1)}
+                                          << cell(5, 2);
+        QTest::newRow("moved column") << QList<QRect> {cell(1, 0)} << QList<QRect> {cell(1, 0)} << true << 1
+                                      << QList<QRect> {cell(1, 0)} << cell(1, 1);
     }
     void changesPaintOncePerFrame()
     {
-        QFETCH(QList<QRect>, changes);
+        QFETCH(QList<QRect>, changed);
+        QFETCH(QList<QRect>, reported);
         QFETCH(bool, firstColumnMoved);
         QFETCH(int, paints);
         QFETCH(QList<QRect>, repainted);
@@ -80,8 +102,10 @@ private slots:
         QTest::qWait(50);
 
         PaintRecorder recorder(view.viewport());
-        for (const QRect &cells : qAsConst(changes)) {
-            model.touch(cells);
+        for (const QRect &cells : qAsConst(changed))
+            model.change(cells);
+        for (const QRect &cells : qAsConst(reported)) {
+            model.report(cells);
             QCoreApplication::sendPostedEvents();
         }
         QCOMPARE(recorder.count, 0);
