@@ -184,6 +184,9 @@ void BCOptionalStk::makeGroupTab(const QString &name)
     grid->setSpacing(0);
     grid->setContentsMargins(0, 0, 0, 0);
     auto *view = new VTableView(page);
+    // Fonts and alignment are fixed per column; a quote changes a cell's
+    // text and colour, the delete button its state.
+    view->setPaintRoles({Qt::DisplayRole, Qt::ForegroundRole, Qt::UserRole});
     view->horizontalHeader()->setHighlightSections(false);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSortingEnabled(true);
