@@ -188,10 +188,13 @@ QTableView *shownView(QWidget *component)
     return nullptr;
 }
 
+const int Rounds = 3;
+
 void shownRuns(int ms)
 {
-    std::printf("\nshown at 1280x800, one group, records posted every 1 ms from a feed thread, %d ms per measurement\n",
-                ms);
+    std::printf("\nshown at 1280x800, one group, records posted every 1 ms from a feed thread, %d ms per measurement,"
+                " medians of %d interleaved rounds\n",
+                ms, Rounds);
     std::printf("%10s %10s %9s %9s %9s %9s %19s %19s\n", "securities", "records/s", "tarn CPU", "plain CPU", "tarn p/s",
                 "plain p/s", "tarn p50/p99 us", "plain p50/p99 us");
     for (int n : {300, 3000}) {
@@ -206,27 +209,41 @@ void shownRuns(int ms)
             codes.append(stockCode(i));
 
         for (double rate : {1000.0, 10000.0, 50000.0}) {
-            IComponent *watchlist
-                = module->createComponent(nullptr, QStringLiteral("BCOptionalStk"), QStringLiteral("shown"), nullptr);
-            watchlist->resize(1280, 800);
-            watchlist->show();
-            QCoreApplication::processEvents();
-            QTableView *view = shownView(watchlist);
-            if (!view) {
-                std::printf("no shown table in the watchlist\n");
-                break;
-            }
-            const Shown tarn = measureShown(host.quotMgr(), view, codes, rate, ms);
-            module->freeComponent(watchlist);
+            // Interleaved rounds, each figure the median of its rounds: the
+            // machine's load drifts between measurements.
+            std::vector<Shown> tarn;
+            std::vector<Shown> plain;
+            for (int round = 0; round < Rounds; ++round) {
+                IComponent *watchlist = module->createComponent(nullptr, QStringLiteral("BCOptionalStk"),
+                                                                QStringLiteral("shown"), nullptr);
+                watchlist->resize(1280, 800);
+                watchlist->show();
+                QCoreApplication::processEvents();
+                QTableView *view = shownView(watchlist);
+                if (!view) {
+                    std::printf("no shown table in the watchlist\n");
+                    return;
+                }
+                tarn.push_back(measureShown(host.quotMgr(), view, codes, rate, ms));
+                module->freeComponent(watchlist);
 
-            Shown plain {};
-            {
                 PlainTable table(codes);
-                plain = measureShown(host.quotMgr(), table.view(), codes, rate, ms);
+                plain.push_back(measureShown(host.quotMgr(), table.view(), codes, rate, ms));
             }
+            auto median = [](std::vector<Shown> rounds, auto figure) {
+                std::vector<double> values;
+                for (const Shown &shown : rounds)
+                    values.push_back(figure(shown));
+                std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+                return values[values.size() / 2];
+            };
+            auto cpu = [](const Shown &s) { return s.load.cpuPercent; };
+            auto paints = [](const Shown &s) { return s.load.paintsPerSecond; };
+            auto p50 = [](const Shown &s) { return s.p50Us; };
+            auto p99 = [](const Shown &s) { return s.p99Us; };
             std::printf("%10d %10.0f %8.1f%% %8.1f%% %9.1f %9.1f %9.0f/%-9.0f %9.0f/%-9.0f\n", n, rate,
-                        tarn.load.cpuPercent, plain.load.cpuPercent, tarn.load.paintsPerSecond,
-                        plain.load.paintsPerSecond, tarn.p50Us, tarn.p99Us, plain.p50Us, plain.p99Us);
+                        median(tarn, cpu), median(plain, cpu), median(tarn, paints), median(plain, paints),
+                        median(tarn, p50), median(tarn, p99), median(plain, p50), median(plain, p99));
             std::fflush(stdout);
         }
         UnloadBizModule();
