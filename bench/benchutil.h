@@ -8,6 +8,8 @@
 #include <vquotmgr.h>
 
 #include <QEvent>
+#include <QPaintEvent>
+#include <QWidget>
 #include <QEventLoop>
 #include <QMutex>
 #include <QThread>
@@ -93,24 +95,30 @@ inline VQuotData quote(char market, const QByteArray &code, quint64 round)
     return r;
 }
 
-// Counts the paint events of one widget (or a view's viewport).
+// Counts the paint events of one widget (or a view's viewport) and the
+// pixels they paint.
 class PaintCounter : public QObject
 {
 public:
     explicit PaintCounter(QObject *watched) { watched->installEventFilter(this); }
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint) {
             ++count;
+            for (const QRect &rect : static_cast<QPaintEvent *>(event)->region())
+                pixels += double(rect.width()) * rect.height();
+        }
         return false;
     }
     int count = 0;
+    double pixels = 0;
 };
 
 struct GuiLoad
 {
     double cpuPercent; // of one core
     double paintsPerSecond;
+    double paintedShare; // of the widget's area, per second: 1.0 is one whole repaint a second
 };
 
 // Runs the event loop for ms milliseconds.
@@ -126,11 +134,14 @@ inline void runFor(int ms)
 inline GuiLoad measureFor(QObject *painted, int ms)
 {
     PaintCounter paints(painted);
+    const QWidget *widget = qobject_cast<const QWidget *>(painted);
+    const double area = widget ? double(widget->width()) * widget->height() : 1.0;
     const qint64 wall = nowNs();
     const qint64 cpu = threadCpuNs();
     runFor(ms);
     const double elapsed = double(nowNs() - wall);
-    return {100.0 * double(threadCpuNs() - cpu) / elapsed, paints.count * 1e9 / elapsed};
+    return {100.0 * double(threadCpuNs() - cpu) / elapsed, paints.count * 1e9 / elapsed,
+            paints.pixels / area * 1e9 / elapsed};
 }
 
 // A feed thread posting one batch a millisecond through VQuotMgr::post,
