@@ -57,7 +57,9 @@ private:
 
 // The baseline: a plain QTableView over a QStandardItemModel with the
 // watchlist's columns, one row per security, and one setData per quote cell
-// whose text changed.
+// whose text changed. The texts are the watchlist's own (signs, 万 and 亿),
+// formatted by a StkModel over a one-row scratch list, so both tables draw
+// the same glyphs.
 class PlainTable : public QObject
 {
     Q_OBJECT
@@ -71,6 +73,8 @@ public slots:
 private:
     QStandardItemModel m_model;
     QTableView m_view;
+    QList<StkModel::Row> m_scratch;
+    StkModel m_texts;
     QHash<QByteArray, int> m_rows;
     VQuotSubscriber m_subscriber;
 };
@@ -271,6 +275,11 @@ PlainTable::PlainTable(const QVector<QByteArray> &codes)
     , m_subscriber(nullptr, QStringLiteral("plain"))
 {
     m_model.setHorizontalHeaderLabels(StkModel::headerLabels());
+    m_scratch.append(StkModel::Row());
+    for (int column = 0; column < StkModel::ColumnCount; ++column)
+        m_scratch.first().append(QString());
+    m_texts.setHorizontalHeaderLabels(StkModel::headerLabels());
+    m_texts.setRowSource(&m_scratch);
     for (int row = 0; row < codes.size(); ++row) {
         const QString code = QString::fromLatin1(codes.at(row));
         m_rows.insert(codes.at(row), row);
@@ -302,8 +311,11 @@ void PlainTable::doRecvSubscribeQuot(VQuotData *record)
                              q.preClosingPrice, q.highLimitPrice,
                              q.lowLimitPrice};
     static_assert(std::size(values) == StkModel::LimitDown - StkModel::Last + 1, "quote columns");
+    StkModel::Row &scratch = m_scratch.first();
+    for (int i = 0; i < int(std::size(values)); ++i)
+        scratch[StkModel::Last + i] = QString::number(values[i], 'f', 2);
     for (int i = 0; i < int(std::size(values)); ++i) {
-        const QString text = QString::number(values[i], 'f', 2);
+        const QString text = m_texts.index(0, StkModel::Last + i).data().toString();
         const QModelIndex cell = m_model.index(row, StkModel::Last + i);
         if (m_model.itemFromIndex(cell)->text() != text)
             m_model.setData(cell, text);

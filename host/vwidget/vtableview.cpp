@@ -3,6 +3,7 @@
 #include "vframepacer.h"
 
 #include <QHeaderView>
+#include <QPainter>
 #include <QPaintEvent>
 
 VTableView::VTableView(QWidget *parent)
@@ -11,7 +12,14 @@ VTableView::VTableView(QWidget *parent)
     , m_paintRoles({Qt::DisplayRole, Qt::DecorationRole, Qt::FontRole, Qt::TextAlignmentRole, Qt::BackgroundRole,
                     Qt::ForegroundRole, Qt::CheckStateRole, Qt::UserRole})
 {
+    QTableView::setShowGrid(false);
     connect(m_pacer, &VFramePacer::frame, this, &VTableView::repaintChanged);
+}
+
+void VTableView::setShowGrid(bool show)
+{
+    m_grid = show;
+    viewport()->update();
 }
 
 void VTableView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QVector<int> &roles)
@@ -64,6 +72,8 @@ void VTableView::paintEvent(QPaintEvent *event)
     QTableView::paintEvent(event);
     if (!model())
         return;
+    if (m_grid)
+        paintGrid(event->region());
     // Bounded by what is on screen: looks of cells long scrolled away go.
     const int shownCells = (viewport()->height() / qMax(1, verticalHeader()->defaultSectionSize()) + 2)
         * (horizontalHeader()->count() + 1);
@@ -75,6 +85,42 @@ void VTableView::paintEvent(QPaintEvent *event)
             for (int column : columns)
                 rememberLook(model()->index(row, column, rootIndex()));
         }
+    }
+}
+
+// The line below each row and at the trailing edge of each column, where
+// QTableView's grid would be, over the cells in region.
+void VTableView::paintGrid(const QRegion &region)
+{
+    const QHeaderView *rows = verticalHeader();
+    const QHeaderView *columns = horizontalHeader();
+    const int lastRow = rows->logicalIndex(rows->count() - 1);
+    const int lastColumn = columns->logicalIndex(columns->count() - 1);
+    if (lastRow < 0 || lastColumn < 0)
+        return;
+    const QRect bounds = region.boundingRect();
+    // Not past the last row and column, as QTableView's grid.
+    const int bottom = qMin(bounds.bottom(), rows->sectionViewportPosition(lastRow) + rows->sectionSize(lastRow) - 1);
+    const int right = isRightToLeft() ? bounds.right()
+                                      : qMin(bounds.right(), columns->sectionViewportPosition(lastColumn)
+                                                                 + columns->sectionSize(lastColumn) - 1);
+    const int left = isRightToLeft() ? qMax(bounds.left(), columns->sectionViewportPosition(lastColumn)) : bounds.left();
+    if (bottom < bounds.top() || right < left)
+        return;
+
+    QStyleOptionViewItem option = viewOptions();
+    const QColor colour
+        = QColor::fromRgba(QRgb(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
+    QPainter painter(viewport());
+    for (int row : sectionsShown(rows, bounds.top(), bottom)) {
+        const int y = rows->sectionViewportPosition(row) + rows->sectionSize(row) - 1;
+        painter.fillRect(QRect(left, y, right - left + 1, 1), colour);
+    }
+    for (int column : sectionsShown(columns, left, right)) {
+        int x = columns->sectionViewportPosition(column);
+        if (!isRightToLeft())
+            x += columns->sectionSize(column) - 1;
+        painter.fillRect(QRect(x, bounds.top(), 1, bottom - bounds.top() + 1), colour);
     }
 }
 

@@ -24,6 +24,12 @@ class VFramePacer;
 // remembers it for every cell it paints. A delegate that paints from other
 // roles adds them with setPaintRoles(). While an editor is open the view
 // behaves as a plain QTableView, so the editor follows the model.
+//
+// The view draws its grid itself, as one-pixel fills: QTableView strokes
+// grid lines rectangle by rectangle of the painted region, which costs as
+// much as the cells' text when a paint covers many scattered cells.
+// showGrid()/setShowGrid() hide QTableView's and switch this grid (always
+// solid, in the style's grid colour).
 class VWIDGET_EXPORT VTableView : public QTableView
 {
     Q_OBJECT
@@ -34,6 +40,9 @@ public:
     // state and Qt::UserRole unless set.
     QVector<int> paintRoles() const { return m_paintRoles; }
     void setPaintRoles(const QVector<int> &roles);
+
+    bool showGrid() const { return m_grid; }
+    void setShowGrid(bool show);
 
 protected:
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
@@ -49,11 +58,13 @@ private:
     // The logical sections of header shown between viewport positions from and to.
     static QVector<int> sectionsShown(const QHeaderView *header, int from, int to);
     void repaintChanged();
+    void paintGrid(const QRegion &region);
     bool looksAsPainted(const QModelIndex &index) const;
     void rememberLook(const QModelIndex &index);
 
     VFramePacer *m_pacer;
     QVector<int> m_paintRoles;
+    bool m_grid = true;
     // Changed cells waiting for the next frame, in cell units: x = column, y = row.
     QRegion m_changed;
     // The look of each cell when it was last painted, by row << 32 | column.

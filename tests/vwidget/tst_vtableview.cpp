@@ -118,6 +118,31 @@ private slots:
         if (!untouched.isNull())
             QVERIFY(!recorder.painted.intersects(view.visualRect(model.index(untouched.y(), untouched.x()))));
     }
+
+    // The view's own grid sits where QTableView's would, and goes with setShowGrid(false).
+    void gridLines()
+    {
+        TouchModel model;
+        VTableView view;
+        view.setModel(&model);
+        view.resize(400, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QStyleOptionViewItem option;
+        option.initFrom(&view);
+        const QColor grid = QColor::fromRgba(QRgb(view.style()->styleHint(QStyle::SH_Table_GridLineColor, &option, &view)));
+        const int x = view.columnViewportPosition(1) + view.columnWidth(1) - 1;
+        const int y = view.rowViewportPosition(1) + view.rowHeight(1) - 1;
+        const QPoint right(x, y - view.rowHeight(1) / 2);
+        const QPoint below(x - view.columnWidth(1) / 2, y);
+        QImage image = view.viewport()->grab().toImage();
+        QCOMPARE(image.pixelColor(right), grid);
+        QCOMPARE(image.pixelColor(below), grid);
+        view.setShowGrid(false);
+        QVERIFY(!view.showGrid());
+        image = view.viewport()->grab().toImage();
+        QVERIFY(image.pixelColor(right) != grid);
+    }
 };
 
 QTEST_MAIN(TestVTableView)
