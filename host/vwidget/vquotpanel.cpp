@@ -371,23 +371,25 @@ void VQuotPanel::paintChart(QPainter &painter) const
     painter.setRenderHint(QPainter::Antialiasing, false);
 }
 
+// One-pixel lines as fills: a stroked line under the clip of a partial
+// repaint costs as much as a row of text.
 void VQuotPanel::paintFrame(QPainter &painter) const
 {
     const VQuotLayout &geometry = layout();
-    painter.setPen(m_style->borderColor());
+    const QColor colour = m_style->borderColor();
     const QRect content = geometry.contentRect();
     for (int y : geometry.separators())
-        painter.drawLine(content.left(), y, content.right(), y);
+        painter.fillRect(QRect(QPoint(content.left(), y), QPoint(content.right(), y)), colour);
     const vd::WidgetSides sides = m_style->borderSides();
     const QRect frame = rect();
     if (sides.testFlag(vd::WS_Left))
-        painter.drawLine(frame.topLeft(), frame.bottomLeft());
+        painter.fillRect(QRect(frame.topLeft(), frame.bottomLeft()), colour);
     if (sides.testFlag(vd::WS_Top))
-        painter.drawLine(frame.topLeft(), frame.topRight());
+        painter.fillRect(QRect(frame.topLeft(), frame.topRight()), colour);
     if (sides.testFlag(vd::WS_Right))
-        painter.drawLine(frame.topRight(), frame.bottomRight());
+        painter.fillRect(QRect(frame.topRight(), frame.bottomRight()), colour);
     if (sides.testFlag(vd::WS_Bottom))
-        painter.drawLine(frame.bottomLeft(), frame.bottomRight());
+        painter.fillRect(QRect(frame.bottomLeft(), frame.bottomRight()), colour);
 }
 
 void VQuotPanel::mousePressEvent(QMouseEvent *event)
