@@ -37,7 +37,6 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
-#include <iterator>
 #include <vector>
 
 // Records how long each record took from its post() to this slot.
@@ -302,19 +301,11 @@ void PlainTable::doRecvSubscribeQuot(VQuotData *record)
     const int row = m_rows.value(record->codeText(), -1);
     if (row < 0)
         return;
-    const VQuotData &q = *record;
-    const double values[] = {q.lastPrice,       q.priceChangeRatio * 100.0,
-                             q.priceChange,     double(q.matchQuantity),
-                             q.bidPrice[0],     q.askPrice[0],
-                             q.matchAmount,     q.highPrice,
-                             q.lowPrice,        q.openingPrice,
-                             q.preClosingPrice, q.highLimitPrice,
-                             q.lowLimitPrice};
-    static_assert(std::size(values) == StkModel::LimitDown - StkModel::Last + 1, "quote columns");
+    const QStringList texts = StkModel::quoteTexts(*record);
     StkModel::Row &scratch = m_scratch.first();
-    for (int i = 0; i < int(std::size(values)); ++i)
-        scratch[StkModel::Last + i] = QString::number(values[i], 'f', 2);
-    for (int i = 0; i < int(std::size(values)); ++i) {
+    for (int i = 0; i < texts.size(); ++i)
+        scratch[StkModel::Last + i] = texts.at(i);
+    for (int i = 0; i < texts.size(); ++i) {
         const QString text = m_texts.index(0, StkModel::Last + i).data().toString();
         const QModelIndex cell = m_model.index(row, StkModel::Last + i);
         if (m_model.itemFromIndex(cell)->text() != text)

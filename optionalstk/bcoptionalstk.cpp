@@ -38,7 +38,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <iterator>
 
 Q_LOGGING_CATEGORY(lcOptionalStk, "tarn.optionalstk", QtInfoMsg)
 
@@ -407,20 +406,7 @@ void BCOptionalStk::doRecvSubscribe(VQuotData *pQuotData)
     if (shown < 0 && all < 0)
         return;
 
-    // Columns Last to LimitDown, in column order. The record's change ratio
-    // is a fraction; the column "涨幅%" holds it in percent.
-    const double values[] = {quote.lastPrice,       quote.priceChangeRatio * 100.0,
-                             quote.priceChange,     double(quote.matchQuantity),
-                             quote.bidPrice[0],     quote.askPrice[0],
-                             quote.matchAmount,     quote.highPrice,
-                             quote.lowPrice,        quote.openingPrice,
-                             quote.preClosingPrice, quote.highLimitPrice,
-                             quote.lowLimitPrice};
-    static_assert(std::size(values) == StkModel::LimitDown - StkModel::Last + 1, "quote columns");
-    QStringList texts;
-    texts.reserve(int(std::size(values)));
-    for (double value : values)
-        texts << QString::number(value, 'f', 2);
+    const QStringList texts = StkModel::quoteTexts(quote);
     auto write = [&texts](StkModel::Row &row) {
         for (int i = 0; i < texts.size(); ++i)
             row[StkModel::Last + i] = texts.at(i);

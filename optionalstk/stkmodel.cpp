@@ -1,9 +1,12 @@
 #include "stkmodel.h"
 
+#include <vquotdata.h>
+
 #include <QColor>
 #include <QFont>
 
 #include <algorithm>
+#include <iterator>
 #include <cmath>
 
 namespace {
@@ -41,6 +44,23 @@ QStringList StkModel::headerLabels()
             QStringLiteral("买入价"), QStringLiteral("卖出价"), QStringLiteral("金额"),    QStringLiteral("最高"),
             QStringLiteral("最低"),   QStringLiteral("开盘"),   QStringLiteral("昨收"),    QStringLiteral("涨停"),
             QStringLiteral("跌停"),   QStringLiteral("删除"),   QStringLiteral("股票类型")};
+}
+
+QStringList StkModel::quoteTexts(const VQuotData &quote)
+{
+    const double values[] = {quote.lastPrice,       quote.priceChangeRatio * 100.0,
+                             quote.priceChange,     double(quote.matchQuantity),
+                             quote.bidPrice[0],     quote.askPrice[0],
+                             quote.matchAmount,     quote.highPrice,
+                             quote.lowPrice,        quote.openingPrice,
+                             quote.preClosingPrice, quote.highLimitPrice,
+                             quote.lowLimitPrice};
+    static_assert(std::size(values) == LimitDown - Last + 1, "quote columns");
+    QStringList texts;
+    texts.reserve(int(std::size(values)));
+    for (double value : values)
+        texts << QString::number(value, 'f', 2);
+    return texts;
 }
 
 void StkModel::setHorizontalHeaderLabels(const QStringList &labels)
