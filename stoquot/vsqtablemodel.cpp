@@ -1,0 +1,128 @@
+#include "vsqtablemodel.h"
+
+#include <vdataset.h>
+
+#include <QColor>
+#include <QTimerEvent>
+
+#include <cmath>
+
+namespace {
+
+constexpr double Tolerance = 1e-8;
+constexpr int MarkerMs = 800;
+const QColor RiseRed(220, 10, 10);
+const QColor FallGreen(10, 128, 10);
+const QColor ExercisePriceBlue(207, 227, 250);
+
+} // namespace
+
+VSQTableModel::VSQTableModel(QObject *parent)
+    : VTableModel(parent)
+{
+    m_clock.start();
+}
+
+void VSQTableModel::linkDatasetTable(VDataset *dataset, QTableView *view, bool setViewModel, bool keepRowOrder)
+{
+    if (dataset)
+        connect(dataset, SIGNAL(onAfterUpdate(int, int)), this, SLOT(doAfterUpdate(int, int)), Qt::UniqueConnection);
+    VTableModel::linkDatasetTable(dataset, view, setViewModel, keepRowOrder);
+}
+
+QVariant VSQTableModel::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::BackgroundRole)
+        return VTableModel::data(index, role);
+    // The exercise-price column's colour wins over a marker.
+    const QVariant fixed = getBackground(index);
+    if (fixed.isValid())
+        return fixed;
+    const QVariant marker = m_backgrounds.value(index);
+    return marker.isValid() ? marker : QVariant();
+}
+
+bool VSQTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::BackgroundRole)
+        return VTableModel::setData(index, value, role);
+    if (!index.isValid())
+        return false;
+    m_backgrounds.insert(index, value);
+    emit dataChanged(index, index);
+    return true;
+}
+
+QVariant VSQTableModel::getDisplayText(const QModelIndex &index) const
+{
+    const VField *field = dataset() ? dataset()->fields()->at(fieldIndex(index)) : nullptr;
+    if (field && !field->isLookup()) {
+        const QVariant value = dataset()->fieldValue(index.row(), fieldIndex(index));
+        if (field->dataType() == vd::DT_Double && std::fabs(value.toDouble()) < Tolerance)
+            return QStringLiteral("--");
+        if (field->dataType() == vd::DT_Integer && value.toInt() == 0)
+            return QStringLiteral("--");
+    }
+    return VTableModel::getDisplayText(index);
+}
+
+QVariant VSQTableModel::getForeground(const QModelIndex &index) const
+{
+    const int field = fieldIndex(index);
+    if (!dataset() || !dataset()->fields()->checkIndex(field))
+        return VTableModel::getForeground(index);
+    const QString &name = dataset()->fields()->at(field)->name();
+    auto value = [this, &index](const char *fieldName) {
+        return dataset()->fieldValue(index.row(), QString::fromLatin1(fieldName)).toDouble();
+    };
+    auto against = [](double v, double reference) {
+        if (v - reference > Tolerance)
+            return QVariant(RiseRed);
+        if (reference - v > Tolerance)
+            return QVariant(FallGreen);
+        return QVariant();
+    };
+    QVariant colour;
+    if (name == QLatin1String("incratio") || name == QLatin1String("incdecprice"))
+        colour = against(dataset()->fieldValue(index.row(), field).toDouble(), 0.0);
+    else if (name == QLatin1String("lastprice") || name == QLatin1String("sale1price") || name == QLatin1String("buy1price"))
+        colour = against(dataset()->fieldValue(index.row(), field).toDouble(), value("ystdcloseprice"));
+    else if (name == QLatin1String("sale1qty"))
+        colour = against(value("sale1price"), value("ystdcloseprice_put"));
+    else if (name == QLatin1String("buy1qty"))
+        colour = against(value("buy1price"), value("ystdcloseprice_call"));
+    return colour.isValid() ? colour : VTableModel::getForeground(index);
+}
+
+QVariant VSQTableModel::getBackground(const QModelIndex &index) const
+{
+    const int field = fieldIndex(index);
+    if (dataset() && dataset()->fields()->checkIndex(field)
+        && dataset()->fields()->at(field)->name() == QLatin1String("exerciseprice"))
+        return ExercisePriceBlue;
+    return QVariant();
+}
+
+void VSQTableModel::doAfterUpdate(int row, int field)
+{
+    const VField *definition = dataset() ? dataset()->fields()->at(field) : nullptr;
+    if (definition) {
+        m_expiries.enqueue({m_clock.elapsed() + MarkerMs, index(row, colIndexByFieldName(definition->name()))});
+        if (!m_expiryTimer.isActive())
+            m_expiryTimer.start(MarkerMs, Qt::PreciseTimer, this);
+    }
+    VTableModel::doAfterUpdate(row, field);
+}
+
+void VSQTableModel::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_expiryTimer.timerId())
+        return;
+    const qint64 now = m_clock.elapsed();
+    while (!m_expiries.isEmpty() && m_expiries.head().due <= now)
+        setData(m_expiries.dequeue().cell, QVariant(), Qt::BackgroundRole);
+    if (m_expiries.isEmpty())
+        m_expiryTimer.stop();
+    else
+        m_expiryTimer.start(int(m_expiries.head().due - now), Qt::PreciseTimer, this);
+}

@@ -1,0 +1,109 @@
+#include <stoquot/vsqtablemodel.h>
+#include <testutil.h>
+#include <vdataset.h>
+#include <vlogsink.h>
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTimerEvent>
+#include <QtTest>
+
+namespace {
+
+const QColor Marker(207, 227, 250);
+
+// A part of the all-call dataset: exercise price, name, previous close,
+// open interest, change ratio, last price.
+struct Table
+{
+    VDataset ds;
+    VSQTableModel model;
+    QAbstractItemModelTester tester {&model, QAbstractItemModelTester::FailureReportingMode::QtTest};
+
+    Table()
+    {
+        ds.setBusiness(false);
+        ds.addField(QStringLiteral("exerciseprice"), u("行权价"), vd::DT_Double, 33, 9)->setDecimals(4);
+        ds.addField(QStringLiteral("stkname"), u("证券名称"), vd::DT_String, 33, 9);
+        ds.addField(QStringLiteral("ystdcloseprice"), u("昨收盘"), vd::DT_Double, 33, 9)->setDecimals(4);
+        ds.addField(QStringLiteral("holdqty"), u("持仓量"), vd::DT_Integer, 33, 9);
+        ds.addField(QStringLiteral("incratio"), u("涨幅"), vd::DT_Double, 33, 9)->setDecimals(4)->setDisplayFormat(QStringLiteral("pct"));
+        ds.addField(QStringLiteral("lastprice"), u("最新"), vd::DT_Double, 33, 9)->setDecimals(4);
+        ds.open();
+        model.linkDatasetTable(&ds, nullptr, false, true);
+        ds.append();
+        ds.setFieldValue(0, QStringLiteral("ystdcloseprice"), 0.25);
+    }
+    QModelIndex cell(const char *field) const
+    {
+        return model.index(0, model.colIndexByFieldName(QString::fromLatin1(field)));
+    }
+};
+
+} // namespace
+
+class TestVSQTableModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { VLog::setFileLogging(false); }
+
+    void look_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QVariant>("foreground");
+        const QVariant red = QColor(220, 10, 10);
+        const QVariant green = QColor(10, 128, 10);
+        QTest::newRow("double below 1e-8") << "lastprice" << QVariant(0.000000001) << "--" << green;
+        QTest::newRow("double, decimals") << "lastprice" << QVariant(0.01) << "0.0100" << green;
+        QTest::newRow("at the close within 1e-8") << "lastprice" << QVariant(0.250000001) << "0.2500" << QVariant();
+        QTest::newRow("0.001 above the close") << "lastprice" << QVariant(0.251) << "0.2510" << red;
+        QTest::newRow("ratio down") << "incratio" << QVariant(-0.0001) << "-0.0100%" << green;
+        QTest::newRow("integer 0") << "holdqty" << QVariant(0) << "--" << QVariant();
+        QTest::newRow("empty text") << "stkname" << QVariant(QString()) << "" << QVariant();
+    }
+    void look()
+    {
+        QFETCH(QString, field);
+        QFETCH(QVariant, value);
+        QFETCH(QString, text);
+        QFETCH(QVariant, foreground);
+        Table table;
+        table.ds.setFieldValue(0, field, value);
+        const QModelIndex cell = table.model.index(0, table.model.colIndexByFieldName(field));
+        QCOMPARE(cell.data().toString(), text);
+        QCOMPARE(cell.data(Qt::ForegroundRole), foreground);
+    }
+
+    // A change's marker goes 800 ms after it; the exercise price keeps its
+    // blue over a marker; a timer the model does not know changes nothing.
+    void markers()
+    {
+        Table table;
+        const QModelIndex last = table.cell("lastprice");
+        const QModelIndex price = table.cell("exerciseprice");
+        QVERIFY(table.model.setData(price, QColor(Qt::yellow), Qt::BackgroundRole));
+        QCOMPARE(price.data(Qt::BackgroundRole), QVariant(Marker));
+
+        QSignalSpy changed(&table.model, &QAbstractItemModel::dataChanged);
+        QVERIFY(table.model.setData(last, Marker, Qt::BackgroundRole));
+        table.ds.setFieldValue(0, QStringLiteral("lastprice"), 0.3);
+        QCOMPARE(last.data(Qt::BackgroundRole), QVariant(Marker));
+        QTimerEvent stranger(12345);
+        QCoreApplication::sendEvent(&table.model, &stranger);
+        QCOMPARE(last.data(Qt::BackgroundRole), QVariant(Marker));
+        auto repaintsOfLast = [&] {
+            return std::count_if(changed.cbegin(), changed.cend(),
+                                 [&](const QList<QVariant> &c) { return c.at(0).toModelIndex() == last; });
+        };
+        QCOMPARE(repaintsOfLast(), 2);
+        QTRY_VERIFY_WITH_TIMEOUT(!last.data(Qt::BackgroundRole).isValid(), 5000);
+        QCOMPARE(repaintsOfLast(), 3);
+    }
+};
+
+QTEST_MAIN(TestVSQTableModel)
+#include "tst_vsqtablemodel.moc"
