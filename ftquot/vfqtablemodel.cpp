@@ -5,14 +5,10 @@
 #include <QDateTime>
 #include <QTimerEvent>
 
-#include <cmath>
 
 namespace {
 
-constexpr double Tolerance = 1e-8;
 constexpr int ExpiryPeriodMs = 200;
-const QColor UpColour(220, 10, 10);
-const QColor DownColour(10, 128, 10);
 
 } // namespace
 
@@ -88,29 +84,12 @@ bool VFQTableModel::setData(const QModelIndex &index, const QVariant &value, int
 
 QVariant VFQTableModel::getDisplayText(const QModelIndex &index) const
 {
-    const VField *field = dataset() ? dataset()->fields()->at(fieldIndex(index)) : nullptr;
-    if (field && !field->isLookup()) {
-        const QVariant value = dataset()->fieldValue(index.row(), fieldIndex(index));
-        if (field->dataType() == vd::DT_Double && std::fabs(value.toDouble()) < Tolerance)
-            return QStringLiteral("--");
-        if (field->dataType() == vd::DT_Integer && value.toInt() == 0)
-            return QStringLiteral("--");
-    }
-    return VTableModel::getDisplayText(index);
+    return isEmptyNumber(index) ? QVariant(QStringLiteral("--")) : VTableModel::getDisplayText(index);
 }
 
 double VFQTableModel::rowValue(int row, const QString &fieldName) const
 {
     return dataset()->fieldValue(row, fieldName).toDouble();
-}
-
-QVariant VFQTableModel::signedColour(double value, double reference) const
-{
-    if (value - reference > Tolerance)
-        return UpColour;
-    if (reference - value > Tolerance)
-        return DownColour;
-    return QVariant();
 }
 
 QVariant VFQTableModel::getForeground(const QModelIndex &index) const
@@ -122,7 +101,7 @@ QVariant VFQTableModel::getForeground(const QModelIndex &index) const
     const int row = index.row();
     QVariant colour;
     if (name == QLatin1String("incratio") || name == QLatin1String("incdecprice")) {
-        colour = signedColour(rowValue(row, name), 0.0);
+        colour = riseFallColour(rowValue(row, name), 0.0);
     } else if (name == QLatin1String("lastprice") || name == QLatin1String("sale1price")
                || name == QLatin1String("buy1price")) {
         // Prices go against the previous close where the dataset has one;
@@ -131,13 +110,13 @@ QVariant VFQTableModel::getForeground(const QModelIndex &index) const
         const QString reference = dataset()->fields()->indexOf(QStringLiteral("ystdcloseprice")) >= 0
             ? QStringLiteral("ystdcloseprice")
             : QStringLiteral("ystdsettleprice");
-        colour = signedColour(rowValue(row, name), rowValue(row, reference));
+        colour = riseFallColour(rowValue(row, name), rowValue(row, reference));
     } else if (name == QLatin1String("sale1qty")) {
-        colour = signedColour(rowValue(row, QStringLiteral("sale1price")),
-                              rowValue(row, QStringLiteral("ystdcloseprice_put")));
+        colour = riseFallColour(rowValue(row, QStringLiteral("sale1price")),
+                                rowValue(row, QStringLiteral("ystdcloseprice_put")));
     } else if (name == QLatin1String("buy1qty")) {
-        colour = signedColour(rowValue(row, QStringLiteral("buy1price")),
-                              rowValue(row, QStringLiteral("ystdcloseprice_call")));
+        colour = riseFallColour(rowValue(row, QStringLiteral("buy1price")),
+                                rowValue(row, QStringLiteral("ystdcloseprice_call")));
     }
     return colour.isValid() ? colour : VTableModel::getForeground(index);
 }

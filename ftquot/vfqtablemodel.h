@@ -50,7 +50,6 @@ protected:
 
 private:
     double rowValue(int row, const QString &fieldName) const;
-    QVariant signedColour(double value, double reference) const;
 
     int m_flashDuration = 200;
     int m_timerId = 0;

@@ -5,14 +5,10 @@
 #include <QColor>
 #include <QTimerEvent>
 
-#include <cmath>
 
 namespace {
 
-constexpr double Tolerance = 1e-8;
 constexpr int MarkerMs = 800;
-const QColor RiseRed(220, 10, 10);
-const QColor FallGreen(10, 128, 10);
 const QColor ExercisePriceBlue(207, 227, 250);
 
 } // namespace
@@ -55,15 +51,7 @@ bool VSQTableModel::setData(const QModelIndex &index, const QVariant &value, int
 
 QVariant VSQTableModel::getDisplayText(const QModelIndex &index) const
 {
-    const VField *field = dataset() ? dataset()->fields()->at(fieldIndex(index)) : nullptr;
-    if (field && !field->isLookup()) {
-        const QVariant value = dataset()->fieldValue(index.row(), fieldIndex(index));
-        if (field->dataType() == vd::DT_Double && std::fabs(value.toDouble()) < Tolerance)
-            return QStringLiteral("--");
-        if (field->dataType() == vd::DT_Integer && value.toInt() == 0)
-            return QStringLiteral("--");
-    }
-    return VTableModel::getDisplayText(index);
+    return isEmptyNumber(index) ? QVariant(QStringLiteral("--")) : VTableModel::getDisplayText(index);
 }
 
 QVariant VSQTableModel::getForeground(const QModelIndex &index) const
@@ -75,22 +63,16 @@ QVariant VSQTableModel::getForeground(const QModelIndex &index) const
     auto value = [this, &index](const char *fieldName) {
         return dataset()->fieldValue(index.row(), QString::fromLatin1(fieldName)).toDouble();
     };
-    auto against = [](double v, double reference) {
-        if (v - reference > Tolerance)
-            return QVariant(RiseRed);
-        if (reference - v > Tolerance)
-            return QVariant(FallGreen);
-        return QVariant();
-    };
+    const double own = dataset()->fieldValue(index.row(), field).toDouble();
     QVariant colour;
     if (name == QLatin1String("incratio") || name == QLatin1String("incdecprice"))
-        colour = against(dataset()->fieldValue(index.row(), field).toDouble(), 0.0);
+        colour = riseFallColour(own, 0.0);
     else if (name == QLatin1String("lastprice") || name == QLatin1String("sale1price") || name == QLatin1String("buy1price"))
-        colour = against(dataset()->fieldValue(index.row(), field).toDouble(), value("ystdcloseprice"));
+        colour = riseFallColour(own, value("ystdcloseprice"));
     else if (name == QLatin1String("sale1qty"))
-        colour = against(value("sale1price"), value("ystdcloseprice_put"));
+        colour = riseFallColour(value("sale1price"), value("ystdcloseprice_put"));
     else if (name == QLatin1String("buy1qty"))
-        colour = against(value("buy1price"), value("ystdcloseprice_call"));
+        colour = riseFallColour(value("buy1price"), value("ystdcloseprice_call"));
     return colour.isValid() ? colour : VTableModel::getForeground(index);
 }
 

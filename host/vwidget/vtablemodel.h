@@ -79,6 +79,15 @@ public slots:
     // A value of the dataset changed: repaint exactly that cell.
     void doAfterUpdate(int row, int field);
 
+protected:
+    // For the quote boards' tables, which show an empty quote as "--": a
+    // number field whose value is 0 (a double within 1e-8) or null.
+    bool isEmptyNumber(const QModelIndex &index) const;
+    // The boards' rise red RGB (220, 10, 10) when value exceeds reference by
+    // more than 1e-8, fall green RGB (10, 128, 10) when it falls short by
+    // more, an invalid variant in between.
+    static QVariant riseFallColour(double value, double reference);
+
 private:
     void rebuildColumns();
     void datasetReordered(const QVector<int> &order);
