@@ -165,6 +165,7 @@ void stalledGuiThread(VQuotMgr &manager)
     bench::runFor(1000);
     feed.pause();
     const qint64 postBefore = feed.takeLongestPostNs();
+    const qint64 waitBefore = manager.takeLongestPostWaitNs();
     feed.resume();
 
     const long rssBefore = bench::rssKiB();
@@ -195,11 +196,13 @@ void stalledGuiThread(VQuotMgr &manager)
         oldest = qMax(oldest, shown.ageNs);
     }
     const qint64 postDuring = feed.takeLongestPostNs();
+    const qint64 waitDuring = manager.takeLongestPostWaitNs();
     feed.resume();
     bench::runFor(1000);
     const long rssLater = bench::rssKiB();
     feed.stop();
     const qint64 postAfter = feed.takeLongestPostNs();
+    const qint64 waitAfter = manager.takeLongestPostWaitNs();
     while (manager.queuedCount() > 0)
         QCoreApplication::processEvents();
 
@@ -211,6 +214,8 @@ void stalledGuiThread(VQuotMgr &manager)
                 mib(rssBefore), mib(rssPeak), mib(rssDrained), mib(rssLater));
     std::printf("  longest post() call: 1 s before the stall %.1f us, during it %.1f us, 1 s after it %.1f us\n",
                 postBefore / 1000.0, postDuring / 1000.0, postAfter / 1000.0);
+    std::printf("  of which waiting for the GUI thread at most: before %.1f us, during %.1f us, after %.1f us\n",
+                waitBefore / 1000.0, waitDuring / 1000.0, waitAfter / 1000.0);
     std::printf("  waiting at wake-up %d records; first flush delivered %d; each the latest posted for its "
                 "security: %s\n",
                 waiting, int(receiver.shown.size()), latestOnly ? "yes" : "no");

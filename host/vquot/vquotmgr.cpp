@@ -10,6 +10,7 @@
 #include <QAtomicPointer>
 #include <QThread>
 #include <cmath>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcQuot, "vexa.quot", QtInfoMsg)
 
@@ -262,15 +263,35 @@ void VQuotMgr::deliver(const VQuotData &record)
 
 void VQuotMgr::post(const VQuotData &record)
 {
-    QMutexLocker lock(&m_postMutex);
+    lockForPosting();
     enqueue(record);
+    m_postMutex.unlock();
 }
 
 void VQuotMgr::post(const QVector<VQuotData> &records)
 {
-    QMutexLocker lock(&m_postMutex);
+    lockForPosting();
     for (const VQuotData &record : records)
         enqueue(record);
+    m_postMutex.unlock();
+}
+
+// Takes m_postMutex for a feed thread, keeping the longest time it had to
+// wait for the GUI thread to let go of it.
+void VQuotMgr::lockForPosting()
+{
+    if (m_postMutex.tryLock())
+        return;
+    QElapsedTimer waited;
+    waited.start();
+    m_postMutex.lock();
+    m_longestPostWaitNs = qMax(m_longestPostWaitNs, waited.nsecsElapsed());
+}
+
+qint64 VQuotMgr::takeLongestPostWaitNs()
+{
+    QMutexLocker lock(&m_postMutex);
+    return std::exchange(m_longestPostWaitNs, 0);
 }
 
 // Called with m_postMutex held.

@@ -69,6 +69,8 @@ public:
     quint64 droppedCount() const;
     // Records waiting for the GUI thread now.
     int queuedCount() const;
+    // The longest time a post() waited for the GUI thread since the last call.
+    qint64 takeLongestPostWaitNs();
 
 signals:
     void subscriptionsChanged();
@@ -83,6 +85,7 @@ private:
     void drop(const VQuotSubscriber *subscriber);
     void addRoute(const QByteArray &key, const VQuotSubscriber *subscriber);
     void removeRoute(const QByteArray &key, const VQuotSubscriber *subscriber, QStringList &released);
+    void lockForPosting();
     void enqueue(const VQuotData &record);
     void dispatch(const VQuotData &record);
     bool isRouted(const VQuotSubscriber *subscriber, const QByteArray &key) const;
@@ -105,6 +108,7 @@ private:
     QVector<VQuotData> m_batch; // the batch being delivered; its storage is reused
     bool m_flushQueued = false;
     quint64 m_conflated = 0;
+    qint64 m_longestPostWaitNs = 0;
     quint64 m_dropped = 0;
     quint64 m_droppedUnreported = 0;
     QElapsedTimer m_dropReport;
