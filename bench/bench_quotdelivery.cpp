@@ -161,6 +161,7 @@ void stalledGuiThread(VQuotMgr &manager)
         record.matchQuantity = qint64(sequence);
         latest[security] = qint64(sequence);
     });
+    manager.takeLongestPostWaitNs();
     feed.start();
     bench::runFor(1000);
     feed.pause();
