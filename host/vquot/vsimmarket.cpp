@@ -76,8 +76,11 @@ struct VSimMarket::Security
     {
         random = (quint64(seed) << 32) ^ keyHash(market, code);
         preTicks = std::llround(instrument.preClose / instrument.priceStep);
-        highLimitTicks = qint64(std::floor(double(preTicks) * (1 + instrument.limitRatio) + 1e-9));
-        lowLimitTicks = std::max<qint64>(1, qint64(std::ceil(double(preTicks) * (1 - instrument.limitRatio) - 1e-9)));
+        // The exchanges' rule: previous close × (1 ± ratio), rounded half-up
+        // to the price step.
+        highLimitTicks = qint64(std::floor(double(preTicks) * (1 + instrument.limitRatio) + 0.5 + 1e-9));
+        lowLimitTicks
+            = std::max<qint64>(1, qint64(std::floor(double(preTicks) * (1 - instrument.limitRatio) + 0.5 + 1e-9)));
         lastTicks = preTicks;
         openTicks = highTicks = lowTicks = 0;
         traded = false;

@@ -48,17 +48,24 @@ private slots:
     void reproducibleMovesOnTheGridInsideLimits_data()
     {
         QTest::addColumn<VSimInstrument>("instrument");
-        // Previous close, price step, limit ratio, futures.
-        QTest::newRow("stock") << VSimInstrument {10.0, 0.01, 0.10};
-        QTest::newRow("futures, coarse step") << VSimInstrument {5612.5, 2.5, 0.07, true};
-        QTest::newRow("narrow limits") << VSimInstrument {2.0, 0.01, 0.02};
-        QTest::newRow("preClose off the grid") << VSimInstrument {10.004, 0.01, 0.10};
+        QTest::addColumn<double>("highLimit");
+        QTest::addColumn<double>("lowLimit");
+        // Previous close, price step, limit ratio, futures; the limits are
+        // the previous close × (1 ± ratio) rounded half-up to the step.
+        QTest::newRow("stock") << VSimInstrument {10.0, 0.01, 0.10} << 11.0 << 9.0;
+        QTest::newRow("stock, limits rounded up and down") << VSimInstrument {11.48, 0.01, 0.10} << 12.63 << 10.33;
+        QTest::newRow("fund, step 0.001") << VSimInstrument {2.108, 0.001, 0.10} << 2.319 << 1.897;
+        QTest::newRow("futures, coarse step") << VSimInstrument {5612.5, 2.5, 0.07, true} << 6005.0 << 5220.0;
+        QTest::newRow("narrow limits") << VSimInstrument {2.0, 0.01, 0.02} << 2.04 << 1.96;
+        QTest::newRow("preClose off the grid") << VSimInstrument {10.004, 0.01, 0.10} << 11.0 << 9.0;
     }
     // Two securities take turns. A market with the same seed gives the same
     // records, one with another seed different ones.
     void reproducibleMovesOnTheGridInsideLimits()
     {
         QFETCH(VSimInstrument, instrument);
+        QFETCH(double, highLimit);
+        QFETCH(double, lowLimit);
         const double step = instrument.priceStep;
         const int count = 4000;
         VSimMarket market(42), twin(42), other(43);
@@ -73,8 +80,7 @@ private slots:
             for (double price :
                  {r.preClosingPrice, r.highLimitPrice, r.lowLimitPrice, r.lastPrice, r.highPrice, r.lowPrice})
                 QVERIFY2(onGrid(price, step), qPrintable(QString::number(price, 'g', 17)));
-            QVERIFY(r.highLimitPrice <= r.preClosingPrice * (1 + instrument.limitRatio) + 1e-9);
-            QVERIFY(r.lowLimitPrice >= r.preClosingPrice * (1 - instrument.limitRatio) - 1e-9);
+            QVERIFY(same(r.highLimitPrice, highLimit) && same(r.lowLimitPrice, lowLimit));
             QVERIFY(r.lowLimitPrice <= r.lowPrice && r.lowPrice <= r.lastPrice && r.lastPrice <= r.highPrice
                     && r.highPrice <= r.highLimitPrice);
             QVERIFY(r.lastPrice == r.askPrice[0] || r.lastPrice == r.bidPrice[0]);
