@@ -30,6 +30,15 @@ QString shortened(const QString &text)
     return text;
 }
 
+// Two decimals; a value that rounds to zero reads "0.00", never "-0.00".
+QString twoDecimals(double value)
+{
+    QString text = QString::number(value, 'f', 2);
+    if (text == QLatin1String("-0.00"))
+        text.remove(0, 1);
+    return text;
+}
+
 } // namespace
 
 StkModel::StkModel(QObject *parent)
@@ -59,7 +68,7 @@ QStringList StkModel::quoteTexts(const VQuotData &quote)
     QStringList texts;
     texts.reserve(int(std::size(values)));
     for (double value : values)
-        texts << QString::number(value, 'f', 2);
+        texts << twoDecimals(value);
     return texts;
 }
 

@@ -44,9 +44,9 @@ public:
 
     // The nineteen header texts, in column order.
     static QStringList headerLabels();
-    // A quote's texts for the columns Last to LimitDown, two decimals each.
-    // The record's change ratio is a fraction; the column "涨幅%" holds it
-    // in percent.
+    // A quote's texts for the columns Last to LimitDown, two decimals each
+    // ("0.00" for a value that rounds to zero, of either sign). The record's
+    // change ratio is a fraction; the column "涨幅%" holds it in percent.
     static QStringList quoteTexts(const VQuotData &quote);
 
     void setHorizontalHeaderLabels(const QStringList &labels);
