@@ -33,7 +33,7 @@ bool HostOptions::parse(const QStringList &arguments, QString *error)
                                      QStringLiteral("The module library (default: libtarn beside tarn-host)."),
                                      QStringLiteral("PATH"));
     const QCommandLineOption rateOption(QStringLiteral("rate"),
-                                        QStringLiteral("Simulated quote records per second (default: %1).").arg(rate),
+                                        QStringLiteral("Simulated quote records per second, 1 to %1 (default: %2).").arg(MaxRate).arg(rate),
                                         QStringLiteral("N"));
     const QCommandLineOption seedOption(QStringLiteral("seed"),
                                         QStringLiteral("Seed of the simulated market (default: %1).").arg(seed),
@@ -82,8 +82,8 @@ bool HostOptions::parse(const QStringList &arguments, QString *error)
     bool ok = true;
     if (parser.isSet(rateOption)) {
         rate = parser.value(rateOption).toInt(&ok);
-        if (!ok || rate < 1) {
-            *error = QStringLiteral("--rate wants a positive number of records per second");
+        if (!ok || rate < 1 || rate > MaxRate) {
+            *error = QStringLiteral("--rate wants 1 to %1 records per second").arg(MaxRate);
             return false;
         }
     }

@@ -5,6 +5,10 @@
 // What tarn-host was asked to do on its command line.
 struct HostOptions
 {
+    // The simulator's highest rate: beyond it the feed thread alone would
+    // take a core of the client's machine.
+    static constexpr int MaxRate = 200000;
+
     QString configPath; // empty: the user's configuration folder
     QString dataDir; // empty: the built-in sample market
     int sysDate = 0; // yyyymmdd; 0: today

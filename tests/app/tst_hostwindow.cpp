@@ -121,6 +121,8 @@ private slots:
         QTest::newRow("screenshots run five seconds") << u("--screenshot shots") << u("0  5");
         QTest::newRow("negative duration") << u("--duration -3") << QString();
         QTest::newRow("stray argument") << u("extra") << QString();
+        QTest::newRow("highest rate") << u("--rate 200000") << u("0  -1");
+        QTest::newRow("rate beyond the simulator") << u("--rate 1000000") << QString();
     }
 
     void options()
