@@ -11,6 +11,7 @@
 #include <hostcontext.h>
 #include <vlocaldb.h>
 #include <vlogsink.h>
+#include <voutput.h>
 #include <vsimquotfeed.h>
 
 #include <QApplication>
@@ -50,6 +51,22 @@ bool lacksDisplay(int argc, char **argv)
 #endif
 }
 
+QtMessageHandler g_consoleHandler = nullptr;
+
+// Qt's debug and info output (the module's traces among it) goes to the log
+// file as normal events; warnings and worse still reach the console. The
+// log's own echo category is already in the file.
+void routeMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    const bool failure = type != QtDebugMsg && type != QtInfoMsg;
+    if (failure) {
+        g_consoleHandler(type, context, message);
+        return;
+    }
+    if (qstrcmp(context.category, "vexa.log") != 0)
+        VOutput(0, QString::fromUtf8(context.file), context.line, QString(), message);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -67,6 +84,7 @@ int main(int argc, char **argv)
     QApplication::setFont(font);
     // Every log record goes to the log file; the console shows only failures.
     QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
+    g_consoleHandler = qInstallMessageHandler(routeMessage);
 
     HostOptions options;
     QString error;
