@@ -162,6 +162,10 @@ void BCOptionalStk::initUi()
 
     m_addStkAction = new QAction(QStringLiteral("添加自选股"), this);
     m_delStkAction = new QAction(QStringLiteral("删除自选股"), this);
+    // The Delete key deletes the selected rows while the watchlist has the focus.
+    m_delStkAction->setShortcut(QKeySequence::Delete);
+    m_delStkAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(m_delStkAction);
     m_tabCount = 0;
     m_tabGroup = new QButtonGroup(this);
 

@@ -2,7 +2,12 @@
 
 #include "vframepacer.h"
 
+#include <algorithm>
+
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPaintEvent>
 
@@ -122,6 +127,58 @@ void VTableView::paintGrid(const QRegion &region)
             x += columns->sectionSize(column) - 1;
         painter.fillRect(QRect(x, bounds.top(), 1, bottom - bounds.top() + 1), colour);
     }
+}
+
+void VTableView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Copy) && model()) {
+        QGuiApplication::clipboard()->setText(selectedRowsText());
+        event->accept();
+        return;
+    }
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && state() != EditingState && currentIndex().isValid()) {
+        emit doubleClicked(currentIndex());
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+QString VTableView::selectedRowsText() const
+{
+    if (!model() || !selectionModel())
+        return QString();
+    QVector<int> rows;
+    for (const QModelIndex &index : selectionModel()->selectedIndexes()) {
+        if (!rows.contains(index.row()))
+            rows.append(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    QVector<int> columns;
+    for (int visual = 0; visual < horizontalHeader()->count(); ++visual) {
+        const int column = horizontalHeader()->logicalIndex(visual);
+        if (isColumnHidden(column))
+            continue;
+        for (int row : qAsConst(rows)) {
+            if (!model()->index(row, column, rootIndex()).data().toString().isEmpty()) {
+                columns.append(column);
+                break;
+            }
+        }
+    }
+    QStringList lines;
+    QStringList cells;
+    for (int column : qAsConst(columns))
+        cells << model()->headerData(column, Qt::Horizontal).toString();
+    lines << cells.join(QLatin1Char('\t'));
+    for (int row : qAsConst(rows)) {
+        cells.clear();
+        for (int column : qAsConst(columns))
+            cells << model()->index(row, column, rootIndex()).data().toString();
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
 bool VTableView::looksAsPainted(const QModelIndex &index) const

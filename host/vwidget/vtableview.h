@@ -30,6 +30,10 @@ class VFramePacer;
 // much as the cells' text when a paint covers many scattered cells.
 // showGrid()/setShowGrid() hide QTableView's and switch this grid (always
 // solid, in the style's grid colour).
+//
+// Keys: Enter on a row does what a double-click does (doubleClicked with
+// the current index); the copy key puts the selected rows on the clipboard
+// (selectedRowsText()).
 class VWIDGET_EXPORT VTableView : public QTableView
 {
     Q_OBJECT
@@ -44,10 +48,16 @@ public:
     bool showGrid() const { return m_grid; }
     void setShowGrid(bool show);
 
+    // The selected rows as tab-separated text under a header line: the
+    // shown columns in their order, leaving out columns empty in every
+    // selected row (a button column).
+    QString selectedRowsText() const;
+
 protected:
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QVector<int> &roles = QVector<int>()) override;
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     using Look = QVector<QVariant>;

@@ -18,7 +18,9 @@
 #include <vtabbutton.h>
 
 #include <QAbstractItemModelTester>
+#include <QClipboard>
 #include <QCompleter>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -401,6 +403,34 @@ private slots:
         const auto order = orders.at(0).at(0).value<OrderDetail>();
         QCOMPARE(QStringList({order.stockId, order.stockCode, order.stockType}),
                  (QStringList {u("1600000"), u("600000"), u("T")}));
+    }
+
+    // Enter on a row orders it, the copy key copies the selected rows with
+    // their header, Delete asks and deletes them.
+    void keyboard()
+    {
+        Fixture f({u("A=1600519,1600000,")});
+        BCOptionalStk *c = f.create();
+        receive(c, '1', "600519", 1700.0);
+        QTableView *table = view(c);
+        table->setFocus();
+        table->selectRow(1);
+        QSignalSpy orders(c, &BCOptionalStk::onIssueOrder);
+        QTest::keyClick(table, Qt::Key_Return);
+        QCOMPARE(orders.size(), 1);
+        QCOMPARE(orders.at(0).at(0).value<OrderDetail>().stockCode, u("600000"));
+
+        table->selectRow(0);
+        QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+        const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
+        QCOMPARE(lines.value(0).section(QLatin1Char('\t'), 0, 2), u("代码\t名称\t最新"));
+        QCOMPARE(lines.value(1).section(QLatin1Char('\t'), 0, 2), u("600519\t贵州茅台\t1700.00"));
+        QVERIFY(!lines.value(0).contains(u("删除")));
+
+        f.host.messages().answers = {true};
+        QTest::keyClick(table, Qt::Key_Delete);
+        QVERIFY(f.messages().endsWith(u("删除当前组内股票<font color='red'>[上海A股|贵州茅台]</font>?")));
+        QCOMPARE(f.stored(), u("A=1600000,"));
     }
 };
 
