@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QMenuBar>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
 
@@ -28,6 +29,8 @@ namespace {
 // The host's own settings in the configuration database.
 const QString HostCfgGroup = QStringLiteral("TarnHost");
 const QString ShownSecurityKey = QStringLiteral("ShownSecurity");
+const QString GeometryKey = QStringLiteral("WindowGeometry");
+const QString DockStateKey = QStringLiteral("WindowState");
 const QString DefaultSecurity = QStringLiteral("1600519");
 
 const int FeedRates[] = {20, 200, 1000, 5000};
@@ -100,6 +103,7 @@ QStringList HostWindow::createComponents(const QStringList &classNames)
             placeTab(component, dock->windowTitle());
             delete dock;
         }
+        m_viewMenu->setEnabled(false);
         resize(sizeHint().expandedTo(QSize(m_status->sizeHint().width() + 48, 0)));
     } else {
         resize(1280, 760);
@@ -128,9 +132,28 @@ void HostWindow::showInitialSecurity()
         m_linker->showSecurity(DefaultSecurity);
 }
 
+void HostWindow::restoreLayout()
+{
+    QHash<QString, QVariant> params;
+    if (!m_context->localDb()->getCfgParam(HostCfgGroup, params))
+        return;
+    const QByteArray geometry = QByteArray::fromBase64(params.value(GeometryKey).toString().toLatin1());
+    const QByteArray state = QByteArray::fromBase64(params.value(DockStateKey).toString().toLatin1());
+    if (!geometry.isEmpty() && !restoreGeometry(geometry))
+        log(3, __LINE__, QStringLiteral("窗口位置无法恢复,使用默认位置"));
+    if (!state.isEmpty() && !restoreState(state))
+        log(3, __LINE__, QStringLiteral("停靠窗口布局无法恢复,使用默认布局"));
+}
+
 void HostWindow::releaseComponents()
 {
     const QList<IComponent *> live = components();
+    if (!live.isEmpty()) {
+        m_context->localDb()->setCfgParam(HostCfgGroup,
+                                          {{GeometryKey, QString::fromLatin1(saveGeometry().toBase64())},
+                                           {DockStateKey, QString::fromLatin1(saveState().toBase64())}},
+                                          false);
+    }
     for (auto it = live.crbegin(); it != live.crend(); ++it) {
         IComponent *component = *it;
         component->saveScene();
@@ -185,9 +208,16 @@ void HostWindow::placeComponent(IComponent *component, const QString &title)
     if (component->className() == QLatin1String("BCQuotPanel")) {
         auto *dock = new QDockWidget(title, this);
         dock->setObjectName(component->identity());
-        dock->setWidget(component);
+        // A small dock scrolls the panel instead of cutting it off.
+        auto *scroll = new QScrollArea(dock);
+        scroll->setWidgetResizable(true);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidget(component);
+        dock->setWidget(scroll);
         addDockWidget(Qt::RightDockWidgetArea, dock);
         m_docks.insert(component, dock);
+        m_viewMenu->addAction(dock->toggleViewAction());
+        m_viewMenu->setEnabled(true);
         return;
     }
     placeTab(component, title);
@@ -253,6 +283,10 @@ void HostWindow::buildMenus()
         styles->addAction(action);
         connect(action, &QAction::triggered, this, [styleMgr, style] { styleMgr->setStyle(style); });
     }
+
+    // Brings back a dock the user closed; filled as docks are placed.
+    m_viewMenu = menuBar()->addMenu(QStringLiteral("视图(&V)"));
+    m_viewMenu->setEnabled(false);
 }
 
 QString HostWindow::cfgGroup(const QString &className, int instance) const

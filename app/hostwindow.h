@@ -10,6 +10,7 @@ class HostContext;
 class IComponent;
 class IModule;
 class QDockWidget;
+class QMenu;
 class QTabWidget;
 class VSimQuotFeed;
 
@@ -38,7 +39,10 @@ public:
 
     // Shows the security last shown (the host remembers it between runs).
     void showInitialSecurity();
-    // Saves each component's scene and frees it through the module, newest first.
+    // The window's size, position and dock layout of the last run.
+    void restoreLayout();
+    // Saves the window's layout and each component's scene, and frees the
+    // components through the module, newest first.
     void releaseComponents();
     // Saves one PNG per component in dir, named after its class in lower
     // case, then one of the whole window ("tarn-host.png"); returns the files
@@ -58,6 +62,7 @@ private:
     ComponentLinker *m_linker;
     FeedStatus *m_status;
     QTabWidget *m_tabs = nullptr;
+    QMenu *m_viewMenu = nullptr; // a show/hide entry per dock
     QHash<IComponent *, QDockWidget *> m_docks;
     QString m_shownSecurity;
 };

@@ -146,6 +146,7 @@ int main(int argc, char **argv)
             say(QStringLiteral("the module created no component"));
             return 1;
         }
+        window.restoreLayout();
         window.showInitialSecurity();
         window.show();
 

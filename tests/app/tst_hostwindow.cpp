@@ -8,7 +8,10 @@
 #include <testhost.h>
 #include <vlocaldb.h>
 
+#include <QAction>
 #include <QDockWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -105,6 +108,38 @@ private slots:
                            "save BCQuotPanel#1 TarnHost.BCQuotPanel.1|free BCQuotPanel#1",
                            '|'));
             QVERIFY(window.components().isEmpty() && window.findChildren<QDockWidget *>().isEmpty());
+        }
+    }
+
+    // The window's size and a closed dock survive a restart; the 视图 menu brings the dock back.
+    void layoutSurvivesARestart()
+    {
+        for (int run = 0; run < 2; ++run) {
+            m_host->restart();
+            HostWindow window(&m_host->context(), &m_module, nullptr);
+            window.createComponents(words("BCFtQuotPanel BCQuotPanel"));
+            window.restoreLayout();
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            auto *dock = window.findChild<QDockWidget *>();
+            QVERIFY(dock);
+            if (run == 0) {
+                QVERIFY(dock->isVisible());
+                window.resize(900, 600);
+                dock->close();
+                window.releaseComponents();
+                continue;
+            }
+            QCOMPARE(window.size(), QSize(900, 600));
+            QVERIFY(!dock->isVisible());
+            QMenu *view = nullptr;
+            for (QAction *menu : window.menuBar()->actions()) {
+                if (menu->text() == u("视图(&V)"))
+                    view = menu->menu();
+            }
+            QVERIFY(view && view->isEnabled() && view->actions().size() == 1);
+            view->actions().constFirst()->trigger();
+            QVERIFY(dock->isVisible());
         }
     }
 
