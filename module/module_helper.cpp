@@ -1,6 +1,7 @@
 #include "module_helper.h"
 
 #include <icomponent.h>
+#include <ftquot/bcftquotpanel.h>
 #include <optionalstk/bcoptionalstk.h>
 #include <quotpanel/bcquotpanel.h>
 #include <voutput.h>
@@ -98,6 +99,7 @@ IModule *GetModule()
         return g_module;
     g_module = new VModule(nullptr);
     g_module->AddComItem(QStringLiteral("BCQuotPanel"), new VComFactory<BCQuotPanel>);
+    g_module->AddComItem(QStringLiteral("BCFtQuotPanel"), new VComFactory<BCFtQuotPanel>);
     g_module->AddComItem(QStringLiteral("BCOptionalStk"), new VComFactory<BCOptionalStk>);
     qDebug("Module 'tarn' have created!");
     return g_module;

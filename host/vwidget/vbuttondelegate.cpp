@@ -12,8 +12,18 @@ VButtonDelegate::VButtonDelegate(QObject *parent)
 
 void VButtonDelegate::setButtonResId(const QString &icon, const QString &hoverIcon)
 {
-    m_icon = QIcon(icon);
-    m_hoverIcon = hoverIcon.isEmpty() ? m_icon : QIcon(hoverIcon);
+    const QPixmap image(icon);
+    const int frame = image.height();
+    if (frame > 0 && image.width() == 3 * frame) {
+        // A sprite of three square frames: pressed, hover, normal.
+        m_icon = QIcon(image.copy(2 * frame, 0, frame, frame));
+        m_hoverIcon = QIcon(image.copy(frame, 0, frame, frame));
+    } else {
+        m_icon = QIcon(image);
+        m_hoverIcon = m_icon;
+    }
+    if (!hoverIcon.isEmpty())
+        m_hoverIcon = QIcon(hoverIcon);
 }
 
 void VButtonDelegate::setDelegateColumn(int column, bool showText, bool alignRight)

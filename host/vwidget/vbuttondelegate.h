@@ -23,7 +23,8 @@ public:
     explicit VButtonDelegate(QObject *parent = nullptr);
 
     // Resource paths of the button's icon and of its look under the
-    // pointer (empty: the same icon).
+    // pointer (empty: the same icon). An image three times as wide as it is
+    // high is a sprite of the pressed, hover and normal look.
     void setButtonResId(const QString &icon, const QString &hoverIcon);
     // The column that shows the button. With showText the cell's text is
     // painted too, with alignRight the button sits at the cell's right end
