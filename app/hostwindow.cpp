@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 
 namespace {
@@ -213,6 +214,9 @@ void HostWindow::placeComponent(IComponent *component, const QString &title)
         scroll->setWidgetResizable(true);
         scroll->setFrameShape(QFrame::NoFrame);
         scroll->setWidget(component);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll->setMinimumWidth(component->minimumSizeHint().width()
+                                + scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
         dock->setWidget(scroll);
         addDockWidget(Qt::RightDockWidgetArea, dock);
         m_docks.insert(component, dock);
