@@ -1,6 +1,7 @@
 #include "vlogsink.h"
 #include "voutput.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLoggingCategory>
@@ -8,6 +9,12 @@
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QVector>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
 
 Q_LOGGING_CATEGORY(lcLog, "vexa.log", QtInfoMsg)
 
@@ -25,51 +32,148 @@ QString levelName(int level)
     }
 }
 
-QString format(const VLogRecord &r)
+// utcOffset: seconds east of UTC of the local time shown; the writer
+// reads it once per batch.
+QString format(const VLogRecord &r, int utcOffset)
 {
     return QStringLiteral("%1 %2 %3:%4 %5%6")
-        .arg(r.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")), levelName(r.level), r.file)
+        .arg(r.time.toOffsetFromUtc(utcOffset).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")),
+             levelName(r.level), r.file)
         .arg(r.line)
         .arg(r.function.isEmpty() ? QString() : r.function + QStringLiteral(": "), r.message);
 }
 
-// Appends to the day's log file. Opens lazily; when the folder or file cannot
-// be written it says so once on the echo category and stays quiet afterwards.
-class FileSink : public VLogSink
+// The day's log file, written by a thread of its own: VOutput only queues
+// the record, so a component that logs every quote never waits for the
+// disk. The queue is bounded; records that do not fit are counted, dropped
+// and reported in the file once there is room again. The file is opened
+// lazily; when its folder or the file cannot be written the writer says so
+// once on the echo category and stays quiet afterwards.
+class FileWriter
 {
 public:
-    bool enabled = true;
+    static constexpr size_t Capacity = 100000;
 
-    void write(const VLogRecord &r) override
+    ~FileWriter()
     {
-        if (!enabled || failed)
-            return;
-        const QString path = VLog::logFilePath();
-        if (file.fileName() != path) {
-            file.close();
-            file.setFileName(path);
-            QDir().mkpath(QFileInfo(path).absolutePath());
-            if (!file.open(QIODevice::Append | QIODevice::Text)) {
-                failed = true;
-                qCWarning(lcLog) << "cannot write the log file" << path << file.errorString();
-                return;
-            }
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
         }
-        QTextStream out(&file);
-        out.setCodec("UTF-8");
-        out << format(r) << '\n';
+        m_wake.notify_one();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    void setEnabled(bool on)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_enabled = on;
+    }
+
+    void enqueue(const VLogRecord &record)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_enabled)
+            return;
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { run(); });
+        if (m_queue.size() >= Capacity) {
+            ++m_dropped;
+            return;
+        }
+        m_queue.push_back(record);
+        if (m_queue.size() == 1)
+            m_wake.notify_one();
+    }
+
+    void flush()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_idle.wait(lock, [this] { return m_queue.empty() && !m_writing; });
     }
 
 private:
-    QFile file;
-    bool failed = false;
+    void run()
+    {
+        std::vector<VLogRecord> batch;
+        for (;;) {
+            quint64 dropped = 0;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_wake.wait(lock, [this] { return m_stop || !m_queue.empty(); });
+                if (m_queue.empty())
+                    return;
+                batch.swap(m_queue);
+                dropped = std::exchange(m_dropped, 0);
+                m_writing = true;
+            }
+            write(batch, dropped);
+            batch.clear();
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_writing = false;
+            }
+            m_idle.notify_all();
+        }
+    }
+
+    // One append for the whole batch.
+    void write(const std::vector<VLogRecord> &batch, quint64 dropped)
+    {
+        if (m_failed)
+            return;
+        // Without an application (at exit) the path would lose its folder
+        // name; the last one stays.
+        if (QCoreApplication::instance() || m_path.isEmpty())
+            m_path = VLog::logFilePath();
+        if (m_file.fileName() != m_path) {
+            m_file.close();
+            m_file.setFileName(m_path);
+            QDir().mkpath(QFileInfo(m_path).absolutePath());
+            if (!m_file.open(QIODevice::Append | QIODevice::Text)) {
+                m_failed = true;
+                qCWarning(lcLog) << "cannot write the log file" << m_path << m_file.errorString();
+                return;
+            }
+        }
+        const int utcOffset = QDateTime::currentDateTime().offsetFromUtc();
+        QString text;
+        if (dropped > 0) {
+            VLogRecord lost;
+            lost.level = 3;
+            lost.file = QStringLiteral(__FILE__);
+            lost.line = __LINE__;
+            lost.message = QStringLiteral("日志队列已满,丢弃了%1条记录").arg(dropped);
+            lost.time = batch.front().time;
+            text += format(lost, utcOffset) + QLatin1Char('\n');
+        }
+        for (const VLogRecord &record : batch)
+            text += format(record, utcOffset) + QLatin1Char('\n');
+        m_file.write(text.toUtf8());
+        m_file.flush();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    std::vector<VLogRecord> m_queue;
+    quint64 m_dropped = 0;
+    bool m_enabled = true;
+    bool m_writing = false;
+    bool m_stop = false;
+    std::thread m_thread;
+    // Used by the writer thread only.
+    QFile m_file;
+    QString m_path;
+    bool m_failed = false;
 };
 
 struct Logger
 {
-    QMutex mutex;
-    FileSink fileSink;
+    QMutex mutex; // guards the sinks
     QVector<VLogSink *> sinks;
+    FileWriter file;
 };
 
 Logger &logger()
@@ -97,9 +201,12 @@ void VLog::removeSink(VLogSink *sink)
 
 void VLog::setFileLogging(bool on)
 {
-    Logger &l = logger();
-    QMutexLocker lock(&l.mutex);
-    l.fileSink.enabled = on;
+    logger().file.setEnabled(on);
+}
+
+void VLog::flush()
+{
+    logger().file.flush();
 }
 
 QString VLog::logFilePath()
@@ -117,16 +224,17 @@ void VOutput(int level, const QString &file, int line, const QString &function, 
     record.line = line;
     record.function = function;
     record.message = message;
-    record.time = QDateTime::currentDateTime();
+    // UTC: the local time costs microseconds; it is made where the record is written.
+    record.time = QDateTime::currentDateTimeUtc();
 
     if (level >= 3)
-        qCWarning(lcLog).noquote() << format(record);
+        qCWarning(lcLog).noquote() << format(record, QDateTime::currentDateTime().offsetFromUtc());
     else
-        qCInfo(lcLog).noquote() << format(record);
+        qCInfo(lcLog).noquote() << format(record, QDateTime::currentDateTime().offsetFromUtc());
 
     Logger &l = logger();
+    l.file.enqueue(record);
     QMutexLocker lock(&l.mutex);
-    l.fileSink.write(record);
     for (VLogSink *sink : qAsConst(l.sinks))
         sink->write(record);
 }

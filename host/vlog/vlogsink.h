@@ -14,7 +14,7 @@ struct VLogRecord
     int line = 0;
     QString function;
     QString message;
-    QDateTime time;
+    QDateTime time; // UTC; the log file shows local time
 };
 
 // Receives every record written through VOutput.
@@ -33,6 +33,9 @@ VLOG_EXPORT void addSink(VLogSink *sink);
 VLOG_EXPORT void removeSink(VLogSink *sink);
 // Turns the log file off or on (tests keep it off so they leave no files behind).
 VLOG_EXPORT void setFileLogging(bool on);
+// The log file is written by a thread of its own; this waits until every
+// record written so far is in the file.
+VLOG_EXPORT void flush();
 // The file the default file sink writes to: "<AppDataLocation>/log/<yyyyMMdd>.log".
 VLOG_EXPORT QString logFilePath();
 } // namespace VLog

@@ -46,6 +46,7 @@ private slots:
         VOutput(3, QStringLiteral("module_helper.cpp"), 7, QString(), QStringLiteral("释放元件列表失败"));
         VLog::setFileLogging(false);
         VOutput(0, QStringLiteral("module_helper.cpp"), 8, QString(), QStringLiteral("not in the file"));
+        VLog::flush();
 
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
