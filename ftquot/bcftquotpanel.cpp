@@ -21,6 +21,7 @@
 #include <vtableview.h>
 
 #include <QAction>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -30,6 +31,8 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -89,6 +92,28 @@ bool splitEntry(const QString &entry, QPair<char, QString> *parts)
     *parts = {vf::strToChar(split.at(0)), split.at(1)};
     return true;
 }
+
+// Calls back when a watched widget changes size.
+class ResizeWatcher : public QObject
+{
+public:
+    ResizeWatcher(std::function<void()> onResize, QObject *parent)
+        : QObject(parent)
+        , m_onResize(std::move(onResize))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize)
+            m_onResize();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onResize;
+};
 
 } // namespace
 
@@ -272,6 +297,14 @@ void BCFtQuotPanel::connectSignals()
                 &BCFtQuotPanel::doSortIndicatorChanged);
         connect(&page->refreshTimer, &QTimer::timeout, this, &BCFtQuotPanel::doRefreshQuotSubProducts);
         connect(page->table, &QTableView::doubleClicked, this, &BCFtQuotPanel::doDoubleClickedQuotData);
+        // Shown or resized, a table holds other rows in view: the window is
+        // read again as after a scroll.
+        page->table->viewport()->installEventFilter(new ResizeWatcher(
+            [this, page] {
+                if (page == m_currentPage)
+                    doTbvScrollBarValueChanged(0);
+            },
+            page->table));
     }
     connect(m_addDelegate, &VButtonDelegate::onButtonClicked, this, &BCFtQuotPanel::doSubscibeClicked);
     connect(m_delDelegate, &VButtonDelegate::onButtonClicked, this, &BCFtQuotPanel::doCanelSubscibeClicked);

@@ -13,6 +13,7 @@
 #include <vquotmgr.h>
 
 #include <QAction>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QToolButton>
@@ -26,16 +27,22 @@ namespace {
 class Fixture
 {
 public:
-    explicit Fixture(const QHash<QString, QVariant> &stored = {}, bool storeGroup = true)
+    // copper: that many more contracts of a product "cu" (cu3001, cu3002, …).
+    explicit Fixture(const QHash<QString, QVariant> &stored = {}, int copper = 0)
     {
         auto *futures = new VCacheItem(u("851101"));
+        QVector<QVector<QVariant>> contracts {{u("Hag2612"), u("H"), u("ag"), 20261215, u("ag2612"), 15},
+                                              {u("Hag2701"), u("H"), u("ag"), 20270115, u("ag2701"), 15},
+                                              {u("Hag2611"), u("H"), u("ag"), 20261115, u("ag2611"), 15},
+                                              {u("Hau2612"), u("H"), u("au"), 20261215, u("au2612"), 1000},
+                                              {u("Dm2701"), u("D"), u("m"), 20270115, u("m2701"), 10},
+                                              {u("Xzz2701"), u("X"), u("zz"), 20270115, u("zz2701"), 1}};
+        for (int i = 1; i <= copper; ++i) {
+            const QString code = u("cu%1").arg(3000 + i);
+            contracts.append({u("H") + code, u("H"), u("cu"), 20301231, code, 5});
+        }
         futures->load({u("stkid"), u("market"), u("productid"), u("expiredate"), u("stkcode"), u("convertunit")},
-                      {{u("Hag2612"), u("H"), u("ag"), 20261215, u("ag2612"), 15},
-                       {u("Hag2701"), u("H"), u("ag"), 20270115, u("ag2701"), 15},
-                       {u("Hag2611"), u("H"), u("ag"), 20261115, u("ag2611"), 15},
-                       {u("Hau2612"), u("H"), u("au"), 20261215, u("au2612"), 1000},
-                       {u("Dm2701"), u("D"), u("m"), 20270115, u("m2701"), 10},
-                       {u("Xzz2701"), u("X"), u("zz"), 20270115, u("zz2701"), 1}});
+                      contracts);
         auto *stocks = new VCacheItem(VCacheMgr::StockCacheName);
         stocks->load({u("stkid"), u("market"), u("stkcode"), u("stkname"), u("stktype")},
                      {{u("Hag2612"), u("H"), u("ag2612"), u("白银2612"), u("Q")},
@@ -46,8 +53,7 @@ public:
         dict->setItem(u("30070"), u("ag"), u("白银"));
         dict->setItem(u("30070"), u("au"), u("黄金"));
         dict->setItem(u("4"), u("H"), u("上期所"));
-        if (storeGroup)
-            host.context().localDb()->setCfgParam(u("PG_Trd_FtQuotPanel"), stored, true);
+        host.context().localDb()->setCfgParam(u("PG_Trd_FtQuotPanel"), stored, true);
         m_module = LoadBizModule(&host.context());
     }
     ~Fixture() { UnloadBizModule(); }
@@ -198,6 +204,36 @@ private slots:
         QCOMPARE(f.wanted(), QString());
         board->findChild<QToolButton *>(u("btnSHQHMarket"))->click();
         QCOMPARE(f.wanted(), u("H|ag2612 H|ag2701"));
+    }
+
+    // Only the rows in view are subscribed: a scroll moves the window after
+    // 300 ms of quiet, a sort refills it, a page switch hands it over and
+    // back without reading the cache again.
+    void rowsInView()
+    {
+        Fixture f({{u("Check_Market"), u("H")}, {u("SHQH_Check_Products"), u("cu=铜")}}, 40);
+        BCFtQuotPanel *board = f.create();
+        QTableView *table = board->findChild<QTableView *>(u("tbSHQH"));
+        // Made before it was shown, the board took every row; shown, the rows in view.
+        QTRY_VERIFY(f.wanted().split(QLatin1Char(' ')).size() < 40);
+        const QStringList shown = f.wanted().split(QLatin1Char(' '));
+        QVERIFY2(shown.size() > 3, qPrintable(f.wanted()));
+        QVERIFY(shown.contains(u("H|cu3040"))); // the newest contract comes first
+        QVERIFY(!shown.contains(u("H|cu3001")));
+
+        table->verticalScrollBar()->setValue(1);
+        QTRY_VERIFY(!f.wanted().contains(u("H|cu3040")));
+        QCOMPARE(f.wanted().split(QLatin1Char(' ')).size(), shown.size());
+
+        table->sortByColumn(2, Qt::AscendingOrder);
+        QTRY_VERIFY(f.wanted().contains(u("H|cu3002")));
+        QVERIFY(!f.wanted().contains(u("H|cu3040")));
+
+        const QString window = f.wanted();
+        board->findChild<QToolButton *>(u("btnOften"))->click();
+        QCOMPARE(f.wanted(), QString());
+        board->findChild<QToolButton *>(u("btnSHQHMarket"))->click();
+        QCOMPARE(f.wanted(), window);
     }
 };
 
