@@ -235,6 +235,20 @@ private slots:
         board->findChild<QToolButton *>(u("btnSHQHMarket"))->click();
         QCOMPARE(f.wanted(), window);
     }
+
+    // A subscription the quote service refuses is tried again with the next
+    // change of the window.
+    void refusedSubscriptionIsRetried()
+    {
+        Fixture f({{u("Check_Market"), u("H")}});
+        f.host.feed().refuse = true;
+        BCFtQuotPanel *board = f.create();
+        product(board, "btnSHQHMarket", u("ag"))->setChecked(true);
+        QCOMPARE(f.wanted(), QString());
+        f.host.feed().refuse = false;
+        product(board, "btnSHQHMarket", u("au"))->setChecked(true);
+        QCOMPARE(f.wanted(), u("H|ag2612 H|ag2701 H|au2612"));
+    }
 };
 
 QTEST_MAIN(TestBCFtQuotPanel)
