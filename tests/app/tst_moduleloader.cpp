@@ -64,6 +64,37 @@ private slots:
         }
     }
 
+    // A contract double-clicked on the futures board shows in the quote panel.
+    void futuresChoiceReachesTheQuotePanel()
+    {
+        TestHost host(20261215, QStringLiteral(TARN_DATA_DIR));
+        QVERIFY(host.context().localDb()->setCfgParam(
+            QStringLiteral("PG_Trd_FtQuotPanel"),
+            {{QStringLiteral("Check_Market"), QStringLiteral("H")}, {QStringLiteral("SHQH_Check_Products"), QStringLiteral("ag=白银")}},
+            true));
+        ModuleLoader loader;
+        QVERIFY2(loader.load(QStringLiteral(TARN_MODULE_PATH), &host.context()), qPrintable(loader.errorString()));
+        {
+            HostWindow window(&host.context(), loader.module(), nullptr);
+            QCOMPARE(window.createComponents({QStringLiteral("BCQuotPanel"), QStringLiteral("BCFtQuotPanel")}),
+                     QStringList());
+            window.resize(1400, 700);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            auto *panel = window.components().value(0)->findChild<VQuotPanel *>(QStringLiteral("quotPanel"));
+            auto *table = window.components().value(1)->findChild<QTableView *>(QStringLiteral("tbSHQH"));
+            QVERIFY(panel && table && table->model()->rowCount() > 0);
+            const QModelIndex code = table->model()->index(0, 2);
+            const QPoint cell = table->visualRect(code).center();
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+            QTest::mouseDClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+            QCOMPARE(panel->productCode(), code.data().toString());
+            QVERIFY2(panel->productCode().startsWith(QStringLiteral("ag")), qPrintable(panel->productCode()));
+            window.releaseComponents();
+        }
+        loader.unload();
+    }
+
     void refusesWhatIsNoModule_data()
     {
         QTest::addColumn<QString>("path");
