@@ -83,14 +83,17 @@ QString key(const QString &market, const QString &code)
     return market + QLatin1Char('|') + code;
 }
 
-// A product-list entry as (market character, code); false for a malformed one.
-bool splitEntry(const QString &entry, QPair<char, QString> *parts)
+// The subscriber's product-list entries as (market character, code);
+// malformed entries are left out.
+QHash<QString, QPair<char, QString>> productsOf(const VQuotSubscriber *subscriber)
 {
-    const QStringList split = entry.split(QLatin1Char('|'), Qt::SkipEmptyParts);
-    if (split.size() != 2)
-        return false;
-    *parts = {vf::strToChar(split.at(0)), split.at(1)};
-    return true;
+    QHash<QString, QPair<char, QString>> products;
+    for (const QString &entry : subscriber->productList()) {
+        const QStringList split = entry.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+        if (split.size() == 2)
+            products.insert(entry, {vf::strToChar(split.at(0)), split.at(1)});
+    }
+    return products;
 }
 
 // Calls back when a watched widget changes size.
@@ -622,12 +625,7 @@ bool BCFtQuotPanel::subscribePage(MarketPage *page)
 {
     if (!page->subscriber || page->subscribed)
         return true;
-    page->subscribedSet.clear();
-    for (const QString &entry : page->subscriber->productList()) {
-        QPair<char, QString> parts;
-        if (splitEntry(entry, &parts))
-            page->subscribedSet.insert(entry, parts);
-    }
+    page->subscribedSet = productsOf(page->subscriber);
     page->subscribed = tarn::hostContext()->quotMgr()->subscribe(page->subscriber);
     log(0, __LINE__,
         QStringLiteral("期货行情面板行情订阅者【%1】订阅列表:【%2】")
@@ -640,12 +638,7 @@ bool BCFtQuotPanel::unsubscribePage(MarketPage *page, bool clearList)
     if (!page->subscriber || !page->subscribed)
         return true;
     VQuotSubscriber *subscriber = page->subscriber;
-    QHash<QString, QPair<char, QString>> kept;
-    for (const QString &entry : subscriber->productList()) {
-        QPair<char, QString> parts;
-        if (splitEntry(entry, &parts))
-            kept.insert(entry, parts);
-    }
+    const QHash<QString, QPair<char, QString>> kept = productsOf(subscriber);
     removeAllProducts(page);
     // Exactly what was subscribed is unsubscribed.
     for (auto it = page->subscribedSet.cbegin(); it != page->subscribedSet.cend(); ++it)
@@ -668,12 +661,8 @@ bool BCFtQuotPanel::unsubscribePage(MarketPage *page, bool clearList)
 
 void BCFtQuotPanel::removeAllProducts(MarketPage *page)
 {
-    const QStringList entries = page->subscriber->productList();
-    for (const QString &entry : entries) {
-        QPair<char, QString> parts;
-        if (splitEntry(entry, &parts))
-            page->subscriber->removeProduct(parts.first, parts.second);
-    }
+    for (const QPair<char, QString> &product : productsOf(page->subscriber))
+        page->subscriber->removeProduct(product.first, product.second);
 }
 
 void BCFtQuotPanel::doTbvScrollBarValueChanged(int)

@@ -157,11 +157,6 @@ QVariant VDataset::fieldValue(int row, int field) const
     }
 }
 
-bool VDataset::isNull(int row, int field) const
-{
-    return fieldValue(row, field).isNull();
-}
-
 bool VDataset::setFieldValue(int row, const QString &fieldName, const QVariant &value)
 {
     return setFieldValue(row, resolve(fieldName), value);

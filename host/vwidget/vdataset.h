@@ -67,7 +67,6 @@ public:
 
     QVariant fieldValue(int row, const QString &fieldName) const;
     QVariant fieldValue(int row, int field) const;
-    bool isNull(int row, int field) const;
     bool setFieldValue(int row, const QString &fieldName, const QVariant &value);
     bool setFieldValue(int row, int field, const QVariant &value);
 

@@ -20,7 +20,6 @@ public:
     explicit VFramePacer(QObject *parent = nullptr);
 
     void request();
-    bool isPending() const { return m_timer.isActive(); }
 
 signals:
     void frame();
