@@ -32,6 +32,11 @@ quint64 keyHash(char market, const QByteArray &code)
     return hash;
 }
 
+// A day's moves: a standard deviation of 3 % over a four-hour session, spread
+// over time as a random walk, so any stretch of t seconds moves by
+// VolatilityPerRootSecond × √t however many trades it holds.
+const double VolatilityPerRootSecond = 0.03 / std::sqrt(4.0 * 3600.0);
+
 } // namespace
 
 bool VSimInstrument::isUsable() const
@@ -41,7 +46,8 @@ bool VSimInstrument::isUsable() const
 }
 
 // Prices are kept as whole steps ("ticks") and turned into prices only when
-// written, so they never leave the step grid.
+// written, so they never leave the step grid. Beneath the traded price runs an
+// unrounded one, so that moves smaller than a step add up.
 struct VSimMarket::Security
 {
     char market;
@@ -49,6 +55,8 @@ struct VSimMarket::Security
     VSimInstrument instrument;
 
     quint64 random = 0;
+    double seconds = 0; // market time of the last trade
+    double fairTicks = 0;
     qint64 preTicks = 0;
     qint64 lowLimitTicks = 0;
     qint64 highLimitTicks = 0;
@@ -64,6 +72,10 @@ struct VSimMarket::Security
     qint64 openInterest = 0;
 
     quint64 draw(quint64 bound) { return nextRandom(random) % bound; }
+    // Uniform in (0, 1).
+    double uniform() { return (double(nextRandom(random) >> 11) + 0.5) / 9007199254740992.0; }
+    // Standard normal (Box-Muller).
+    double gaussian() { return std::sqrt(-2.0 * std::log(uniform())) * std::cos(6.283185307179586 * uniform()); }
     int lot() const { return instrument.futures ? 1 : 100; }
 
     double price(qint64 ticks) const
@@ -72,9 +84,10 @@ struct VSimMarket::Security
         return std::round(double(ticks) * instrument.priceStep * 1e8) / 1e8;
     }
 
-    void restart(quint32 seed)
+    void restart(quint32 seed, double now)
     {
         random = (quint64(seed) << 32) ^ keyHash(market, code);
+        seconds = now;
         preTicks = std::llround(instrument.preClose / instrument.priceStep);
         // The exchanges' rule: previous close × (1 ± ratio), rounded half-up
         // to the price step.
@@ -82,6 +95,7 @@ struct VSimMarket::Security
         lowLimitTicks
             = std::max<qint64>(1, qint64(std::floor(double(preTicks) * (1 - instrument.limitRatio) + 0.5 + 1e-9)));
         lastTicks = preTicks;
+        fairTicks = double(preTicks);
         openTicks = highTicks = lowTicks = 0;
         traded = false;
         volume = 0;
@@ -90,13 +104,17 @@ struct VSimMarket::Security
         openInterest = preOpenInterest;
     }
 
-    void trade()
+    // now is never before the security's last trade.
+    void trade(double now)
     {
+        const double elapsed = now - seconds;
+        seconds = now;
         if (instrument.suspended)
             return;
-        // A symmetric walk of up to two steps, mostly small.
-        static const int moves[16] = {-2, -2, -1, -1, -1, 0, 0, 0, 0, 0, 0, 1, 1, 1, 2, 2};
-        lastTicks = qBound(lowLimitTicks, lastTicks + moves[draw(16)], highLimitTicks);
+        // A geometric random walk, held at the limit prices.
+        fairTicks *= std::exp(VolatilityPerRootSecond * std::sqrt(elapsed) * gaussian());
+        fairTicks = qBound(double(lowLimitTicks), fairTicks, double(highLimitTicks));
+        lastTicks = std::llround(fairTicks);
         if (!traded) {
             openTicks = highTicks = lowTicks = lastTicks;
             traded = true;
@@ -170,7 +188,7 @@ void VSimMarket::setSeed(quint32 seed)
 {
     m_seed = seed;
     for (Security &security : m_securities)
-        security.restart(seed);
+        security.restart(seed, m_seconds);
 }
 
 quint32 VSimMarket::seed() const
@@ -189,7 +207,7 @@ bool VSimMarket::add(char market, const QByteArray &code, const VSimInstrument &
     security.market = market;
     security.code = code;
     security.instrument = usable ? instrument : VSimInstrument();
-    security.restart(m_seed);
+    security.restart(m_seed, m_seconds);
     m_securities.push_back(security);
     return usable;
 }
@@ -213,10 +231,11 @@ int VSimMarket::count() const
     return int(m_securities.size());
 }
 
-void VSimMarket::next(VQuotData &record)
+void VSimMarket::next(VQuotData &record, double seconds)
 {
+    m_seconds = std::max(m_seconds, seconds);
     Security &security = m_securities[m_cursor];
     m_cursor = (m_cursor + 1) % m_securities.size();
-    security.trade();
+    security.trade(m_seconds);
     security.write(record);
 }

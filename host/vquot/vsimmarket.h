@@ -24,7 +24,9 @@ struct VQUOT_EXPORT VSimInstrument
 // turn is one trade of one security, and each trade yields that security's
 // full record. Every security draws from its own random stream, seeded from
 // the market's seed and the security's key, so its sequence of records does
-// not depend on which other securities are simulated beside it.
+// not depend on which other securities are simulated beside it. Prices walk
+// by the market time passed since a security's last trade, so how far they
+// move in a minute does not depend on how many records the minute holds.
 class VQUOT_EXPORT VSimMarket
 {
 public:
@@ -41,9 +43,10 @@ public:
     void remove(char market, const QByteArray &code);
     int count() const;
 
-    // Moves the next security in turn by one trade and writes its record.
-    // At least one security must be present.
-    void next(VQuotData &record);
+    // Moves the next security in turn by one trade at the market time
+    // seconds (non-decreasing from call to call) and writes its record. At
+    // least one security must be present.
+    void next(VQuotData &record, double seconds);
 
 private:
     struct Security;
@@ -51,4 +54,5 @@ private:
     std::vector<Security> m_securities;
     size_t m_cursor = 0;
     quint32 m_seed;
+    double m_seconds = 0; // market time of the latest trade; securities added or restarted start from it
 };

@@ -67,6 +67,11 @@ void VSimQuotFeed::Worker::run()
 {
     QElapsedTimer clock;
     qint64 produced = 0;
+    // Market time: each record is stamped with the moment it was due, not
+    // the moment the thread got to it, so the market's moves follow the
+    // clock; paused time does not count.
+    double marketSeconds = 0;
+    double clockStartSeconds = 0;
     QVector<VQuotData> batch;
     QMutexLocker lock(&mutex);
     while (!stopping) {
@@ -78,6 +83,7 @@ void VSimQuotFeed::Worker::run()
         if (restartClock) {
             clock.start();
             produced = 0;
+            clockStartSeconds = marketSeconds;
             restartClock = false;
         }
         const double elapsed = double(clock.nsecsElapsed()) / 1e9;
@@ -93,9 +99,10 @@ void VSimQuotFeed::Worker::run()
             due = maxBatch;
         }
         batch.resize(int(due));
-        for (VQuotData &record : batch)
-            market.next(record);
-        produced += due;
+        for (VQuotData &record : batch) {
+            marketSeconds = clockStartSeconds + double(++produced) / rate;
+            market.next(record, marketSeconds);
+        }
 
         VQuotMgr *target = manager;
         lock.unlock();

@@ -22,13 +22,18 @@ bool onGrid(double price, double step)
     return std::fabs(price / step - std::round(price / step)) < 1e-6;
 }
 
-// The bytes of the next count records, for comparing whole sequences.
-QByteArray take(VSimMarket &market, int count)
+// Half a minute between records: two securities trading for a simulated
+// month reach the narrow limits.
+constexpr double SecondsPerRecord = 30;
+
+// The bytes of the next count records from the market time start on, for
+// comparing whole sequences.
+QByteArray take(VSimMarket &market, int count, double start = 0)
 {
     QByteArray bytes;
     VQuotData record {};
-    for (int i = 0; i < count; ++i) {
-        market.next(record);
+    for (int i = 1; i <= count; ++i) {
+        market.next(record, start + i * SecondsPerRecord);
         bytes.append(reinterpret_cast<const char *>(&record), sizeof record);
     }
     return bytes;
@@ -75,7 +80,7 @@ private slots:
         QVERIFY(take(other, count) != records);
         VQuotData r {};
         for (int i = 0; i < count; ++i) {
-            market.next(r);
+            market.next(r, (i + 1) * SecondsPerRecord);
             QVERIFY(std::memcmp(&r, records.constData() + i * sizeof r, sizeof r) == 0);
             for (double price :
                  {r.preClosingPrice, r.highLimitPrice, r.lowLimitPrice, r.lastPrice, r.highPrice, r.lowPrice})
@@ -94,7 +99,39 @@ private slots:
         }
         // Seeding again restarts the securities; after an even count it is X1's turn again.
         twin.setSeed(42);
-        QCOMPARE(take(twin, count), records);
+        QCOMPARE(take(twin, count, count * SecondsPerRecord), records);
+    }
+
+    // Prices move about as far in a minute whatever the number of records
+    // the minute holds: twenty securities at 100.00 over sixty simulated
+    // seconds, each one's session range read from its last record. Moves of
+    // 3 % a day make about 0.2 % a minute.
+    void minuteRangeDoesNotDependOnTheRate_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::newRow("5,000 records/s") << 5000;
+        QTest::newRow("20 records/s") << 20;
+    }
+    void minuteRangeDoesNotDependOnTheRate()
+    {
+        QFETCH(int, rate);
+        const int securities = 20;
+        VSimMarket market(7);
+        for (int i = 0; i < securities; ++i)
+            QVERIFY(market.add('H', QByteArray::number(600000 + i), VSimInstrument {100.0, 0.01, 0.10}));
+        const int count = 60 * rate;
+        double widest = 0, total = 0;
+        VQuotData r {};
+        for (int i = 1; i <= count; ++i) {
+            market.next(r, double(i) / rate);
+            if (i > count - securities) {
+                const double range = (r.highPrice - r.lowPrice) / r.preClosingPrice * 100;
+                widest = std::max(widest, range);
+                total += range;
+            }
+        }
+        const QString ranges = QStringLiteral("widest %1 %, mean %2 %").arg(widest).arg(total / securities);
+        QVERIFY2(widest < 1.0 && total / securities > 0.1, qPrintable(ranges));
     }
 
     void feedStreamsWellFormedRecords()
