@@ -4,6 +4,7 @@
 #include <ftquot/bcftquotpanel.h>
 #include <optionalstk/bcoptionalstk.h>
 #include <quotpanel/bcquotpanel.h>
+#include <stoquot/bcstoquot.h>
 #include <voutput.h>
 
 #include <QDebug>
@@ -101,6 +102,7 @@ IModule *GetModule()
     g_module->AddComItem(QStringLiteral("BCQuotPanel"), new VComFactory<BCQuotPanel>);
     g_module->AddComItem(QStringLiteral("BCFtQuotPanel"), new VComFactory<BCFtQuotPanel>);
     g_module->AddComItem(QStringLiteral("BCOptionalStk"), new VComFactory<BCOptionalStk>);
+    g_module->AddComItem(QStringLiteral("BCStoQuot"), new VComFactory<BCStoQuot>);
     qDebug("Module 'tarn' have created!");
     return g_module;
 }

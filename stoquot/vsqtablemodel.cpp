@@ -5,7 +5,6 @@
 #include <QColor>
 #include <QTimerEvent>
 
-
 namespace {
 
 constexpr int MarkerMs = 800;
@@ -60,8 +59,12 @@ QVariant VSQTableModel::getForeground(const QModelIndex &index) const
     if (!dataset() || !dataset()->fields()->checkIndex(field))
         return VTableModel::getForeground(index);
     const QString &name = dataset()->fields()->at(field)->name();
+    // The quantity columns compare against "ystdcloseprice_put" and
+    // "ystdcloseprice_call", which the board's datasets do not define: a
+    // field the dataset lacks reads as 0 here, without the dataset's log.
     auto value = [this, &index](const char *fieldName) {
-        return dataset()->fieldValue(index.row(), QString::fromLatin1(fieldName)).toDouble();
+        const QString name = QString::fromLatin1(fieldName);
+        return dataset()->fields()->indexOf(name) < 0 ? 0.0 : dataset()->fieldValue(index.row(), name).toDouble();
     };
     const double own = dataset()->fieldValue(index.row(), field).toDouble();
     QVariant colour;

@@ -1,0 +1,351 @@
+#include <stoquot/bcstoquot.h>
+#include <quotrecord.h>
+#include <tarn.h>
+#include <testhost.h>
+#include <testquotfeed.h>
+#include <testutil.h>
+
+#include <imodule.h>
+#include <vcacheitem.h>
+#include <vcachemgr.h>
+#include <vdatadict.h>
+#include <vdataset.h>
+#include <vquotmgr.h>
+#include <vtablemodel.h>
+
+#include <QAbstractItemModelTester>
+#include <QComboBox>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QtTest>
+
+namespace {
+
+const QColor Marker(207, 227, 250);
+
+// Options of 510050 on the business date 2026-12-05: in December two calls
+// at 2.75 and a call at 2.80 without a put; in January one pair. An option
+// of 510300 ended yesterday, one of 510500 ends today, one of 510900 (not
+// in the securities cache) is live, and one has no side.
+class Fixture
+{
+public:
+    Fixture()
+    {
+        auto *options = new VCacheItem(u("600570"));
+        const auto contract = [](const char *underlying, int expiry, const char *price, const char *side, int end,
+                                 const char *code) {
+            return QVector<QVariant> {u(underlying), expiry, u(price), u(side), end,
+                                      u("5") + u(code), u(code), u("5"), u("期权") + u(code)};
+        };
+        options->load({u("securityid"), u("expiredate"), u("exerciseprice"), u("callorput"), u("enddate"), u("stkid"),
+                       u("stkcode"), u("market"), u("contractname")},
+                      {contract("1510050", 20261223, "2.750", "C", 20261223, "10000001"),
+                       contract("1510050", 20261223, "2.750", "C", 20261223, "10000002"),
+                       contract("1510050", 20261223, "2.750", "P", 20261223, "10000003"),
+                       contract("1510050", 20261223, "2.800", "C", 20261223, "10000004"),
+                       contract("1510050", 20270127, "2.700", "C", 20270127, "10000005"),
+                       contract("1510050", 20270127, "2.700", "P", 20270127, "10000006"),
+                       contract("1510050", 20261223, "2.900", "X", 20261223, "10000007"),
+                       contract("1510300", 20261223, "4.000", "C", 20261204, "10000008"),
+                       contract("1510500", 20261223, "6.000", "C", 20261205, "10000009"),
+                       contract("1510900", 20261223, "1.000", "C", 20261223, "10000010")});
+        QVector<QVector<QVariant>> securities {{u("1510050"), u("1"), u("510050"), u("50ETF")},
+                                               {u("1510500"), u("1"), u("510500"), u("500ETF")}};
+        for (int i = 0; i < options->recordCount1(); ++i)
+            securities.append({options->fieldValue1(i, u("stkid")), u("5"), options->fieldValue1(i, u("stkcode")),
+                               options->fieldValue1(i, u("contractname"))});
+        auto *stocks = new VCacheItem(VCacheMgr::StockCacheName);
+        stocks->load({u("stkid"), u("market"), u("stkcode"), u("stkname")}, securities);
+        host.context().cacheMgr()->addCache(options);
+        host.context().cacheMgr()->addCache(stocks);
+        host.context().dataDict()->setItem(u("4"), u("1"), u("上交所"));
+        m_module = LoadBizModule(&host.context());
+        board = qobject_cast<BCStoQuot *>(m_module->createComponent(nullptr, u("BCStoQuot"), u("board"), nullptr));
+        board->resize(1000, 400);
+    }
+    ~Fixture()
+    {
+        m_module->freeComponent(board);
+        UnloadBizModule();
+    }
+
+    QComboBox *combo(const char *name) { return board->findChild<QComboBox *>(QLatin1String(name)); }
+    QString label(const char *name) { return board->findChild<QLabel *>(QLatin1String(name))->text(); }
+    QTableView *view(const char *name) { return board->findChild<QTableView *>(QLatin1String(name)); }
+    VTableModel *model(const char *table) { return qobject_cast<VTableModel *>(view(table)->model()); }
+    QString cell(const char *table, int row, const char *field)
+    {
+        VTableModel *m = model(table);
+        return m->index(row, m->colIndexByFieldName(QLatin1String(field))).data().toString();
+    }
+    QVariant background(const char *table, int row, const char *field)
+    {
+        VTableModel *m = model(table);
+        return m->index(row, m->colIndexByFieldName(QLatin1String(field))).data(Qt::BackgroundRole);
+    }
+    // One table's rows as "code@price" (the exercise-price column: prices only).
+    QString rows(const char *table)
+    {
+        VDataset *ds = model(table)->dataset();
+        QStringList list;
+        for (int row = 0; row < ds->recordCount(); ++row) {
+            const QString price = QString::number(ds->fieldValue(row, u("exerciseprice")).toDouble());
+            const QString code = ds->fieldValue(row, u("stkcode")).toString();
+            list << (code.isEmpty() ? price : code.right(1) + QLatin1Char('@') + price);
+        }
+        return list.join(QLatin1Char(' '));
+    }
+    void choose(const char *name, const QVariant &data)
+    {
+        QComboBox *box = combo(name);
+        box->setCurrentIndex(box->findData(data));
+    }
+    // Straight to the board: the quote manager already drops records that
+    // are no numbers, the board must not show them either.
+    void quote(const char *code, const std::function<void(VQuotData &)> &fill)
+    {
+        VQuotData record = makeQuotRecord('5', code);
+        fill(record);
+        board->doRecvSubscribeQuot(&record);
+    }
+    QString wanted() { return host.context().quotMgr()->wantedProducts().join(QLatin1Char(' ')); }
+
+    TestHost host;
+    BCStoQuot *board = nullptr;
+
+private:
+    IModule *m_module = nullptr;
+};
+
+QStringList items(QComboBox *combo)
+{
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts << combo->itemText(i);
+    return texts;
+}
+
+} // namespace
+
+class TestBCStoQuot : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void chainAndCombos()
+    {
+        Fixture f;
+        QStringList underlyings = items(f.combo("cbTargetStk"));
+        underlyings.sort();
+        // 510300 ended yesterday; 510900 is not in the securities cache.
+        QCOMPARE(underlyings, (QStringList {u("  "), u("上交所 510050 50ETF"), u("上交所 510500 500ETF")}));
+        QCOMPARE(f.combo("cbTargetStk")->currentIndex(), -1);
+        QVERIFY(f.host.log().contains(3, u("期权行情面板:合约信息认沽认购不正确，新增期权行情显示失败.")));
+
+        f.choose("cbTargetStk", u("1510050"));
+        for (const char *name : {"cbExpireDate", "cbAllExpireDate"}) {
+            QCOMPARE(items(f.combo(name)), (QStringList {u("2026年12月"), u("2027年01月")}));
+            QCOMPARE(f.combo(name)->currentIndex(), -1);
+        }
+        QCOMPARE(f.wanted(), u("1|510050"));
+
+        f.choose("cbTargetStk", u("1510900"));
+        QVERIFY(f.host.log().contains(3, u("期权行情面板:证券缓存中不存在标的证券[  ].")));
+        QCOMPARE(f.combo("cbAllExpireDate")->count(), 2); // still 510050's
+    }
+
+    void expireDateText_data()
+    {
+        QTest::addColumn<int>("date");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("eight digits") << 20260305 << u("2026年03月");
+        QTest::newRow("seven digits") << 2026035 << QString();
+        QTest::newRow("zero") << 0 << QString();
+    }
+    void expireDateText()
+    {
+        QFETCH(int, date);
+        QFETCH(QString, text);
+        QCOMPARE(BCStoQuot::expireDateText(date), text);
+    }
+
+    // The rows each page type builds for December, and what is subscribed.
+    void tables_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<QString>("wanted");
+        QTest::newRow("both: calls located by price")
+            << 3 << u("tbvAllCall") << u("1@2.75 4@2.8") << u("5|10000001 5|10000003 5|10000004");
+        QTest::newRow("both: prices") << 3 << u("tbvAllExercisePrice") << u("2.75 2.8")
+                                      << u("5|10000001 5|10000003 5|10000004");
+        QTest::newRow("both: a put short") << 3 << u("tbvAllPut") << u("3@2.75")
+                                           << u("5|10000001 5|10000003 5|10000004");
+        QTest::newRow("calls: every call appended")
+            << 1 << u("tbvCall") << u("1@2.75 1@2.75 4@2.8") << u("5|10000001 5|10000004");
+        QTest::newRow("puts: one per call price") << 2 << u("tbvPut") << u("3@2.75 3@2.75") << u("5|10000003");
+    }
+    void tables()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, table);
+        QFETCH(QString, rows);
+        QFETCH(QString, wanted);
+        Fixture f;
+        QAbstractItemModelTester tester(f.model(table.toLatin1()), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        f.choose("cbTargetStk", u("1510050"));
+        f.choose("cbQuotPanelType", type);
+        f.choose(type == 3 ? "cbAllExpireDate" : "cbExpireDate", 20261223);
+        QCOMPARE(f.rows(table.toLatin1()), rows);
+        QCOMPARE(f.wanted(), u("1|510050 ") + wanted);
+    }
+
+    // Each single-side page keeps its own expiry; choosing it again
+    // rebuilds nothing; a new underlying forgets both.
+    void pageExpiries()
+    {
+        Fixture f;
+        f.choose("cbTargetStk", u("1510050"));
+        f.choose("cbQuotPanelType", 1);
+        f.choose("cbExpireDate", 20270127);
+        f.choose("cbQuotPanelType", 2);
+        QCOMPARE(f.combo("cbExpireDate")->currentIndex(), -1);
+        QCOMPARE(f.rows("tbvPut"), QString());
+        f.choose("cbExpireDate", 20261223);
+        f.choose("cbQuotPanelType", 1);
+        QCOMPARE(f.combo("cbExpireDate")->currentData().toInt(), 20270127);
+        QCOMPARE(f.rows("tbvCall"), u("5@2.7"));
+
+        const int subscriptions = f.host.feed().subscribeCalls;
+        f.choose("cbExpireDate", 20270127);
+        QCOMPARE(f.host.feed().subscribeCalls, subscriptions);
+
+        f.choose("cbTargetStk", u("1510500"));
+        QCOMPARE(f.rows("tbvCall"), QString());
+        f.choose("cbQuotPanelType", 2);
+        QCOMPARE(f.combo("cbExpireDate")->currentIndex(), -1);
+    }
+
+    // Quotes written through the marking rules, step by step on one call of
+    // the combined page.
+    void quotes()
+    {
+        Fixture f;
+        f.choose("cbTargetStk", u("1510050"));
+        f.choose("cbAllExpireDate", 20261223);
+        QAbstractItemModelTester tester(f.model("tbvAllCall"), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        auto base = [](VQuotData &q) {
+            q.lastPrice = 0.25;
+            q.preClosingPrice = 0.2;
+            q.priceChangeRatio = 0.0123;
+            q.openInterest = 5;
+            q.bidPrice[0] = std::numeric_limits<double>::quiet_NaN();
+        };
+        f.quote("10000001", base);
+        QCOMPARE(f.cell("tbvAllCall", 0, "lastprice"), u("0.2500"));
+        QCOMPARE(f.cell("tbvAllCall", 0, "buy1price"), u("--"));
+        QCOMPARE(f.background("tbvAllCall", 0, "lastprice"), QVariant()); // the first quote: no markers
+
+        f.quote("10000001", [&](VQuotData &q) {
+            base(q);
+            q.priceChangeRatio = 0.0123 + 1e-9;
+            q.openInterest = 6;
+            q.bidPrice[0] = std::numeric_limits<double>::infinity();
+        });
+        QCOMPARE(f.background("tbvAllCall", 0, "incratio"), QVariant());
+        QCOMPARE(f.background("tbvAllCall", 0, "holdqty"), QVariant(Marker));
+        QCOMPARE(f.cell("tbvAllCall", 0, "holdqty"), u("6"));
+        QCOMPARE(f.cell("tbvAllCall", 0, "buy1price"), u("--"));
+        QTRY_COMPARE_WITH_TIMEOUT(f.background("tbvAllCall", 0, "holdqty"), QVariant(), 2000);
+
+        f.quote("10000004", base); // on the page: found in the call table
+        QCOMPARE(f.cell("tbvAllCall", 1, "lastprice"), u("0.2500"));
+        f.quote("10000005", base); // January: no row
+        QVERIFY(f.host.log().contains(3, u("期权行情面板:行情列表没有合约(510000005).")));
+    }
+
+    void underlyingLabels_data()
+    {
+        QTest::addColumn<double>("last");
+        QTest::addColumn<double>("change");
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<QString>("lastText");
+        QTest::addColumn<QString>("changeText");
+        QTest::addColumn<QString>("ratioText");
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("up") << 2.8 << 0.05 << 0.0123 << u("最新价:<font color='#DC0A0A'>2.8000</font>")
+                            << u("涨跌:<font color='#DC0A0A'>0.0500</font>")
+                            << u("涨跌幅:<font color='#DC0A0A'>1.23%</font>");
+        QTest::newRow("at the close within 1e-5")
+            << 2.750001 << 0.000001 << 0.0 << u("最新价:<font color='#808080'>2.7500</font>")
+            << u("涨跌:<font color='#808080'>0.0000</font>") << u("涨跌幅:<font color='#808080'>0.00%</font>");
+        QTest::newRow("down") << 2.7 << -0.05 << -0.018 << u("最新价:<font color='#008000'>2.7000</font>")
+                              << u("涨跌:<font color='#008000'>-0.0500</font>")
+                              << u("涨跌幅:<font color='#008000'>-1.80%</font>");
+        QTest::newRow("no number") << nan << nan << nan << u("最新价:<font color='#808080'>--</font>")
+                                   << u("涨跌:<font color='#808080'>--</font>")
+                                   << u("涨跌幅:<font color='#808080'>--%</font>");
+    }
+    void underlyingLabels()
+    {
+        QFETCH(double, last);
+        QFETCH(double, change);
+        QFETCH(double, ratio);
+        Fixture f;
+        f.choose("cbTargetStk", u("1510050"));
+        VQuotData q = makeQuotRecord('1', "510050");
+        q.lastPrice = last;
+        q.preClosingPrice = 2.75;
+        q.priceChange = change;
+        q.priceChangeRatio = ratio;
+        f.board->doRecvTargetStkSubscribeQuot(&q);
+        QCOMPARE(f.label("lbStkCode"), u("标的证券:<font color='#808080'>510050(50ETF)</font>"));
+        QTEST(f.label("lbLastPrice"), "lastText");
+        QTEST(f.label("IncDecPrice"), "changeText");
+        QTEST(f.label("lbIncDecRatio"), "ratioText");
+    }
+
+    // Selecting a put names it and moves the middle column; a double-click
+    // publishes what its table last selected.
+    void selectionAndDoubleClick()
+    {
+        Fixture f;
+        f.board->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.board));
+        f.choose("cbTargetStk", u("1510050"));
+        f.choose("cbAllExpireDate", 20261223);
+        QSignalSpy chosen(f.board, SIGNAL(onSelectedStoContract(QString)));
+
+        for (const char *name : {"tbvAllCall", "tbvAllPut"}) {
+            QTableView *table = f.view(name);
+            const QPoint first = table->visualRect(table->model()->index(0, 8)).center();
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, first);
+            QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, first);
+        }
+        QCOMPARE(f.label("lbCall"), u("认购:期权10000001(10000001)"));
+        QCOMPARE(f.label("lbPut"), u("认沽:期权10000003(10000003)"));
+        QCOMPARE(f.view("tbvAllExercisePrice")->currentIndex().row(), 0);
+        QCOMPARE(chosen.size(), 2);
+        QCOMPARE(chosen.at(0).at(0).toString(), u("510000001"));
+        QCOMPARE(chosen.at(1).at(0).toString(), u("510000003"));
+
+        f.choose("cbQuotPanelType", 1);
+        emit f.view("tbvCall")->doubleClicked(QModelIndex());
+        QCOMPARE(chosen.last().at(0).toString(), QString()); // nothing selected there yet
+    }
+
+    void brokenCache()
+    {
+        Fixture f;
+        f.host.context().cacheMgr()->cache(u("600570"))->loadCsv(f.host.tempPath(u("missing.csv")));
+        f.board->doStoContractDynCacheUpdated();
+        QVERIFY(f.host.log().contains(3, u("期权行情面板:期权合约动态缓存异常.")));
+        QCOMPARE(f.combo("cbTargetStk")->count(), 3); // the chain as it was
+    }
+};
+
+QTEST_MAIN(TestBCStoQuot)
+#include "tst_bcstoquot.moc"
