@@ -16,6 +16,7 @@
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QComboBox>
 #include <QDate>
 #include <QDir>
 #include <QDockWidget>
@@ -33,6 +34,7 @@ const QString ShownSecurityKey = QStringLiteral("ShownSecurity");
 const QString GeometryKey = QStringLiteral("WindowGeometry");
 const QString DockStateKey = QStringLiteral("WindowState");
 const QString DefaultSecurity = QStringLiteral("1600519");
+const QString DefaultUnderlying = QStringLiteral("1510050");
 
 const int FeedRates[] = {20, 200, 1000, 5000};
 
@@ -131,6 +133,21 @@ void HostWindow::showInitialSecurity()
         m_shownSecurity = params.value(ShownSecurityKey).toString();
     if (m_shownSecurity.isEmpty() || !m_linker->showSecurity(m_shownSecurity))
         m_linker->showSecurity(DefaultSecurity);
+}
+
+void HostWindow::showInitialOptionChain()
+{
+    // The board's form keeps fixed object names; the host reaches its
+    // choices through them as a user would through the combo boxes.
+    for (IComponent *component : components()) {
+        auto *underlyings = component->findChild<QComboBox *>(QStringLiteral("cbTargetStk"));
+        auto *expiries = component->findChild<QComboBox *>(QStringLiteral("cbAllExpireDate"));
+        if (!underlyings || !expiries || underlyings->count() == 0)
+            continue;
+        underlyings->setCurrentIndex(qMax(0, underlyings->findData(DefaultUnderlying)));
+        if (expiries->count() > 0)
+            expiries->setCurrentIndex(0);
+    }
 }
 
 void HostWindow::restoreLayout()

@@ -39,6 +39,9 @@ public:
 
     // Shows the security last shown (the host remembers it between runs).
     void showInitialSecurity();
+    // Opens the option boards on the sample market's first fund and its
+    // nearest expiry; the board itself starts with nothing chosen.
+    void showInitialOptionChain();
     // The window's size, position and dock layout of the last run.
     void restoreLayout();
     // Saves the window's layout and each component's scene, and frees the

@@ -148,6 +148,7 @@ int main(int argc, char **argv)
         }
         window.restoreLayout();
         window.showInitialSecurity();
+        window.showInitialOptionChain();
         window.show();
 
         if (options.durationSeconds >= 0) {
