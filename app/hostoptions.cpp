@@ -2,6 +2,17 @@
 
 #include <QCommandLineParser>
 #include <QDate>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+} // namespace
 
 QStringList HostOptions::defaultComponents()
 {
@@ -16,8 +27,8 @@ bool HostOptions::parse(const QStringList &arguments, QString *error)
         QStringLiteral("Hosts the tarn quote module on a simulated market, as the trading client does."));
     parser.addHelpOption();
     const QCommandLineOption config(QStringLiteral("config"),
-                                    QStringLiteral("Configuration database (default: in the user's configuration "
-                                                   "folder; created on first run)."),
+                                    QStringLiteral("Configuration database in an existing folder (default: in the "
+                                                   "user's configuration folder; created on first run)."),
                                     QStringLiteral("PATH"));
     const QCommandLineOption data(QStringLiteral("data"),
                                   QStringLiteral("Folder of sample market files (default: the built-in ones)."),
@@ -32,9 +43,10 @@ bool HostOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption library(QStringLiteral("library"),
                                      QStringLiteral("The module library (default: libtarn beside tarn-host)."),
                                      QStringLiteral("PATH"));
-    const QCommandLineOption rateOption(QStringLiteral("rate"),
-                                        QStringLiteral("Simulated quote records per second, 1 to %1 (default: %2).").arg(MaxRate).arg(rate),
-                                        QStringLiteral("N"));
+    const QCommandLineOption rateOption(
+        QStringLiteral("rate"),
+        QStringLiteral("Simulated quote records per second, 1 to %1 (default: %2).").arg(MaxRate).arg(rate),
+        QStringLiteral("N"));
     const QCommandLineOption seedOption(QStringLiteral("seed"),
                                         QStringLiteral("Seed of the simulated market (default: %1).").arg(seed),
                                         QStringLiteral("N"));
@@ -60,6 +72,23 @@ bool HostOptions::parse(const QStringList &arguments, QString *error)
 
     configPath = parser.value(config);
     dataDir = parser.value(data);
+    // A mistyped folder is refused rather than made or read as an empty market.
+    if (!dataDir.isEmpty() && !QFileInfo(dataDir).isDir()) {
+        *error = QStringLiteral("--data: 样本行情文件夹[%1]不存在或不是文件夹").arg(shown(dataDir));
+        return false;
+    }
+    if (!configPath.isEmpty()) {
+        const QFileInfo file(configPath);
+        if (file.isDir()) {
+            *error = QStringLiteral("--config: [%1]是文件夹,请给出配置库文件").arg(shown(configPath));
+            return false;
+        }
+        if (!QFileInfo(file.absolutePath()).isDir()) {
+            *error
+                = QStringLiteral("--config: 配置库所在的文件夹[%1]不存在或不是文件夹").arg(shown(file.absolutePath()));
+            return false;
+        }
+    }
     libraryPath = parser.value(library);
     screenshotDir = parser.value(screenshot);
     if (parser.isSet(date)) {

@@ -103,10 +103,13 @@ int main(int argc, char **argv)
     }
 
     HostContext::Options contextOptions;
-    contextOptions.configDbPath = options.configPath.isEmpty()
-        ? QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
-              .filePath(QStringLiteral("config.db"))
-        : options.configPath;
+    contextOptions.configDbPath = options.configPath;
+    if (options.configPath.isEmpty()) {
+        // Only the default configuration's folder is made; --config names an existing one.
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        QDir().mkpath(folder);
+        contextOptions.configDbPath = QDir(folder).filePath(QStringLiteral("config.db"));
+    }
     contextOptions.dataDir = options.dataDir.isEmpty() ? QString::fromLatin1(BuiltInData) : options.dataDir;
     contextOptions.sysDate = options.sysDate;
     const bool newConfig = !QFileInfo::exists(contextOptions.configDbPath);

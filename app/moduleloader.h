@@ -20,7 +20,10 @@ public:
     // The module library that the build puts beside the running program.
     static QString defaultLibraryPath();
 
-    // False, with errorString() saying why, when the library cannot be
+    // Loads the library path names: a path as it is (a relative one from the
+    // current folder), a bare file name from the application folder first,
+    // then from the current folder, then from the loader's search path. False, with errorString() naming
+    // path as given and saying why, when the library cannot be found or
     // loaded, lacks an entry point or gives no module.
     bool load(const QString &path, IHostContext *context);
     IModule *module() const;

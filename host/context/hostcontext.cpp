@@ -15,8 +15,7 @@
 #include <vstockhelper.h>
 #include <vstylemgr.h>
 
-#include <QDir>
-#include <QFileInfo>
+#include <QDate>
 
 namespace {
 
@@ -58,9 +57,6 @@ struct HostContext::Services
 
 HostContext::HostContext(const Options &options)
 {
-    const QString folder = QFileInfo(options.configDbPath).absolutePath();
-    if (!options.configDbPath.isEmpty() && !QDir().mkpath(folder))
-        problem(QStringLiteral("配置目录[%1]无法创建").arg(QDir::toNativeSeparators(folder)));
     d.reset(new Services(options.configDbPath));
     if (!d->localDb.isOpen())
         problem(QStringLiteral("配置库[%1]不可用,本次运行的设置不会保存").arg(options.configDbPath));

@@ -23,7 +23,7 @@ class HostContext : public IHostContext
 public:
     struct Options
     {
-        QString configDbPath; // the local configuration database (created with its folder when missing)
+        QString configDbPath; // the local configuration database (created when missing; its folder never is)
         QString dataDir; // source folder of the sample market (see SampleSource); empty for no data
         int sysDate = 0; // business date yyyymmdd; 0 for today
     };

@@ -66,7 +66,8 @@ private slots:
 
     // Paths are relative to the folder tarn-host runs in, which holds settings.ini, damaged.db and the
     // file blocker.
-    // tarn-host saves screenshots in shots, or in tarn-screenshots when it finds no display.
+    // tarn-host saves screenshots in shots, or in tarn-screenshots when it finds no display. A refusal names
+    // what the user gave, never a file name Qt guessed from it.
     void startsOrRefuses_data()
     {
         QTest::addColumn<QString>("arguments");
@@ -76,12 +77,21 @@ private slots:
 
         QTest::newRow("screenshots") << QString() << true << 0 << u("screenshots saved in");
         QTest::newRow("no display") << QString() << false << 0 << u("no display found");
-        QTest::newRow("missing data folder") << u("--data nowhere") << true << 0 << u("不存在");
+        QTest::newRow("missing data folder") << u("--data nowhere") << true << 2 << u("nowhere]不存在");
         QTest::newRow("configuration that is text") << u("--config settings.ini") << true << 0 << u("配置库");
         QTest::newRow("damaged configuration") << u("--config damaged.db") << true << 0 << u("配置库");
-        QTest::newRow("configuration folder that cannot be made")
-            << u("--config blocker/config.db") << true << 0 << u("配置目录");
-        QTest::newRow("missing module") << u("--library /nonexistent/libtarn.so") << true << 1 << u("加载失败");
+        QTest::newRow("configuration in a mistyped folder")
+            << u("--config typo/config.db") << true << 2 << u("typo]不存在");
+        QTest::newRow("configuration in a file") << u("--config blocker/config.db") << true << 2 << u("blocker]");
+        QTest::newRow("configuration that is a folder") << u("--config .") << true << 2 << u("是文件夹");
+        QTest::newRow("bare module name beside tarn-host")
+            << u("--library " TARN_MODULE_FILE_NAME) << true << 0 << u("screenshots saved in");
+        QTest::newRow("missing module") << u("--library /nonexistent/libtarn.so") << true << 1
+                                        << u("[/nonexistent/libtarn.so]加载失败: 文件");
+        QTest::newRow("bare module name found nowhere")
+            << u("--library libnonexistent.so") << true << 1 << u("[libnonexistent.so]加载失败: 程序所在文件夹");
+        QTest::newRow("file that is no library")
+            << u("--library settings.ini") << true << 1 << u("[settings.ini]加载失败: file too short");
         QTest::newRow("library that is no module")
             << u("--library " NOT_A_MODULE_PATH) << true << 1 << u("缺少入口函数LoadBizModule");
         QTest::newRow("unknown component") << u("--components BCNoSuchPanel") << true << 1 << u("BCNoSuchPanel");
@@ -103,7 +113,8 @@ private slots:
         QVERIFY2(errors.contains(reason), qPrintable(errors));
         const QStringList files = dir.entryList({QStringLiteral("*.png")}, QDir::Files);
         // The module's debug trace goes to the log file, not to the console.
-        QVERIFY2(!errors.contains(u("have created")), qPrintable(errors));
+        QVERIFY2(!errors.contains(u("have created")) && !errors.contains(u("Cannot load library")), qPrintable(errors));
+        QVERIFY(!QFileInfo::exists(m_case->filePath(u("typo"))));
         if (status == 0) {
             QVERIFY2(files.contains(QStringLiteral("tarn-host.png")) && files.size() >= 2,
                      qPrintable(files.join(u' ')));
