@@ -20,11 +20,13 @@
 #include <QDate>
 #include <QDir>
 #include <QDockWidget>
+#include <QLabel>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -56,6 +58,13 @@ HostWindow::HostWindow(HostContext *context, IModule *module, VSimQuotFeed *feed
     setWindowTitle(
         QStringLiteral("tarn 行情 — 模拟市场  业务日期 %1").arg(date.toString(QStringLiteral("yyyy-MM-dd"))));
     setDockOptions(dockOptions() | QMainWindow::AllowTabbedDocks);
+    // The tabs sit below a banner that appears when something must be said.
+    auto *central = new QWidget(this);
+    m_centralLayout = new QVBoxLayout(central);
+    m_centralLayout->setContentsMargins(0, 0, 0, 0);
+    m_centralLayout->setSpacing(0);
+    setCentralWidget(central);
+    showSettingsProblem(context->settingsProblem());
     m_status = new FeedStatus(context->quotMgr(), feed, this);
     statusBar()->addPermanentWidget(m_status);
     buildMenus();
@@ -249,9 +258,25 @@ void HostWindow::placeTab(IComponent *component, const QString &title)
     if (!m_tabs) {
         m_tabs = new QTabWidget(this);
         m_tabs->setDocumentMode(true);
-        setCentralWidget(m_tabs);
+        m_centralLayout->addWidget(m_tabs);
     }
     m_tabs->addTab(component, title);
+}
+
+// Said once, above the tabs, for as long as the window is open: nothing the
+// user changes in this run is kept, and why.
+void HostWindow::showSettingsProblem(const QString &problem)
+{
+    if (problem.isEmpty())
+        return;
+    auto *banner = new QLabel(problem, centralWidget());
+    banner->setObjectName(QStringLiteral("settingsBanner"));
+    banner->setTextFormat(Qt::PlainText);
+    banner->setWordWrap(true);
+    banner->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    banner->setStyleSheet(QStringLiteral("QLabel { background: #fff3cd; color: #664d03; "
+                                         "border-bottom: 1px solid #e6c66b; padding: 6px 10px; }"));
+    m_centralLayout->insertWidget(0, banner);
 }
 
 void HostWindow::bringForward(IComponent *component)

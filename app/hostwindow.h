@@ -12,6 +12,7 @@ class IModule;
 class QDockWidget;
 class QMenu;
 class QTabWidget;
+class QVBoxLayout;
 class VSimQuotFeed;
 
 // tarn-host's main window: it asks the module for components by class name,
@@ -19,7 +20,7 @@ class VSimQuotFeed;
 // configuration group and its stored scene, links them by their published
 // names, and frees them through the module again. Menus pause the simulated
 // feed, change its rate and switch the colour style; the status bar shows
-// the feed.
+// the feed, and a banner above the tabs says when settings are not kept.
 class HostWindow : public QMainWindow
 {
     Q_OBJECT
@@ -55,6 +56,7 @@ public:
 private:
     void placeComponent(IComponent *component, const QString &title);
     void placeTab(IComponent *component, const QString &title);
+    void showSettingsProblem(const QString &problem);
     void bringForward(IComponent *component);
     void buildMenus();
     QString cfgGroup(const QString &className, int instance) const;
@@ -64,6 +66,7 @@ private:
     QPointer<VSimQuotFeed> m_feed;
     ComponentLinker *m_linker;
     FeedStatus *m_status;
+    QVBoxLayout *m_centralLayout;
     QTabWidget *m_tabs = nullptr;
     QMenu *m_viewMenu = nullptr; // a show/hide entry per dock
     QHash<IComponent *, QDockWidget *> m_docks;

@@ -117,7 +117,7 @@ int main(int argc, char **argv)
     if (!context.loadProblems().isEmpty())
         say(QStringLiteral("starting with what could be set up; the log has the details: %1")
                 .arg(QDir::toNativeSeparators(VLog::logFilePath())));
-    if (newConfig && context.localDb()->isOpen())
+    if (newConfig && context.localDb()->isWritable())
         SampleProfile::apply(contextOptions.dataDir, context.localDb());
 
     VSimQuotFeed *feed = context.installSimQuotFeed();

@@ -449,9 +449,15 @@ void BCOptionalStk::addgroupname(const QString &data)
         AddCurrentG();
         return;
     }
-    makeGroupTab(data);
+    // The table decides: a group it did not take (a read-only database) gets no tab.
     m_store.saveGroupStk(data, QString());
     m_store.loadGroups();
+    if (!m_store.groups().contains(data)) {
+        VMsgDlg::error(QStringLiteral("分组<font color='red'>[%1]</font>保存失败!").arg(data), QString(),
+                       Qt::WindowModal);
+        return;
+    }
+    makeGroupTab(data);
 }
 
 void BCOptionalStk::ChangeCurrentG()

@@ -58,8 +58,8 @@ struct HostContext::Services
 HostContext::HostContext(const Options &options)
 {
     d.reset(new Services(options.configDbPath));
-    if (!d->localDb.isOpen())
-        problem(QStringLiteral("配置库[%1]不可用,本次运行的设置不会保存").arg(options.configDbPath));
+    if (!d->localDb.isWritable())
+        problem(settingsProblem());
 
     if (options.sysDate > 0) {
         if (QDate::fromString(QString::number(options.sysDate), QStringLiteral("yyyyMMdd")).isValid())
@@ -182,6 +182,12 @@ bool HostContext::simInstrument(char market, const QString &code, VSimInstrument
 QStringList HostContext::loadProblems() const
 {
     return m_problems;
+}
+
+QString HostContext::settingsProblem() const
+{
+    const QString problem = d->localDb.problem();
+    return problem.isEmpty() ? problem : QStringLiteral("本次运行的设置不会保存: %1").arg(problem);
 }
 
 void HostContext::problem(const QString &message)

@@ -57,6 +57,9 @@ public:
     bool simInstrument(char market, const QString &code, VSimInstrument &out);
     // What could not be set up, one message per problem (each also logged).
     QStringList loadProblems() const;
+    // Why this run's settings will not be kept, for the user: names the
+    // configuration database and the reason. Empty when they will be.
+    QString settingsProblem() const;
 
 private:
     void loadData(const QString &dir);

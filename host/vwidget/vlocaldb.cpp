@@ -3,10 +3,12 @@
 #include <voutput.h>
 
 #include <QAtomicInt>
+#include <QDir>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 Q_LOGGING_CATEGORY(lcLocalDb, "vexa.widget.localdb", QtInfoMsg)
 
@@ -23,6 +25,60 @@ QString nextConnectionName()
     return QStringLiteral("vlocaldb-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
+// SQLite's reason in the user's words where its result code is a known one.
+QString reason(const QSqlError &error)
+{
+    switch (error.nativeErrorCode().toInt() & 0xff) { // the primary code of an extended one
+    case 5: // SQLITE_BUSY
+        return QStringLiteral("文件被其他程序占用");
+    case 8: // SQLITE_READONLY
+        return QStringLiteral("文件或其所在文件夹只读");
+    case 11: // SQLITE_CORRUPT
+        return QStringLiteral("文件已损坏");
+    case 14: // SQLITE_CANTOPEN
+        return QStringLiteral("文件无法打开或创建");
+    case 26: // SQLITE_NOTADB
+        return QStringLiteral("文件不是SQLite数据库");
+    default: return error.text();
+    }
+}
+
+// The columns of cfgparam that its definition in the file lacks.
+QStringList missingColumns(const QSqlDatabase &db)
+{
+    const QSqlRecord columns = db.record(QStringLiteral("cfgparam"));
+    QStringList missing;
+    for (const char *name : {"groupname", "paramname", "paramvalue", "encrypt"}) {
+        if (columns.indexOf(QLatin1String(name)) < 0)
+            missing << QLatin1String(name);
+    }
+    return missing;
+}
+
+// Whether SQLite lets the file change: the file's own user_version written
+// again, in a transaction that is rolled back. Unlike the file's permissions
+// this also finds a folder that refuses SQLite's journal.
+bool takesWrites(QSqlDatabase &db, QString *refusal)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
+        *refusal = reason(query.lastError());
+        return false;
+    }
+    const int version = query.value(0).toInt();
+    query.finish();
+    if (!db.transaction()) {
+        *refusal = reason(db.lastError());
+        return false;
+    }
+    const bool written = query.exec(QStringLiteral("PRAGMA user_version = %1").arg(version));
+    if (!written)
+        *refusal = reason(query.lastError());
+    query.finish();
+    db.rollback();
+    return written;
+}
+
 } // namespace
 
 VLocalDb::VLocalDb(const QString &path)
@@ -31,22 +87,45 @@ VLocalDb::VLocalDb(const QString &path)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(path);
-    if (!db.open()) {
-        logFailure(__LINE__, QStringLiteral("本地配置库[%1]打开失败: %2").arg(path, db.lastError().text()));
+    if (!open(db)) {
+        db.close();
+        logFailure(__LINE__, m_problem);
         return;
     }
-    // SQLite opens any file lazily; the first statement tells whether it is a
-    // database. A file that is not is never written to.
+    if (!m_writable)
+        logFailure(__LINE__, m_problem);
+    qCDebug(lcLocalDb) << "opened" << path << (m_writable ? "" : "read-only");
+}
+
+// Sets m_open and m_writable, and m_problem when a change would not be kept.
+// SQLite opens any file lazily; the first statement tells whether it is a
+// database. A file that is not, or whose cfgparam is another table than
+// ours, is never written to.
+bool VLocalDb::open(QSqlDatabase &db)
+{
+    const QString file = QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath());
+    if (!db.open()) {
+        m_problem = QStringLiteral("配置库[%1]打开失败: %2").arg(file, reason(db.lastError()));
+        return false;
+    }
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS cfgparam ("
                                    "groupname TEXT NOT NULL, paramname TEXT NOT NULL, "
                                    "paramvalue TEXT, encrypt TEXT NOT NULL DEFAULT '0')"))) {
-        logFailure(__LINE__, QStringLiteral("本地配置库[%1]不可用: %2").arg(path, query.lastError().text()));
-        db.close();
-        return;
+        m_problem = QStringLiteral("配置库[%1]不可用: %2").arg(file, reason(query.lastError()));
+        return false;
+    }
+    const QStringList missing = missingColumns(db);
+    if (!missing.isEmpty()) {
+        m_problem = QStringLiteral("配置库[%1]的表cfgparam缺少列%2").arg(file, missing.join(QLatin1Char(',')));
+        return false;
     }
     m_open = true;
-    qCDebug(lcLocalDb) << "opened" << path;
+    QString refusal;
+    m_writable = takesWrites(db, &refusal);
+    if (!m_writable)
+        m_problem = QStringLiteral("配置库[%1]不能写入: %2").arg(file, refusal);
+    return true;
 }
 
 VLocalDb::~VLocalDb()
@@ -66,6 +145,16 @@ QString VLocalDb::path() const
 bool VLocalDb::isOpen() const
 {
     return m_open;
+}
+
+bool VLocalDb::isWritable() const
+{
+    return m_writable;
+}
+
+QString VLocalDb::problem() const
+{
+    return m_problem;
 }
 
 QSqlDatabase VLocalDb::database() const
@@ -93,7 +182,7 @@ bool VLocalDb::getCfgParam(const QString &group, QHash<QString, QVariant> &param
 
 bool VLocalDb::setCfgParam(const QString &group, const QHash<QString, QVariant> &params, bool replace)
 {
-    if (!m_open)
+    if (!m_writable)
         return false;
     QSqlDatabase db = database();
     if (!db.transaction()) {

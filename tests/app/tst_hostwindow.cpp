@@ -5,11 +5,13 @@
 #include <hostoptions.h>
 #include <hostwindow.h>
 #include <sampleprofile.h>
+#include <sqlitefile.h>
 #include <testhost.h>
 #include <vlocaldb.h>
 
 #include <QAction>
 #include <QDockWidget>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
@@ -63,9 +65,42 @@ private slots:
         QCOMPARE(window.createComponents(requested), missing);
         QCOMPARE(window.components().size(), requested.size() - missing.size());
         QCOMPARE(window.linker()->components(), window.components());
-        auto *tabs = qobject_cast<QTabWidget *>(window.centralWidget());
+        auto *tabs = window.centralWidget()->findChild<QTabWidget *>();
         QCOMPARE(tabs ? tabs->count() : 0, tabCount);
         QCOMPARE(window.findChildren<QDockWidget *>().size(), dockCount);
+        QVERIFY(!window.findChild<QLabel *>(QStringLiteral("settingsBanner")));
+    }
+
+    // A configuration that keeps no change is said in the window, above the tabs, naming the file and why.
+    void settingsBanner_data()
+    {
+        QTest::addColumn<UnkeptConfig>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("unusable file") << UnkeptConfig::MissingFolder << u("打开失败");
+        QTest::newRow("garbage file") << UnkeptConfig::NotSqlite << u("不是SQLite数据库");
+        QTest::newRow("read-only database") << UnkeptConfig::ReadOnly << u("不能写入");
+        QTest::newRow("cfgparam of other columns") << UnkeptConfig::OtherColumns << u("缺少列");
+    }
+    void settingsBanner()
+    {
+        QFETCH(UnkeptConfig, kind);
+        QFETCH(QString, reason);
+        HostContext::Options options;
+        QVERIFY(QDir().mkpath(m_host->tempPath(u("unkept"))));
+        options.configDbPath = makeUnkeptConfig(m_host->tempPath(u("unkept")), kind);
+        QVERIFY(!options.configDbPath.isEmpty());
+        HostContext context(options);
+        HostWindow window(&context, &m_module, nullptr);
+        window.createComponents(words("BCFtQuotPanel BCQuotPanel"));
+        auto *banner = window.findChild<QLabel *>(QStringLiteral("settingsBanner"));
+        QVERIFY(banner);
+        QVERIFY2(banner->text().startsWith(u("本次运行的设置不会保存")) && banner->text().contains(options.configDbPath)
+                     && banner->text().contains(reason),
+                 qPrintable(banner->text()));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(banner->isVisible());
+        QVERIFY(banner->geometry().bottom() < window.centralWidget()->findChild<QTabWidget *>()->geometry().top());
     }
 
     // Two runs of the client on one configuration. Each instance gets its own configuration group before its

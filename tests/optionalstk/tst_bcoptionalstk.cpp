@@ -2,6 +2,7 @@
 #include <optionalstk/bcoptionalstk.h>
 #include <optionalstk/changegroupdlg.h>
 #include <quotrecord.h>
+#include <sqlitefile.h>
 #include <tarn.h>
 #include <testhost.h>
 #include <testquotfeed.h>
@@ -76,13 +77,24 @@ QTableView *view(BCOptionalStk *c)
 }
 
 // The module over a TestHost with a stock cache, market names and the
-// watchlist groups the database starts with ("name=list", in order).
-// "1BAD" has a code with the product-list separator, so subscribing it fails.
+// watchlist groups the database starts with ("name=list", in order), which
+// may be a file that refuses writes. "1BAD" has a code with the product-list
+// separator, so subscribing it fails.
 class Fixture
 {
 public:
-    explicit Fixture(const QStringList &groups = {})
+    explicit Fixture(const QStringList &groups = {}, bool readOnly = false)
     {
+        for (const QString &group : groups) {
+            QSqlQuery(host.context().localDb()->database())
+                .exec(u("INSERT INTO cfgparam (groupname, paramname, paramvalue, encrypt) "
+                        "VALUES ('OptionalStk', '%1', '%2', '0')")
+                          .arg(group.section(QLatin1Char('='), 0, 0), group.section(QLatin1Char('='), 1)));
+        }
+        if (readOnly) {
+            makeSqliteFileReadOnly(host.configDbPath());
+            host.restart();
+        }
         auto *stocks = new VCacheItem(VCacheMgr::StockCacheName);
         stocks->load({u("stkid"), u("market"), u("stkcode"), u("stkname"), u("stktype")},
                      {{u("1600519"), u("1"), u("600519"), u("贵州茅台"), u("0")},
@@ -92,12 +104,6 @@ public:
         host.context().cacheMgr()->addCache(stocks);
         host.context().dataDict()->setItem(u("4"), u("1"), u("上海A股"));
         host.context().dataDict()->setItem(u("4"), u("2"), u("深圳A股"));
-        for (const QString &group : groups) {
-            QSqlQuery(host.context().localDb()->database())
-                .exec(u("INSERT INTO cfgparam (groupname, paramname, paramvalue, encrypt) "
-                        "VALUES ('OptionalStk', '%1', '%2', '0')")
-                          .arg(group.section(QLatin1Char('='), 0, 0), group.section(QLatin1Char('='), 1)));
-        }
         m_module = LoadBizModule(&host.context());
     }
     ~Fixture() { UnloadBizModule(); }
@@ -203,6 +209,17 @@ private slots:
         QCOMPARE(f.messages(), u("分组名已存在! | 分组名称不能为空！"));
         QCOMPARE(tabs(c), u("自选股1 自选股 一二三四五六* @一二三四五六"));
         QCOMPARE(f.stored(), u("自选股1= 自选股= 一二三四五六="));
+    }
+
+    // A group the database does not take gets a message and no tab.
+    void addGroupOnAReadOnlyDatabase()
+    {
+        Fixture f({u("A=1600519,")}, true);
+        BCOptionalStk *c = f.create();
+        answeringGroupDialogs(c, {u("新组")}, [c] { QTest::mouseClick(child(c, "btnAddGrp"), Qt::LeftButton); });
+        QCOMPARE(f.messages(), u("分组<font color='red'>[新组]</font>保存失败!"));
+        QCOMPARE(tabs(c), u("A* @A"));
+        QCOMPARE(f.stored(), u("A=1600519,"));
     }
 
     void renameByDoubleClick()

@@ -1,4 +1,5 @@
 #include <logcapture.h>
+#include <sqlitefile.h>
 #include <vlocaldb.h>
 
 #include <QFile>
@@ -54,39 +55,45 @@ private slots:
         QCOMPARE(other.value(QStringLiteral("int")).toInt(), 7);
     }
 
-    // Nothing the user saved is touched: the file keeps its bytes.
-    void unusableFiles_data()
+    // A file that keeps no change: it refuses every write and keeps its
+    // bytes, says why naming the file, and a read-only one is still read.
+    void filesThatKeepNoChange_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QByteArray>("contents");
-        QTest::newRow("missing folder") << QStringLiteral("no/such/folder/config.db") << QByteArray();
-        QTest::newRow("not sqlite") << QStringLiteral("notes.db") << QByteArray("user notes, not a database\n");
+        QTest::addColumn<UnkeptConfig>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing folder") << UnkeptConfig::MissingFolder << QStringLiteral("无法打开");
+        QTest::newRow("not sqlite") << UnkeptConfig::NotSqlite << QStringLiteral("不是SQLite数据库");
+        QTest::newRow("cfgparam of other columns")
+            << UnkeptConfig::OtherColumns << QStringLiteral("缺少列groupname,paramname,paramvalue,encrypt");
+        QTest::newRow("read-only") << UnkeptConfig::ReadOnly << QStringLiteral("只读");
     }
-    void unusableFiles()
+    void filesThatKeepNoChange()
     {
-        QFETCH(QString, path);
-        QFETCH(QByteArray, contents);
-        const QString full = m_dir.filePath(path);
-        QFile file(full);
-        if (!contents.isEmpty()) {
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(contents);
-            file.close();
-        }
+        QFETCH(UnkeptConfig, kind);
+        QFETCH(QString, reason);
+        const QString path = makeUnkeptConfig(m_dir.path(), kind);
+        QVERIFY(!path.isEmpty());
+        QFile file(path);
+        const QByteArray contents = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        file.close();
 
         LogCapture log;
-        VLocalDb db(full);
-        QVERIFY(!db.isOpen());
+        const bool readOnly = kind == UnkeptConfig::ReadOnly;
+        VLocalDb db(path);
+        QCOMPARE(db.isOpen(), readOnly);
+        QVERIFY(!db.isWritable());
+        QVERIFY2(db.problem().contains(path) && db.problem().contains(reason), qPrintable(db.problem()));
         QCOMPARE(log.records.value(0).level, 3);
-        QVERIFY(log.records.value(0).message.contains(full));
+        QCOMPARE(log.records.value(0).message, db.problem());
         Params params {{QStringLiteral("stale"), 1}};
-        QVERIFY(!db.getCfgParam(QStringLiteral("G"), params));
-        QVERIFY(params.isEmpty());
+        QCOMPARE(db.getCfgParam(QStringLiteral("G"), params), readOnly);
+        const Params expected = readOnly ? Params {{QStringLiteral("k"), QStringLiteral("v")}} : Params();
+        QCOMPARE(params, expected);
         QVERIFY(!db.setCfgParam(QStringLiteral("G"), Params {{QStringLiteral("k"), 1}}, true));
-        if (!contents.isEmpty()) {
-            QVERIFY(file.open(QIODevice::ReadOnly));
+        if (file.open(QIODevice::ReadOnly))
             QCOMPARE(file.readAll(), contents);
-        }
+        else
+            QVERIFY(contents.isEmpty());
     }
 };
 
