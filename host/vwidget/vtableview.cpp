@@ -1,6 +1,7 @@
 #include "vtableview.h"
 
 #include "vframepacer.h"
+#include "vtextdelegate.h"
 
 #include <algorithm>
 
@@ -18,6 +19,7 @@ VTableView::VTableView(QWidget *parent)
                     Qt::ForegroundRole, Qt::CheckStateRole, Qt::UserRole})
 {
     QTableView::setShowGrid(false);
+    setItemDelegate(new VTextDelegate(this));
     connect(m_pacer, &VFramePacer::frame, this, &VTableView::repaintChanged);
 }
 

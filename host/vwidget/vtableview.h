@@ -31,6 +31,8 @@ class VFramePacer;
 // showGrid()/setShowGrid() hide QTableView's and switch this grid (always
 // solid, in the style's grid colour).
 //
+// Cells are painted by a VTextDelegate unless another delegate is set.
+//
 // Keys: Enter on a row does what a double-click does (doubleClicked with
 // the current index); the copy key puts the selected rows on the clipboard
 // (selectedRowsText()).

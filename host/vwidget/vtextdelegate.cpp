@@ -1,0 +1,109 @@
+#include "vtextdelegate.h"
+
+#include <QApplication>
+#include <QPainter>
+
+namespace {
+
+constexpr int MaxCachedTexts = 4096;
+
+} // namespace
+
+VTextDelegate::VTextDelegate(QObject *parent)
+    : QStyledItemDelegate(parent)
+{
+}
+
+void VTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    if (index.data(Qt::DecorationRole).isValid() || index.data(Qt::CheckStateRole).isValid()
+        || option.state.testFlag(QStyle::State_HasFocus)) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    const QString text = displayText(index.data(Qt::DisplayRole), option.locale);
+    QFont font = option.font;
+    const QVariant fontRole = index.data(Qt::FontRole);
+    if (fontRole.isValid())
+        font = qvariant_cast<QFont>(fontRole).resolve(option.font);
+    const QWidget *widget = option.widget;
+    const QStyle *style = widget ? widget->style() : QApplication::style();
+    // The text margins of QStyledItemDelegate.
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const QRect textRect = option.rect.adjusted(margin, 0, -margin, 0);
+    const QStaticText *laid = text.isEmpty() ? nullptr : &laidOut(text, font);
+    if (laid && laid->size().width() > textRect.width())
+        laid = &elided(text, font, option.textElideMode, textRect.width());
+
+    const QPalette::ColorGroup group = !option.state.testFlag(QStyle::State_Enabled) ? QPalette::Disabled
+        : option.state.testFlag(QStyle::State_Active)                                  ? QPalette::Normal
+                                                                                        : QPalette::Inactive;
+    const bool selected = option.state.testFlag(QStyle::State_Selected);
+    if (option.features.testFlag(QStyleOptionViewItem::Alternate))
+        painter->fillRect(option.rect, option.palette.brush(group, QPalette::AlternateBase));
+    if (selected) {
+        painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
+    } else {
+        const QVariant background = index.data(Qt::BackgroundRole);
+        if (background.canConvert<QBrush>())
+            painter->fillRect(option.rect, qvariant_cast<QBrush>(background));
+    }
+    if (!laid)
+        return;
+
+    QColor colour = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+    const QVariant foreground = index.data(Qt::ForegroundRole);
+    if (!selected && foreground.canConvert<QBrush>())
+        colour = qvariant_cast<QBrush>(foreground).color();
+    const QVariant alignmentRole = index.data(Qt::TextAlignmentRole);
+    const Qt::Alignment alignment
+        = alignmentRole.isValid() ? Qt::Alignment(alignmentRole.toInt()) : option.displayAlignment;
+    const QRect placed = QStyle::alignedRect(option.direction, alignment, laid->size().toSize(), textRect);
+    painter->save();
+    painter->setPen(colour);
+    painter->setFont(font);
+    painter->setClipRect(option.rect, Qt::IntersectClip);
+    painter->drawStaticText(placed.topLeft(), *laid);
+    painter->restore();
+}
+
+namespace {
+
+QStaticText layOut(const QString &text, const QFont &font)
+{
+    QStaticText laid(text);
+    laid.setTextFormat(Qt::PlainText);
+    laid.prepare(QTransform(), font);
+    return laid;
+}
+
+} // namespace
+
+void VTextDelegate::useFont(const QFont &font) const
+{
+    if (font != m_font || m_texts.size() + m_elided.size() > MaxCachedTexts) {
+        m_texts.clear();
+        m_elided.clear();
+        m_font = font;
+    }
+}
+
+const QStaticText &VTextDelegate::laidOut(const QString &text, const QFont &font) const
+{
+    useFont(font);
+    auto it = m_texts.find(text);
+    if (it == m_texts.end())
+        it = m_texts.insert(text, layOut(text, font));
+    return it.value();
+}
+
+const QStaticText &VTextDelegate::elided(const QString &text, const QFont &font, Qt::TextElideMode mode,
+                                         int width) const
+{
+    useFont(font);
+    const QString key = QString::number(width) + QLatin1Char(char('a' + mode)) + text;
+    auto it = m_elided.find(key);
+    if (it == m_elided.end())
+        it = m_elided.insert(key, layOut(QFontMetrics(font).elidedText(text, mode, width), font));
+    return it.value();
+}

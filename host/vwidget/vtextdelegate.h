@@ -1,0 +1,35 @@
+#pragma once
+
+#include "vwidget_global.h"
+
+#include <QFont>
+#include <QHash>
+#include <QStaticText>
+#include <QStyledItemDelegate>
+
+// The item delegate of live tables: a cell of plain text (display text,
+// font, alignment, background and foreground roles) is painted from a
+// cache of laid-out texts, so a price seen before costs no text shaping.
+// Quote tables repaint the same few hundred numbers many times a second,
+// and shaping them again took most of a repaint. Cells with an icon or a
+// check box and the cell with keyboard focus are painted as
+// QStyledItemDelegate paints them.
+class VWIDGET_EXPORT VTextDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    explicit VTextDelegate(QObject *parent = nullptr);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    // The laid-out text in font; the caches start again for a new font and
+    // when they hold more texts than a few screens of cells.
+    const QStaticText &laidOut(const QString &text, const QFont &font) const;
+    const QStaticText &elided(const QString &text, const QFont &font, Qt::TextElideMode mode, int width) const;
+    void useFont(const QFont &font) const;
+
+    mutable QHash<QString, QStaticText> m_texts;
+    mutable QHash<QString, QStaticText> m_elided; // by width, mode and text
+    mutable QFont m_font;
+};
