@@ -5,6 +5,7 @@
 #include <vcacheitem.h>
 #include <vcachemgr.h>
 #include <vcombobox.h>
+#include <vframepacer.h>
 #include <vfutils.h>
 #include <voutput.h>
 #include <vquotdata.h>
@@ -44,7 +45,9 @@ QString numberText(double value, int decimals)
 
 BCStoQuot::BCStoQuot(QWidget *parent, QString className, const QString &identity, const QMap<QString, QVariant> *)
     : IComponent(parent, className, identity)
+    , m_quotePacer(new VFramePacer(this))
 {
+    connect(m_quotePacer, &VFramePacer::frame, this, &BCStoQuot::applyQuotes);
     buildUi();
     m_contractSubscriber = new VQuotSubscriber(this, QStringLiteral("期权行情面板订阅"));
     m_contractSubscriber->setRecvSlot(this, "1doRecvSubscribeQuot(VQuotData*)");
@@ -185,15 +188,22 @@ void BCStoQuot::doRecvTargetStkSubscribeQuot(VQuotData *pQuotData)
 {
     if (!pQuotData || pQuotData->status == 0)
         return;
-    const double last = pQuotData->lastPrice;
-    const double change = pQuotData->priceChange;
+    m_pendingTarget = *pQuotData;
+    m_targetPending = true;
+    m_quotePacer->request();
+}
+
+void BCStoQuot::showTargetQuote(const VQuotData &q)
+{
+    const double last = q.lastPrice;
+    const double change = q.priceChange;
     m_lbStkCode->setText(QStringLiteral("标的证券:<font color='#808080'>%1(%2)</font>").arg(m_targetCode, m_targetName));
-    const QString lastColour = riseFallColour(last, pQuotData->preClosingPrice);
+    const QString lastColour = riseFallColour(last, q.preClosingPrice);
     const QString changeColour = riseFallColour(change, 0.0);
     m_lbLastPrice->setText(QStringLiteral("最新价:<font color='%1'>%2</font>").arg(lastColour, numberText(last, 4)));
     m_incDecPrice->setText(QStringLiteral("涨跌:<font color='%1'>%2</font>").arg(changeColour, numberText(change, 4)));
     m_lbIncDecRatio->setText(QStringLiteral("涨跌幅:<font color='%1'>%2%</font>")
-                                 .arg(changeColour, numberText(pQuotData->priceChangeRatio * 100.0, 2)));
+                                 .arg(changeColour, numberText(q.priceChangeRatio * 100.0, 2)));
 }
 
 void BCStoQuot::doAllTableSelectionChanged(const QItemSelection &selected, const QItemSelection &)

@@ -8,6 +8,8 @@
 #include <QHash>
 #include <QMultiMap>
 
+#include <vquotdata.h>
+
 class QComboBox;
 class QItemSelection;
 class QLabel;
@@ -15,9 +17,9 @@ class QStackedWidget;
 class QWidget;
 class VCacheItem;
 class VComboBox;
+class VFramePacer;
 class VQuotSubscriber;
 class VTableView;
-struct VQuotData;
 
 // The stock-option quote board: for one underlying and expiry month, the
 // calls and puts side by side by exercise price (or one side alone), with
@@ -91,10 +93,9 @@ private:
     bool refreshTables(QComboBox *expiryCombo);
     void addContractRow(const QString &underlyingId, int expireDate, const QString &exercisePrice,
                         const QString &callOrPut, bool both);
-    void updateAllTableRow(VQuotData *q);
-    void updateCallTableRow(VQuotData *q);
-    void updatePutTableRow(VQuotData *q);
-    void updateSideTableRow(Table table, VQuotData *q);
+    // A quote into its row of the combined page, or of a single-side page.
+    void updateAllTableRow(Table table, int row, VQuotData *q);
+    void updateSideTableRow(Table table, int row, VQuotData *q);
     void setCellValue(VDataset *ds, VSQTableModel *model, int row, const QString &fieldName, const QVariant &value);
 
     int pageType() const;
@@ -102,9 +103,14 @@ private:
     bool putsShown() const;
     // The row of table whose "exerciseprice" is price, appended when there is none.
     int exercisePriceRow(Table table, double price);
-    // The row of table holding the quote's contract, -1 when there is none.
-    int contractRow(Table table, const VQuotData *q) const;
     QString contractId(const VQuotData *q) const;
+    // Writes what arrived since the last frame: each contract's latest
+    // record and the underlying's.
+    void applyQuotes();
+    void showTargetQuote(const VQuotData &q);
+    // Where each contract shown sits, by "market|code", so a quote finds its
+    // row without a search; rebuilt after every refresh.
+    void indexRows();
     void readContractRow(Table table, int row);
     void selectExercisePriceRow(const QVariant &price);
 
@@ -138,6 +144,18 @@ private:
     VQuotSubscriber *m_contractSubscriber = nullptr; // deleted by the board
     VQuotSubscriber *m_targetSubscriber = nullptr; // deleted by the board
     VCacheItem *m_contractCache = nullptr; // the host's
+    struct RowRef
+    {
+        Table table;
+        int row;
+    };
+    QHash<QString, RowRef> m_rowIndex;
+    // Records wait for the next frame, the latest of each contract: a
+    // contract quoted many times a frame is written once.
+    VFramePacer *m_quotePacer = nullptr;
+    QHash<QString, VQuotData> m_pendingQuotes;
+    VQuotData m_pendingTarget {};
+    bool m_targetPending = false;
     // Underlying id → expiry date → exercise price, calls only.
     QHash<QString, QMultiMap<int, QString>> m_chain;
 };

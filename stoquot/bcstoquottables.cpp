@@ -12,6 +12,7 @@
 #include <vcachemgr.h>
 #include <vcombobox.h>
 #include <vdatadict.h>
+#include <vframepacer.h>
 #include <vfutils.h>
 #include <voutput.h>
 #include <vquotdata.h>
@@ -248,6 +249,8 @@ void BCStoQuot::clearDatasets(bool callsShown, bool putsShown)
     };
     // Neither side: every table.
     const bool none = !callsShown && !putsShown;
+    m_rowIndex.clear();
+    m_pendingQuotes.clear();
     if (callsShown == putsShown) {
         if (reset(AllCall))
             m_lbCall->setText(QStringLiteral("认购"));
@@ -281,6 +284,7 @@ bool BCStoQuot::refreshTables(QComboBox *expiryCombo)
     }
     for (QuoteTable &table : m_tables)
         table.dataset.sort(QStringLiteral("exerciseprice 0"), Qt::CaseSensitive);
+    indexRows();
     return m_contractSubscriber->subscribe();
 }
 
@@ -332,16 +336,67 @@ int BCStoQuot::exercisePriceRow(Table table, double price)
     return row;
 }
 
+void BCStoQuot::indexRows()
+{
+    // A contract's row is the first whose "stkid" is the contract's id, in
+    // the call table before the put table, as a search would find it.
+    m_rowIndex.clear();
+    const VCacheMgr *caches = tarn::hostContext()->cacheMgr();
+    const bool both = callsShown() && putsShown();
+    QVector<Table> shown;
+    if (both)
+        shown = {AllCall, AllPut};
+    else if (callsShown())
+        shown = {Call};
+    else if (putsShown())
+        shown = {Put};
+    for (const Table table : qAsConst(shown)) {
+        const VDataset &dataset = m_tables[table].dataset;
+        for (int row = 0; row < dataset.recordCount(); ++row) {
+            const QString market = dataset.fieldValue(row, QStringLiteral("market")).toString();
+            const QString code = dataset.fieldValue(row, QStringLiteral("stkcode")).toString();
+            const QString key = market + QLatin1Char('|') + code;
+            if (m_rowIndex.contains(key))
+                continue;
+            const int found = dataset.locate(ContractId, caches->stkCodeToStkId(market, code), 0);
+            if (found >= 0)
+                m_rowIndex.insert(key, {table, found});
+        }
+    }
+}
+
 void BCStoQuot::doRecvSubscribeQuot(VQuotData *pQuotData)
 {
     if (!pQuotData || pQuotData->status == 0)
         return;
-    if (callsShown() && putsShown())
-        updateAllTableRow(pQuotData);
-    else if (callsShown())
-        updateCallTableRow(pQuotData);
-    else if (putsShown())
-        updatePutTableRow(pQuotData);
+    const QString key = pQuotData->productKey();
+    if (!m_rowIndex.contains(key)) {
+        log(__LINE__, QStringLiteral("期权行情面板:行情列表没有合约(%1).").arg(contractId(pQuotData)));
+        return;
+    }
+    m_pendingQuotes.insert(key, *pQuotData);
+    m_quotePacer->request();
+}
+
+void BCStoQuot::applyQuotes()
+{
+    if (m_targetPending) {
+        m_targetPending = false;
+        showTargetQuote(m_pendingTarget);
+    }
+    const bool both = callsShown() && putsShown();
+    for (auto it = m_pendingQuotes.cbegin(); it != m_pendingQuotes.cend(); ++it) {
+        // A refresh since the record arrived may have taken its row.
+        const auto found = m_rowIndex.constFind(it.key());
+        if (found == m_rowIndex.cend())
+            continue;
+        VQuotData record = it.value();
+        if (both)
+            updateAllTableRow(found->table, found->row, &record);
+        else
+            updateSideTableRow(found->table, found->row, &record);
+    }
+    m_pendingQuotes.clear();
 }
 
 QString BCStoQuot::contractId(const VQuotData *q) const
@@ -350,23 +405,8 @@ QString BCStoQuot::contractId(const VQuotData *q) const
                                                            QString::fromLocal8Bit(q->codeText()));
 }
 
-int BCStoQuot::contractRow(Table table, const VQuotData *q) const
+void BCStoQuot::updateAllTableRow(Table table, int row, VQuotData *q)
 {
-    return m_tables[table].dataset.locate(ContractId, contractId(q), 0);
-}
-
-void BCStoQuot::updateAllTableRow(VQuotData *q)
-{
-    Table table = AllCall;
-    int row = contractRow(AllCall, q);
-    if (row < 0) {
-        table = AllPut;
-        row = contractRow(AllPut, q);
-    }
-    if (row < 0) {
-        log(__LINE__, QStringLiteral("期权行情面板:行情列表没有合约(%1).").arg(contractId(q)));
-        return;
-    }
     VDataset *ds = &m_tables[table].dataset;
     VSQTableModel *model = &m_tables[table].model;
     setCellValue(ds, model, row, QStringLiteral("ystdcloseprice"), price(q->preClosingPrice));
@@ -381,23 +421,8 @@ void BCStoQuot::updateAllTableRow(VQuotData *q)
     setCellValue(ds, model, row, QStringLiteral("buy1qty"), uint(q->bidVolume[0]));
 }
 
-void BCStoQuot::updateCallTableRow(VQuotData *q)
+void BCStoQuot::updateSideTableRow(Table table, int row, VQuotData *q)
 {
-    updateSideTableRow(Call, q);
-}
-
-void BCStoQuot::updatePutTableRow(VQuotData *q)
-{
-    updateSideTableRow(Put, q);
-}
-
-void BCStoQuot::updateSideTableRow(Table table, VQuotData *q)
-{
-    const int row = contractRow(table, q);
-    if (row < 0) {
-        log(__LINE__, QStringLiteral("期权行情面板:行情列表没有合约(%1).").arg(contractId(q)));
-        return;
-    }
     VDataset *ds = &m_tables[table].dataset;
     VSQTableModel *model = &m_tables[table].model;
     setCellValue(ds, model, row, QStringLiteral("lastprice"), price(q->lastPrice));

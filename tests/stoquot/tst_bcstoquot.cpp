@@ -103,12 +103,14 @@ public:
         box->setCurrentIndex(box->findData(data));
     }
     // Straight to the board: the quote manager already drops records that
-    // are no numbers, the board must not show them either.
+    // are no numbers, the board must not show them either. The board writes
+    // at its next frame.
     void quote(const char *code, const std::function<void(VQuotData &)> &fill)
     {
         VQuotData record = makeQuotRecord('5', code);
         fill(record);
         board->doRecvSubscribeQuot(&record);
+        QTest::qWait(40);
     }
     QString wanted() { return host.context().quotMgr()->wantedProducts().join(QLatin1Char(' ')); }
 
@@ -302,6 +304,7 @@ private slots:
         q.priceChange = change;
         q.priceChangeRatio = ratio;
         f.board->doRecvTargetStkSubscribeQuot(&q);
+        QTest::qWait(40);
         QCOMPARE(f.label("lbStkCode"), u("标的证券:<font color='#808080'>510050(50ETF)</font>"));
         QTEST(f.label("lbLastPrice"), "lastText");
         QTEST(f.label("IncDecPrice"), "changeText");
