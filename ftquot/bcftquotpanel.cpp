@@ -15,6 +15,7 @@
 #include <vmsgdlg.h>
 #include <voutput.h>
 #include <vpanel.h>
+#include <vquotbatch.h>
 #include <vquotdata.h>
 #include <vquotmgr.h>
 #include <vquotsubscriber.h>
@@ -125,7 +126,9 @@ BCFtQuotPanel::BCFtQuotPanel(QWidget *parent, QString className, const QString &
     : IComponent(parent, className, identity)
     , m_addDelegate(new VButtonDelegate(this))
     , m_delDelegate(new VButtonDelegate(this))
+    , m_quotes(new VQuotBatch(this))
 {
+    connect(m_quotes, &VQuotBatch::ready, this, &BCFtQuotPanel::applyQuotes);
     buildUi();
     initPages();
     loadConfig();
@@ -713,8 +716,20 @@ void BCFtQuotPanel::doRecvSubscribeQuot(VQuotData *pQuotData)
     const QString code = QString::fromLocal8Bit(pQuotData->codeText());
     const QString market = QString::fromLocal8Bit(&pQuotData->market, 1);
     log(0, __LINE__, QStringLiteral("期货行情面板接收到行情:【%1|%2】").arg(market, code));
-    if (m_currentPage && m_currentPage->rowIndex.contains(key(market, code)) && !m_currentPage->resubscribing)
-        applyQuote(*pQuotData, m_currentPage);
+    // A record without data must not replace a waiting one.
+    if (pQuotData->status != 0 && m_currentPage && m_currentPage->rowIndex.contains(key(market, code))
+        && !m_currentPage->resubscribing)
+        m_quotes->add(*pQuotData);
+}
+
+void BCFtQuotPanel::applyQuotes()
+{
+    // The page shown may have changed since the records came; applyQuote
+    // finds no row for a contract it does not show.
+    for (const VQuotData &record : m_quotes->take()) {
+        if (m_currentPage && !m_currentPage->resubscribing)
+            applyQuote(record, m_currentPage);
+    }
 }
 
 void BCFtQuotPanel::applyQuote(const VQuotData &record, MarketPage *page)

@@ -17,6 +17,7 @@ class QTableView;
 class QToolButton;
 class VButtonDelegate;
 class VCacheItem;
+class VQuotBatch;
 class VQuotSubscriber;
 struct VQuotData;
 
@@ -96,6 +97,8 @@ private:
     bool unsubscribePage(MarketPage *page, bool clearList);
     void removeAllProducts(MarketPage *page);
     void applyQuote(const VQuotData &record, MarketPage *page);
+    // Writes the records of the shown page that arrived since the last frame.
+    void applyQuotes();
     void setFieldFlashing(VDataset *dataset, VFQTableModel *model, int row, const QString &fieldName,
                           const QVariant &value);
 
@@ -110,4 +113,6 @@ private:
     QList<MarketPage *> m_pageOrder; // the five markets in button order
     VButtonDelegate *m_addDelegate;
     VButtonDelegate *m_delDelegate;
+    // The latest record of each contract, written at the next frame.
+    VQuotBatch *m_quotes;
 };

@@ -5,9 +5,9 @@
 #include <vcacheitem.h>
 #include <vcachemgr.h>
 #include <vcombobox.h>
-#include <vframepacer.h>
 #include <vfutils.h>
 #include <voutput.h>
+#include <vquotbatch.h>
 #include <vquotdata.h>
 #include <vquotsubscriber.h>
 #include <vtableview.h>
@@ -45,9 +45,11 @@ QString numberText(double value, int decimals)
 
 BCStoQuot::BCStoQuot(QWidget *parent, QString className, const QString &identity, const QMap<QString, QVariant> *)
     : IComponent(parent, className, identity)
-    , m_quotePacer(new VFramePacer(this))
+    , m_contractQuotes(new VQuotBatch(this))
+    , m_targetQuotes(new VQuotBatch(this))
 {
-    connect(m_quotePacer, &VFramePacer::frame, this, &BCStoQuot::applyQuotes);
+    connect(m_contractQuotes, &VQuotBatch::ready, this, &BCStoQuot::applyQuotes);
+    connect(m_targetQuotes, &VQuotBatch::ready, this, &BCStoQuot::showTargetQuote);
     buildUi();
     m_contractSubscriber = new VQuotSubscriber(this, QStringLiteral("期权行情面板订阅"));
     m_contractSubscriber->setRecvSlot(this, "1doRecvSubscribeQuot(VQuotData*)");
@@ -188,13 +190,15 @@ void BCStoQuot::doRecvTargetStkSubscribeQuot(VQuotData *pQuotData)
 {
     if (!pQuotData || pQuotData->status == 0)
         return;
-    m_pendingTarget = *pQuotData;
-    m_targetPending = true;
-    m_quotePacer->request();
+    m_targetQuotes->add(*pQuotData);
 }
 
-void BCStoQuot::showTargetQuote(const VQuotData &q)
+void BCStoQuot::showTargetQuote()
 {
+    const QVector<VQuotData> latest = m_targetQuotes->take();
+    if (latest.isEmpty())
+        return;
+    const VQuotData &q = latest.last();
     const double last = q.lastPrice;
     const double change = q.priceChange;
     m_lbStkCode->setText(QStringLiteral("标的证券:<font color='#808080'>%1(%2)</font>").arg(m_targetCode, m_targetName));

@@ -8,8 +8,6 @@
 #include <QHash>
 #include <QMultiMap>
 
-#include <vquotdata.h>
-
 class QComboBox;
 class QItemSelection;
 class QLabel;
@@ -17,9 +15,10 @@ class QStackedWidget;
 class QWidget;
 class VCacheItem;
 class VComboBox;
-class VFramePacer;
+class VQuotBatch;
 class VQuotSubscriber;
 class VTableView;
+struct VQuotData;
 
 // The stock-option quote board: for one underlying and expiry month, the
 // calls and puts side by side by exercise price (or one side alone), with
@@ -104,10 +103,9 @@ private:
     // The row of table whose "exerciseprice" is price, appended when there is none.
     int exercisePriceRow(Table table, double price);
     QString contractId(const VQuotData *q) const;
-    // Writes what arrived since the last frame: each contract's latest
-    // record and the underlying's.
+    // Write what arrived since the last frame.
     void applyQuotes();
-    void showTargetQuote(const VQuotData &q);
+    void showTargetQuote();
     // Where each contract shown sits, by "market|code", so a quote finds its
     // row without a search; rebuilt after every refresh.
     void indexRows();
@@ -150,12 +148,9 @@ private:
         int row;
     };
     QHash<QString, RowRef> m_rowIndex;
-    // Records wait for the next frame, the latest of each contract: a
-    // contract quoted many times a frame is written once.
-    VFramePacer *m_quotePacer = nullptr;
-    QHash<QString, VQuotData> m_pendingQuotes;
-    VQuotData m_pendingTarget {};
-    bool m_targetPending = false;
+    // Records wait for the next frame, the latest of each security.
+    VQuotBatch *m_contractQuotes = nullptr;
+    VQuotBatch *m_targetQuotes = nullptr;
     // Underlying id → expiry date → exercise price, calls only.
     QHash<QString, QMultiMap<int, QString>> m_chain;
 };

@@ -12,9 +12,9 @@
 #include <vcachemgr.h>
 #include <vcombobox.h>
 #include <vdatadict.h>
-#include <vframepacer.h>
 #include <vfutils.h>
 #include <voutput.h>
+#include <vquotbatch.h>
 #include <vquotdata.h>
 #include <vquotsubscriber.h>
 #include <vtableview.h>
@@ -250,7 +250,7 @@ void BCStoQuot::clearDatasets(bool callsShown, bool putsShown)
     // Neither side: every table.
     const bool none = !callsShown && !putsShown;
     m_rowIndex.clear();
-    m_pendingQuotes.clear();
+    m_contractQuotes->clear();
     if (callsShown == putsShown) {
         if (reset(AllCall))
             m_lbCall->setText(QStringLiteral("认购"));
@@ -374,29 +374,22 @@ void BCStoQuot::doRecvSubscribeQuot(VQuotData *pQuotData)
         log(__LINE__, QStringLiteral("期权行情面板:行情列表没有合约(%1).").arg(contractId(pQuotData)));
         return;
     }
-    m_pendingQuotes.insert(key, *pQuotData);
-    m_quotePacer->request();
+    m_contractQuotes->add(*pQuotData);
 }
 
 void BCStoQuot::applyQuotes()
 {
-    if (m_targetPending) {
-        m_targetPending = false;
-        showTargetQuote(m_pendingTarget);
-    }
     const bool both = callsShown() && putsShown();
-    for (auto it = m_pendingQuotes.cbegin(); it != m_pendingQuotes.cend(); ++it) {
+    for (VQuotData &record : m_contractQuotes->take()) {
         // A refresh since the record arrived may have taken its row.
-        const auto found = m_rowIndex.constFind(it.key());
+        const auto found = m_rowIndex.constFind(record.productKey());
         if (found == m_rowIndex.cend())
             continue;
-        VQuotData record = it.value();
         if (both)
             updateAllTableRow(found->table, found->row, &record);
         else
             updateSideTableRow(found->table, found->row, &record);
     }
-    m_pendingQuotes.clear();
 }
 
 QString BCStoQuot::contractId(const VQuotData *q) const

@@ -185,15 +185,19 @@ private slots:
         const QModelIndex last = table->model()->index(1, 4); // ag2612, 最新价
         VQuotData record = makeQuotRecord('H', "ag2612");
         record.lastPrice = 8950;
-        f.host.feed().inject(record);
+        const auto deliver = [&f](const VQuotData &record) {
+            f.host.feed().inject(record);
+            QTest::qWait(40); // the board writes at its next frame
+        };
+        deliver(record);
         QCOMPARE(last.data().toString(), u("8950"));
         QVERIFY(!last.data(Qt::BackgroundRole).isValid());
         record.lastPrice = 8951;
-        f.host.feed().inject(record);
+        deliver(record);
         QCOMPARE(last.data(Qt::BackgroundRole), QVariant(QColor(207, 227, 250)));
         record.status = 0;
         record.lastPrice = 1;
-        f.host.feed().inject(record);
+        deliver(record);
         QCOMPARE(last.data().toString(), u("8951"));
 
         QSignalSpy chosen(board, &BCFtQuotPanel::onSelectedFtContract);
