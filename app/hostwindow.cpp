@@ -35,6 +35,7 @@ const QString HostCfgGroup = QStringLiteral("TarnHost");
 const QString ShownSecurityKey = QStringLiteral("ShownSecurity");
 const QString GeometryKey = QStringLiteral("WindowGeometry");
 const QString DockStateKey = QStringLiteral("WindowState");
+const QString StyleKey = QStringLiteral("Style");
 const QString DefaultSecurity = QStringLiteral("1600519");
 const QString DefaultUnderlying = QStringLiteral("1510050");
 
@@ -170,6 +171,9 @@ void HostWindow::restoreLayout()
         log(3, __LINE__, QStringLiteral("窗口位置无法恢复,使用默认位置"));
     if (!state.isEmpty() && !restoreState(state))
         log(3, __LINE__, QStringLiteral("停靠窗口布局无法恢复,使用默认布局"));
+    const QString style = params.value(StyleKey).toString();
+    if (!style.isEmpty())
+        m_context->styleMgr()->setStyle(style); // an unknown name is logged and the style kept
 }
 
 void HostWindow::releaseComponents()
@@ -323,11 +327,17 @@ void HostWindow::buildMenus()
     auto *styles = new QActionGroup(styleMenu);
     VStyleMgr *styleMgr = m_context->styleMgr();
     for (const QString &style : VStyleMgr::styles()) {
-        QAction *action = styleMenu->addAction(style);
+        QAction *action = styleMenu->addAction(VStyleMgr::styleTitle(style));
         action->setCheckable(true);
         action->setChecked(styleMgr->style() == style);
         styles->addAction(action);
-        connect(action, &QAction::triggered, this, [styleMgr, style] { styleMgr->setStyle(style); });
+        connect(action, &QAction::triggered, this, [this, styleMgr, style] {
+            styleMgr->setStyle(style);
+            m_context->localDb()->setCfgParam(HostCfgGroup, {{StyleKey, style}}, false);
+        });
+        // A style restored at start-up checks its entry too.
+        connect(styleMgr, &VStyleMgr::onSystemStyleChanged, action,
+                [action, styleMgr, style] { action->setChecked(styleMgr->style() == style); });
     }
 
     // Brings back a dock the user closed; filled as docks are placed.

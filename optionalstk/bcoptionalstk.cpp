@@ -18,6 +18,7 @@
 #include <vquotsubscriber.h>
 #include <vstockedit.h>
 #include <vstockhelper.h>
+#include <vstylemgr.h>
 #include <vtableview.h>
 #include <vtabbutton.h>
 
@@ -135,12 +136,29 @@ BCOptionalStk::BCOptionalStk(QWidget *parent, QString className, const QString &
 
     initDataset();
     combinedataset();
+    followStyle();
 }
 
 BCOptionalStk::~BCOptionalStk()
 {
     m_subscriber->unsubscribe(true);
     delete m_subscriber;
+}
+
+void BCOptionalStk::followStyle()
+{
+    VStyleMgr *styles = tarn::hostContext()->styleMgr();
+    if (!styles)
+        return;
+    const auto readColours = [this, styles] {
+        StkModel::Colours colours;
+        colours.code = styles->colorRes(QStringLiteral("Stk_Code_Font_Color"));
+        colours.rise = styles->colorRes(QStringLiteral("Stk_Rise_Color"));
+        colours.fall = styles->colorRes(QStringLiteral("Stk_Fall_Color"));
+        m_model.setColours(colours);
+    };
+    readColours();
+    connect(styles, &VStyleMgr::onSystemStyleChanged, this, readColours);
 }
 
 void BCOptionalStk::initUi()

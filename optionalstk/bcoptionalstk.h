@@ -98,6 +98,8 @@ private:
     };
 
     void initUi();
+    // Takes the text colours from the client's style, now and at every style change.
+    void followStyle();
     // A tab, its page and the page's view for one group.
     void makeGroupTab(const QString &name);
     void removeGroupTab(int position);

@@ -2,7 +2,6 @@
 
 #include <vquotdata.h>
 
-#include <QColor>
 #include <QFont>
 
 #include <algorithm>
@@ -95,6 +94,16 @@ void StkModel::setTextlessColumn(int column)
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
 }
 
+void StkModel::setColours(const Colours &colours)
+{
+    for (QColor Colours::*field : {&Colours::code, &Colours::rise, &Colours::fall}) {
+        if ((colours.*field).isValid())
+            m_colours.*field = colours.*field;
+    }
+    if (rowCount() > 0 && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::ForegroundRole});
+}
+
 void StkModel::refresh()
 {
     beginResetModel();
@@ -181,14 +190,14 @@ QVariant StkModel::displayText(const Row &row, int column) const
 QVariant StkModel::foreground(const Row &row, int column) const
 {
     if (column == Code || column == Name)
-        return QColor(Qt::darkBlue);
+        return m_colours.code;
     if (column < Last || column > Change)
         return QVariant();
     const double change = number(row.value(ChangeRatio));
     if (change > 0)
-        return QColor(Qt::red);
+        return m_colours.rise;
     if (change < 0)
-        return QColor(Qt::darkGreen);
+        return m_colours.fall;
     return QVariant();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QStringList>
 
 struct VQuotData;
@@ -40,6 +41,14 @@ public:
 
     using Row = QStringList;
 
+    // The text colours: code and name, then rising and falling quote columns.
+    struct Colours
+    {
+        QColor code = Qt::darkBlue;
+        QColor rise = Qt::red;
+        QColor fall = Qt::darkGreen;
+    };
+
     explicit StkModel(QObject *parent = nullptr);
 
     // The nineteen header texts, in column order.
@@ -54,6 +63,9 @@ public:
     void setRowSource(QList<Row> *rows);
     // The column whose cells show no text (the delete-button column).
     void setTextlessColumn(int column);
+    // An invalid colour keeps the one before; a change repaints every row.
+    void setColours(const Colours &colours);
+    Colours colours() const { return m_colours; }
 
     // Resets the model after the row source changed and reports the row count.
     void refresh();
@@ -86,4 +98,5 @@ private:
     QStringList m_horizontalLabels;
     QList<Row> *m_rows = nullptr;
     int m_textlessColumn = -1;
+    Colours m_colours;
 };

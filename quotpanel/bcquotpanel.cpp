@@ -66,6 +66,22 @@ const SceneItem kSceneItems[] = {
     {"DelistFlag", &VQuotDataItems::delistFlag},
 };
 
+// The client's colour resources and the quote style's colours they set.
+struct StyleColour
+{
+    const char *resource;
+    void (VQuotStyle::*set)(const QColor &);
+};
+const StyleColour kStyleColours[] = {
+    {"Qout_Title_Font_Color", &VQuotStyle::setTitleColor},
+    {"Qout_Border_Color", &VQuotStyle::setBorderColor},
+    {"Qout_Background_Color", &VQuotStyle::setBackgroundColor},
+    {"Qout_Label_Font_Color", &VQuotStyle::setLabelColor},
+    {"Qout_Neutral_Color", &VQuotStyle::setTextColor},
+    {"Qout_Rise_Color", &VQuotStyle::setUpColor},
+    {"Qout_Fall_Color", &VQuotStyle::setDownColor},
+};
+
 VLocalDb *localDb()
 {
     return tarn::hostContext()->config()->cfgLocalDb();
@@ -205,6 +221,7 @@ void BCQuotPanel::doRecvSubscribeQuot(VQuotData *pQuotData)
 
 void BCQuotPanel::doSystemStyleChanged()
 {
+    setupStyle();
     ensurePolished();
     setMaximumWidth(ui->quotPanel->minimumSizeHint().width() + 2);
     ui->quotPanel->repainPanel(vd::QPE_All);
@@ -260,8 +277,12 @@ void BCQuotPanel::setupStyle()
 {
     const VStyleMgr *styles = tarn::hostContext()->styleMgr();
     VQuotStyle *style = ui->quotPanel->quotStyle();
-    style->setTitleColor(styles->colorRes(QStringLiteral("Qout_Title_Font_Color")));
-    style->setBorderColor(styles->colorRes(QStringLiteral("Qout_Border_Color")));
+    for (const StyleColour &colour : kStyleColours) {
+        // A resource the client does not define keeps the widget's own colour.
+        const QColor value = styles->colorRes(QLatin1String(colour.resource));
+        if (value.isValid())
+            (style->*colour.set)(value);
+    }
 }
 
 void BCQuotPanel::registSignalSlots()

@@ -18,7 +18,8 @@ class BCQuotPanelClass;
 // security through the published slot "doSubscribeQuot"; a click on an item
 // is published as "onSelectedQuotItem". The panel owns its one subscriber
 // and deletes it (after unsubscribing) when it is destroyed; the layout
-// choices persist under the component's configuration group.
+// choices persist under the component's configuration group. Its colours
+// are the client style's, read again at every style change.
 class TARN_EXPORT BCQuotPanel : public IComponent
 {
     Q_OBJECT

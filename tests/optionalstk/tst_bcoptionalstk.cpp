@@ -16,6 +16,7 @@
 #include <vlocaldb.h>
 #include <vquotmgr.h>
 #include <vstockedit.h>
+#include <vstylemgr.h>
 #include <vtabbutton.h>
 
 #include <QAbstractItemModelTester>
@@ -408,6 +409,36 @@ private slots:
         clickTab(c, 0);
         QCOMPARE(shown(c), u("600519 000001 600000"));
         QCOMPARE(shown(c, StkModel::Last), u("1710.00 11.00 8.00"));
+    }
+
+    // The text colours and the table's palette come from the client's style, and follow a switch.
+    void coloursFollowTheClientStyle_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<QString>("resource");
+        QTest::newRow("code") << int(StkModel::Code) << 0.0 << u("Stk_Code_Font_Color");
+        QTest::newRow("rising") << int(StkModel::Last) << 0.01 << u("Stk_Rise_Color");
+        QTest::newRow("falling") << int(StkModel::Change) << -0.01 << u("Stk_Fall_Color");
+    }
+    void coloursFollowTheClientStyle()
+    {
+        QFETCH(int, column);
+        QFETCH(double, ratio);
+        QFETCH(QString, resource);
+        Fixture f({u("A=1600519,")});
+        BCOptionalStk *c = f.create();
+        receive(c, '1', "600519", 1700.0, ratio);
+        VStyleMgr *styles = f.host.context().styleMgr();
+        const QModelIndex cell = view(c)->model()->index(0, column);
+        const QColor light = styles->colorRes(resource);
+        QCOMPARE(cell.data(Qt::ForegroundRole).value<QColor>(), light);
+        QSignalSpy changed(view(c)->model(), &QAbstractItemModel::dataChanged);
+        QVERIFY(styles->setStyle(u("dark")));
+        QCOMPARE(cell.data(Qt::ForegroundRole).value<QColor>(), styles->colorRes(resource));
+        QVERIFY(cell.data(Qt::ForegroundRole).value<QColor>() != light);
+        QCOMPARE(changed.size(), 1); // the view repaints
+        QCOMPARE(view(c)->palette().color(QPalette::Base), styles->colorRes(u("Wnd_Base_Color")));
     }
 
     void doubleClickIssuesAnOrder()

@@ -18,6 +18,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <iterator>
 
 namespace {
 
@@ -369,15 +370,44 @@ private slots:
         QCOMPARE(sceneState(panel), expected);
     }
 
-    // Colours come from the client's style; the width limit follows every
-    // style change, and the panel asks layouts for no height of its own.
-    void followsTheClientStyle()
+    // Every colour the panel draws comes from the client's style, and a
+    // switch of style gives the panel the new style's colours.
+    void coloursFollowTheClientStyle_data()
+    {
+        QTest::addColumn<QString>("resource");
+        QTest::addColumn<int>("colour"); // position in kColours below
+        const char *const resources[] = {"Qout_Title_Font_Color", "Qout_Border_Color",  "Qout_Background_Color",
+                                         "Qout_Label_Font_Color", "Qout_Neutral_Color", "Qout_Rise_Color",
+                                         "Qout_Fall_Color"};
+        for (int i = 0; i < int(std::size(resources)); ++i)
+            QTest::newRow(resources[i]) << QString::fromLatin1(resources[i]) << i;
+    }
+    void coloursFollowTheClientStyle()
+    {
+        QFETCH(QString, resource);
+        QFETCH(int, colour);
+        using Getter = QColor (VQuotStyle::*)() const;
+        const Getter kColours[] = {&VQuotStyle::titleColor, &VQuotStyle::borderColor, &VQuotStyle::backgroundColor,
+                                   &VQuotStyle::labelColor, &VQuotStyle::textColor,   &VQuotStyle::upColor,
+                                   &VQuotStyle::downColor};
+        Fixture f;
+        Panel panel = f.create();
+        const VQuotStyle *style = panel.quot->quotStyle();
+        VStyleMgr *styles = f.host.context().styleMgr();
+        const QColor light = styles->colorRes(resource);
+        QCOMPARE((style->*kColours[colour])(), light);
+        QVERIFY(styles->setStyle(QStringLiteral("dark")));
+        QCOMPARE((style->*kColours[colour])(), styles->colorRes(resource));
+        QVERIFY((style->*kColours[colour])() != light);
+    }
+
+    // The width limit follows every style change, and the panel asks layouts
+    // for no height of its own.
+    void sizeFollowsTheClientStyle()
     {
         Fixture f;
         Panel panel = f.create();
         VStyleMgr *styles = f.host.context().styleMgr();
-        QCOMPARE(panel.quot->quotStyle()->titleColor(), styles->colorRes(QStringLiteral("Qout_Title_Font_Color")));
-        QCOMPARE(panel.quot->quotStyle()->borderColor(), styles->colorRes(QStringLiteral("Qout_Border_Color")));
         const int before = panel.component->maximumWidth();
         panel.quot->quotStyle()->setDigitMaxLen(12);
         QVERIFY(styles->setStyle(styles->style() == QLatin1String("dark") ? QStringLiteral("light")
