@@ -1,7 +1,10 @@
 #include "vdialog.h"
 
+#include "vwindowplace.h"
+
 #include <QEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -16,13 +19,14 @@ constexpr int ShadowAlpha = 60;
 
 VDialog::VDialog(QWidget *parent, int shadowWidth, int borderWidth)
     : QDialog(parent)
-    , m_shadow(qMax(0, shadowWidth))
+    , m_shadow(vf::windowSystemComposites() ? qMax(0, shadowWidth) : 0)
     , m_border(qMax(0, borderWidth))
     , m_title(new QLabel(this))
     , m_close(new QToolButton(this))
 {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
+    if (m_shadow > 0)
+        setAttribute(Qt::WA_TranslucentBackground);
     const int frame = m_shadow + m_border;
     setContentsMargins(frame, frame + TitleHeight, frame, frame);
 
@@ -58,6 +62,26 @@ void VDialog::paintEvent(QPaintEvent *)
     painter.fillRect(frame, palette().color(QPalette::Dark));
     painter.fillRect(frame.adjusted(m_border, m_border, -m_border, -m_border), palette().color(QPalette::Window));
     painter.fillRect(titleRect(), palette().color(QPalette::Button));
+}
+
+// The dialog takes its final size and place before QDialog creates the
+// window. Under openbox a frameless window that grows (its layout asking for
+// more) or is placed while it is being mapped is reported at (0, 0); Qt then
+// maps everything from there, and the search list under a field and the
+// message boxes over the dialog open at the screen's top-left.
+void VDialog::setVisible(bool visible)
+{
+    if (visible && !isVisible()) {
+        if (QLayout *contents = layout())
+            contents->activate();
+        vf::placeOver(this, placementAnchor());
+    }
+    QDialog::setVisible(visible);
+}
+
+QWidget *VDialog::placementAnchor() const
+{
+    return parentWidget();
 }
 
 void VDialog::mousePressEvent(QMouseEvent *event)

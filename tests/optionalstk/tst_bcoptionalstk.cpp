@@ -277,6 +277,30 @@ private slots:
         }
     }
 
+    // Whatever the window manager does with top-level windows: the search
+    // dialog opens over the watchlist, and its list right under its field.
+    void addDialogAndItsListOpenUnderTheField()
+    {
+        Fixture f({u("A=")});
+        BCOptionalStk *c = f.create();
+        c->resize(600, 300);
+        QTest::mouseClick(child(c, "btnAddStk"), Qt::LeftButton);
+        auto *dialog = c->findChild<AddStkDLG *>();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        const QRect watchlist(c->mapToGlobal(QPoint()), c->size());
+        QTRY_VERIFY2((dialog->geometry().center() - watchlist.center()).manhattanLength() <= 8,
+                     qPrintable(u("dialog %1,%2 over %3,%4")
+                                    .arg(dialog->x())
+                                    .arg(dialog->y())
+                                    .arg(watchlist.x())
+                                    .arg(watchlist.y())));
+        QLineEdit *field = dialog->findChild<VStockEdit *>()->editor();
+        typeText(field, u("平安"));
+        QWidget *list = dialog->findChild<QCompleter *>()->popup();
+        QTRY_VERIFY(list->isVisible());
+        QTRY_COMPARE(list->geometry().topLeft(), field->mapToGlobal(field->rect().bottomLeft()));
+    }
+
     // Start-up with a refused security and one missing from the stock cache,
     // then additions through the search dialog, which stays open for more.
     void securitiesOfAGroup()

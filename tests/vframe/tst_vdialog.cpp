@@ -1,9 +1,11 @@
 #include <vdialog.h>
 #include <vfutils.h>
+#include <vwindowplace.h>
 
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QtTest>
@@ -12,12 +14,14 @@
 class NameDialog : public VDialog
 {
 public:
-    NameDialog()
-        : VDialog(nullptr, vc::CWM_SHADOW_WIDTH, vc::CWM_BORDER_WIDTH)
+    // Without a parent the dialog is placed at (100, 100).
+    explicit NameDialog(QWidget *parent = nullptr)
+        : VDialog(parent, vc::CWM_SHADOW_WIDTH, vc::CWM_BORDER_WIDTH)
     {
         (new QHBoxLayout(this))->addWidget(edit);
         resize(309, 95);
-        move(100, 100);
+        if (!parent)
+            move(100, 100);
         show();
     }
     QLineEdit *edit = new QLineEdit;
@@ -43,7 +47,7 @@ private slots:
     {
         NameDialog dialog;
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        const int frame = vc::CWM_SHADOW_WIDTH + vc::CWM_BORDER_WIDTH;
+        const int frame = dialog.shadowWidth() + vc::CWM_BORDER_WIDTH;
         const QRect inside = dialog.rect().adjusted(frame, frame + VDialog::TitleHeight, -frame, -frame);
         QVERIFY(inside.contains(dialog.edit->geometry()));
 
@@ -55,6 +59,36 @@ private slots:
         QTest::mouseMove(window, at + QPoint(30, 20));
         QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, window->mapFromGlobal(target));
         QCOMPARE(dialog.pos(), start + QPoint(30, 20));
+    }
+
+    // Placed before it is shown, so a window manager keeps the place: centred over the parent.
+    void opensCentredOverItsParent()
+    {
+        QWidget parent;
+        parent.setGeometry(QRect(QPoint(), parent.screen()->availableGeometry().size() * 3 / 4));
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        NameDialog dialog(&parent);
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTRY_VERIFY2((dialog.geometry().center() - parent.geometry().center()).manhattanLength() <= 8,
+                     qPrintable(QStringLiteral("dialog at %1,%2").arg(dialog.x()).arg(dialog.y())));
+    }
+
+    // The shadow is translucent, so it is drawn only where the window system
+    // composites; elsewhere the border alone frames the dialog. The offscreen
+    // platform composites; TARN_EXPECT_COMPOSITING (0 or 1) says what a real
+    // X server is expected to do.
+    void shadowOnlyWhereComposited()
+    {
+        const QByteArray expected = qgetenv("TARN_EXPECT_COMPOSITING");
+        const bool composites = expected.isEmpty() ? true : expected == "1";
+        QCOMPARE(vf::windowSystemComposites(), composites);
+        NameDialog dialog;
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.testAttribute(Qt::WA_TranslucentBackground), composites);
+        QCOMPARE(dialog.shadowWidth(), composites ? vc::CWM_SHADOW_WIDTH : 0);
+        const QImage image = dialog.grab().toImage();
+        QCOMPARE(image.pixelColor(0, dialog.height() / 2).alpha() < 255, composites);
     }
 };
 

@@ -1,14 +1,31 @@
 #include <msgrecorder.h>
 #include <vlogsink.h>
+#include <vmsgbox.h>
 #include <vmsgdlg.h>
 
 #include <QApplication>
-#include <QMessageBox>
+#include <QLabel>
 #include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolButton>
 #include <QtTest>
+
+#include <memory>
 
 Q_DECLARE_METATYPE(Qt::WindowModality)
 Q_DECLARE_METATYPE(VMsgRequest::Kind)
+
+// The one message box on screen; null when there is none or more than one.
+VMsgBox *shownBox()
+{
+    QList<VMsgBox *> boxes;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *box = qobject_cast<VMsgBox *>(window); box && box->isVisible())
+            boxes << box;
+    }
+    return boxes.size() == 1 ? boxes.constFirst() : nullptr;
+}
 
 class TestVMsgDlg : public QObject
 {
@@ -59,6 +76,85 @@ private slots:
         QCOMPARE(kind == VMsgRequest::Confirm ? request.defaultButton : request.autoCloseSeconds, option);
     }
 
+    // A box opens centred over the window it is about (a running modal
+    // dialog before the active window), whatever a window manager would do
+    // with it, in the client's own frame: no window manager adds buttons.
+    void boxOpensOverItsOwner_data()
+    {
+        QTest::addColumn<bool>("overModalDialog");
+        QTest::newRow("active window") << false;
+        QTest::newRow("running modal dialog") << true;
+    }
+    void boxOpensOverItsOwner()
+    {
+        QFETCH(bool, overModalDialog);
+        QWidget window;
+        window.setGeometry(QRect(QPoint(), window.screen()->availableGeometry().size() * 3 / 4));
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QDialog dialog(&window);
+        dialog.resize(200, 120);
+        if (overModalDialog) {
+            dialog.open();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        }
+        QWidget *owner = overModalDialog ? static_cast<QWidget *>(&dialog) : &window;
+
+        QVERIFY(VMsgDlg::info(QStringLiteral("分组名已存在!"), QString(), Qt::NonModal));
+        const std::unique_ptr<VMsgBox> box(shownBox());
+        QVERIFY(box);
+        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+        QTRY_VERIFY2((box->geometry().center() - owner->geometry().center()).manhattanLength() <= 8,
+                     qPrintable(QStringLiteral("box %1,%2 %3x%4, owner %5,%6 %7x%8")
+                                    .arg(box->x())
+                                    .arg(box->y())
+                                    .arg(box->width())
+                                    .arg(box->height())
+                                    .arg(owner->x())
+                                    .arg(owner->y())
+                                    .arg(owner->width())
+                                    .arg(owner->height())));
+        QCOMPARE(box->windowType(), Qt::Dialog);
+        QVERIFY(box->windowFlags().testFlag(Qt::FramelessWindowHint));
+    }
+
+    // A confirmation: the first button accepts; any other button, Escape and
+    // the close button refuse; Enter takes the default button.
+    void confirmationAnswers_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("defaultButton");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("first button") << "删除" << 1 << true;
+        QTest::newRow("second button") << "保留" << 0 << false;
+        QTest::newRow("Escape") << "Escape" << 0 << false;
+        QTest::newRow("close button") << "close" << 0 << false;
+        QTest::newRow("Enter, default first") << "Enter" << 0 << true;
+        QTest::newRow("Enter, default second") << "Enter" << 1 << false;
+    }
+    void confirmationAnswers()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, defaultButton);
+        QFETCH(bool, accepted);
+        QTimer::singleShot(0, [action] {
+            auto *box = qobject_cast<VMsgBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            if (action == QLatin1String("Escape") || action == QLatin1String("Enter"))
+                QTest::keyClick(box, action == QLatin1String("Escape") ? Qt::Key_Escape : Qt::Key_Return);
+            else if (action == QLatin1String("close"))
+                box->findChild<QToolButton *>(QStringLiteral("closeButton"))->click();
+            for (QPushButton *button : box->findChildren<QPushButton *>()) {
+                if (button->text() == action)
+                    QTest::mouseClick(button, Qt::LeftButton);
+            }
+        });
+        QCOMPARE(VMsgDlg::confirm(QStringLiteral("删除当前组?"), QString(),
+                                  {QStringLiteral("删除"), QStringLiteral("保留")}, defaultButton),
+                 accepted);
+    }
+
     // The message-box presenter: a non-modal box returns at once and closes itself.
     void nonModalBoxClosesItself_data()
     {
@@ -78,17 +174,13 @@ private slots:
         QFETCH(QString, shown);
 
         QVERIFY(VMsgDlg::error(text, QString(), Qt::NonModal, 1));
-        QList<QMessageBox *> boxes;
-        for (QWidget *window : QApplication::topLevelWidgets()) {
-            if (auto *box = qobject_cast<QMessageBox *>(window); box && box->isVisible())
-                boxes << box;
-        }
-        QCOMPARE(boxes.size(), 1);
-        QPointer<QMessageBox> box = boxes.constFirst();
+        QPointer<VMsgBox> box = shownBox();
+        QVERIFY(box);
         QCOMPARE(box->windowModality(), Qt::NonModal);
-        QCOMPARE(int(box->textFormat()), format);
-        QCOMPARE(box->text(), shown);
-        QCOMPARE(box->icon(), QMessageBox::Critical);
+        QCOMPARE(box->windowTitle(), QStringLiteral("错误"));
+        const auto *label = box->findChild<QLabel *>(QStringLiteral("textLabel"));
+        QCOMPARE(int(label->textFormat()), format);
+        QCOMPARE(label->text(), shown);
         QTRY_VERIFY_WITH_TIMEOUT(box.isNull(), 5000);
     }
 };
