@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardItemModel>
 
 void AddStkDLG::Form::setupUi(AddStkDLG *dialog)
 {
@@ -43,14 +44,31 @@ AddStkDLG::AddStkDLG(QWidget *parent)
     m_ui.vStockEdit->setFilterDisableStockType(QStringLiteral("*"));
 
     connect(m_ui.pushButton, &QPushButton::clicked, this, &AddStkDLG::bntclicked);
+    connect(m_ui.vStockEdit, &VStockEdit::stockChanged, this, [this] { showHint(QString()); });
+    connect(m_ui.vStockEdit->editor(), &QLineEdit::textEdited, this, [this] { showHint(QString()); });
     m_ui.vStockEdit->setFocus();
+}
+
+// Why there is nothing to add: no text, a text whose matches the user has
+// not chosen from, or a text that matches no security.
+QString AddStkDLG::missingStock() const
+{
+    const VStockEdit *edit = m_ui.vStockEdit;
+    const QString text = edit->editor()->text().trimmed();
+    if (text.isEmpty())
+        return QStringLiteral("请输入证券代码或名称");
+    if (edit->matches()->rowCount() > 0)
+        return QStringLiteral("请从列表中选择证券");
+    return QStringLiteral("未找到证券\"%1\"").arg(text);
 }
 
 void AddStkDLG::bntclicked()
 {
     VStockEdit *edit = m_ui.vStockEdit;
-    if (edit->isEmpty())
+    if (edit->isEmpty()) {
+        showHint(missingStock());
         return;
+    }
     emit sendData(edit->getStockId(), edit->getStockMarket(), edit->getStockCode());
     // Ready for the next search: typing replaces the previous security.
     edit->editor()->setFocus();

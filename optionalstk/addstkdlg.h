@@ -7,7 +7,8 @@ class QPushButton;
 class VStockEdit;
 
 // Searches a security and hands each chosen one to the watchlist without
-// closing, so several can be added in a row. Deletes itself when closed.
+// closing, so several can be added in a row; adding with none chosen says
+// why under the field. Deletes itself when closed.
 class AddStkDLG : public VDialog
 {
     Q_OBJECT
@@ -22,6 +23,8 @@ private slots:
     void bntclicked();
 
 private:
+    QString missingStock() const;
+
     struct Form
     {
         QGridLayout *gridLayout;

@@ -34,6 +34,13 @@ ChangeGroupDlg::ChangeGroupDlg(QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     m_ui.setupUi(this);
     m_ui.lineEdit->setMaxLength(MaxNameLength);
+    // The field refuses what goes beyond the limit (a paste is cut); the line
+    // under it says so until the name is shorter again.
+    connect(m_ui.lineEdit, &QLineEdit::inputRejected, this, [this] { showHint(tooLong()); });
+    connect(m_ui.lineEdit, &QLineEdit::textEdited, this, [this](const QString &text) {
+        if (text.size() < MaxNameLength)
+            showHint(QString());
+    });
     connect(m_ui.bnt_ok, &QPushButton::clicked, this, &ChangeGroupDlg::bntOk_clicked);
     m_ui.lineEdit->setFocus();
 }
@@ -41,13 +48,21 @@ ChangeGroupDlg::ChangeGroupDlg(QWidget *parent)
 void ChangeGroupDlg::setText(const QString &text)
 {
     m_ui.lineEdit->setText(text);
+    showHint(text.size() > MaxNameLength ? tooLong() : QString());
+}
+
+QString ChangeGroupDlg::tooLong()
+{
+    return QStringLiteral("分组名最多%1个字").arg(MaxNameLength);
 }
 
 void ChangeGroupDlg::bntOk_clicked()
 {
     const QString name = m_ui.lineEdit->text();
-    if (name.isEmpty())
+    if (name.isEmpty()) {
+        showHint(QStringLiteral("请输入分组名"));
         return;
+    }
     // The receiver may close this dialog and open a fresh one for another try.
     QPointer<ChangeGroupDlg> self(this);
     emit sendGroupName(name);

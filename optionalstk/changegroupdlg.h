@@ -7,14 +7,16 @@ class QLineEdit;
 class QPushButton;
 
 // Asks for a group name of at most six characters, for a new group or for
-// renaming one; the caller sets the title. Deletes itself when closed.
+// renaming one; the caller sets the title. Input beyond six characters is
+// refused, and an empty name not sent, each with a hint under the field.
+// Deletes itself when closed.
 class ChangeGroupDlg : public VDialog
 {
     Q_OBJECT
 public:
     explicit ChangeGroupDlg(QWidget *parent = nullptr);
 
-    // Prefills the name field.
+    // Prefills the name field; a longer name is cut to six characters, with the hint.
     void setText(const QString &text);
 
 signals:
@@ -25,6 +27,8 @@ private slots:
     void bntOk_clicked();
 
 private:
+    static QString tooLong();
+
     struct Form
     {
         QHBoxLayout *horizontalLayout;

@@ -30,6 +30,7 @@ VStockEdit::VStockEdit(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_editor);
     setFocusProxy(m_editor);
+    m_editor->setPlaceholderText(QStringLiteral("代码/名称"));
 
     // The source does the matching; the completer only shows every match and
     // handles the keys of the drop-down.

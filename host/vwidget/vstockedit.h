@@ -10,11 +10,12 @@ class QLineEdit;
 class QModelIndex;
 class QStandardItemModel;
 
-// A security entry: as the user types a code or part of a name, a drop-down
-// lists the matching securities (code, name, market); choosing one, with the
-// mouse or with Enter, makes it the entry's security. Typing again forgets
-// the choice until another is made. The entry searches nothing until a
-// source is attached (VStockHelper::connectStockEdit does that).
+// A security entry: as the user types a code or part of a name (the empty
+// field says "代码/名称"), a drop-down lists the matching securities (code,
+// name, market); choosing one, with the mouse or with Enter, makes it the
+// entry's security. Typing again forgets the choice until another is made.
+// The entry searches nothing until a source is attached
+// (VStockHelper::connectStockEdit does that).
 class VWIDGET_EXPORT VStockEdit : public QWidget
 {
     Q_OBJECT

@@ -1,9 +1,11 @@
 #include "vtabbutton.h"
 
 #include <QAbstractButton>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QStyleOptionToolButton>
 #include <QStylePainter>
+#include <QToolTip>
 
 namespace {
 
@@ -84,8 +86,27 @@ void VTabButton::paintEvent(QPaintEvent *)
 
     QStyleOptionToolButton label = option;
     label.rect = labelRect();
-    label.text = fontMetrics().elidedText(option.text, Qt::ElideRight, label.rect.width());
+    label.text = shownText();
     painter.drawControl(QStyle::CE_ToolButtonLabel, label);
+}
+
+QString VTabButton::shownText() const
+{
+    return fontMetrics().elidedText(text(), Qt::ElideRight, labelRect().width());
+}
+
+// A tab without a tooltip of its own shows its whole text while the text is cut.
+bool VTabButton::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip && toolTip().isEmpty()) {
+        const QString shown = shownText();
+        if (shown != text())
+            QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), text(), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QToolButton::event(event);
 }
 
 QRect VTabButton::labelRect() const

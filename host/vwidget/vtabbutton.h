@@ -9,7 +9,8 @@ class QAbstractButton;
 
 // A tab of a VControlBar: a checkable tool button that can carry small
 // buttons of its own (a close button, a pin). Clicking one emits
-// onInternalButtonClicked with the id it was added under.
+// onInternalButtonClicked with the id it was added under. A text too long
+// for the tab is cut with "…" and shown whole in the tab's tooltip.
 class VWIDGET_EXPORT VTabButton : public QToolButton
 {
     Q_OBJECT
@@ -29,6 +30,7 @@ signals:
     void onInternalButtonClicked(const QString &id);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void enterEvent(QEvent *event) override;
@@ -50,6 +52,8 @@ private:
     void updateVisibility();
     // The tab minus the strips its side buttons take, so the text never runs under them.
     QRect labelRect() const;
+    // The text as it fits the label, cut with "…" when it does not.
+    QString shownText() const;
 
     QVector<Internal> m_buttons;
     bool m_hovered = false;

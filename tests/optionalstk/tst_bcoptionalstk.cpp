@@ -13,6 +13,7 @@
 #include <vcachemgr.h>
 #include <vcontrolbar.h>
 #include <vdatadict.h>
+#include <vdialog.h>
 #include <vlocaldb.h>
 #include <vquotmgr.h>
 #include <vstockedit.h>
@@ -20,6 +21,7 @@
 #include <vtabbutton.h>
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QClipboard>
 #include <QCompleter>
 #include <QGuiApplication>
@@ -30,6 +32,7 @@
 #include <QSqlQuery>
 #include <QStackedWidget>
 #include <QTableView>
+#include <QToolTip>
 #include <QtTest>
 
 #include <functional>
@@ -295,10 +298,107 @@ private slots:
                                     .arg(watchlist.x())
                                     .arg(watchlist.y())));
         QLineEdit *field = dialog->findChild<VStockEdit *>()->editor();
+        QCOMPARE(field->placeholderText(), u("代码/名称"));
         typeText(field, u("平安"));
         QWidget *list = dialog->findChild<QCompleter *>()->popup();
         QTRY_VERIFY(list->isVisible());
         QTRY_COMPARE(list->geometry().topLeft(), field->mapToGlobal(field->rect().bottomLeft()));
+    }
+
+    // Adding with no security chosen adds nothing and says why under the field;
+    // typing takes the hint away.
+    void addingNothingSaysWhy_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("enter"); // Enter in the field instead of a click on 添加
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("empty") << QString() << false << u("请输入证券代码或名称");
+        QTest::newRow("matches not chosen") << u("银行") << false << u("请从列表中选择证券");
+        QTest::newRow("unknown code, clicked") << u("999999") << false << u("未找到证券\"999999\"");
+        QTest::newRow("unknown name, Enter") << u("不存在") << true << u("未找到证券\"不存在\"");
+    }
+    void addingNothingSaysWhy()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, enter);
+        QFETCH(QString, hint);
+        Fixture f({u("A=")});
+        BCOptionalStk *c = f.create();
+        QTest::mouseClick(child(c, "btnAddStk"), Qt::LeftButton);
+        auto *dialog = c->findChild<AddStkDLG *>();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QLineEdit *field = dialog->findChild<VStockEdit *>()->editor();
+        const int height = dialog->height();
+        typeText(field, typed);
+        if (enter)
+            QTest::keyClick(field, Qt::Key_Return);
+        else
+            QTest::mouseClick(child(dialog, "pushButton"), Qt::LeftButton);
+        QCOMPARE(dialog->hint(), hint);
+        QCOMPARE(dialog->height(), height + VDialog::HintHeight);
+        QCOMPARE(f.stored(), u("A="));
+        QCOMPARE(f.messages(), QString());
+        typeText(field, u("6"));
+        QCOMPARE(dialog->hint(), QString());
+        QCOMPARE(dialog->height(), height);
+    }
+
+    // The name field keeps at most six characters and says so when it
+    // refuses or cuts one; an empty name is not sent and says so too.
+    void nameDialogSaysWhatItRefuses_data()
+    {
+        QTest::addColumn<QString>("prefilled");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("paste");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("hint");
+        const QString tooLong = u("分组名最多6个字");
+        QTest::newRow("six typed") << QString() << u("一二三四五六") << false << u("一二三四五六") << QString();
+        QTest::newRow("seventh typed") << QString() << u("一二三四五六七") << false << u("一二三四五六") << tooLong;
+        QTest::newRow("pasted") << u("一二") << u("三四五六七八") << true << u("一二三四五六") << tooLong;
+        QTest::newRow("prefilled") << u("一二三四五六七") << QString() << false << u("一二三四五六") << tooLong;
+        QTest::newRow("empty") << QString() << QString() << false << QString() << u("请输入分组名");
+    }
+    void nameDialogSaysWhatItRefuses()
+    {
+        QFETCH(QString, prefilled);
+        QFETCH(QString, typed);
+        QFETCH(bool, paste);
+        QFETCH(QString, text);
+        QFETCH(QString, hint);
+        QWidget owner;
+        auto *dialog = new ChangeGroupDlg(&owner);
+        dialog->setText(prefilled);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QSignalSpy sent(dialog, &ChangeGroupDlg::sendGroupName);
+        auto *field = dialog->findChild<QLineEdit *>();
+        field->end(false);
+        if (paste) {
+            QGuiApplication::clipboard()->setText(typed);
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            typeText(field, typed);
+        }
+        QCOMPARE(field->text(), text);
+        if (text.isEmpty())
+            QTest::mouseClick(child(dialog, "bnt_ok"), Qt::LeftButton);
+        QCOMPARE(dialog->hint(), hint);
+        QVERIFY(sent.isEmpty());
+    }
+
+    // A tab cuts a name too long for it and shows the whole name as its tooltip.
+    void cutTabsShowTheWholeName()
+    {
+        Fixture f({u("A="), u("一二三四五六=")});
+        BCOptionalStk *c = f.create();
+        // The whole name first: a tooltip once shown keeps its text while it fades.
+        for (const QString &name : {u("A"), u("一二三四五六")}) {
+            VTabButton *t = tab(c, name != u("A"));
+            QHelpEvent event(QEvent::ToolTip, t->rect().center(), t->mapToGlobal(t->rect().center()));
+            QApplication::sendEvent(t, &event);
+            QCOMPARE(QToolTip::text(), name == u("A") ? QString() : name);
+        }
     }
 
     // Start-up with a refused security and one missing from the stock cache,
