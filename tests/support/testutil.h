@@ -16,3 +16,16 @@ inline void typeText(QWidget *widget, const QString &text)
     for (const QChar ch : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
+
+// Empty when the window rectangle inner is centred over outer, to the few
+// pixels by which a box settles its size as it shows; otherwise where both
+// are, for QTRY_COMPARE(offCentre(...), QString()) to report.
+inline QString offCentre(const QRect &inner, const QRect &outer)
+{
+    if ((inner.center() - outer.center()).manhattanLength() <= 8)
+        return QString();
+    const auto text = [](const QRect &r) {
+        return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    };
+    return text(inner) + QStringLiteral(" over ") + text(outer);
+}

@@ -1,4 +1,5 @@
 #include <msgrecorder.h>
+#include <testutil.h>
 #include <vlogsink.h>
 #include <vmsgbox.h>
 #include <vmsgdlg.h>
@@ -105,16 +106,7 @@ private slots:
         const std::unique_ptr<VMsgBox> box(shownBox());
         QVERIFY(box);
         QVERIFY(QTest::qWaitForWindowExposed(box.get()));
-        QTRY_VERIFY2((box->geometry().center() - owner->geometry().center()).manhattanLength() <= 8,
-                     qPrintable(QStringLiteral("box %1,%2 %3x%4, owner %5,%6 %7x%8")
-                                    .arg(box->x())
-                                    .arg(box->y())
-                                    .arg(box->width())
-                                    .arg(box->height())
-                                    .arg(owner->x())
-                                    .arg(owner->y())
-                                    .arg(owner->width())
-                                    .arg(owner->height())));
+        QTRY_COMPARE(offCentre(box->geometry(), owner->geometry()), QString());
         QCOMPARE(box->windowType(), Qt::Dialog);
         QVERIFY(box->windowFlags().testFlag(Qt::FramelessWindowHint));
     }
