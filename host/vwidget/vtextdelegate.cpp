@@ -41,17 +41,25 @@ void VTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
     const bool selected = option.state.testFlag(QStyle::State_Selected);
     if (option.features.testFlag(QStyleOptionViewItem::Alternate))
         painter->fillRect(option.rect, option.palette.brush(group, QPalette::AlternateBase));
+    QColor cellBackground;
     if (selected) {
         painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
     } else {
         const QVariant background = index.data(Qt::BackgroundRole);
-        if (background.canConvert<QBrush>())
-            painter->fillRect(option.rect, qvariant_cast<QBrush>(background));
+        if (background.canConvert<QBrush>()) {
+            const QBrush brush = qvariant_cast<QBrush>(background);
+            painter->fillRect(option.rect, brush);
+            cellBackground = brush.color();
+        }
     }
     if (!laid)
         return;
 
     QColor colour = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+    // A light cell colour (a flash, a marker) under a dark style's light
+    // text: the text turns dark so it stays readable.
+    if (cellBackground.isValid() && cellBackground.lightness() > 160 && colour.lightness() > 160)
+        colour = Qt::black;
     const QVariant foreground = index.data(Qt::ForegroundRole);
     if (!selected && foreground.canConvert<QBrush>())
         colour = qvariant_cast<QBrush>(foreground).color();

@@ -11,7 +11,8 @@
 // font, alignment, background and foreground roles) is painted from a
 // cache of laid-out texts, so a price seen before costs no text shaping.
 // Quote tables repaint the same few hundred numbers many times a second,
-// and shaping them again took most of a repaint. Cells with an icon or a
+// and shaping them again took most of a repaint. Plain text on a light
+// cell colour (a flash) is drawn dark even in a dark style. Cells with an icon or a
 // check box and the cell with keyboard focus are painted as
 // QStyledItemDelegate paints them.
 class VWIDGET_EXPORT VTextDelegate : public QStyledItemDelegate
