@@ -11,7 +11,7 @@
 // late (and the run lasts minutes); its figures are rates over the real
 // length, which is printed.
 //
-//   bench_ftquotpanel [seconds]
+//   bench_ftquotpanel [seconds] [tarn]    (tarn: the board alone, for long runs)
 
 #include "benchutil.h"
 
@@ -228,6 +228,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const int ms = args.size() > 1 ? qMax(1, args.at(1).toInt()) * 1000 : 10000;
+    const bool withNaive = args.value(2) != QLatin1String("tarn");
     // As the client runs: no echo of the log on stderr; no log file either.
     QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
     VLog::setFileLogging(false);
@@ -266,8 +267,8 @@ int main(int argc, char **argv)
         const Figures tarn = measure(host.quotMgr(), table, codes, ms);
         module->freeComponent(board);
 
-        Figures naive;
-        {
+        Figures naive {};
+        if (withNaive) {
             NaiveBoard naiveBoard(codes);
             bench::runFor(200);
             naive = measure(host.quotMgr(), naiveBoard.view(), codes, ms);

@@ -4,6 +4,7 @@
 #include <vlogsink.h>
 
 #include <QAbstractItemModelTester>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -123,6 +124,24 @@ private slots:
         QCOMPARE(changed.size(), 2);
         QCOMPARE(changed.at(1).at(0).toModelIndex(), last);
         QCOMPARE(changed.at(1).at(1).toModelIndex(), last);
+    }
+
+    // A flash lasts its duration from the cell's last change, give or take
+    // the 200 ms expiry timer: a change during a flash starts it again.
+    void flashLastsFromTheLastChange()
+    {
+        Board board;
+        const int row = board.ds.append();
+        const QModelIndex last = board.cell(row, "lastprice");
+        board.model.setFlashDuration(600);
+        board.model.setFlashEnabled(true);
+        board.model.flashField(row, QStringLiteral("lastprice"));
+        QTest::qWait(300);
+        QElapsedTimer sinceLastChange;
+        sinceLastChange.start();
+        board.model.flashField(row, QStringLiteral("lastprice"));
+        QTRY_VERIFY_WITH_TIMEOUT(!last.data(Qt::BackgroundRole).isValid(), 2000);
+        QVERIFY2(sinceLastChange.elapsed() >= 600, qPrintable(QString::number(sinceLastChange.elapsed())));
     }
 
     void backgroundSetDataRepaintsOnlyInRange()
