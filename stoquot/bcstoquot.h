@@ -92,9 +92,8 @@ private:
     bool refreshTables(QComboBox *expiryCombo);
     void addContractRow(const QString &underlyingId, int expireDate, const QString &exercisePrice,
                         const QString &callOrPut, bool both);
-    // A quote into its row of the combined page, or of a single-side page.
-    void updateAllTableRow(Table table, int row, VQuotData *q);
-    void updateSideTableRow(Table table, int row, VQuotData *q);
+    // A quote into its row: the combined page's fields, or a single-side page's.
+    void updateRow(Table table, int row, const VQuotData &q);
     void setCellValue(VDataset *ds, VSQTableModel *model, int row, const QString &fieldName, const QVariant &value);
 
     int pageType() const;

@@ -23,6 +23,7 @@
 #include <QLabel>
 
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -379,16 +380,11 @@ void BCStoQuot::doRecvSubscribeQuot(VQuotData *pQuotData)
 
 void BCStoQuot::applyQuotes()
 {
-    const bool both = callsShown() && putsShown();
-    for (VQuotData &record : m_contractQuotes->take()) {
+    for (const VQuotData &record : m_contractQuotes->take()) {
         // A refresh since the record arrived may have taken its row.
         const auto found = m_rowIndex.constFind(record.productKey());
-        if (found == m_rowIndex.cend())
-            continue;
-        if (both)
-            updateAllTableRow(found->table, found->row, &record);
-        else
-            updateSideTableRow(found->table, found->row, &record);
+        if (found != m_rowIndex.cend())
+            updateRow(found->table, found->row, record);
     }
 }
 
@@ -398,38 +394,49 @@ QString BCStoQuot::contractId(const VQuotData *q) const
                                                            QString::fromLocal8Bit(q->codeText()));
 }
 
-void BCStoQuot::updateAllTableRow(Table table, int row, VQuotData *q)
+void BCStoQuot::updateRow(Table table, int row, const VQuotData &q)
 {
+    // The fields a quote writes, in order: the combined page's, then the
+    // single-side pages'.
+    using Value = QVariant (*)(const VQuotData &);
+    struct Write
+    {
+        const char *field;
+        Value value;
+    };
+    static const Write Combined[] = {
+        {"ystdcloseprice", [](const VQuotData &q) { return price(q.preClosingPrice); }},
+        {"holdqty", [](const VQuotData &q) { return QVariant(qint64(q.openInterest)); }},
+        {"totalhand", [](const VQuotData &q) { return QVariant(qint64(q.matchQuantity)); }},
+        {"incdecprice", [](const VQuotData &q) { return price(q.priceChange); }},
+        {"incratio", [](const VQuotData &q) { return price(q.priceChangeRatio); }},
+        {"lastprice", [](const VQuotData &q) { return price(q.lastPrice); }},
+        {"sale1price", [](const VQuotData &q) { return price(q.askPrice[0]); }},
+        {"sale1qty", [](const VQuotData &q) { return QVariant(uint(q.askVolume[0])); }},
+        {"buy1price", [](const VQuotData &q) { return price(q.bidPrice[0]); }},
+        {"buy1qty", [](const VQuotData &q) { return QVariant(uint(q.bidVolume[0])); }},
+    };
+    static const Write Side[] = {
+        {"lastprice", [](const VQuotData &q) { return price(q.lastPrice); }},
+        {"incdecprice", [](const VQuotData &q) { return price(q.priceChange); }},
+        {"incratio", [](const VQuotData &q) { return price(q.priceChangeRatio); }},
+        {"buy1price", [](const VQuotData &q) { return price(q.bidPrice[0]); }},
+        {"buy1qty", [](const VQuotData &q) { return QVariant(uint(q.bidVolume[0])); }},
+        {"sale1price", [](const VQuotData &q) { return price(q.askPrice[0]); }},
+        {"sale1qty", [](const VQuotData &q) { return QVariant(uint(q.askVolume[0])); }},
+        {"totalhand", [](const VQuotData &q) { return QVariant(qint64(q.matchQuantity)); }},
+        {"totalsum", [](const VQuotData &q) { return price(q.matchAmount); }},
+        {"holdqty", [](const VQuotData &q) { return QVariant(qint64(q.openInterest)); }},
+        {"ystdcloseprice", [](const VQuotData &q) { return price(q.preClosingPrice); }},
+        {"real/fake", [](const VQuotData &) { return QVariant(QStringLiteral("--")); }},
+    };
+    const bool combined = table == AllCall || table == AllPut;
+    const Write *first = combined ? std::begin(Combined) : std::begin(Side);
+    const Write *last = combined ? std::end(Combined) : std::end(Side);
     VDataset *ds = &m_tables[table].dataset;
     VSQTableModel *model = &m_tables[table].model;
-    setCellValue(ds, model, row, QStringLiteral("ystdcloseprice"), price(q->preClosingPrice));
-    setCellValue(ds, model, row, QStringLiteral("holdqty"), qint64(q->openInterest));
-    setCellValue(ds, model, row, QStringLiteral("totalhand"), qint64(q->matchQuantity));
-    setCellValue(ds, model, row, QStringLiteral("incdecprice"), price(q->priceChange));
-    setCellValue(ds, model, row, QStringLiteral("incratio"), price(q->priceChangeRatio));
-    setCellValue(ds, model, row, QStringLiteral("lastprice"), price(q->lastPrice));
-    setCellValue(ds, model, row, QStringLiteral("sale1price"), price(q->askPrice[0]));
-    setCellValue(ds, model, row, QStringLiteral("sale1qty"), uint(q->askVolume[0]));
-    setCellValue(ds, model, row, QStringLiteral("buy1price"), price(q->bidPrice[0]));
-    setCellValue(ds, model, row, QStringLiteral("buy1qty"), uint(q->bidVolume[0]));
-}
-
-void BCStoQuot::updateSideTableRow(Table table, int row, VQuotData *q)
-{
-    VDataset *ds = &m_tables[table].dataset;
-    VSQTableModel *model = &m_tables[table].model;
-    setCellValue(ds, model, row, QStringLiteral("lastprice"), price(q->lastPrice));
-    setCellValue(ds, model, row, QStringLiteral("incdecprice"), price(q->priceChange));
-    setCellValue(ds, model, row, QStringLiteral("incratio"), price(q->priceChangeRatio));
-    setCellValue(ds, model, row, QStringLiteral("buy1price"), price(q->bidPrice[0]));
-    setCellValue(ds, model, row, QStringLiteral("buy1qty"), uint(q->bidVolume[0]));
-    setCellValue(ds, model, row, QStringLiteral("sale1price"), price(q->askPrice[0]));
-    setCellValue(ds, model, row, QStringLiteral("sale1qty"), uint(q->askVolume[0]));
-    setCellValue(ds, model, row, QStringLiteral("totalhand"), qint64(q->matchQuantity));
-    setCellValue(ds, model, row, QStringLiteral("totalsum"), price(q->matchAmount));
-    setCellValue(ds, model, row, QStringLiteral("holdqty"), qint64(q->openInterest));
-    setCellValue(ds, model, row, QStringLiteral("ystdcloseprice"), price(q->preClosingPrice));
-    setCellValue(ds, model, row, QStringLiteral("real/fake"), QStringLiteral("--"));
+    for (const Write *write = first; write != last; ++write)
+        setCellValue(ds, model, row, QLatin1String(write->field), write->value(q));
 }
 
 void BCStoQuot::setCellValue(VDataset *ds, VSQTableModel *model, int row, const QString &fieldName,
