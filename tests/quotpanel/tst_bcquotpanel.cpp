@@ -387,18 +387,18 @@ private slots:
         QFETCH(QString, resource);
         QFETCH(int, colour);
         using Getter = QColor (VQuotStyle::*)() const;
-        const Getter kColours[] = {&VQuotStyle::titleColor, &VQuotStyle::borderColor, &VQuotStyle::backgroundColor,
-                                   &VQuotStyle::labelColor, &VQuotStyle::textColor,   &VQuotStyle::upColor,
-                                   &VQuotStyle::downColor};
+        const QVector<Getter> kColours {&VQuotStyle::titleColor, &VQuotStyle::borderColor, &VQuotStyle::backgroundColor,
+                                        &VQuotStyle::labelColor, &VQuotStyle::textColor,   &VQuotStyle::upColor,
+                                        &VQuotStyle::downColor};
         Fixture f;
         Panel panel = f.create();
         const VQuotStyle *style = panel.quot->quotStyle();
         VStyleMgr *styles = f.host.context().styleMgr();
         const QColor light = styles->colorRes(resource);
-        QCOMPARE((style->*kColours[colour])(), light);
+        QCOMPARE((style->*kColours.at(colour))(), light);
         QVERIFY(styles->setStyle(QStringLiteral("dark")));
-        QCOMPARE((style->*kColours[colour])(), styles->colorRes(resource));
-        QVERIFY((style->*kColours[colour])() != light);
+        QCOMPARE((style->*kColours.at(colour))(), styles->colorRes(resource));
+        QVERIFY((style->*kColours.at(colour))() != light);
     }
 
     // The width limit follows every style change, and the panel asks layouts
