@@ -146,6 +146,20 @@ QVariant price(double value)
     return std::isfinite(value) ? QVariant(value) : QVariant();
 }
 
+// The record's values as the option tables hold them: prices as doubles,
+// volume and open interest as 64-bit, level volumes as unsigned 32-bit.
+QVariant lastPrice(const VQuotData &q) { return price(q.lastPrice); }
+QVariant preClose(const VQuotData &q) { return price(q.preClosingPrice); }
+QVariant change(const VQuotData &q) { return price(q.priceChange); }
+QVariant changeRatio(const VQuotData &q) { return price(q.priceChangeRatio); }
+QVariant askPrice(const VQuotData &q) { return price(q.askPrice[0]); }
+QVariant bidPrice(const VQuotData &q) { return price(q.bidPrice[0]); }
+QVariant amount(const VQuotData &q) { return price(q.matchAmount); }
+QVariant askVolume(const VQuotData &q) { return uint(q.askVolume[0]); }
+QVariant bidVolume(const VQuotData &q) { return uint(q.bidVolume[0]); }
+QVariant volume(const VQuotData &q) { return qint64(q.matchQuantity); }
+QVariant openInterest(const VQuotData &q) { return qint64(q.openInterest); }
+
 } // namespace
 
 void BCStoQuot::setupTables()
@@ -398,36 +412,22 @@ void BCStoQuot::updateRow(Table table, int row, const VQuotData &q)
 {
     // The fields a quote writes, in order: the combined page's, then the
     // single-side pages'.
-    using Value = QVariant (*)(const VQuotData &);
     struct Write
     {
         const char *field;
-        Value value;
+        QVariant (*value)(const VQuotData &);
     };
     static const Write Combined[] = {
-        {"ystdcloseprice", [](const VQuotData &q) { return price(q.preClosingPrice); }},
-        {"holdqty", [](const VQuotData &q) { return QVariant(qint64(q.openInterest)); }},
-        {"totalhand", [](const VQuotData &q) { return QVariant(qint64(q.matchQuantity)); }},
-        {"incdecprice", [](const VQuotData &q) { return price(q.priceChange); }},
-        {"incratio", [](const VQuotData &q) { return price(q.priceChangeRatio); }},
-        {"lastprice", [](const VQuotData &q) { return price(q.lastPrice); }},
-        {"sale1price", [](const VQuotData &q) { return price(q.askPrice[0]); }},
-        {"sale1qty", [](const VQuotData &q) { return QVariant(uint(q.askVolume[0])); }},
-        {"buy1price", [](const VQuotData &q) { return price(q.bidPrice[0]); }},
-        {"buy1qty", [](const VQuotData &q) { return QVariant(uint(q.bidVolume[0])); }},
+        {"ystdcloseprice", preClose}, {"holdqty", openInterest}, {"totalhand", volume},
+        {"incdecprice", change},      {"incratio", changeRatio}, {"lastprice", lastPrice},
+        {"sale1price", askPrice},     {"sale1qty", askVolume},   {"buy1price", bidPrice},
+        {"buy1qty", bidVolume},
     };
     static const Write Side[] = {
-        {"lastprice", [](const VQuotData &q) { return price(q.lastPrice); }},
-        {"incdecprice", [](const VQuotData &q) { return price(q.priceChange); }},
-        {"incratio", [](const VQuotData &q) { return price(q.priceChangeRatio); }},
-        {"buy1price", [](const VQuotData &q) { return price(q.bidPrice[0]); }},
-        {"buy1qty", [](const VQuotData &q) { return QVariant(uint(q.bidVolume[0])); }},
-        {"sale1price", [](const VQuotData &q) { return price(q.askPrice[0]); }},
-        {"sale1qty", [](const VQuotData &q) { return QVariant(uint(q.askVolume[0])); }},
-        {"totalhand", [](const VQuotData &q) { return QVariant(qint64(q.matchQuantity)); }},
-        {"totalsum", [](const VQuotData &q) { return price(q.matchAmount); }},
-        {"holdqty", [](const VQuotData &q) { return QVariant(qint64(q.openInterest)); }},
-        {"ystdcloseprice", [](const VQuotData &q) { return price(q.preClosingPrice); }},
+        {"lastprice", lastPrice},   {"incdecprice", change}, {"incratio", changeRatio},
+        {"buy1price", bidPrice},    {"buy1qty", bidVolume},  {"sale1price", askPrice},
+        {"sale1qty", askVolume},    {"totalhand", volume},   {"totalsum", amount},
+        {"holdqty", openInterest},  {"ystdcloseprice", preClose},
         {"real/fake", [](const VQuotData &) { return QVariant(QStringLiteral("--")); }},
     };
     const bool combined = table == AllCall || table == AllPut;
