@@ -7,6 +7,14 @@ namespace {
 
 constexpr int MaxCachedTexts = 4096;
 
+QStaticText layOut(const QString &text, const QFont &font)
+{
+    QStaticText laid(text);
+    laid.setTextFormat(Qt::PlainText);
+    laid.prepare(QTransform(), font);
+    return laid;
+}
+
 } // namespace
 
 VTextDelegate::VTextDelegate(QObject *parent)
@@ -74,18 +82,6 @@ void VTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
     painter->drawStaticText(placed.topLeft(), *laid);
     painter->restore();
 }
-
-namespace {
-
-QStaticText layOut(const QString &text, const QFont &font)
-{
-    QStaticText laid(text);
-    laid.setTextFormat(Qt::PlainText);
-    laid.prepare(QTransform(), font);
-    return laid;
-}
-
-} // namespace
 
 void VTextDelegate::useFont(const QFont &font) const
 {
