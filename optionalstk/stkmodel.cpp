@@ -1,5 +1,6 @@
 #include "stkmodel.h"
 
+#include <vdefs.h>
 #include <vquotdata.h>
 
 #include <QFont>
@@ -29,9 +30,12 @@ QString shortened(const QString &text)
     return text;
 }
 
-// Two decimals; a value that rounds to zero reads "0.00", never "-0.00".
+// Two decimals; a value that rounds to zero reads "0.00", never "-0.00";
+// a value no quote can hold (not finite, absurdly large) reads "--".
 QString twoDecimals(double value)
 {
+    if (!vd::isShownNumber(value))
+        return QStringLiteral("--");
     QString text = QString::number(value, 'f', 2);
     if (text == QLatin1String("-0.00"))
         text.remove(0, 1);

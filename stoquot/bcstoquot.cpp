@@ -5,6 +5,7 @@
 #include <vcacheitem.h>
 #include <vcachemgr.h>
 #include <vcombobox.h>
+#include <vdefs.h>
 #include <vfutils.h>
 #include <voutput.h>
 #include <vquotbatch.h>
@@ -25,7 +26,7 @@ namespace {
 // The underlying's labels: a loss green, no change (or no number) grey, a gain red.
 QString riseFallColour(double value, double reference)
 {
-    if (!std::isfinite(value - reference))
+    if (!vd::isShownNumber(value) || !vd::isShownNumber(reference))
         return QStringLiteral("#808080");
     if (reference - value > 1e-5)
         return QStringLiteral("#008000");
@@ -34,11 +35,11 @@ QString riseFallColour(double value, double reference)
     return QStringLiteral("#DC0A0A");
 }
 
-// A number of the underlying's record as label text; "--" for a value that
-// is no finite number.
+// A number of the underlying's record as label text; "--" for a value no
+// quote can hold.
 QString numberText(double value, int decimals)
 {
-    return std::isfinite(value) ? QString::number(value, 'f', decimals) : QStringLiteral("--");
+    return vd::isShownNumber(value) ? QString::number(value, 'f', decimals) : QStringLiteral("--");
 }
 
 } // namespace

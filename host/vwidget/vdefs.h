@@ -2,6 +2,8 @@
 
 #include <QFlags>
 
+#include <cmath>
+
 // Enumerations shared by the widget library's classes.
 namespace vd {
 
@@ -54,6 +56,14 @@ enum FieldType { FT_Data = 0, FT_Lookup = 1 };
 
 // Where a small button sits inside its host widget.
 enum AlignPositon { AP_Left = 0, AP_Top = 1, AP_Center = 2, AP_Right = 3, AP_Bottom = 4 };
+
+// Whether a quote number can be shown: finite and below 1e15 in magnitude.
+// Anything else comes from a broken record (no price or volume is that
+// large) and is shown as an empty value.
+inline bool isShownNumber(double value)
+{
+    return std::isfinite(value) && std::fabs(value) < 1e15;
+}
 
 } // namespace vd
 

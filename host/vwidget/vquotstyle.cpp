@@ -106,7 +106,7 @@ bool VQuotStyle::isEmpty(const QVariant &value) const
         return true;
     bool ok = false;
     const double number = value.toDouble(&ok);
-    return ok && number == double(emptyData());
+    return ok && (number == double(emptyData()) || !vd::isShownNumber(number));
 }
 
 void VQuotStyle::setBorderColor(const QColor &color)

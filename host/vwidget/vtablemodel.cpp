@@ -218,6 +218,9 @@ QVariant VTableModel::getDisplayText(const QModelIndex &index) const
     const VField *definition = m_dataset->fields()->at(field);
     if (value.isNull() || definition->isLookup())
         return value.toString();
+    const bool number = definition->dataType() == vd::DT_Double || definition->dataType() == vd::DT_Integer;
+    if (number && !vd::isShownNumber(value.toDouble()))
+        return QStringLiteral("--");
     switch (definition->dataType()) {
     case vd::DT_Double:
         if (definition->displayFormat() == QLatin1String("pct")) {
