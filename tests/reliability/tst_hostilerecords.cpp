@@ -1,0 +1,210 @@
+// Hostile quote records straight into every component's receiving slots,
+// past the quote manager's own checks: whatever a record holds, nothing
+// crashes and every text on screen is "--" or a plain, short number.
+
+#include <quotrecord.h>
+#include <tarn.h>
+#include <testhost.h>
+#include <testutil.h>
+
+#include <icomponent.h>
+#include <imodule.h>
+#include <vlocaldb.h>
+#include <vquotdataitems.h>
+#include <vquotpanel.h>
+#include <vquotsubscriber.h>
+#include <vdataset.h>
+#include <vtablemodel.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QtTest>
+
+#include <cfloat>
+#include <climits>
+#include <cstring>
+#include <functional>
+
+namespace {
+
+using Spoil = std::function<void(VQuotData &)>;
+
+void setDoubles(VQuotData &q, double value)
+{
+    for (double *field : {&q.highPrice, &q.lowPrice, &q.lastPrice, &q.preClosingPrice, &q.openingPrice,
+                          &q.settlementPrice, &q.preSettlementPrice, &q.highLimitPrice, &q.lowLimitPrice,
+                          &q.matchAmount, &q.avgPrice, &q.priceChange, &q.priceChangeRatio})
+        *field = value;
+    for (int level = 0; level < 10; ++level)
+        q.askPrice[level] = q.bidPrice[level] = value;
+}
+
+void setIntegers(VQuotData &q, qint64 value)
+{
+    q.matchQuantity = q.openInterest = q.preOpenInterest = value;
+}
+
+// Every text a component shows: table cells, labels, the quote panel's
+// title, items and levels.
+QStringList shownTexts(QWidget *component)
+{
+    QStringList texts;
+    for (QTableView *table : component->findChildren<QTableView *>()) {
+        const QAbstractItemModel *model = table->model();
+        for (int row = 0; model && row < model->rowCount(); ++row) {
+            for (int column = 0; column < model->columnCount(); ++column)
+                texts << model->index(row, column).data().toString();
+        }
+    }
+    for (QLabel *label : component->findChildren<QLabel *>())
+        texts << label->text();
+    for (VQuotPanel *panel : component->findChildren<VQuotPanel *>()) {
+        texts << panel->titleText();
+        for (int id = 0; id < VQuotDataItems::ItemCount; ++id)
+            texts << panel->itemText(panel->quotItems()->item(VQuotDataItems::Id(id)));
+        for (int stall = vd::QS_Stall1; stall <= vd::QS_Stall10; ++stall) {
+            for (const VQuotPanel::Side side : {VQuotPanel::Ask, VQuotPanel::Bid})
+                texts << panel->levelPriceText(vd::QuotStall(stall), side)
+                      << panel->levelVolumeText(vd::QuotStall(stall), side);
+        }
+    }
+    return texts;
+}
+
+// A number no wider than a table cell, "--", or words and markup of the
+// component's own (labels), never "nan" or "inf".
+bool looksSane(const QString &text)
+{
+    static const QRegularExpression notANumber(QStringLiteral("nan|inf"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression longDigits(QStringLiteral("\\d{16,}"));
+    return !text.contains(notANumber) && !text.contains(longDigits);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Spoil)
+
+class TestHostileRecords : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void records_data()
+    {
+        QTest::addColumn<Spoil>("spoil");
+        const struct
+        {
+            const char *name;
+            double value;
+        } doubles[] = {{"NaN", std::numeric_limits<double>::quiet_NaN()},
+                       {"+Inf", std::numeric_limits<double>::infinity()},
+                       {"-Inf", -std::numeric_limits<double>::infinity()},
+                       {"-0", -0.0},
+                       {"denormal", std::numeric_limits<double>::denorm_min()},
+                       {"DBL_MAX", DBL_MAX},
+                       {"-DBL_MAX", -DBL_MAX}};
+        for (const auto &d : doubles) {
+            const double value = d.value;
+            QTest::newRow(d.name) << Spoil([value](VQuotData &q) { setDoubles(q, value); });
+        }
+        QTest::newRow("INT64 max") << Spoil([](VQuotData &q) { setIntegers(q, LLONG_MAX); });
+        QTest::newRow("INT64 min") << Spoil([](VQuotData &q) { setIntegers(q, LLONG_MIN); });
+        QTest::newRow("volumes 0xFFFFFFFF") << Spoil([](VQuotData &q) {
+            for (int level = 0; level < 10; ++level)
+                q.askVolume[level] = q.bidVolume[level] = 0xFFFFFFFFu;
+        });
+        QTest::newRow("unterminated code") << Spoil([](VQuotData &q) { std::memset(q.code, '9', sizeof q.code); });
+    }
+    void records()
+    {
+        QFETCH(Spoil, spoil);
+        TestHost host(20261205, QStringLiteral(TARN_DATA_DIR));
+        host.context().localDb()->setCfgParam(u("PG_Trd_FtQuotPanel"),
+                                              {{u("Check_Market"), u("H")}, {u("SHQH_Check_Products"), u("cu=铜")}},
+                                              true);
+        host.context().localDb()->setCfgParam(u("OptionalStk"), {{u("自选股1"), u("1600519,")}}, false);
+        IModule *module = LoadBizModule(&host.context());
+        QList<IComponent *> components;
+        for (const char *name : {"BCQuotPanel", "BCFtQuotPanel", "BCOptionalStk", "BCStoQuot"}) {
+            IComponent *component = module->createComponent(nullptr, QLatin1String(name), u("hostile"), nullptr);
+            QVERIFY2(component, name);
+            component->resize(1000, 600);
+            component->show();
+            components << component;
+        }
+        QVERIFY(QMetaObject::invokeMethod(components.at(0), "doSubscribeQuot", Q_ARG(char, '1'),
+                                          Q_ARG(QString, u("600519")), Q_ARG(QString, u("贵州茅台")),
+                                          Q_ARG(double, 0.01), Q_ARG(QString, u("A"))));
+        auto *underlyings = components.at(3)->findChild<QComboBox *>(u("cbTargetStk"));
+        underlyings->setCurrentIndex(underlyings->findData(u("1510050")));
+        components.at(3)->findChild<QComboBox *>(u("cbAllExpireDate"))->setCurrentIndex(0);
+        QTest::qWait(50);
+
+        // The securities each component shows: the panel's and the
+        // watchlist's stock, a copper contract, a 50ETF call.
+        auto firstCode = [](IComponent *component, const char *table, const char *field) {
+            auto *model = qobject_cast<VTableModel *>(component->findChild<QTableView *>(QLatin1String(table))->model());
+            return model->dataset()->fieldValue(0, QLatin1String(field)).toString().toLatin1();
+        };
+        const QVector<QPair<char, QByteArray>> targets {
+            qMakePair('1', QByteArray("600519")), qMakePair('H', firstCode(components.at(1), "tbSHQH", "stkcode")),
+            qMakePair('5', firstCode(components.at(3), "tbvAllCall", "stkcode"))};
+        for (const auto &target : targets) {
+            for (quint64 round = 0; round < 2; ++round) { // a plain quote first, then the spoiled one
+                VQuotData record = makeQuotRecord(target.first, target.second);
+                setDoubles(record, 10.0 + round);
+                setIntegers(record, 100);
+                if (round == 1)
+                    spoil(record);
+                for (IComponent *component : components) {
+                    for (VQuotSubscriber *subscriber : component->findChildren<VQuotSubscriber *>()) {
+                        VQuotData lent = record;
+                        VQuotData *argument = &lent;
+                        void *args[] = {nullptr, &argument};
+                        QMetaObject::metacall(subscriber->receiver(), QMetaObject::InvokeMetaMethod,
+                                              subscriber->receiverMethod(), args);
+                    }
+                }
+                QTest::qWait(40); // the boards write at their next frame
+            }
+        }
+        for (IComponent *component : components) {
+            for (const QString &text : shownTexts(component))
+                QVERIFY2(looksSane(text), qPrintable(component->className() + u(": ") + text));
+            module->freeComponent(component);
+        }
+        UnloadBizModule();
+    }
+
+    // Every status and market byte, through every component: nothing
+    // crashes, nothing is shown for a record without data.
+    void everyStatusAndMarket()
+    {
+        TestHost host(20261205, QStringLiteral(TARN_DATA_DIR));
+        IModule *module = LoadBizModule(&host.context());
+        QList<IComponent *> components;
+        for (const char *name : {"BCQuotPanel", "BCFtQuotPanel", "BCOptionalStk", "BCStoQuot"})
+            components << module->createComponent(nullptr, QLatin1String(name), u("hostile"), nullptr);
+        for (int byte = 0; byte < 256; ++byte) {
+            VQuotData record = makeQuotRecord(char(byte), "600519");
+            record.status = char(byte);
+            for (IComponent *component : components) {
+                for (VQuotSubscriber *subscriber : component->findChildren<VQuotSubscriber *>()) {
+                    VQuotData *argument = &record;
+                    void *args[] = {nullptr, &argument};
+                    QMetaObject::metacall(subscriber->receiver(), QMetaObject::InvokeMetaMethod,
+                                          subscriber->receiverMethod(), args);
+                }
+            }
+        }
+        QTest::qWait(40);
+        for (IComponent *component : components)
+            module->freeComponent(component);
+        UnloadBizModule();
+    }
+};
+
+QTEST_MAIN(TestHostileRecords)
+#include "tst_hostilerecords.moc"
