@@ -31,6 +31,7 @@
 #include <QHeaderView>
 #include <QLoggingCategory>
 #include <QMenu>
+#include <QPointer>
 #include <QSet>
 #include <QSpacerItem>
 #include <QStackedWidget>
@@ -58,9 +59,23 @@ QSqlDatabase localDatabase()
     return db ? db->database() : QSqlDatabase();
 }
 
-void info(const QString &text)
+// A modal box runs the event loop, in which the host may free the
+// watchlist. These tell the caller whether it is still there; when it is
+// gone, the caller touches nothing of it.
+bool info(QObject *watchlist, const QString &text)
 {
+    const QPointer<QObject> alive(watchlist);
     VMsgDlg::info(text, QString(), Qt::WindowModal);
+    return alive;
+}
+
+enum class Answer { Yes, No, Gone };
+
+Answer ask(QObject *watchlist, const QString &text)
+{
+    const QPointer<QObject> alive(watchlist);
+    const bool yes = VMsgDlg::confirm(text);
+    return !alive ? Answer::Gone : yes ? Answer::Yes : Answer::No;
 }
 
 // The first byte of a market text in the local 8-bit encoding; 0 for none.
@@ -449,20 +464,24 @@ void BCOptionalStk::AddCurrentG()
     dialog->setWindowTitle(QStringLiteral("添加新的分组"));
     connect(dialog, &ChangeGroupDlg::sendGroupName, this, &BCOptionalStk::addgroupname);
     dialog->setText(QStringLiteral("自选股"));
-    if (dialog->exec() == QDialog::Accepted && m_tabCount != tabsBefore && !m_tabs.isEmpty())
+    const QPointer<BCOptionalStk> alive(this);
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    if (alive && accepted && m_tabCount != tabsBefore && !m_tabs.isEmpty())
         switchToTab(m_tabs.size() - 1);
 }
 
 void BCOptionalStk::addgroupname(const QString &data)
 {
     if (m_store.groups().contains(data)) {
-        info(QStringLiteral("分组名已存在!"));
+        if (!info(this, QStringLiteral("分组名已存在!")))
+            return;
         closeGroupDialog();
         AddCurrentG();
         return;
     }
     if (data.contains(QLatin1Char(' '))) {
-        info(QStringLiteral("分组名称不能为空！"));
+        if (!info(this, QStringLiteral("分组名称不能为空！")))
+            return;
         closeGroupDialog();
         AddCurrentG();
         return;
@@ -494,12 +513,13 @@ void BCOptionalStk::ChangeCurrentG()
 void BCOptionalStk::changegroupname(const QString &data)
 {
     if (data.contains(QLatin1Char(' '))) {
-        info(QStringLiteral("分组名称不能为空！"));
-        m_store.loadGroups();
+        if (info(this, QStringLiteral("分组名称不能为空！")))
+            m_store.loadGroups();
         return;
     }
     if (m_store.groups().contains(data)) {
-        info(QStringLiteral("分组名已存在!"));
+        if (!info(this, QStringLiteral("分组名已存在!")))
+            return;
         closeGroupDialog();
         ChangeCurrentG();
         return;
@@ -537,7 +557,7 @@ void BCOptionalStk::DeleteCurrentG(int sPos)
     const int current = m_ui.stackedWidget->currentIndex();
     const int tabsBefore = m_tabCount;
     const QString name = m_tabs.at(sPos)->text();
-    if (!VMsgDlg::confirm(QStringLiteral("删除当前组<font color='red'>[%1]</font>?").arg(name)))
+    if (ask(this, QStringLiteral("删除当前组<font color='red'>[%1]</font>?").arg(name)) != Answer::Yes)
         return;
     m_store.deleteGroupStk(name, QString());
     removeGroupTab(sPos);
@@ -566,7 +586,7 @@ void BCOptionalStk::setCurrentIndex(QAbstractButton *button)
 void BCOptionalStk::AddCurrentGStk()
 {
     if (m_tabs.isEmpty()) {
-        info(QStringLiteral("未创建分组!"));
+        info(this, QStringLiteral("未创建分组!"));
         return;
     }
     auto *dialog = new AddStkDLG(this);
@@ -585,7 +605,7 @@ void BCOptionalStk::receiveStk(const QString &data, char Market, const QString &
     m_store.loadGroups();
     const QString group = currentGroup();
     if (group.isEmpty() || !m_store.groups().contains(group)) {
-        info(QStringLiteral("未创建分组!"));
+        info(this, QStringLiteral("未创建分组!"));
         return;
     }
     if (!GroupStore::entries(m_store.groups().value(group)).contains(data)) {
@@ -620,9 +640,13 @@ void BCOptionalStk::delCurrentStk(const QModelIndex &index)
         const int position = index.row();
         const StkModel::Row row = m_shownRows.at(position);
         const QString id = row.value(StkModel::StkId);
-        if (!id.isEmpty()
-            && VMsgDlg::confirm(QStringLiteral("删除当前组内股票<font color='red'>[%1|%2]</font>?")
-                                    .arg(marketName(row.value(StkModel::Market)), row.value(StkModel::Name)))) {
+        const Answer answer = id.isEmpty()
+            ? Answer::No
+            : ask(this, QStringLiteral("删除当前组内股票<font color='red'>[%1|%2]</font>?")
+                            .arg(marketName(row.value(StkModel::Market)), row.value(StkModel::Name)));
+        if (answer == Answer::Gone)
+            return;
+        if (answer == Answer::Yes) {
             m_store.deleteGroupStk(currentGroup(), id);
             m_store.loadGroups();
             // The security stays in all rows and stays subscribed.
@@ -637,14 +661,14 @@ void BCOptionalStk::DeleteCurrentGStk()
 {
     QTableView *view = currentView();
     if (!view) {
-        info(QStringLiteral("未创建分组!"));
+        info(this, QStringLiteral("未创建分组!"));
         return;
     }
     const QModelIndexList selected = view->model() == &m_model && view->selectionModel()
         ? view->selectionModel()->selectedRows()
         : QModelIndexList();
     if (selected.isEmpty()) {
-        info(QStringLiteral("未选中股票!"));
+        info(this, QStringLiteral("未选中股票!"));
         return;
     }
     QString ids;
@@ -654,7 +678,10 @@ void BCOptionalStk::DeleteCurrentGStk()
         ids += row.value(StkModel::StkId) + QLatin1Char(',');
         labels += QStringLiteral("[%1|%2]").arg(marketName(row.value(StkModel::Market)), row.value(StkModel::Name));
     }
-    if (VMsgDlg::confirm(QStringLiteral("删除当前组内股票<font color='red'>%1</font>?").arg(labels))) {
+    const Answer answer = ask(this, QStringLiteral("删除当前组内股票<font color='red'>%1</font>?").arg(labels));
+    if (answer == Answer::Gone)
+        return;
+    if (answer == Answer::Yes) {
         m_store.deleteGroupStk(currentGroup(), ids);
         m_store.loadGroups();
         combinedataset();
