@@ -2,21 +2,15 @@
 // past the quote manager's own checks: whatever a record holds, nothing
 // crashes and every text on screen is "--" or a plain, short number.
 
+#include "componentfixture.h"
+
 #include <quotrecord.h>
-#include <tarn.h>
-#include <testhost.h>
 #include <testutil.h>
 
 #include <icomponent.h>
-#include <imodule.h>
-#include <vlocaldb.h>
 #include <vquotdataitems.h>
 #include <vquotpanel.h>
-#include <vquotsubscriber.h>
-#include <vdataset.h>
-#include <vtablemodel.h>
 
-#include <QComboBox>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QTableView>
@@ -120,89 +114,45 @@ private slots:
     void records()
     {
         QFETCH(Spoil, spoil);
-        TestHost host(20261205, QStringLiteral(TARN_DATA_DIR));
-        host.context().localDb()->setCfgParam(u("PG_Trd_FtQuotPanel"),
-                                              {{u("Check_Market"), u("H")}, {u("SHQH_Check_Products"), u("cu=铜")}},
-                                              true);
-        host.context().localDb()->setCfgParam(u("OptionalStk"), {{u("自选股1"), u("1600519,")}}, false);
-        IModule *module = LoadBizModule(&host.context());
+        ComponentFixture f;
         QList<IComponent *> components;
-        for (const char *name : {"BCQuotPanel", "BCFtQuotPanel", "BCOptionalStk", "BCStoQuot"}) {
-            IComponent *component = module->createComponent(nullptr, QLatin1String(name), u("hostile"), nullptr);
-            QVERIFY2(component, name);
-            component->resize(1000, 600);
-            component->show();
-            components << component;
-        }
-        QVERIFY(QMetaObject::invokeMethod(components.at(0), "doSubscribeQuot", Q_ARG(char, '1'),
-                                          Q_ARG(QString, u("600519")), Q_ARG(QString, u("贵州茅台")),
-                                          Q_ARG(double, 0.01), Q_ARG(QString, u("A"))));
-        auto *underlyings = components.at(3)->findChild<QComboBox *>(u("cbTargetStk"));
-        underlyings->setCurrentIndex(underlyings->findData(u("1510050")));
-        components.at(3)->findChild<QComboBox *>(u("cbAllExpireDate"))->setCurrentIndex(0);
+        for (const char *name : ComponentFixture::ClassNames)
+            components << f.create(name);
         QTest::qWait(50);
-
-        // The securities each component shows: the panel's and the
-        // watchlist's stock, a copper contract, a 50ETF call.
-        auto firstCode = [](IComponent *component, const char *table, const char *field) {
-            auto *model = qobject_cast<VTableModel *>(component->findChild<QTableView *>(QLatin1String(table))->model());
-            return model->dataset()->fieldValue(0, QLatin1String(field)).toString().toLatin1();
-        };
-        const QVector<QPair<char, QByteArray>> targets {
-            qMakePair('1', QByteArray("600519")), qMakePair('H', firstCode(components.at(1), "tbSHQH", "stkcode")),
-            qMakePair('5', firstCode(components.at(3), "tbvAllCall", "stkcode"))};
-        for (const auto &target : targets) {
-            for (quint64 round = 0; round < 2; ++round) { // a plain quote first, then the spoiled one
-                VQuotData record = makeQuotRecord(target.first, target.second);
+        for (IComponent *shown : qAsConst(components)) {
+            const QPair<char, QByteArray> security = ComponentFixture::shownSecurity(shown);
+            for (int round = 0; round < 2; ++round) { // a plain quote first, then the spoiled one
+                VQuotData record = makeQuotRecord(security.first, security.second);
                 setDoubles(record, 10.0 + round);
                 setIntegers(record, 100);
                 if (round == 1)
                     spoil(record);
-                for (IComponent *component : components) {
-                    for (VQuotSubscriber *subscriber : component->findChildren<VQuotSubscriber *>()) {
-                        VQuotData lent = record;
-                        VQuotData *argument = &lent;
-                        void *args[] = {nullptr, &argument};
-                        QMetaObject::metacall(subscriber->receiver(), QMetaObject::InvokeMetaMethod,
-                                              subscriber->receiverMethod(), args);
-                    }
-                }
+                for (IComponent *component : qAsConst(components))
+                    ComponentFixture::deliverDirectly(component, record);
                 QTest::qWait(40); // the boards write at their next frame
             }
         }
-        for (IComponent *component : components) {
+        for (IComponent *component : qAsConst(components)) {
             for (const QString &text : shownTexts(component))
                 QVERIFY2(looksSane(text), qPrintable(component->className() + u(": ") + text));
-            module->freeComponent(component);
         }
-        UnloadBizModule();
     }
 
     // Every status and market byte, through every component: nothing
-    // crashes, nothing is shown for a record without data.
+    // crashes.
     void everyStatusAndMarket()
     {
-        TestHost host(20261205, QStringLiteral(TARN_DATA_DIR));
-        IModule *module = LoadBizModule(&host.context());
+        ComponentFixture f;
         QList<IComponent *> components;
-        for (const char *name : {"BCQuotPanel", "BCFtQuotPanel", "BCOptionalStk", "BCStoQuot"})
-            components << module->createComponent(nullptr, QLatin1String(name), u("hostile"), nullptr);
+        for (const char *name : ComponentFixture::ClassNames)
+            components << f.create(name);
         for (int byte = 0; byte < 256; ++byte) {
             VQuotData record = makeQuotRecord(char(byte), "600519");
             record.status = char(byte);
-            for (IComponent *component : components) {
-                for (VQuotSubscriber *subscriber : component->findChildren<VQuotSubscriber *>()) {
-                    VQuotData *argument = &record;
-                    void *args[] = {nullptr, &argument};
-                    QMetaObject::metacall(subscriber->receiver(), QMetaObject::InvokeMetaMethod,
-                                          subscriber->receiverMethod(), args);
-                }
-            }
+            for (IComponent *component : qAsConst(components))
+                ComponentFixture::deliverDirectly(component, record);
         }
         QTest::qWait(40);
-        for (IComponent *component : components)
-            module->freeComponent(component);
-        UnloadBizModule();
     }
 };
 

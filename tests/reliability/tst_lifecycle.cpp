@@ -1,0 +1,158 @@
+// Components deleted at bad moments, and created and deleted many times with
+// live subscriptions: nothing is touched after it is gone (the sanitizer
+// build reports any use after free or leak), and every subscription ends
+// with its component.
+
+#include "componentfixture.h"
+
+#include <quotrecord.h>
+#include <testquotfeed.h>
+#include <testutil.h>
+
+#include <icomponent.h>
+#include <vquotmgr.h>
+#include <vquotsubscriber.h>
+
+#include <QPointer>
+#include <QScrollBar>
+#include <QTableView>
+#include <QtTest>
+
+namespace {
+
+// Deletes a component from inside a quote callback of its own security.
+class Assassin : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Assassin(ComponentFixture &fixture)
+        : m_fixture(fixture)
+        , m_subscriber(this, u("assassin"))
+    {
+        m_subscriber.setRecvSlot(this, "1doRecv(VQuotData*)");
+    }
+    VQuotSubscriber &subscriber() { return m_subscriber; }
+    void setVictim(IComponent *victim) { m_victim = victim; }
+
+public slots:
+    void doRecv(VQuotData *)
+    {
+        if (m_victim)
+            m_fixture.free(m_victim);
+    }
+
+private:
+    ComponentFixture &m_fixture;
+    QPointer<IComponent> m_victim;
+    VQuotSubscriber m_subscriber;
+};
+
+void addClassNames()
+{
+    QTest::addColumn<QString>("className");
+    for (const char *name : ComponentFixture::ClassNames)
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+} // namespace
+
+class TestLifecycle : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Inside a quote callback: the record's other receiver deletes the
+    // component before the manager reaches it.
+    void deletedInsideQuoteCallback_data() { addClassNames(); }
+    void deletedInsideQuoteCallback()
+    {
+        QFETCH(QString, className);
+        ComponentFixture f;
+        // The security a first instance shows; the assassin subscribes it
+        // before the victim does, so the manager calls it first.
+        IComponent *scout = f.create(className.toLatin1());
+        const QPair<char, QByteArray> security = ComponentFixture::shownSecurity(scout);
+        f.free(scout);
+        Assassin first(f);
+        first.subscriber().subOneProduct(security.first, QString::fromLatin1(security.second));
+        IComponent *component = f.create(className.toLatin1());
+        first.setVictim(component);
+        QPointer<IComponent> watched(component);
+        f.host.feed().inject(makeQuotRecord(security.first, security.second));
+        QVERIFY(!watched);
+        f.host.feed().inject(makeQuotRecord(security.first, security.second));
+        first.subscriber().unsubscribe(true);
+        QCOMPARE(f.host.context().quotMgr()->wantedProducts(), QStringList());
+    }
+
+    // With flash, marker, frame and scroll timers pending, and with the
+    // component's parent deleted by the host instead of the module.
+    void deletedWithWorkPending_data()
+    {
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<bool>("byParent");
+        for (const char *name : ComponentFixture::ClassNames) {
+            QTest::addRow("%s, freed", name) << QString::fromLatin1(name) << false;
+            QTest::addRow("%s, parent deleted", name) << QString::fromLatin1(name) << true;
+        }
+    }
+    void deletedWithWorkPending()
+    {
+        QFETCH(QString, className);
+        QFETCH(bool, byParent);
+        ComponentFixture f;
+        auto *parent = new QWidget;
+        IComponent *component = f.create(className.toLatin1(), byParent ? parent : nullptr);
+        QTest::qWait(50);
+        const QPair<char, QByteArray> security = ComponentFixture::shownSecurity(component);
+        for (int round = 0; round < 3; ++round) {
+            VQuotData record = makeQuotRecord(security.first, security.second);
+            record.lastPrice = record.preClosingPrice = 10.0 + round;
+            record.openInterest = record.matchQuantity = round + 1;
+            f.host.feed().inject(record);
+            QTest::qWait(20);
+        }
+        for (QTableView *table : component->findChildren<QTableView *>())
+            table->verticalScrollBar()->setValue(1); // a re-subscription waits for quiet
+        if (byParent)
+            delete parent;
+        else
+            f.free(component);
+        QTest::qWait(1000);
+        QCOMPARE(f.host.context().quotMgr()->wantedProducts(), QStringList());
+        if (!byParent)
+            delete parent;
+    }
+
+    // While a confirmation of the watchlist's runs, the host frees it.
+    void deletedWhileItsConfirmationRuns()
+    {
+        ComponentFixture f;
+        QPointer<IComponent> watchlist = f.create("BCOptionalStk");
+        f.host.messages().onPresent = [&](const VMsgRequest &) { f.free(watchlist); };
+        QMetaObject::invokeMethod(watchlist, "DeleteCurrentG", Q_ARG(int, 0));
+        QVERIFY(!watchlist);
+        f.host.messages().onPresent = nullptr;
+        QCOMPARE(f.host.context().quotMgr()->wantedProducts(), QStringList());
+    }
+
+    // Created and deleted many times with live subscriptions: the
+    // subscriptions end with each component.
+    void createDeleteCycles_data() { addClassNames(); }
+    void createDeleteCycles()
+    {
+        QFETCH(QString, className);
+        ComponentFixture f;
+        // TARN_LIFECYCLE_CYCLES=10000 for the long run the README reports.
+        const int cycles = qMax(200, qEnvironmentVariableIntValue("TARN_LIFECYCLE_CYCLES"));
+        for (int cycle = 0; cycle < cycles; ++cycle) {
+            IComponent *component = f.create(className.toLatin1());
+            QVERIFY(!f.host.context().quotMgr()->wantedProducts().isEmpty());
+            f.free(component);
+            QCOMPARE(f.host.context().quotMgr()->wantedProducts(), QStringList());
+        }
+    }
+};
+
+QTEST_MAIN(TestLifecycle)
+#include "tst_lifecycle.moc"
