@@ -45,7 +45,7 @@ struct Style
     QLatin1String name;
     const char *title;
 };
-constexpr Style Styles[] = {{QLatin1String("light"), "浅色"}, {QLatin1String("dark"), "深色"}};
+const Style Styles[] = {{QLatin1String("light"), "浅色"}, {QLatin1String("dark"), "深色"}};
 
 } // namespace
 

@@ -1,0 +1,42 @@
+#include "quotrecordfuzz.h"
+
+#include <componentfixture.h>
+
+#include <icomponent.h>
+#include <vquotdata.h>
+
+#include <QCoreApplication>
+#include <QList>
+
+#include <cstring>
+
+namespace {
+
+// The components live for the whole run, as in a client that runs all day.
+struct Components
+{
+    Components()
+    {
+        for (const char *name : ComponentFixture::ClassNames)
+            shown << fixture.create(name);
+    }
+    ComponentFixture fixture;
+    QList<IComponent *> shown;
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static Components *components = new Components; // kept to the process's end
+    for (size_t offset = 0; offset < size; offset += sizeof(VQuotData)) {
+        VQuotData record;
+        std::memset(&record, 0, sizeof record);
+        std::memcpy(&record, data + offset, std::min(sizeof record, size - offset));
+        for (IComponent *component : qAsConst(components->shown))
+            ComponentFixture::deliverDirectly(component, record);
+    }
+    // Frame-paced writes and repaints run as they would between records.
+    QCoreApplication::processEvents();
+    return 0;
+}
