@@ -144,7 +144,7 @@ private slots:
         QFETCH(QString, className);
         ComponentFixture f;
         // TARN_LIFECYCLE_CYCLES=10000 for the long run the README reports.
-        const int cycles = qMax(200, qEnvironmentVariableIntValue("TARN_LIFECYCLE_CYCLES"));
+        const int cycles = qMax(50, qEnvironmentVariableIntValue("TARN_LIFECYCLE_CYCLES"));
         for (int cycle = 0; cycle < cycles; ++cycle) {
             IComponent *component = f.create(className.toLatin1());
             QVERIFY(!f.host.context().quotMgr()->wantedProducts().isEmpty());
