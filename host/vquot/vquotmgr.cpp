@@ -1,5 +1,6 @@
 #include "vquotmgr.h"
 
+#include "vquotcheck.h"
 #include "vquotfeed.h"
 #include "vquotlog.h"
 #include "vquotqueue.h"
@@ -9,7 +10,6 @@
 
 #include <QAtomicPointer>
 #include <QThread>
-#include <cmath>
 #include <utility>
 
 Q_LOGGING_CATEGORY(lcQuot, "vexa.quot", QtInfoMsg)
@@ -20,51 +20,6 @@ QAtomicPointer<VQuotMgr> s_instance;
 
 // A flood of malformed records is reported once per interval with a count.
 constexpr qint64 DropReportIntervalMs = 1000;
-
-// Why a record cannot be delivered, empty when it can. A record with status 0
-// carries no data, so only the fields that route it are checked.
-QString recordDefect(const VQuotData &record)
-{
-    if (record.market == 0)
-        return QStringLiteral("市场代码为空");
-    if (!record.isCodeTerminated())
-        return QStringLiteral("证券代码超出字段");
-    if (record.code[0] == 0)
-        return QStringLiteral("证券代码为空");
-    if (record.status == 0)
-        return QString();
-
-    static const struct
-    {
-        double VQuotData::*field;
-        const char *name;
-    } prices[] = {
-        {&VQuotData::highPrice, "highPrice"},
-        {&VQuotData::lowPrice, "lowPrice"},
-        {&VQuotData::lastPrice, "lastPrice"},
-        {&VQuotData::preClosingPrice, "preClosingPrice"},
-        {&VQuotData::openingPrice, "openingPrice"},
-        {&VQuotData::settlementPrice, "settlementPrice"},
-        {&VQuotData::preSettlementPrice, "preSettlementPrice"},
-        {&VQuotData::highLimitPrice, "highLimitPrice"},
-        {&VQuotData::lowLimitPrice, "lowLimitPrice"},
-        {&VQuotData::matchAmount, "matchAmount"},
-        {&VQuotData::avgPrice, "avgPrice"},
-        {&VQuotData::priceChange, "priceChange"},
-        {&VQuotData::priceChangeRatio, "priceChangeRatio"},
-    };
-    for (const auto &price : prices) {
-        if (!std::isfinite(record.*price.field))
-            return QStringLiteral("%1 不是有限数").arg(QLatin1String(price.name));
-    }
-    for (int level = 0; level < 10; ++level) {
-        if (!std::isfinite(record.askPrice[level]))
-            return QStringLiteral("askPrice[%1] 不是有限数").arg(level);
-        if (!std::isfinite(record.bidPrice[level]))
-            return QStringLiteral("bidPrice[%1] 不是有限数").arg(level);
-    }
-    return QString();
-}
 
 QString marketText(char market)
 {
@@ -370,8 +325,8 @@ bool VQuotMgr::isRouted(const VQuotSubscriber *subscriber, const QByteArray &key
 // Called with m_postMutex held: post() checks records on the feed's thread.
 bool VQuotMgr::checkRecord(const VQuotData &record)
 {
-    const QString defect = recordDefect(record);
-    if (defect.isEmpty())
+    QString defect;
+    if (vq::recordDefect(record, &defect) == vq::RecordDefect::None)
         return true;
     ++m_dropped;
     ++m_droppedUnreported;
