@@ -16,6 +16,18 @@ class VQUOT_EXPORT VQuotFeed : public QObject
 {
     Q_OBJECT
 public:
+    // How the feed reaches its source. A feed inside the process is Local;
+    // one that connects to a server goes between the others.
+    enum class LinkState {
+        Local,
+        Connecting,
+        Connected,
+        Reconnecting, // the connection was lost; the feed reconnects on its own
+        Refused, // the server refused the credentials; the feed gives up
+        Closed, // the feed gave up for another reason
+    };
+    Q_ENUM(LinkState)
+
     explicit VQuotFeed(QObject *parent = nullptr);
     ~VQuotFeed() override;
 
@@ -27,9 +39,19 @@ public:
     virtual void unsubscribe(const QStringList &products) = 0;
     virtual int serverType() const;
 
+    LinkState linkState() const;
+    // The source's address and, when it is not connected, why; never credentials.
+    QString linkDetail() const;
+
+signals:
+    void linkStateChanged();
+
 protected:
     VQuotMgr *manager() const;
+    void setLinkState(LinkState state, const QString &detail);
 
 private:
     VQuotMgr *m_manager = nullptr;
+    LinkState m_linkState = LinkState::Local;
+    QString m_linkDetail;
 };

@@ -130,3 +130,13 @@ bool VQuotSubscriber::isValidProduct(char market, const QString &code)
     const int bytes = code.toUtf8().size();
     return printableMarket && bytes > 0 && bytes < int(sizeof(VQuotData::code)) && !code.contains(QLatin1Char('|'));
 }
+
+bool VQuotSubscriber::splitProductKey(const QString &key, char *market, QByteArray *code)
+{
+    if (key.size() < 3 || key.at(1) != QLatin1Char('|') || key.at(0).unicode() > 0x7f)
+        return false;
+    *market = key.at(0).toLatin1();
+    const QString text = key.mid(2);
+    *code = text.toUtf8();
+    return isValidProduct(*market, text);
+}

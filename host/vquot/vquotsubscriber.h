@@ -45,6 +45,9 @@ public:
 
     static QString productKey(char market, const QString &code);
     static bool isValidProduct(char market, const QString &code);
+    // The market and the code (UTF-8) of a key "market|code"; false when
+    // the key is not of a valid product.
+    static bool splitProductKey(const QString &key, char *market, QByteArray *code);
 
 private:
     QString m_name;

@@ -28,15 +28,9 @@ struct Product
     QByteArray code;
 };
 
-// "market|code" as the manager hands it over.
 bool parseProduct(const QString &key, Product &out)
 {
-    if (key.size() < 3 || key.at(1) != QLatin1Char('|') || key.at(0).unicode() > 0x7f)
-        return false;
-    out.market = key.at(0).toLatin1();
-    const QString code = key.mid(2);
-    out.code = code.toUtf8();
-    return VQuotSubscriber::isValidProduct(out.market, code);
+    return VQuotSubscriber::splitProductKey(key, &out.market, &out.code);
 }
 
 } // namespace
