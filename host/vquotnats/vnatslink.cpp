@@ -1,0 +1,214 @@
+#include "vnatslink.h"
+
+#include "vquotnatslog.h"
+
+#include <voutput.h>
+
+#include <QMutex>
+#include <QSemaphore>
+
+#include <nats/nats.h>
+
+Q_LOGGING_CATEGORY(lcQuotNats, "vexa.quot.nats", QtInfoMsg)
+
+namespace {
+
+// Between two attempts to reach a server that went away.
+constexpr int ReconnectWaitMs = 500;
+// How long the destructor waits for the client library's closing callback.
+constexpr int CloseWaitMs = 5000;
+
+QString lastError(natsConnection *connection)
+{
+    const char *text = nullptr;
+    natsConnection_GetLastError(connection, &text);
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+QString stateText(VNatsLink::State state)
+{
+    switch (state) {
+    case VNatsLink::State::Local: return QString();
+    case VNatsLink::State::Connecting: return QStringLiteral("正在连接");
+    case VNatsLink::State::Connected: return QStringLiteral("已连接");
+    case VNatsLink::State::Reconnecting: return QStringLiteral("连接中断, 正在重连");
+    case VNatsLink::State::Refused: return QStringLiteral("服务器拒绝登录 (用户名、密码或令牌错误)");
+    case VNatsLink::State::Closed: return QStringLiteral("连接已关闭");
+    }
+    return QString();
+}
+
+} // namespace
+
+// The client library's callbacks run on its own threads. They reach the link
+// through this object, which outlives the link until the library's last
+// callback (the closed one) has run; the link detaches itself first.
+class VNatsLink::Events
+{
+public:
+    static void connected(natsConnection *, void *closure) { self(closure)->post(State::Connected, QString()); }
+    static void disconnected(natsConnection *connection, void *closure)
+    {
+        self(closure)->post(State::Reconnecting, lastError(connection));
+    }
+    static void closed(natsConnection *connection, void *closure)
+    {
+        Events *events = self(closure);
+        events->post(State::Closed, lastError(connection));
+        events->m_closed.release();
+    }
+    static void error(natsConnection *connection, natsSubscription *, natsStatus status, void *closure)
+    {
+        // The last error names the subject of a permission violation; a slow consumer leaves none of its own.
+        const QString text = status == NATS_SLOW_CONSUMER ? QString() : lastError(connection);
+        self(closure)->postError(text.isEmpty() ? QString::fromUtf8(natsStatus_GetText(status)) : text);
+    }
+
+    explicit Events(VNatsLink *owner)
+        : m_owner(owner)
+    {
+    }
+    void detach()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_owner = nullptr;
+    }
+    bool waitClosed() { return m_closed.tryAcquire(1, CloseWaitMs); }
+
+private:
+    static Events *self(void *closure) { return static_cast<Events *>(closure); }
+
+    // call(VNatsLink *) runs on the link's thread, unless the link is gone by then.
+    template<typename Call> void toOwner(Call call)
+    {
+        QMutexLocker lock(&m_mutex);
+        if (m_owner)
+            QMetaObject::invokeMethod(
+                m_owner, [owner = m_owner, call] { call(owner); }, Qt::QueuedConnection);
+    }
+    void post(State state, const QString &reason)
+    {
+        toOwner([state, reason](VNatsLink *owner) { owner->setState(state, reason); });
+    }
+    void postError(const QString &text)
+    {
+        toOwner([text](VNatsLink *owner) { owner->reportError(text); });
+    }
+
+    QMutex m_mutex;
+    VNatsLink *m_owner;
+    QSemaphore m_closed;
+};
+
+VNatsLink::VNatsLink(QObject *parent)
+    : QObject(parent)
+    , m_events(new Events(this))
+{
+}
+
+VNatsLink::~VNatsLink()
+{
+    m_events->detach();
+    if (!m_connection) {
+        delete m_events;
+        return;
+    }
+    natsConnection_Close(m_connection);
+    natsConnection_Destroy(m_connection);
+    if (m_events->waitClosed())
+        delete m_events;
+    else // the library may still call it; a few bytes are better than a crash
+        qCWarning(lcQuotNats) << "no closing callback from the NATS client library for" << m_server;
+}
+
+bool VNatsLink::open(const VNatsSettings &settings, QString *error)
+{
+    Q_ASSERT(!m_connection);
+    m_server = settings.server();
+    natsOptions *options = nullptr;
+    natsStatus status = natsOptions_Create(&options);
+    const auto set = [&status](natsStatus result) {
+        if (status == NATS_OK)
+            status = result;
+    };
+    set(natsOptions_SetURL(options, settings.url.toUtf8().constData()));
+    if (!settings.user.isEmpty())
+        set(natsOptions_SetUserInfo(options, settings.user.toUtf8().constData(),
+                                    settings.password.toUtf8().constData()));
+    if (!settings.token.isEmpty())
+        set(natsOptions_SetToken(options, settings.token.toUtf8().constData()));
+    if (!settings.caFile.isEmpty()) {
+        set(natsOptions_SetSecure(options, true));
+        set(natsOptions_LoadCATrustedCertificates(options, settings.caFile.toLocal8Bit().constData()));
+    }
+    if (!settings.name.isEmpty())
+        set(natsOptions_SetName(options, settings.name.toUtf8().constData()));
+    set(natsOptions_SetMaxReconnect(options, -1));
+    set(natsOptions_SetReconnectWait(options, ReconnectWaitMs));
+    // Every subscription's messages on one thread of the library instead of a thread per subscription.
+    set(natsOptions_UseGlobalMessageDelivery(options, true));
+    set(natsOptions_SetRetryOnFailedConnect(options, true, &Events::connected, m_events));
+    set(natsOptions_SetDisconnectedCB(options, &Events::disconnected, m_events));
+    set(natsOptions_SetReconnectedCB(options, &Events::connected, m_events));
+    set(natsOptions_SetClosedCB(options, &Events::closed, m_events));
+    set(natsOptions_SetErrorHandler(options, &Events::error, m_events));
+    if (status == NATS_OK) {
+        status = natsConnection_Connect(&m_connection, options);
+        if (status == NATS_OK)
+            setState(State::Connected, QString());
+        else if (status == NATS_NOT_YET_CONNECTED && m_connection)
+            setState(State::Connecting, lastError(m_connection));
+    }
+    natsOptions_Destroy(options);
+    if (m_connection)
+        return true;
+    *error = QStringLiteral("行情总线[%1]无法使用: %2").arg(m_server, QString::fromUtf8(natsStatus_GetText(status)));
+    VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(), *error);
+    return false;
+}
+
+natsConnection *VNatsLink::connection() const
+{
+    return m_connection;
+}
+
+VNatsLink::State VNatsLink::state() const
+{
+    return m_state;
+}
+
+QString VNatsLink::detail() const
+{
+    return m_detail;
+}
+
+void VNatsLink::setState(State state, const QString &reason)
+{
+    // The server names a refusal of the credentials only in answer to the
+    // attempt; the client library gives up later with a reason of its own.
+    QString why = reason;
+    if (reason.contains(QLatin1String("Authorization Violation")))
+        m_refusal = reason;
+    if (state == State::Closed && !m_refusal.isEmpty()) {
+        state = State::Refused;
+        why = m_refusal;
+    }
+    if (m_state == State::Refused || (state == m_state && state == State::Connected))
+        return;
+    m_state = state;
+    m_detail = why.isEmpty() ? m_server : QStringLiteral("%1: %2").arg(m_server, why);
+    const int level = state == State::Connected                      ? 0
+        : state == State::Connecting || state == State::Reconnecting ? 2
+                                                                     : 3;
+    VOutput(level, QStringLiteral(__FILE__), __LINE__, QString(),
+            QStringLiteral("行情总线[%1]%2%3")
+                .arg(m_server, stateText(state), why.isEmpty() ? QString() : QStringLiteral(": ") + why));
+    emit stateChanged();
+}
+
+void VNatsLink::reportError(const QString &text)
+{
+    VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
+            QStringLiteral("行情总线[%1]报错: %2").arg(m_server, text));
+    emit serverError(text);
+}

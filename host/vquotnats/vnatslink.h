@@ -1,0 +1,54 @@
+#pragma once
+
+#include "vnatssettings.h"
+#include "vquotnats_global.h"
+
+#include <vquotfeed.h>
+
+#include <QObject>
+
+typedef struct __natsConnection natsConnection;
+
+// One connection to the bus. It connects in the background, reconnects on
+// its own after a lost connection (the client library then restores every
+// subscription), and reports its state on the thread that owns it; each
+// change is logged. A server that refuses the credentials ends the
+// connection: the state becomes Refused. Errors the server sends later (a
+// subject the user may not publish or subscribe, a consumer that fell
+// behind) are logged and signalled.
+class VQUOTNATS_EXPORT VNatsLink : public QObject
+{
+    Q_OBJECT
+public:
+    using State = VQuotFeed::LinkState;
+
+    explicit VNatsLink(QObject *parent = nullptr);
+    // Closes the connection and waits for the client library's last callback.
+    ~VNatsLink() override;
+
+    // Starts connecting. False with error set when the settings are unusable
+    // (the CA file, a URL the client library refuses); once it returns true
+    // the connection exists, whatever the server does.
+    bool open(const VNatsSettings &settings, QString *error);
+    // Null before a successful open().
+    natsConnection *connection() const;
+    State state() const;
+    // The server's address and, when not connected, why; never credentials.
+    QString detail() const;
+
+signals:
+    void stateChanged();
+    void serverError(const QString &text);
+
+private:
+    class Events;
+    void setState(State state, const QString &reason);
+    void reportError(const QString &text);
+
+    Events *m_events;
+    natsConnection *m_connection = nullptr;
+    QString m_server;
+    State m_state = State::Closed;
+    QString m_detail;
+    QString m_refusal; // the server's refusal of the credentials, once it came
+};

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "vnatssettings.h"
+#include "vquotnats_global.h"
+#include "vquotrejects.h"
+
+#include <vquotfeed.h>
+
+#include <QHash>
+#include <QMutex>
+#include <QWaitCondition>
+
+#include <atomic>
+
+class VNatsLink;
+typedef struct __natsConnection natsConnection;
+typedef struct __natsSubscription natsSubscription;
+typedef struct __natsMsg natsMsg;
+
+// The quote manager's feed over the bus: each wanted security is one
+// subscription to its subject (VQuotSubject), so only what the client's
+// components show travels to it. Frames arrive on the client library's
+// delivery thread; each is checked (VQuotFrame::decode, and the record must
+// be of its subject's security) and posted to the manager, whose queue
+// conflates them and hands them to the GUI thread in batches. Refused frames
+// are counted and logged by episode (VQuotRejects). The connection's state
+// is the feed's link state; after a reconnect the client library restores
+// the subscriptions.
+class VQUOTNATS_EXPORT VNatsQuotFeed : public VQuotFeed
+{
+    Q_OBJECT
+public:
+    explicit VNatsQuotFeed(QObject *parent = nullptr);
+    // Ends every subscription and waits for the delivery thread to leave the feed.
+    ~VNatsQuotFeed() override;
+
+    // Starts connecting; false with error set when the settings are unusable.
+    bool open(const VNatsSettings &settings, QString *error);
+
+    // False before open() and when the connection is closed; subscriptions
+    // made while reconnecting are sent once connected.
+    bool subscribe(const QStringList &products) override;
+    void unsubscribe(const QStringList &products) override;
+
+    quint64 receivedCount() const;
+    const VQuotRejects &rejects() const;
+
+private:
+    // One subscribed security; the closure of its subscription's callbacks,
+    // freed by the last of them (onComplete).
+    struct Route
+    {
+        VNatsQuotFeed *feed;
+        char market;
+        QByteArray code;
+        natsSubscription *subscription = nullptr;
+    };
+
+    static void onMessage(natsConnection *, natsSubscription *, natsMsg *message, void *closure);
+    static void onComplete(void *closure);
+    void receive(const Route &route, natsMsg *message);
+    void release(Route *route);
+
+    VNatsLink *m_link;
+    QHash<QString, Route *> m_routes;
+    std::atomic<quint64> m_received {0};
+    VQuotRejects m_rejects;
+    // Subscriptions whose message handler may still run.
+    QMutex m_liveMutex;
+    QWaitCondition m_allComplete;
+    int m_live = 0;
+};

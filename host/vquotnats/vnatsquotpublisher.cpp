@@ -1,0 +1,30 @@
+#include "vnatsquotpublisher.h"
+
+#include "vquotframe.h"
+#include "vquotsubject.h"
+
+#include <nats/nats.h>
+
+bool VNatsQuotPublisher::open(const VNatsSettings &settings, QString *error)
+{
+    return m_link.open(settings, error);
+}
+
+bool VNatsQuotPublisher::publish(const VQuotData &record)
+{
+    char frame[VQuotFrame::Size];
+    VQuotFrame::encode(record, frame);
+    return natsConnection_Publish(m_link.connection(), VQuotSubject::of(record.market, record.codeText()).constData(),
+                                  frame, VQuotFrame::Size)
+        == NATS_OK;
+}
+
+bool VNatsQuotPublisher::publish(const QByteArray &subject, const QByteArray &frame)
+{
+    return natsConnection_Publish(m_link.connection(), subject.constData(), frame.constData(), frame.size()) == NATS_OK;
+}
+
+bool VNatsQuotPublisher::flush(int timeoutMs)
+{
+    return natsConnection_FlushTimeout(m_link.connection(), timeoutMs) == NATS_OK;
+}
