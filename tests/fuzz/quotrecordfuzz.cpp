@@ -4,6 +4,7 @@
 
 #include <icomponent.h>
 #include <vquotdata.h>
+#include <vquotframe.h>
 
 #include <QCoreApplication>
 #include <QList>
@@ -35,6 +36,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::memcpy(&record, data + offset, std::min(sizeof record, size - offset));
         for (IComponent *component : qAsConst(components->shown))
             ComponentFixture::deliverDirectly(component, record);
+    }
+    // The same bytes as frames from the bus: what the decoder lets through
+    // reaches the components too.
+    for (size_t offset = 0; offset < size; offset += size_t(VQuotFrame::Size)) {
+        VQuotData record;
+        const size_t length = std::min(size_t(VQuotFrame::Size), size - offset);
+        if (VQuotFrame::decode(reinterpret_cast<const char *>(data + offset), length, record)
+            == VQuotFrame::Defect::None) {
+            for (IComponent *component : qAsConst(components->shown))
+                ComponentFixture::deliverDirectly(component, record);
+        }
     }
     // Frame-paced writes and repaints run as they would between records.
     QCoreApplication::processEvents();

@@ -9,6 +9,7 @@
 
 #include <icomponent.h>
 #include <vquotdataitems.h>
+#include <vquotframe.h>
 #include <vquotpanel.h>
 
 #include <QLabel>
@@ -135,6 +136,27 @@ private slots:
         for (IComponent *component : qAsConst(components)) {
             for (const QString &text : shownTexts(component))
                 QVERIFY2(looksSane(text), qPrintable(component->className() + u(": ") + text));
+        }
+    }
+
+    // Every truncation of a bus frame is refused by the decoder; only the
+    // whole frame's record reaches the components.
+    void everyTruncationOfAFrame()
+    {
+        ComponentFixture f;
+        QList<IComponent *> components;
+        for (const char *name : ComponentFixture::ClassNames)
+            components << f.create(name);
+        const QByteArray frame = VQuotFrame::encode(makeQuotRecord('1', "600519"));
+        for (int length = 0; length <= frame.size(); ++length) {
+            VQuotData record;
+            const bool accepted
+                = VQuotFrame::decode(frame.constData(), size_t(length), record) == VQuotFrame::Defect::None;
+            QCOMPARE(accepted, length == frame.size());
+            for (IComponent *component : qAsConst(components)) {
+                if (accepted)
+                    ComponentFixture::deliverDirectly(component, record);
+            }
         }
     }
 
