@@ -1,5 +1,6 @@
 #include "feedstatus.h"
 
+#include <vquotfeed.h>
 #include <vquotmgr.h>
 #include <vsimquotfeed.h>
 
@@ -31,12 +32,18 @@ FeedStatus::FeedStatus(VQuotMgr *quotMgr, VSimQuotFeed *feed, QWidget *parent)
     connect(timer, &QTimer::timeout, this, &FeedStatus::doSample);
     timer->start();
     connect(m_quotMgr, &VQuotMgr::subscriptionsChanged, this, &FeedStatus::refresh);
+    if (VQuotFeed *source = m_quotMgr->feed())
+        connect(source, &VQuotFeed::linkStateChanged, this, &FeedStatus::refresh);
     refresh();
 }
 
 void FeedStatus::refresh()
 {
-    if (!m_feed)
+    const VQuotFeed *source = m_quotMgr->feed();
+    m_rate->setToolTip(source ? source->linkDetail() : QString());
+    if (source && source->linkState() != VQuotFeed::LinkState::Local)
+        m_rate->setText(QStringLiteral("行情总线: %1").arg(VQuotFeed::linkStateText(source->linkState())));
+    else if (!m_feed)
         m_rate->setText(QStringLiteral("行情源: 无"));
     else if (m_feed->isPaused())
         m_rate->setText(QStringLiteral("模拟行情: 已暂停"));

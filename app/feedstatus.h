@@ -7,14 +7,14 @@ class VQuotMgr;
 class VSimQuotFeed;
 
 // The status bar's view of the quote service: the simulated feed's rate and
-// state, in the last second the records handed to components (each once,
-// however many components show it) and the records replaced by a newer one
-// of the same security before the GUI thread took them, and how many
-// securities are subscribed.
+// state, or the state of the connection to the quote bus, in the last second the records handed to components (each
+// once, however many components show it) and the records replaced by a newer one of the same security before the GUI
+// thread took them, and how many securities are subscribed.
 class FeedStatus : public QWidget
 {
     Q_OBJECT
 public:
+    // feed: the simulated feed, null when the manager's feed is another.
     FeedStatus(VQuotMgr *quotMgr, VSimQuotFeed *feed, QWidget *parent = nullptr);
 
 public slots:

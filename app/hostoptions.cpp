@@ -1,7 +1,6 @@
 #include "hostoptions.h"
 
 #include <QCommandLineParser>
-#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 
@@ -23,18 +22,13 @@ QStringList HostOptions::defaultComponents()
 bool HostOptions::parse(const QStringList &arguments, QString *error)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Hosts the tarn quote module on a simulated market, as the trading client does."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Hosts the tarn quote module on a simulated market, or on quotes from a bus, as the trading client does."));
     parser.addHelpOption();
     const QCommandLineOption config(QStringLiteral("config"),
                                     QStringLiteral("Configuration database in an existing folder (default: in the "
                                                    "user's configuration folder; created on first run)."),
                                     QStringLiteral("PATH"));
-    const QCommandLineOption data(QStringLiteral("data"),
-                                  QStringLiteral("Folder of sample market files (default: the built-in ones)."),
-                                  QStringLiteral("DIR"));
-    const QCommandLineOption date(QStringLiteral("date"), QStringLiteral("Business date (default: today)."),
-                                  QStringLiteral("YYYYMMDD"));
     const QCommandLineOption components(
         QStringLiteral("components"),
         QStringLiteral("Component class names to show, comma-separated, in this order (default: every one the "
@@ -43,13 +37,10 @@ bool HostOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption library(QStringLiteral("library"),
                                      QStringLiteral("The module library (default: libtarn beside tarn-host)."),
                                      QStringLiteral("PATH"));
-    const QCommandLineOption rateOption(
-        QStringLiteral("rate"),
-        QStringLiteral("Simulated quote records per second, 1 to %1 (default: %2).").arg(MaxRate).arg(rate),
-        QStringLiteral("N"));
-    const QCommandLineOption seedOption(QStringLiteral("seed"),
-                                        QStringLiteral("Seed of the simulated market (default: %1).").arg(seed),
-                                        QStringLiteral("N"));
+    const QCommandLineOption record(
+        QStringLiteral("record"),
+        QStringLiteral("Write every quote record the components receive to FILE, for tarn-feed --replay."),
+        QStringLiteral("FILE"));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                         QStringLiteral("Run, save one PNG per component in DIR and exit; use with "
                                                        "-platform offscreen or under Xvfb."),
@@ -58,7 +49,10 @@ bool HostOptions::parse(const QStringList &arguments, QString *error)
                                       QStringLiteral("Seconds the feed runs before the screenshots are taken (default "
                                                      "5), or before tarn-host quits."),
                                       QStringLiteral("SECONDS"));
-    parser.addOptions({config, data, date, components, library, rateOption, seedOption, screenshot, duration});
+    parser.addOptions({config, components, library});
+    parser.addOptions(marketOptions());
+    parser.addOptions(VNatsSettings::options());
+    parser.addOptions({record, screenshot, duration});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return false;
@@ -70,13 +64,14 @@ bool HostOptions::parse(const QStringList &arguments, QString *error)
         return false;
     }
 
-    configPath = parser.value(config);
-    dataDir = parser.value(data);
-    // A mistyped folder is refused rather than made or read as an empty market.
-    if (!dataDir.isEmpty() && !QFileInfo(dataDir).isDir()) {
-        *error = QStringLiteral("--data: 样本行情文件夹[%1]不存在或不是文件夹").arg(shown(dataDir));
+    if (!readMarketOptions(parser, error) || !feed.read(parser, error))
+        return false;
+    if (!feed.url.isEmpty() && drivesSimulator(parser)) {
+        *error = QStringLiteral("--rate and --seed drive the built-in simulator; with --feed give them to tarn-feed");
         return false;
     }
+    feed.name = QStringLiteral("tarn-host");
+    configPath = parser.value(config);
     if (!configPath.isEmpty()) {
         const QFileInfo file(configPath);
         if (file.isDir()) {
@@ -89,16 +84,14 @@ bool HostOptions::parse(const QStringList &arguments, QString *error)
             return false;
         }
     }
+    recordPath = parser.value(record);
+    if (!recordPath.isEmpty() && !QFileInfo(QFileInfo(recordPath).absolutePath()).isDir()) {
+        *error = QStringLiteral("--record: 录制文件所在的文件夹[%1]不存在或不是文件夹")
+                     .arg(shown(QFileInfo(recordPath).absolutePath()));
+        return false;
+    }
     libraryPath = parser.value(library);
     screenshotDir = parser.value(screenshot);
-    if (parser.isSet(date)) {
-        const QString text = parser.value(date);
-        if (!QDate::fromString(text, QStringLiteral("yyyyMMdd")).isValid()) {
-            *error = QStringLiteral("--date wants a date as YYYYMMDD, not \"%1\"").arg(text);
-            return false;
-        }
-        sysDate = text.toInt();
-    }
     if (parser.isSet(components)) {
         this->components = parser.value(components).split(QLatin1Char(','), Qt::SkipEmptyParts);
         for (QString &name : this->components)
@@ -108,22 +101,8 @@ bool HostOptions::parse(const QStringList &arguments, QString *error)
             return false;
         }
     }
-    bool ok = true;
-    if (parser.isSet(rateOption)) {
-        rate = parser.value(rateOption).toInt(&ok);
-        if (!ok || rate < 1 || rate > MaxRate) {
-            *error = QStringLiteral("--rate wants 1 to %1 records per second").arg(MaxRate);
-            return false;
-        }
-    }
-    if (parser.isSet(seedOption)) {
-        seed = parser.value(seedOption).toUInt(&ok);
-        if (!ok) {
-            *error = QStringLiteral("--seed wants a non-negative integer");
-            return false;
-        }
-    }
     if (parser.isSet(duration)) {
+        bool ok = true;
         durationSeconds = parser.value(duration).toInt(&ok);
         if (!ok || durationSeconds < 0) {
             *error = QStringLiteral("--duration wants a non-negative number of seconds");

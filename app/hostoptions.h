@@ -1,21 +1,18 @@
 #pragma once
 
+#include <marketoptions.h>
+#include <vnatssettings.h>
+
 #include <QStringList>
 
 // What tarn-host was asked to do on its command line.
-struct HostOptions
+struct HostOptions : MarketOptions
 {
-    // The simulator's highest rate: beyond it the feed thread alone would
-    // take a core of the client's machine.
-    static constexpr int MaxRate = 200000;
-
     QString configPath; // empty: the user's configuration folder
-    QString dataDir; // empty: the built-in sample market
-    int sysDate = 0; // yyyymmdd; 0: today
     QStringList components; // empty: every component the module offers
     QString libraryPath; // empty: libtarn beside tarn-host
-    int rate = 200; // simulated records per second
-    quint32 seed = 1;
+    VNatsSettings feed; // url set: quotes from the bus instead of the simulator
+    QString recordPath; // set: every record the components receive is written there for replay
     QString screenshotDir; // set: headless run that saves screenshots and exits
     int durationSeconds = -1; // how long to run before the screenshots or before quitting; -1: until closed
 

@@ -1,7 +1,7 @@
 // tarn-host: a small trading-client host for the tarn module. It loads the
 // module library at run time, serves it a sample market with a simulated
-// feed, and shows the module's components; with --screenshot it runs
-// headless and saves a picture of each.
+// feed or with quotes from the bus (--feed), and shows the module's
+// components; with --screenshot it runs headless and saves a picture of each.
 
 #include "hostoptions.h"
 #include "hostwindow.h"
@@ -11,7 +11,10 @@
 #include <hostcontext.h>
 #include <vlocaldb.h>
 #include <vlogsink.h>
+#include <vnatsquotfeed.h>
 #include <voutput.h>
+#include <vquotmgr.h>
+#include <vquottape.h>
 #include <vsimquotfeed.h>
 
 #include <QApplication>
@@ -120,10 +123,36 @@ int main(int argc, char **argv)
     if (newConfig && context.localDb()->isWritable())
         SampleProfile::apply(contextOptions.dataDir, context.localDb());
 
-    VSimQuotFeed *feed = context.installSimQuotFeed();
-    feed->setSeed(options.seed);
-    feed->setRate(options.rate);
-    feed->start();
+    // Quotes from the bus when --feed names it, else from the simulated market.
+    VSimQuotFeed *simulator = nullptr;
+    if (options.feed.url.isEmpty()) {
+        simulator = context.installSimQuotFeed();
+        simulator->setSeed(options.seed);
+        simulator->setRate(options.rate);
+        simulator->start();
+    } else {
+        auto *bus = new VNatsQuotFeed;
+        if (!bus->open(options.feed, &error)) {
+            delete bus;
+            say(error);
+            return 2;
+        }
+        context.setQuotFeed(bus);
+    }
+    VQuotTapeWriter tape;
+    if (!options.recordPath.isEmpty()) {
+        if (!tape.open(options.recordPath, &error)) {
+            say(QStringLiteral("--record: %1: %2").arg(QDir::toNativeSeparators(options.recordPath), error));
+            return 2;
+        }
+        context.quotMgr()->setTap([&tape, failed = false](const VQuotData &record) mutable {
+            if (failed || tape.write(record))
+                return;
+            failed = true;
+            VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
+                    QStringLiteral("行情录制停止, 写入失败: %1").arg(tape.error()));
+        });
+    }
 
     ModuleLoader loader;
     const QString libraryPath
@@ -135,7 +164,7 @@ int main(int argc, char **argv)
 
     int status = 0;
     {
-        HostWindow window(&context, loader.module(), feed);
+        HostWindow window(&context, loader.module(), simulator);
         context.setMainWindow(&window);
         const bool chosen = !options.components.isEmpty();
         const QStringList missing
@@ -179,6 +208,8 @@ int main(int argc, char **argv)
         context.setMainWindow(nullptr);
     }
     loader.unload();
-    feed->stop();
+    if (simulator)
+        simulator->stop();
+    context.quotMgr()->setTap(nullptr);
     return status;
 }

@@ -11,6 +11,7 @@
 #include <vlocaldb.h>
 #include <voutput.h>
 #include <vquotmgr.h>
+#include <vquotsubscriber.h>
 #include <vsimquotfeed.h>
 #include <vstockhelper.h>
 #include <vstylemgr.h>
@@ -177,6 +178,19 @@ bool HostContext::simInstrument(char market, const QString &code, VSimInstrument
         out.limitRatio = isGrowthBoard(code) ? GrowthBoardLimit : MainBoardLimit;
     }
     return true;
+}
+
+QStringList HostContext::securityKeys() const
+{
+    const VCacheItem *securities = d->cacheMgr.stockCache();
+    QStringList keys;
+    for (int i = 0; securities && i < securities->recordCount1(); ++i) {
+        const QString market = securities->fieldValue1(i, QStringLiteral("market")).toString();
+        if (market.size() == 1)
+            keys << VQuotSubscriber::productKey(market.at(0).toLatin1(),
+                                                securities->fieldValue1(i, QStringLiteral("stkcode")).toString());
+    }
+    return keys;
 }
 
 QStringList HostContext::loadProblems() const

@@ -55,6 +55,8 @@ public:
     // ChiNext and STAR 20%, futures per product, options wide). False when
     // the cache does not know it.
     bool simInstrument(char market, const QString &code, VSimInstrument &out);
+    // Every security of the securities cache as "market|code", in its order.
+    QStringList securityKeys() const;
     // What could not be set up, one message per problem (each also logged).
     QStringList loadProblems() const;
     // Why this run's settings will not be kept, for the user: names the

@@ -24,6 +24,19 @@ VQuotMgr *VQuotFeed::manager() const
     return m_manager;
 }
 
+QString VQuotFeed::linkStateText(LinkState state)
+{
+    switch (state) {
+    case LinkState::Local: return QStringLiteral("进程内");
+    case LinkState::Connecting: return QStringLiteral("正在连接");
+    case LinkState::Connected: return QStringLiteral("已连接");
+    case LinkState::Reconnecting: return QStringLiteral("连接中断, 正在重连");
+    case LinkState::Refused: return QStringLiteral("拒绝登录 (用户名、密码或令牌错误)");
+    case LinkState::Closed: return QStringLiteral("已断开");
+    }
+    return QString();
+}
+
 VQuotFeed::LinkState VQuotFeed::linkState() const
 {
     return m_linkState;

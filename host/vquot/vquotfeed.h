@@ -39,6 +39,8 @@ public:
     virtual void unsubscribe(const QStringList &products) = 0;
     virtual int serverType() const;
 
+    // The state in words, for the user and the log.
+    static QString linkStateText(LinkState state);
     LinkState linkState() const;
     // The source's address and, when it is not connected, why; never credentials.
     QString linkDetail() const;

@@ -295,6 +295,8 @@ void VQuotMgr::dispatch(const VQuotData &record)
     if (route == m_routes.cend())
         return;
     ++m_records;
+    if (m_tap)
+        m_tap(record);
 
     // Receivers may subscribe, unsubscribe or delete subscribers while they
     // run. The snapshot keeps the walk stable; once the routes have changed,
@@ -340,6 +342,11 @@ bool VQuotMgr::checkRecord(const VQuotData &record)
         m_dropReport.start();
     }
     return false;
+}
+
+void VQuotMgr::setTap(std::function<void(const VQuotData &)> tap)
+{
+    m_tap = std::move(tap);
 }
 
 quint64 VQuotMgr::recordCount() const

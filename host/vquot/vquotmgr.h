@@ -12,6 +12,7 @@
 
 #include "vquotdata.h"
 
+#include <functional>
 #include <memory>
 
 class VQuotFeed;
@@ -59,6 +60,10 @@ public:
     // subscribed are not queued. Never waits for the GUI thread to catch up.
     void post(const VQuotData &record);
     void post(const QVector<VQuotData> &records);
+
+    // Sees every record handed to subscribers, on the GUI thread, before
+    // they do (a recorder of what the client receives); null removes it.
+    void setTap(std::function<void(const VQuotData &record)> tap);
 
     // Records handed to subscribers (each once, however many receive it),
     // calls of receiving slots, records replaced by a newer one of the same
@@ -115,4 +120,5 @@ private:
 
     quint64 m_records = 0;
     quint64 m_delivered = 0;
+    std::function<void(const VQuotData &)> m_tap;
 };

@@ -50,7 +50,7 @@ public:
     mutable QMutex mutex;
     QWaitCondition wake;
     VSimMarket market;
-    VQuotMgr *manager = nullptr;
+    Sink sink; // the manager's post() once attached
     int rate = 1000;
     bool paused = false;
     bool stopping = false;
@@ -69,7 +69,7 @@ void VSimQuotFeed::Worker::run()
     QVector<VQuotData> batch;
     QMutexLocker lock(&mutex);
     while (!stopping) {
-        if (paused || market.count() == 0 || !manager) {
+        if (paused || market.count() == 0 || !sink) {
             wake.wait(&mutex);
             restartClock = true;
             continue;
@@ -98,9 +98,9 @@ void VSimQuotFeed::Worker::run()
             market.next(record, marketSeconds);
         }
 
-        VQuotMgr *target = manager;
+        const Sink target = sink;
         lock.unlock();
-        target->post(batch);
+        target(batch);
         lock.relock();
     }
 }
@@ -172,8 +172,13 @@ bool VSimQuotFeed::isPaused() const
 void VSimQuotFeed::attach(VQuotMgr *manager)
 {
     VQuotFeed::attach(manager);
+    setSink([manager](const QVector<VQuotData> &batch) { manager->post(batch); });
+}
+
+void VSimQuotFeed::setSink(Sink sink)
+{
     QMutexLocker lock(&m_worker->mutex);
-    m_worker->manager = manager;
+    m_worker->sink = std::move(sink);
     m_worker->changed(true);
 }
 

@@ -4,17 +4,22 @@
 #include "vquotfeed.h"
 #include "vsimmarket.h"
 
+#include <QVector>
+
 #include <functional>
 
 // An in-process simulated market (VSimMarket) on its own worker thread: it
-// posts the records of every wanted security to the manager at a
-// configurable total rate. Deterministic per security for a given seed.
+// posts the records of every wanted security to the manager, or hands them
+// to a sink, at a configurable total rate. Deterministic per security for a
+// given seed.
 class VQUOT_EXPORT VSimQuotFeed : public VQuotFeed
 {
     Q_OBJECT
 public:
     // Fills out with a security's parameters; false when it does not know the security.
     using Resolver = std::function<bool(char market, const QString &code, VSimInstrument &out)>;
+    // Takes each batch of records on the worker thread.
+    using Sink = std::function<void(const QVector<VQuotData> &batch)>;
 
     explicit VSimQuotFeed(QObject *parent = nullptr);
     ~VSimQuotFeed() override;
@@ -30,7 +35,10 @@ public:
     void setPaused(bool paused);
     bool isPaused() const;
 
+    // Records go to the manager's post().
     void attach(VQuotMgr *manager) override;
+    // Records go to sink instead of a manager (a publisher of the simulated market).
+    void setSink(Sink sink);
     bool subscribe(const QStringList &products) override;
     void unsubscribe(const QStringList &products) override;
 

@@ -25,19 +25,6 @@ QString lastError(natsConnection *connection)
     return text ? QString::fromUtf8(text) : QString();
 }
 
-QString stateText(VNatsLink::State state)
-{
-    switch (state) {
-    case VNatsLink::State::Local: return QString();
-    case VNatsLink::State::Connecting: return QStringLiteral("正在连接");
-    case VNatsLink::State::Connected: return QStringLiteral("已连接");
-    case VNatsLink::State::Reconnecting: return QStringLiteral("连接中断, 正在重连");
-    case VNatsLink::State::Refused: return QStringLiteral("服务器拒绝登录 (用户名、密码或令牌错误)");
-    case VNatsLink::State::Closed: return QStringLiteral("连接已关闭");
-    }
-    return QString();
-}
-
 } // namespace
 
 // The client library's callbacks run on its own threads. They reach the link
@@ -200,9 +187,10 @@ void VNatsLink::setState(State state, const QString &reason)
     const int level = state == State::Connected                      ? 0
         : state == State::Connecting || state == State::Reconnecting ? 2
                                                                      : 3;
-    VOutput(level, QStringLiteral(__FILE__), __LINE__, QString(),
-            QStringLiteral("行情总线[%1]%2%3")
-                .arg(m_server, stateText(state), why.isEmpty() ? QString() : QStringLiteral(": ") + why));
+    VOutput(
+        level, QStringLiteral(__FILE__), __LINE__, QString(),
+        QStringLiteral("行情总线[%1]%2%3")
+            .arg(m_server, VQuotFeed::linkStateText(state), why.isEmpty() ? QString() : QStringLiteral(": ") + why));
     emit stateChanged();
 }
 

@@ -7,6 +7,7 @@
 #include <sampleprofile.h>
 #include <sqlitefile.h>
 #include <testhost.h>
+#include <testquotfeed.h>
 #include <vlocaldb.h>
 
 #include <QAction>
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -101,6 +103,31 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(banner->isVisible());
         QVERIFY(banner->geometry().bottom() < window.centralWidget()->findChild<QTabWidget *>()->geometry().top());
+    }
+
+    // The status bar says how the quote bus is reached, its tooltip where and why.
+    void busStateInStatusBar_data()
+    {
+        QTest::addColumn<VQuotFeed::LinkState>("state");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("connected") << VQuotFeed::LinkState::Connected << u("行情总线: 已连接");
+        QTest::newRow("reconnecting") << VQuotFeed::LinkState::Reconnecting << u("行情总线: 连接中断, 正在重连");
+        QTest::newRow("refused") << VQuotFeed::LinkState::Refused << u("行情总线: 拒绝登录 (用户名、密码或令牌错误)");
+    }
+    void busStateInStatusBar()
+    {
+        QFETCH(VQuotFeed::LinkState, state);
+        QFETCH(QString, shown);
+        HostWindow window(&m_host->context(), &m_module, nullptr);
+        m_host->feed().setLinkState(state, u("nats://127.0.0.1:4222: reason"));
+        QLabel *label = nullptr;
+        for (QLabel *candidate : window.statusBar()->findChildren<QLabel *>()) {
+            if (candidate->text().startsWith(u("行情总线")))
+                label = candidate;
+        }
+        QVERIFY(label);
+        QCOMPARE(label->text(), shown);
+        QCOMPARE(label->toolTip(), u("nats://127.0.0.1:4222: reason"));
     }
 
     // Two runs of the client on one configuration. Each instance gets its own configuration group before its
@@ -193,6 +220,15 @@ private slots:
         QTest::newRow("stray argument") << u("extra") << QString();
         QTest::newRow("highest rate") << u("--rate 200000") << u("0  -1");
         QTest::newRow("rate beyond the simulator") << u("--rate 1000000") << QString();
+        QTest::newRow("bus") << u("--feed nats://127.0.0.1:4222 --feed-user u --feed-password p") << u("0  -1");
+        QTest::newRow("bus with a token") << u("--feed tls://quotes.example:4443 --feed-token t") << u("0  -1");
+        QTest::newRow("bus of another kind") << u("--feed http://127.0.0.1:4222") << QString();
+        QTest::newRow("bus without port") << u("--feed nats://127.0.0.1") << QString();
+        QTest::newRow("password without user") << u("--feed nats://127.0.0.1:4222 --feed-password p") << QString();
+        QTest::newRow("user and token") << u("--feed nats://127.0.0.1:4222 --feed-user u --feed-token t") << QString();
+        QTest::newRow("credentials without bus") << u("--feed-user u") << QString();
+        QTest::newRow("simulator's rate with a bus") << u("--feed nats://127.0.0.1:4222 --rate 20") << QString();
+        QTest::newRow("recording in a missing folder") << u("--record nowhere/day.tape") << QString();
     }
 
     void options()

@@ -19,6 +19,8 @@ public:
     int serverType() const override;
 
     void inject(const VQuotData &record);
+    // As a feed that connects to a server reports its connection.
+    using VQuotFeed::setLinkState;
 
     bool refuse = false;
     int type = 0;

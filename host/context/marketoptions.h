@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class QCommandLineOption;
+class QCommandLineParser;
+
+// The command-line options that choose the sample market and drive its
+// simulator, shared by tarn-host and tarn-feed: --data DIR, --date YYYYMMDD,
+// --rate N, --seed N.
+struct MarketOptions
+{
+    // The simulator's highest rate: beyond it the simulating thread alone
+    // would take a core.
+    static constexpr int MaxRate = 200000;
+
+    QString dataDir; // empty: the built-in sample market
+    int sysDate = 0; // yyyymmdd; 0: today
+    int rate = 200; // simulated records per second; set another default before options()
+    quint32 seed = 1;
+
+    // The options, their help naming the current values as defaults.
+    QList<QCommandLineOption> marketOptions() const;
+    // Reads them; false with a message for the user when one is wrong.
+    bool readMarketOptions(const QCommandLineParser &parser, QString *error);
+    // True when --rate or --seed is on the command line.
+    static bool drivesSimulator(const QCommandLineParser &parser);
+};

@@ -1,0 +1,193 @@
+// tarn-feed and tarn-host on the quote bus as a user runs them: the executables against a real
+// nats-server, read through the transport the way tarn-host reads them.
+
+#include <natsserver.h>
+#include <testutil.h>
+#include <vlogsink.h>
+#include <vnatsquotfeed.h>
+#include <vquotmgr.h>
+#include <vquotsubscriber.h>
+#include <vquottape.h>
+
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The last record of every security it receives.
+class Receiver : public QObject
+{
+    Q_OBJECT
+public:
+    QHash<QString, VQuotData> latest;
+
+private slots:
+    void doRecv(VQuotData *record) { latest.insert(record->productKey(), *record); }
+};
+
+class TestTarnFeed : public QObject
+{
+    Q_OBJECT
+
+    NatsServer m_server;
+    QTemporaryDir m_dir;
+    QScopedPointer<QProcess> m_feed;
+
+    QStringList busArguments() const
+    {
+        return {QStringLiteral("--feed"),          m_server.url(),
+                QStringLiteral("--feed-user"),     QString::fromLatin1(NatsServer::User),
+                QStringLiteral("--feed-password"), QString::fromLatin1(NatsServer::Password)};
+    }
+    QStringList marketArguments() const
+    {
+        return {QStringLiteral("--data"), QStringLiteral(TARN_DATA_DIR), QStringLiteral("--date"),
+                QStringLiteral("20261205")};
+    }
+    // Starts tarn-feed publishing the simulated market; it runs until the test ends.
+    bool startFeed()
+    {
+        m_feed.reset(new QProcess);
+        m_feed->start(QStringLiteral(TARN_FEED_PATH),
+                      busArguments() + marketArguments()
+                          + QStringList {QStringLiteral("--rate"), QStringLiteral("20000")});
+        return m_feed->waitForStarted();
+    }
+    // Runs a program to its end; its exit code, -1 when it did not end normally.
+    int run(const QString &program, const QStringList &arguments, QString *errors)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("share")));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(program, arguments);
+        const bool finished = process.waitForFinished(60000);
+        *errors = QString::fromLocal8Bit(process.readAllStandardError());
+        return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    // A quote manager fed from the bus with one subscriber of products.
+    struct Client
+    {
+        VQuotMgr manager;
+        Receiver receiver;
+        VQuotSubscriber *subscriber = new VQuotSubscriber(&receiver, QStringLiteral("test"));
+        VNatsQuotFeed *feed = new VNatsQuotFeed;
+
+        bool subscribe(const NatsServer &server, const QStringList &products)
+        {
+            VNatsSettings settings;
+            settings.url = server.url();
+            settings.user = QString::fromLatin1(NatsServer::User);
+            settings.password = QString::fromLatin1(NatsServer::Password);
+            QString error;
+            if (!feed->open(settings, &error))
+                return false;
+            manager.setFeed(feed);
+            subscriber->setRecvSlot(&receiver, SLOT(doRecv(VQuotData *)));
+            for (const QString &product : products)
+                subscriber->addProduct(product.at(0).toLatin1(), product.mid(2));
+            return subscriber->subscribe()
+                && QTest::qWaitFor([&] { return server.subscriptions().size() == products.size(); });
+        }
+    };
+
+private slots:
+    void initTestCase()
+    {
+        VLog::setFileLogging(false);
+        START_NATS_SERVER(m_server);
+    }
+    void cleanup()
+    {
+        if (m_feed) {
+            m_feed->terminate();
+            m_feed->waitForFinished();
+            m_feed.reset();
+        }
+    }
+
+    void refuses_data()
+    {
+        QTest::addColumn<QString>("arguments"); // BUS stands for the server's URL
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no bus") << QString() << 2 << u("--feed is required");
+        QTest::newRow("bus of another kind") << u("--feed http://127.0.0.1:80") << 2 << u("nats://HOST:PORT");
+        QTest::newRow("speed without replay") << u("--feed BUS --speed 2") << 2 << u("--speed");
+        QTest::newRow("replay of no recording") << u("--feed BUS --replay tst_tarnfeed") << 2 << u("--replay");
+        QTest::newRow("rate of a replay") << u("--feed BUS --replay x --rate 5") << 2 << u("--rate");
+        QTest::newRow("wrong password") << u("--feed BUS --feed-user tarn --feed-password guess") << 1 << u("拒绝登录");
+    }
+    void refuses()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, reason);
+        QString errors;
+        QCOMPARE(run(QStringLiteral(TARN_FEED_PATH),
+                     arguments.replace(u("BUS"), m_server.url()).split(u' ', Qt::SkipEmptyParts), &errors),
+                 status);
+        QVERIFY2(errors.contains(reason), qPrintable(errors));
+        QVERIFY2(!errors.contains(u("guess")), qPrintable(errors));
+    }
+
+    // Every security of the sample market moves, within its limits.
+    void simulatedMarketReachesSubscribers()
+    {
+        QVERIFY(startFeed());
+        Client client;
+        const QStringList products = {u("1|600000"), u("0|000001"), u("1|510050")};
+        QVERIFY(client.subscribe(m_server, products));
+        QTRY_COMPARE_WITH_TIMEOUT(client.receiver.latest.size(), products.size(), 10000);
+        for (const VQuotData &record : qAsConst(client.receiver.latest)) {
+            QVERIFY2(record.lastPrice >= record.lowLimitPrice && record.lastPrice <= record.highLimitPrice
+                         && record.lowLimitPrice > 0,
+                     qPrintable(record.productKey()));
+        }
+    }
+
+    // tarn-host records what its components receive from the bus; tarn-feed replays it.
+    void recordingReplays()
+    {
+        QVERIFY(startFeed());
+        const QString tapePath = m_dir.filePath(QStringLiteral("day.tape"));
+        QString errors;
+        QCOMPARE(run(QStringLiteral(TARN_HOST_PATH),
+                     busArguments() + marketArguments()
+                         + QStringList {QStringLiteral("--record"), tapePath, QStringLiteral("--config"),
+                                        m_dir.filePath(QStringLiteral("config.db")), QStringLiteral("--duration"),
+                                        QStringLiteral("2")},
+                     &errors),
+                 0);
+        cleanup();
+
+        VQuotTapeReader tape;
+        QString error;
+        QVERIFY2(tape.open(tapePath, &error), qPrintable(error));
+        QSet<QString> recorded;
+        qint64 stamp = 0;
+        QByteArray frame;
+        while (tape.next(&stamp, &frame)) {
+            VQuotData record;
+            QCOMPARE(VQuotFrame::decode(frame.constData(), size_t(frame.size()), record), VQuotFrame::Defect::None);
+            recorded.insert(record.productKey());
+        }
+        QVERIFY2(recorded.size() > 1, qPrintable(errors));
+
+        Client client;
+        QVERIFY(client.subscribe(m_server, recorded.values()));
+        QCOMPARE(run(QStringLiteral(TARN_FEED_PATH),
+                     busArguments()
+                         + QStringList {QStringLiteral("--replay"), tapePath, QStringLiteral("--speed"),
+                                        QStringLiteral("20")},
+                     &errors),
+                 0);
+        QVERIFY2(errors.contains(u("skipped 0 malformed")), qPrintable(errors));
+        QTRY_COMPARE(client.receiver.latest.size(), recorded.size());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTarnFeed)
+#include "tst_tarnfeed.moc"
