@@ -144,8 +144,8 @@ inline GuiLoad measureFor(QObject *painted, int ms)
             paints.pixels / area * 1e9 / elapsed};
 }
 
-// A feed thread posting one batch a millisecond through VQuotMgr::post,
-// rate records a second in all. fill(sequence, record) writes the record
+// A feed thread posting one batch a millisecond through VQuotMgr::post (or
+// handing it to a sink), rate records a second in all. fill(sequence, record) writes the record
 // numbered sequence (0, 1, 2, … over the feed's life); every record of a
 // batch is then stamped with nowNs() in preOpenInterest just before the batch
 // is posted. After a pause, or once the thread is more than 10 ms behind,
@@ -154,11 +154,16 @@ class PacedFeed
 {
 public:
     using Fill = std::function<void(quint64 sequence, VQuotData &record)>;
+    using Sink = std::function<void(const QVector<VQuotData> &batch)>;
 
-    PacedFeed(VQuotMgr *manager, double rate, Fill fill)
-        : m_manager(manager)
+    PacedFeed(Sink sink, double rate, Fill fill)
+        : m_sink(std::move(sink))
         , m_rate(rate)
         , m_fill(std::move(fill))
+    {
+    }
+    PacedFeed(VQuotMgr *manager, double rate, Fill fill)
+        : PacedFeed([manager](const QVector<VQuotData> &batch) { manager->post(batch); }, rate, std::move(fill))
     {
     }
     ~PacedFeed() { stop(); }
@@ -209,12 +214,12 @@ private:
             const qint64 stamp = nowNs();
             for (VQuotData &record : batch)
                 record.preOpenInterest = stamp;
-            m_manager->post(batch);
+            m_sink(batch);
             m_longestPost = qMax(m_longestPost, nowNs() - stamp);
         }
     }
 
-    VQuotMgr *m_manager;
+    Sink m_sink;
     double m_rate;
     Fill m_fill;
     QScopedPointer<QThread> m_thread;

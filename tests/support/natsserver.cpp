@@ -58,8 +58,13 @@ bool NatsServer::start(QString *error)
                 .arg(QLatin1String(User), QLatin1String(Password), QLatin1String(Viewer), QLatin1String(ViewerPassword))
                 .toUtf8());
     }
-    m_process.start(program(),
-                    {QStringLiteral("-a"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port),
+    // A shell holds the server and ends it when its input closes: on stop(),
+    // and when the test dies without running its destructors (a sanitizer's
+    // abort), so no server outlives its test.
+    m_process.start(QStringLiteral("/bin/sh"),
+                    {QStringLiteral("-c"),
+                     QStringLiteral("\"$0\" \"$@\" & server=$!; read -r _; kill $server; wait $server"), program(),
+                     QStringLiteral("-a"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port),
                      QStringLiteral("-m"), QString::number(m_monitorPort), QStringLiteral("-c"),
                      m_dir.filePath(QStringLiteral("nats.conf"))});
     if (!m_process.waitForStarted()) {
@@ -83,7 +88,7 @@ void NatsServer::stop()
 {
     if (m_process.state() == QProcess::NotRunning)
         return;
-    m_process.terminate();
+    m_process.closeWriteChannel();
     if (!m_process.waitForFinished(5000)) {
         m_process.kill();
         m_process.waitForFinished();
