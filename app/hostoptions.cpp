@@ -53,16 +53,8 @@ bool HostOptions::parse(const QStringList &arguments, QString *error)
     parser.addOptions(marketOptions());
     parser.addOptions(VNatsSettings::options());
     parser.addOptions({record, screenshot, duration});
-    if (!parser.parse(arguments)) {
-        *error = parser.errorText();
+    if (!parseCommandLine(parser, arguments, error))
         return false;
-    }
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(0);
-    if (!parser.positionalArguments().isEmpty()) {
-        *error = QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().constFirst());
-        return false;
-    }
 
     if (!readMarketOptions(parser, error) || !feed.read(parser, error))
         return false;

@@ -27,16 +27,8 @@ bool FeedOptions::parse(const QStringList &arguments, QString *error)
     parser.addOptions(VNatsSettings::options());
     parser.addOptions(marketOptions());
     parser.addOptions({replay, speedOption, duration});
-    if (!parser.parse(arguments)) {
-        *error = parser.errorText();
+    if (!parseCommandLine(parser, arguments, error))
         return false;
-    }
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(0);
-    if (!parser.positionalArguments().isEmpty()) {
-        *error = QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().constFirst());
-        return false;
-    }
     if (!bus.read(parser, error) || !readMarketOptions(parser, error))
         return false;
     if (bus.url.isEmpty()) {

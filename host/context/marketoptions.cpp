@@ -65,3 +65,18 @@ bool MarketOptions::drivesSimulator(const QCommandLineParser &parser)
 {
     return parser.isSet(Rate) || parser.isSet(Seed);
 }
+
+bool MarketOptions::parseCommandLine(QCommandLineParser &parser, const QStringList &arguments, QString *error)
+{
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (!parser.positionalArguments().isEmpty()) {
+        *error = QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().constFirst());
+        return false;
+    }
+    return true;
+}

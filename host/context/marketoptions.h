@@ -1,14 +1,14 @@
 #pragma once
 
 #include <QList>
-#include <QString>
+#include <QStringList>
 
 class QCommandLineOption;
 class QCommandLineParser;
 
 // The command-line options that choose the sample market and drive its
 // simulator, shared by tarn-host and tarn-feed: --data DIR, --date YYYYMMDD,
-// --rate N, --seed N.
+// --rate N, --seed N; and how both read their command lines.
 struct MarketOptions
 {
     // The simulator's highest rate: beyond it the simulating thread alone
@@ -26,4 +26,8 @@ struct MarketOptions
     bool readMarketOptions(const QCommandLineParser &parser, QString *error);
     // True when --rate or --seed is on the command line.
     static bool drivesSimulator(const QCommandLineParser &parser);
+    // Parses the arguments (the program name first) with the options added
+    // to parser: shows the help and exits when asked, refuses positional
+    // arguments. False with a message for the user.
+    static bool parseCommandLine(QCommandLineParser &parser, const QStringList &arguments, QString *error);
 };
