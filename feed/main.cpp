@@ -117,7 +117,7 @@ int main(int argc, char **argv)
             say(QStringLiteral("%1: %2").arg(VQuotFeed::linkStateText(state), link.detail()));
         if (state == VNatsLink::State::Refused || state == VNatsLink::State::Closed) {
             status = 1;
-            QCoreApplication::quit();
+            QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
         }
     };
     QObject::connect(&link, &VNatsLink::stateChanged, &app, follow);

@@ -5,6 +5,7 @@
 #include <voutput.h>
 
 #include <QMutex>
+#include <QRegularExpression>
 #include <QSemaphore>
 
 #include <nats/nats.h>
@@ -23,6 +24,31 @@ QString lastError(natsConnection *connection)
     const char *text = nullptr;
     natsConnection_GetLastError(connection, &text);
     return text ? QString::fromUtf8(text) : QString();
+}
+
+// The options that reach settings' server as settings' user; status keeps
+// the first failure.
+natsOptions *serverOptions(const VNatsSettings &settings, natsStatus *status)
+{
+    natsOptions *options = nullptr;
+    *status = natsOptions_Create(&options);
+    const auto set = [status](natsStatus result) {
+        if (*status == NATS_OK)
+            *status = result;
+    };
+    set(natsOptions_SetURL(options, settings.url.toUtf8().constData()));
+    if (!settings.user.isEmpty())
+        set(natsOptions_SetUserInfo(options, settings.user.toUtf8().constData(),
+                                    settings.password.toUtf8().constData()));
+    if (!settings.token.isEmpty())
+        set(natsOptions_SetToken(options, settings.token.toUtf8().constData()));
+    if (!settings.caFile.isEmpty()) {
+        set(natsOptions_SetSecure(options, true));
+        set(natsOptions_LoadCATrustedCertificates(options, settings.caFile.toLocal8Bit().constData()));
+    }
+    if (!settings.name.isEmpty())
+        set(natsOptions_SetName(options, settings.name.toUtf8().constData()));
+    return options;
 }
 
 } // namespace
@@ -96,6 +122,8 @@ VNatsLink::VNatsLink(QObject *parent)
 VNatsLink::~VNatsLink()
 {
     m_events->detach();
+    if (m_probe)
+        m_probe->wait();
     if (!m_connection) {
         delete m_events;
         return;
@@ -111,25 +139,14 @@ VNatsLink::~VNatsLink()
 bool VNatsLink::open(const VNatsSettings &settings, QString *error)
 {
     Q_ASSERT(!m_connection);
+    m_settings = settings;
     m_server = settings.server();
-    natsOptions *options = nullptr;
-    natsStatus status = natsOptions_Create(&options);
+    natsStatus status = NATS_OK;
+    natsOptions *options = serverOptions(settings, &status);
     const auto set = [&status](natsStatus result) {
         if (status == NATS_OK)
             status = result;
     };
-    set(natsOptions_SetURL(options, settings.url.toUtf8().constData()));
-    if (!settings.user.isEmpty())
-        set(natsOptions_SetUserInfo(options, settings.user.toUtf8().constData(),
-                                    settings.password.toUtf8().constData()));
-    if (!settings.token.isEmpty())
-        set(natsOptions_SetToken(options, settings.token.toUtf8().constData()));
-    if (!settings.caFile.isEmpty()) {
-        set(natsOptions_SetSecure(options, true));
-        set(natsOptions_LoadCATrustedCertificates(options, settings.caFile.toLocal8Bit().constData()));
-    }
-    if (!settings.name.isEmpty())
-        set(natsOptions_SetName(options, settings.name.toUtf8().constData()));
     set(natsOptions_SetMaxReconnect(options, -1));
     set(natsOptions_SetReconnectWait(options, ReconnectWaitMs));
     // Every subscription's messages on one thread of the library instead of a thread per subscription.
@@ -149,6 +166,7 @@ bool VNatsLink::open(const VNatsSettings &settings, QString *error)
     natsOptions_Destroy(options);
     if (m_connection)
         return true;
+    m_state = State::Closed;
     *error = QStringLiteral("行情总线[%1]无法使用: %2").arg(m_server, QString::fromUtf8(natsStatus_GetText(status)));
     VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(), *error);
     return false;
@@ -171,27 +189,47 @@ QString VNatsLink::detail() const
 
 void VNatsLink::setState(State state, const QString &reason)
 {
-    // The server names a refusal of the credentials only in answer to the
-    // attempt; the client library gives up later with a reason of its own.
-    QString why = reason;
-    if (reason.contains(QLatin1String("Authorization Violation")))
-        m_refusal = reason;
-    if (state == State::Closed && !m_refusal.isEmpty()) {
-        state = State::Refused;
-        why = m_refusal;
+    // The client library gives up on its own only for a fatal answer of the
+    // server, but by then its last error rarely says which: one connection
+    // attempt without retries asks the server again.
+    if (state == State::Closed && !m_probe) {
+        m_probe.reset(QThread::create([this] { probe(); }));
+        m_probe->start();
+        return;
     }
-    if (m_state == State::Refused || (state == m_state && state == State::Connected))
+    if (m_state == State::Refused || m_state == State::Closed || (state == m_state && state == State::Connected))
         return;
     m_state = state;
-    m_detail = why.isEmpty() ? m_server : QStringLiteral("%1: %2").arg(m_server, why);
+    m_detail = reason.isEmpty() ? m_server : QStringLiteral("%1: %2").arg(m_server, reason);
     const int level = state == State::Connected                      ? 0
         : state == State::Connecting || state == State::Reconnecting ? 2
                                                                      : 3;
-    VOutput(
-        level, QStringLiteral(__FILE__), __LINE__, QString(),
-        QStringLiteral("行情总线[%1]%2%3")
-            .arg(m_server, VQuotFeed::linkStateText(state), why.isEmpty() ? QString() : QStringLiteral(": ") + why));
+    VOutput(level, QStringLiteral(__FILE__), __LINE__, QString(),
+            QStringLiteral("行情总线[%1]%2%3")
+                .arg(m_server, VQuotFeed::linkStateText(state),
+                     reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
     emit stateChanged();
+}
+
+// The probe's thread: the link waits for it before it is destroyed.
+void VNatsLink::probe()
+{
+    natsStatus status = NATS_OK;
+    natsOptions *options = serverOptions(m_settings, &status);
+    natsConnection *connection = nullptr;
+    if (status == NATS_OK)
+        status = natsConnection_Connect(&connection, options);
+    natsStatus ignored;
+    const char *text = nats_GetLastError(&ignored);
+    QString reason = QString::fromUtf8(status == NATS_OK ? "" : text && *text ? text : natsStatus_GetText(status));
+    // The library's own text begins with where in its source the error arose.
+    reason.remove(QRegularExpression(QStringLiteral("^\\([^)]*\\): ")));
+    if (connection)
+        natsConnection_Destroy(connection);
+    natsOptions_Destroy(options);
+    const State state = status == NATS_CONNECTION_AUTH_FAILED ? State::Refused : State::Closed;
+    QMetaObject::invokeMethod(
+        this, [this, state, reason] { setState(state, reason); }, Qt::QueuedConnection);
 }
 
 void VNatsLink::reportError(const QString &text)

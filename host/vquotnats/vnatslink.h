@@ -6,6 +6,8 @@
 #include <vquotfeed.h>
 
 #include <QObject>
+#include <QScopedPointer>
+#include <QThread>
 
 typedef struct __natsConnection natsConnection;
 
@@ -43,12 +45,14 @@ signals:
 private:
     class Events;
     void setState(State state, const QString &reason);
+    void probe();
     void reportError(const QString &text);
 
     Events *m_events;
     natsConnection *m_connection = nullptr;
     QString m_server;
-    State m_state = State::Closed;
+    State m_state = State::Connecting;
     QString m_detail;
-    QString m_refusal; // the server's refusal of the credentials, once it came
+    VNatsSettings m_settings;
+    QScopedPointer<QThread> m_probe; // asks the server why, once the library gave up
 };
