@@ -1,4 +1,5 @@
 #include <ftquot/bcftquotpanel.h>
+#include <framewait.h>
 #include <quotrecord.h>
 #include <tarn.h>
 #include <testhost.h>
@@ -187,7 +188,7 @@ private slots:
         record.lastPrice = 8950;
         const auto deliver = [&f](const VQuotData &record) {
             f.host.feed().inject(record);
-            QTest::qWait(40); // the board writes at its next frame
+            QVERIFY(waitForFrame()); // the board writes at its next frame
         };
         deliver(record);
         QCOMPARE(last.data().toString(), u("8950"));

@@ -4,6 +4,7 @@
 
 #include "componentfixture.h"
 
+#include <framewait.h>
 #include <quotrecord.h>
 #include <testutil.h>
 
@@ -130,7 +131,7 @@ private slots:
                     spoil(record);
                 for (IComponent *component : qAsConst(components))
                     ComponentFixture::deliverDirectly(component, record);
-                QTest::qWait(40); // the boards write at their next frame
+                QVERIFY(waitForFrame()); // the boards write at their next frame
             }
         }
         for (IComponent *component : qAsConst(components)) {

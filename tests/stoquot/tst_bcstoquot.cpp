@@ -1,4 +1,5 @@
 #include <stoquot/bcstoquot.h>
+#include <framewait.h>
 #include <quotrecord.h>
 #include <tarn.h>
 #include <testhost.h>
@@ -110,7 +111,7 @@ public:
         VQuotData record = makeQuotRecord('5', code);
         fill(record);
         board->doRecvSubscribeQuot(&record);
-        QTest::qWait(40);
+        QVERIFY(waitForFrame());
     }
     QString wanted() { return host.context().quotMgr()->wantedProducts().join(QLatin1Char(' ')); }
 
@@ -304,7 +305,7 @@ private slots:
         q.priceChange = change;
         q.priceChangeRatio = ratio;
         f.board->doRecvTargetStkSubscribeQuot(&q);
-        QTest::qWait(40);
+        QVERIFY(waitForFrame());
         QCOMPARE(f.label("lbStkCode"), u("标的证券:<font color='#808080'>510050(50ETF)</font>"));
         QTEST(f.label("lbLastPrice"), "lastText");
         QTEST(f.label("IncDecPrice"), "changeText");

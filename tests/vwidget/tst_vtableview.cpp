@@ -1,3 +1,4 @@
+#include <framewait.h>
 #include <paintrecorder.h>
 #include <vtableview.h>
 
@@ -109,7 +110,7 @@ private slots:
             QCoreApplication::sendPostedEvents();
         }
         QCOMPARE(recorder.count, 0);
-        QTest::qWait(100);
+        QVERIFY(waitForFrame());
         QCOMPARE(recorder.count, paints);
         for (const QRect &cells : qAsConst(repainted)) {
             const QRect rect = view.visualRect(model.index(cells.y(), cells.x()));
