@@ -62,7 +62,7 @@ void VTableView::repaintChanged()
                 continue;
             for (int column : columnsShown) {
                 if (column < cells.left() || column > cells.right()
-                    || looksAsPainted(model()->index(row, column, rootIndex())))
+                    || !takeNewLook(model()->index(row, column, rootIndex())))
                     continue;
                 pixels += QRect(columns->sectionViewportPosition(column), rows->sectionViewportPosition(row),
                                 columns->sectionSize(column), rows->sectionSize(row));
@@ -84,15 +84,20 @@ void VTableView::paintEvent(QPaintEvent *event)
     // Bounded by what is on screen: looks of cells long scrolled away go.
     const int shownCells = (viewport()->height() / qMax(1, verticalHeader()->defaultSectionSize()) + 2)
         * (horizontalHeader()->count() + 1);
-    if (m_painted.size() > 4 * shownCells)
+    if (m_painted.size() > 4 * shownCells) {
         m_painted.clear();
+        m_lookTaken.clear();
+    }
     for (const QRect &rect : event->region()) {
         const QVector<int> columns = sectionsShown(horizontalHeader(), rect.left(), rect.right());
         for (int row : sectionsShown(verticalHeader(), rect.top(), rect.bottom())) {
-            for (int column : columns)
-                rememberLook(model()->index(row, column, rootIndex()));
+            for (int column : columns) {
+                if (!m_lookTaken.contains(cellKey(row, column)))
+                    rememberLook(model()->index(row, column, rootIndex()));
+            }
         }
     }
+    m_lookTaken.clear();
 }
 
 // The line below each row and at the trailing edge of each column, where
@@ -183,21 +188,23 @@ QString VTableView::selectedRowsText() const
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-bool VTableView::looksAsPainted(const QModelIndex &index) const
+bool VTableView::takeNewLook(const QModelIndex &index)
 {
-    const auto found = m_painted.constFind(quint64(index.row()) << 32 | quint32(index.column()));
-    if (found == m_painted.cend())
+    const quint64 key = cellKey(index.row(), index.column());
+    Look look(m_paintRoles.size());
+    for (int i = 0; i < m_paintRoles.size(); ++i)
+        look[i] = index.data(m_paintRoles.at(i));
+    Look &painted = m_painted[key];
+    if (painted == look)
         return false;
-    for (int i = 0; i < m_paintRoles.size(); ++i) {
-        if (found->at(i) != index.data(m_paintRoles.at(i)))
-            return false;
-    }
+    painted = std::move(look);
+    m_lookTaken.insert(key);
     return true;
 }
 
 void VTableView::rememberLook(const QModelIndex &index)
 {
-    Look &look = m_painted[quint64(index.row()) << 32 | quint32(index.column())];
+    Look &look = m_painted[cellKey(index.row(), index.column())];
     look.resize(m_paintRoles.size());
     for (int i = 0; i < m_paintRoles.size(); ++i)
         look[i] = index.data(m_paintRoles.at(i));
@@ -207,6 +214,7 @@ void VTableView::setPaintRoles(const QVector<int> &roles)
 {
     m_paintRoles = roles;
     m_painted.clear();
+    m_lookTaken.clear();
     viewport()->update();
 }
 

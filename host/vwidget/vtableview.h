@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QRegion>
+#include <QSet>
 #include <QTableView>
 #include <QVector>
 
@@ -71,7 +72,10 @@ private:
     static QVector<int> sectionsShown(const QHeaderView *header, int from, int to);
     void repaintChanged();
     void paintGrid(const QRegion &region);
-    bool looksAsPainted(const QModelIndex &index) const;
+    static quint64 cellKey(int row, int column) { return quint64(row) << 32 | quint32(column); }
+    // Whether the cell's look differs from the one last painted; if so, it
+    // is remembered now, as the look the cell's coming repaint will show.
+    bool takeNewLook(const QModelIndex &index);
     void rememberLook(const QModelIndex &index);
 
     VFramePacer *m_pacer;
@@ -79,6 +83,9 @@ private:
     bool m_grid = true;
     // Changed cells waiting for the next frame, in cell units: x = column, y = row.
     QRegion m_changed;
-    // The look of each cell when it was last painted, by row << 32 | column.
+    // The look of each cell when it was last painted, by cellKey.
     QHash<quint64, Look> m_painted;
+    // Cells whose look takeNewLook remembered for the next paint, which
+    // then need not read it again.
+    QSet<quint64> m_lookTaken;
 };
