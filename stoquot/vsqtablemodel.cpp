@@ -55,44 +55,60 @@ QVariant VSQTableModel::getDisplayText(const QModelIndex &index) const
 
 QVariant VSQTableModel::getForeground(const QModelIndex &index) const
 {
-    const int field = fieldIndex(index);
-    if (!dataset() || !dataset()->fields()->checkIndex(field))
+    const FieldColouring colouring = m_colouring.value(fieldIndex(index));
+    if (!colouring.riseFall)
         return VTableModel::getForeground(index);
-    const QString &name = dataset()->fields()->at(field)->name();
-    // The quantity columns compare against "ystdcloseprice_put" and
-    // "ystdcloseprice_call", which the board's datasets do not define: a
-    // field the dataset lacks reads as 0 here, without the dataset's log.
-    auto value = [this, &index](const char *fieldName) {
-        const QString name = QString::fromLatin1(fieldName);
-        return dataset()->fields()->indexOf(name) < 0 ? 0.0 : dataset()->fieldValue(index.row(), name).toDouble();
+    auto value = [this, &index](int field) {
+        return field < 0 ? 0.0 : dataset()->fieldValue(index.row(), field).toDouble();
     };
-    const double own = dataset()->fieldValue(index.row(), field).toDouble();
-    QVariant colour;
-    if (name == QLatin1String("incratio") || name == QLatin1String("incdecprice"))
-        colour = riseFallColour(own, 0.0);
-    else if (name == QLatin1String("lastprice") || name == QLatin1String("sale1price") || name == QLatin1String("buy1price"))
-        colour = riseFallColour(own, value("ystdcloseprice"));
-    else if (name == QLatin1String("sale1qty"))
-        colour = riseFallColour(value("sale1price"), value("ystdcloseprice_put"));
-    else if (name == QLatin1String("buy1qty"))
-        colour = riseFallColour(value("buy1price"), value("ystdcloseprice_call"));
+    const QVariant colour = riseFallColour(value(colouring.value), value(colouring.reference));
     return colour.isValid() ? colour : VTableModel::getForeground(index);
 }
 
 QVariant VSQTableModel::getBackground(const QModelIndex &index) const
 {
-    const int field = fieldIndex(index);
-    if (dataset() && dataset()->fields()->checkIndex(field)
-        && dataset()->fields()->at(field)->name() == QLatin1String("exerciseprice"))
-        return ExercisePriceBlue;
-    return QVariant();
+    return m_colouring.value(fieldIndex(index)).exercisePrice ? QVariant(ExercisePriceBlue) : QVariant();
+}
+
+void VSQTableModel::columnsRebuilt()
+{
+    m_colouring.clear();
+    if (!dataset())
+        return;
+    const VFieldList *fields = dataset()->fields();
+    // The quantity columns compare against "ystdcloseprice_put" and
+    // "ystdcloseprice_call", which the board's datasets do not define: a
+    // field the dataset lacks reads as 0 here, without the dataset's log.
+    auto against = [fields](int value, const char *reference) {
+        FieldColouring colouring;
+        colouring.riseFall = true;
+        colouring.value = value;
+        colouring.reference = reference ? fields->indexOf(QLatin1String(reference)) : -1;
+        return colouring;
+    };
+    m_colouring.resize(fields->count());
+    for (int field = 0; field < fields->count(); ++field) {
+        const QString &name = fields->at(field)->name();
+        FieldColouring &colouring = m_colouring[field];
+        if (name == QLatin1String("incratio") || name == QLatin1String("incdecprice"))
+            colouring = against(field, nullptr);
+        else if (name == QLatin1String("lastprice") || name == QLatin1String("sale1price")
+                 || name == QLatin1String("buy1price"))
+            colouring = against(field, "ystdcloseprice");
+        else if (name == QLatin1String("sale1qty"))
+            colouring = against(fields->indexOf(QStringLiteral("sale1price")), "ystdcloseprice_put");
+        else if (name == QLatin1String("buy1qty"))
+            colouring = against(fields->indexOf(QStringLiteral("buy1price")), "ystdcloseprice_call");
+        else
+            colouring.exercisePrice = name == QLatin1String("exerciseprice");
+    }
 }
 
 void VSQTableModel::doAfterUpdate(int row, int field)
 {
     const VField *definition = dataset() ? dataset()->fields()->at(field) : nullptr;
     if (definition) {
-        m_expiries.enqueue({m_clock.elapsed() + MarkerMs, index(row, colIndexByFieldName(definition->name()))});
+        m_expiries.enqueue({m_clock.elapsed() + MarkerMs, index(row, columnOfField(field))});
         if (!m_expiryTimer.isActive())
             m_expiryTimer.start(MarkerMs, Qt::PreciseTimer, this);
     }

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QModelIndex>
 #include <QQueue>
+#include <QVector>
 
 class QTableView;
 class VDataset;
@@ -45,14 +46,26 @@ public slots:
 
 protected:
     void timerEvent(QTimerEvent *event) override;
+    void columnsRebuilt() override;
 
 private:
+    // How a field's cells are coloured, worked out once per set of fields:
+    // the value of field `value` against that of `reference` (-1: 0.0).
+    struct FieldColouring
+    {
+        bool riseFall = false;
+        bool exercisePrice = false;
+        int value = -1;
+        int reference = -1;
+    };
+
     struct Expiry
     {
         qint64 due; // on m_clock
         QModelIndex cell;
     };
 
+    QVector<FieldColouring> m_colouring; // by field index
     QQueue<Expiry> m_expiries;
     QBasicTimer m_expiryTimer;
     QElapsedTimer m_clock;

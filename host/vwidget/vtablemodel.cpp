@@ -96,23 +96,24 @@ void VTableModel::rebuildColumns()
 {
     m_fieldOfColumn.clear();
     m_columnOfField.clear();
-    if (!m_dataset)
-        return;
-    const VFieldList *fields = m_dataset->fields();
-    m_columnOfField.fill(-1, fields->count());
-    for (int field = 0; field < fields->count(); ++field) {
-        if (!fields->at(field)->isVisible())
-            continue;
-        m_columnOfField[field] = m_fieldOfColumn.size();
-        m_fieldOfColumn.append(field);
+    if (m_dataset) {
+        const VFieldList *fields = m_dataset->fields();
+        m_columnOfField.fill(-1, fields->count());
+        for (int field = 0; field < fields->count(); ++field) {
+            if (!fields->at(field)->isVisible())
+                continue;
+            m_columnOfField[field] = m_fieldOfColumn.size();
+            m_fieldOfColumn.append(field);
+        }
     }
+    columnsRebuilt();
 }
 
 int VTableModel::colIndexByFieldName(const QString &fieldName) const
 {
     if (!m_dataset)
         return -1;
-    return m_columnOfField.value(m_dataset->fields()->indexOf(fieldName), -1);
+    return columnOfField(m_dataset->fields()->indexOf(fieldName));
 }
 
 int VTableModel::fieldIndex(const QModelIndex &index) const
@@ -267,7 +268,7 @@ QVariant VTableModel::riseFallColour(double value, double reference)
 
 void VTableModel::doAfterUpdate(int row, int field)
 {
-    const int column = m_columnOfField.value(field, -1);
+    const int column = columnOfField(field);
     if (column < 0 || row < 0 || row >= rowCount())
         return;
     const QModelIndex cell = index(row, column);
