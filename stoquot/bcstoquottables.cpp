@@ -382,23 +382,20 @@ void BCStoQuot::indexRows()
 
 void BCStoQuot::doRecvSubscribeQuot(VQuotData *pQuotData)
 {
-    if (!pQuotData || pQuotData->status == 0)
-        return;
-    const QString key = pQuotData->productKey();
-    if (!m_rowIndex.contains(key)) {
-        log(__LINE__, QStringLiteral("期权行情面板:行情列表没有合约(%1).").arg(contractId(pQuotData)));
-        return;
-    }
-    m_contractQuotes->add(*pQuotData);
+    if (pQuotData && pQuotData->status != 0)
+        m_contractQuotes->add(*pQuotData);
 }
 
 void BCStoQuot::applyQuotes()
 {
     for (const VQuotData &record : m_contractQuotes->take()) {
-        // A refresh since the record arrived may have taken its row.
+        // Looked up when written: a refresh since the record arrived may
+        // have taken its row.
         const auto found = m_rowIndex.constFind(record.productKey());
         if (found != m_rowIndex.cend())
             updateRow(found->table, found->row, record);
+        else
+            log(__LINE__, QStringLiteral("期权行情面板:行情列表没有合约(%1).").arg(contractId(&record)));
     }
 }
 
