@@ -327,8 +327,8 @@ void BCFtQuotPanel::saveConfig()
     }
     if (m_currentPage)
         m_cfgParams.insert(CheckMarketKey, m_currentPage->market);
-    if (!tarn::hostContext()->config()->cfgLocalDb()->setCfgParam(CfgGroup, m_cfgParams, true))
-        log(3, __LINE__, QStringLiteral("期货行情面板:保存本地配置文件参数失败."));
+    // A write that is not kept is logged by the database, once for a run of failures.
+    tarn::hostContext()->config()->cfgLocalDb()->setCfgParam(CfgGroup, m_cfgParams, true);
 }
 
 MarketPage *BCFtQuotPanel::oftenPage() const

@@ -37,6 +37,8 @@ QString reason(const QSqlError &error)
         return QStringLiteral("文件或其所在文件夹只读");
     case 11: // SQLITE_CORRUPT
         return QStringLiteral("文件已损坏");
+    case 13: // SQLITE_FULL
+        return QStringLiteral("磁盘已满");
     case 14: // SQLITE_CANTOPEN
         return QStringLiteral("文件无法打开或创建");
     case 26: // SQLITE_NOTADB
@@ -190,10 +192,8 @@ bool VLocalDb::setCfgParam(const QString &group, const QHash<QString, QVariant> 
     if (!m_writable)
         return false;
     QSqlDatabase db = database();
-    if (!db.transaction()) {
-        logFailure(__LINE__, QStringLiteral("保存配置组[%1]失败: %2").arg(group, db.lastError().text()));
-        return false;
-    }
+    if (!db.transaction())
+        return writeFailed(__LINE__, group, db.lastError());
     QSqlQuery query(db);
     bool ok = true;
     if (replace) {
@@ -220,14 +220,28 @@ bool VLocalDb::setCfgParam(const QString &group, const QHash<QString, QVariant> 
         }
     }
     if (!ok) {
-        logFailure(__LINE__, QStringLiteral("保存配置组[%1]失败: %2").arg(group, query.lastError().text()));
+        const QSqlError error = query.lastError();
         db.rollback();
-        return false;
+        return writeFailed(__LINE__, group, error);
     }
     if (!db.commit()) {
-        logFailure(__LINE__, QStringLiteral("保存配置组[%1]失败: %2").arg(group, db.lastError().text()));
+        const QSqlError error = db.lastError();
         db.rollback();
-        return false;
+        return writeFailed(__LINE__, group, error);
+    }
+    if (m_unkeptWrites > 0) {
+        VOutput(1, QStringLiteral(__FILE__), __LINE__, QString(),
+                QStringLiteral("配置库[%1]恢复写入, 此前%2次保存失败")
+                    .arg(QDir::toNativeSeparators(m_path))
+                    .arg(m_unkeptWrites));
+        m_unkeptWrites = 0;
     }
     return true;
+}
+
+bool VLocalDb::writeFailed(int line, const QString &group, const QSqlError &error)
+{
+    if (m_unkeptWrites++ == 0)
+        logFailure(line, QStringLiteral("保存配置组[%1]失败: %2").arg(group, reason(error)));
+    return false;
 }

@@ -6,6 +6,8 @@
 #include <QSqlDatabase>
 #include <QVariant>
 
+class QSqlError;
+
 // The client's local configuration database: a SQLite file holding the table
 //   cfgparam(groupname, paramname, paramvalue, encrypt)
 // in which every module keeps named parameter sets. A file that cannot be
@@ -37,15 +39,20 @@ public:
     // Stores params under group. With replace the stored set becomes exactly
     // params, in one transaction; without it the keys of params are updated
     // or added and other keys stay. False when nothing was stored: the
-    // database is not writable or the write failed.
+    // database is not writable or the write failed. Of writes failing one
+    // after another (a full disk, a lock) only the first is logged, and the
+    // next write kept again says how many were lost.
     bool setCfgParam(const QString &group, const QHash<QString, QVariant> &params, bool replace);
 
 private:
     bool open(QSqlDatabase &db);
+    // Logs the failure when it is the first since a write was kept; returns false.
+    bool writeFailed(int line, const QString &group, const QSqlError &error);
 
     QString m_path;
     QString m_connection;
     bool m_open = false;
     bool m_writable = false;
     QString m_problem;
+    int m_unkeptWrites = 0; // failed writes since the last one kept
 };
