@@ -14,17 +14,21 @@ namespace {
 
 const QString WatchlistGroup = QStringLiteral("OptionalStk");
 
-// Runs a prepared statement; a failure is logged with the statement's purpose.
-bool run(QSqlQuery &query, int line, const QString &what)
+} // namespace
+
+bool GroupStore::run(QSqlQuery &query, int line, const QString &what)
 {
-    if (query.exec())
+    if (query.exec()) {
+        if (!query.isSelect())
+            m_failing = false;
         return true;
-    VOutput(3, QStringLiteral(__FILE__), line, QString(),
-            QStringLiteral("自选股分组%1失败: %2").arg(what, query.lastError().text()));
+    }
+    if (!m_failing)
+        VOutput(3, QStringLiteral(__FILE__), line, QString(),
+                QStringLiteral("自选股分组%1失败: %2").arg(what, query.lastError().text()));
+    m_failing = true;
     return false;
 }
-
-} // namespace
 
 GroupStore::GroupStore(const QSqlDatabase &db)
     : m_db(db)

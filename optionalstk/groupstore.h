@@ -4,6 +4,8 @@
 #include <QSqlDatabase>
 #include <QStringList>
 
+class QSqlQuery;
+
 // The watchlist's groups in the table cfgparam of the local configuration
 // database: one row per group under the group name "OptionalStk", paramname
 // the group's name, paramvalue its security ids, each followed by ",", newest
@@ -12,6 +14,8 @@
 //
 // Statements are not transactional and report nothing to the caller; a
 // failure is logged and the next loadGroups() shows what the table holds.
+// Of statements failing one after another (a full disk, a lock) only the
+// first is logged, until a change is kept again.
 class GroupStore
 {
 public:
@@ -42,7 +46,11 @@ public:
     static const QString DefaultGroupName;
 
 private:
+    // Runs a prepared statement; a failure is logged with the statement's purpose.
+    bool run(QSqlQuery &query, int line, const QString &what);
+
     QSqlDatabase m_db;
+    bool m_failing = false; // a failure was logged and no change kept since
     QMap<QString, QString> m_groups;
     QStringList m_names;
 };
