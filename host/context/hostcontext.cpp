@@ -59,8 +59,9 @@ struct HostContext::Services
 HostContext::HostContext(const Options &options)
 {
     d.reset(new Services(options.configDbPath));
+    // The database has logged why it keeps no change; listed here for the host to show.
     if (!d->localDb.isWritable())
-        problem(settingsProblem());
+        m_problems << settingsProblem();
 
     if (options.sysDate > 0) {
         if (QDate::fromString(QString::number(options.sysDate), QStringLiteral("yyyyMMdd")).isValid())

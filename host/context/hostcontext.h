@@ -57,7 +57,8 @@ public:
     bool simInstrument(char market, const QString &code, VSimInstrument &out);
     // Every security of the securities cache as "market|code", in its order.
     QStringList securityKeys() const;
-    // What could not be set up, one message per problem (each also logged).
+    // What could not be set up, one message per problem, each also logged (the
+    // configuration database's by the database itself, in its own words).
     QStringList loadProblems() const;
     // Why this run's settings will not be kept, for the user: names the
     // configuration database and the reason. Empty when they will be.
