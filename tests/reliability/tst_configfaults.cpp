@@ -1,7 +1,12 @@
-// The configuration database failing in the middle of a session, under the
-// three components that store something: each write that cannot be kept is
-// reported, nothing looks saved that was not, quotes keep flowing, and what
-// had been committed is still in the user's file afterwards.
+// The configuration database failing in the middle of a session or from the
+// start, under the three components that store something: each write that
+// cannot be kept is reported once, nothing looks saved that was not, quotes
+// keep flowing, and what had been committed is still in the user's file
+// afterwards.
+//
+// The full-disk cases need a small file system of their own: the ctest entry
+// tst_configfaults_fulldisk mounts a tmpfs (small-disk.sh) and names it in
+// TARN_SMALL_DISK; without it they are skipped.
 
 #include "componentfixture.h"
 
@@ -10,21 +15,79 @@
 #include <testutil.h>
 
 #include <icomponent.h>
+#include <tarn.h>
 #include <vquotdataitems.h>
 #include <vquotpanel.h>
+#include <vquotstyle.h>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStorageInfo>
+#include <QTableView>
 #include <QTimer>
 #include <QtTest>
 
+#include <memory>
+
 namespace {
 
-enum class Fault { Locked, Removed };
+enum class Fault { Locked, Removed, DiskFull };
+
+const QString PanelGroup = QStringLiteral("QuotPanel_fixture");
+
+QString smallDisk()
+{
+    return qEnvironmentVariable("TARN_SMALL_DISK");
+}
+
+// The fixture with its temporary folder, and so its configuration database,
+// in dir (the usual temporary folder when dir is empty).
+std::unique_ptr<ComponentFixture> fixtureIn(const QString &dir)
+{
+    if (dir.isEmpty())
+        return std::make_unique<ComponentFixture>();
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(dir));
+    auto fixture = std::make_unique<ComponentFixture>();
+    if (tmp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", tmp);
+    return fixture;
+}
+
+// Takes all the free space of the file system that holds dir but pagesLeft
+// pages, with one file of zeros; the destructor frees it again.
+class DiskFiller
+{
+public:
+    DiskFiller(const QString &dir, int pagesLeft)
+        : m_file(QDir(dir).filePath(QStringLiteral("filler")))
+    {
+        QStorageInfo disk(dir);
+        const qint64 page = disk.blockSize();
+        qint64 size = disk.bytesAvailable() - pagesLeft * page;
+        QVERIFY(m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray zeros(int(page), '\0');
+        // With no page left, write until the file system refuses.
+        while ((pagesLeft == 0 || size > 0) && m_file.write(zeros) == zeros.size())
+            size -= page;
+        m_file.close();
+        disk.refresh();
+        QCOMPARE(disk.bytesAvailable(), pagesLeft * page);
+    }
+    ~DiskFiller() { m_file.remove(); }
+    void free() { m_file.remove(); }
+
+private:
+    QFile m_file;
+};
 
 // Starts a fault on the file and ends it again, leaving the file as it was.
 class FaultOn
@@ -43,6 +106,7 @@ public:
             break;
         }
         case Fault::Removed: QVERIFY(QFile::rename(path, path + QStringLiteral(".away"))); break;
+        case Fault::DiskFull: m_filler.reset(new DiskFiller(QFileInfo(path).absolutePath(), 0)); break;
         }
     }
     ~FaultOn()
@@ -54,7 +118,7 @@ public:
                 locker.close();
             }
             QSqlDatabase::removeDatabase(QStringLiteral("locker"));
-        } else {
+        } else if (m_fault == Fault::Removed) {
             QFile::rename(m_path + QStringLiteral(".away"), m_path);
         }
     }
@@ -62,6 +126,7 @@ public:
 private:
     Fault m_fault;
     QString m_path;
+    std::unique_ptr<DiskFiller> m_filler;
 };
 
 QStringList column(const QString &path, const QString &sql)
@@ -80,6 +145,54 @@ QStringList column(const QString &path, const QString &sql)
     return values;
 }
 
+// Every row of the file, in order.
+QStringList allRows(const QString &path)
+{
+    return column(path, u("SELECT groupname||'|'||paramname||'='||ifnull(paramvalue,'') FROM cfgparam ORDER BY rowid"));
+}
+
+// Failures written to the log.
+QStringList failures(const LogCapture &log)
+{
+    QStringList messages;
+    for (const VLogRecord &record : log.records) {
+        if (record.level >= 3)
+            messages << record.message;
+    }
+    return messages;
+}
+
+// The watchlist's tabs: its checkable buttons with a text.
+QStringList tabNames(QWidget *watchlist)
+{
+    QStringList names;
+    for (const QAbstractButton *button : watchlist->findChildren<QAbstractButton *>()) {
+        if (button->isCheckable() && !button->text().isEmpty())
+            names << button->text();
+    }
+    return names;
+}
+
+// A quote of 600519 reaches the quote panel and the watchlist.
+void checkQuotesFlow(ComponentFixture &f, IComponent *panel, IComponent *watchlist)
+{
+    VQuotData record = makeQuotRecord('1', "600519");
+    record.lastPrice = record.preClosingPrice = 1500.0;
+    f.host.feed().inject(record);
+    QTest::qWait(40);
+    auto *quot = panel->findChild<VQuotPanel *>();
+    QCOMPARE(quot->itemText(quot->quotItems()->lastPrice()), u("1500.00"));
+    QStringList cells;
+    for (QTableView *table : watchlist->findChildren<QTableView *>()) {
+        const QAbstractItemModel *model = table->model();
+        for (int row = 0; model && row < model->rowCount(); ++row) {
+            for (int column = 0; column < model->columnCount(); ++column)
+                cells << model->index(row, column).data().toString();
+        }
+    }
+    QVERIFY2(cells.contains(u("1500.00")), qPrintable(cells.join(u(" "))));
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Fault)
@@ -94,38 +207,125 @@ private slots:
         QTest::addColumn<Fault>("fault");
         QTest::newRow("locked by another connection") << Fault::Locked;
         QTest::newRow("moved away") << Fault::Removed;
+        QTest::newRow("disk full") << Fault::DiskFull;
     }
     void faultMidSession()
     {
         QFETCH(Fault, fault);
-        ComponentFixture f;
+        if (fault == Fault::DiskFull && smallDisk().isEmpty())
+            QSKIP("needs a small file system of its own: run it as the ctest entry tst_configfaults_fulldisk");
+        const auto fixture = fixtureIn(fault == Fault::DiskFull ? smallDisk() : QString());
+        ComponentFixture &f = *fixture;
         IComponent *panel = f.create("BCQuotPanel");
         IComponent *board = f.create("BCFtQuotPanel");
         IComponent *watchlist = f.create("BCOptionalStk");
         const QString path = f.host.configDbPath();
-        const int tabs = watchlist->findChildren<QAbstractButton *>().size();
+        const QStringList tabs = tabNames(watchlist);
+        VQuotStyle *style = panel->findChild<VQuotPanel *>()->quotStyle();
+        panel->setComCfgGroup(PanelGroup);
+        panel->saveScene();
+        const QStringList committed = allRows(path);
+        QVERIFY(committed.contains(u("OptionalStk|自选股1=1600519,")));
+        QVERIFY(committed.contains(u("PG_Trd_FtQuotPanel|SHQH_Check_Products=cu=铜")));
+        QVERIFY(committed.contains(u("QuotPanel_fixture|ShowTitle=true")));
         {
             FaultOn on(fault, path);
             f.host.messages().requests.clear();
+            f.host.log().records.clear();
             QMetaObject::invokeMethod(watchlist, "addgroupname", Q_ARG(QString, u("新组")));
             QCOMPARE(f.host.messages().texts(), QStringList {u("分组<font color='red'>[新组]</font>保存失败!")});
-            QCOMPARE(watchlist->findChildren<QAbstractButton *>().size(), tabs);
+            QCOMPARE(tabNames(watchlist), tabs);
+            style->setShowTitle(false);
             panel->saveScene();
-            f.free(board); // stores its choices as it goes
-
-            // Quotes keep flowing.
-            VQuotData record = makeQuotRecord('1', "600519");
-            record.lastPrice = record.preClosingPrice = 1500.0;
-            f.host.feed().inject(record);
-            QTest::qWait(40);
-            auto *quot = panel->findChild<VQuotPanel *>();
-            QCOMPARE(quot->itemText(quot->quotItems()->lastPrice()), u("1500.00"));
+            panel->saveScene();
+            f.free(board); // stores its choices as it closes
+            checkQuotesFlow(f, panel, watchlist);
+            // One record for the database the host shares, one for the watchlist's own statement.
+            const QStringList logged = failures(f.host.log());
+            QVERIFY2(logged.size() == 2, qPrintable(logged.join(u("\n"))));
         }
         QCOMPARE(column(path, u("PRAGMA integrity_check")), QStringList {u("ok")});
-        QCOMPARE(column(path, u("SELECT paramvalue FROM cfgparam WHERE groupname='OptionalStk'")),
-                 QStringList {u("1600519,")});
-        QVERIFY(column(path, u("SELECT paramname FROM cfgparam WHERE groupname='PG_Trd_FtQuotPanel'"))
-                    .contains(u("SHQH_Check_Products")));
+        QCOMPARE(allRows(path), committed);
+        // Once the fault is over, changes are kept again, and the log says how many were lost.
+        panel->saveScene();
+        QVERIFY(!allRows(path).contains(u("QuotPanel_fixture|ShowTitle=true")));
+        QVERIFY(f.host.log().contains(1, u("配置库[%1]恢复写入, 此前3次保存失败").arg(QDir::toNativeSeparators(path))));
+    }
+
+    // The client starts with its configuration database on a full disk: it
+    // says once that settings will not be kept, shows what had been stored,
+    // and keeps quotes flowing.
+    void fullDiskAtStartup()
+    {
+        if (smallDisk().isEmpty())
+            QSKIP("needs a small file system of its own: run it as the ctest entry tst_configfaults_fulldisk");
+        const auto fixture = fixtureIn(smallDisk());
+        ComponentFixture &f = *fixture;
+        const QString path = f.host.configDbPath();
+        IComponent *panel = f.create("BCQuotPanel");
+        panel->setComCfgGroup(PanelGroup);
+        panel->findChild<VQuotPanel *>()->quotStyle()->setShowChart(true);
+        panel->saveScene();
+        const QStringList committed = allRows(path);
+        QVERIFY(committed.contains(u("QuotPanel_fixture|ShowChart=true")));
+
+        DiskFiller filler(QFileInfo(path).absolutePath(), 0);
+        UnloadBizModule();
+        f.host.log().records.clear();
+        f.host.messages().requests.clear();
+        f.host.restart();
+        f.module = LoadBizModule(&f.host.context());
+        QCOMPARE(f.host.context().loadProblems(), QStringList {f.host.context().settingsProblem()});
+
+        panel = f.create("BCQuotPanel");
+        IComponent *board = f.create("BCFtQuotPanel");
+        IComponent *watchlist = f.create("BCOptionalStk");
+        panel->setComCfgGroup(PanelGroup);
+        panel->restoreScene();
+        QVERIFY(panel->findChild<VQuotPanel *>()->quotStyle()->showChart());
+        checkQuotesFlow(f, panel, watchlist); // 600519 from the stored group
+        QCOMPARE(tabNames(watchlist), QStringList {u("自选股1")});
+        QMetaObject::invokeMethod(watchlist, "addgroupname", Q_ARG(QString, u("新组")));
+        QCOMPARE(f.host.messages().texts(), QStringList {u("分组<font color='red'>[新组]</font>保存失败!")});
+        QCOMPARE(tabNames(watchlist), QStringList {u("自选股1")});
+        panel->saveScene();
+        f.free(board);
+        // The database's record on opening, and the watchlist's own statement's.
+        const QStringList logged = failures(f.host.log());
+        QVERIFY2(logged.size() == 2, qPrintable(logged.join(u("\n"))));
+
+        filler.free();
+        QCOMPARE(column(path, u("PRAGMA integrity_check")), QStringList {u("ok")});
+        QCOMPARE(allRows(path), committed);
+    }
+
+    // Groups added until the database grows into the end of the disk: the
+    // group refused is not in the file, every group that got a tab is.
+    void databaseGrowsIntoFullDisk()
+    {
+        if (smallDisk().isEmpty())
+            QSKIP("needs a small file system of its own: run it as the ctest entry tst_configfaults_fulldisk");
+        const auto fixture = fixtureIn(smallDisk());
+        ComponentFixture &f = *fixture;
+        IComponent *watchlist = f.create("BCOptionalStk");
+        const QString path = f.host.configDbPath();
+        DiskFiller filler(QFileInfo(path).absolutePath(), 8);
+        f.host.messages().requests.clear();
+        QStringList added;
+        for (int i = 0; i < 16 && f.host.messages().requests.isEmpty(); ++i) {
+            const QString name = QString::number(i) + QString(3000, QLatin1Char('x')); // most of a page
+            QMetaObject::invokeMethod(watchlist, "addgroupname", Q_ARG(QString, name));
+            if (f.host.messages().requests.isEmpty())
+                added << name;
+        }
+        QCOMPARE(f.host.messages().requests.size(), 1);
+        QVERIFY(!added.isEmpty());
+        QCOMPARE(tabNames(watchlist), QStringList {u("自选股1")} + added);
+
+        filler.free();
+        QCOMPARE(column(path, u("PRAGMA integrity_check")), QStringList {u("ok")});
+        QCOMPARE(column(path, u("SELECT paramname FROM cfgparam WHERE groupname='OptionalStk' ORDER BY rowid")),
+                 QStringList {u("自选股1")} + added);
     }
 
     // Names a user (or a pasted text) may give a group: stored and read back
