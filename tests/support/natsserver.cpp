@@ -18,6 +18,13 @@ int freePort()
     return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
+// A string of the server's configuration language.
+QString quoted(QString text)
+{
+    text.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
 } // namespace
 
 NatsServer::NatsServer()
@@ -38,6 +45,43 @@ QString NatsServer::program()
     return onPath.isEmpty() ? QStandardPaths::findExecutable(name, {QStringLiteral("/usr/sbin")}) : onPath;
 }
 
+void NatsServer::setToken(const QString &token)
+{
+    Q_ASSERT(m_port == 0);
+    m_token = token;
+}
+
+void NatsServer::setTls(const QString &certFile, const QString &keyFile)
+{
+    Q_ASSERT(m_port == 0);
+    m_certFile = certFile;
+    m_keyFile = keyFile;
+}
+
+QString NatsServer::configText() const
+{
+    QString text;
+    if (!m_token.isEmpty()) {
+        text = QStringLiteral("authorization {\n  token: %1\n}\n").arg(quoted(m_token));
+    } else {
+        text = QStringLiteral("authorization {\n"
+                              "  users = [\n"
+                              "    {user: %1, password: %2}\n"
+                              "    {user: %3, password: %4, permissions: {publish: {deny: [\"tarn.quot.>\"]}}}\n"
+                              "  ]\n"
+                              "}\n")
+                   .arg(QLatin1String(User), QLatin1String(Password), QLatin1String(Viewer),
+                        QLatin1String(ViewerPassword));
+    }
+    // A client slower than the handshake's timeout (the default is two
+    // seconds; a sanitizer build under load can take longer) is cut off
+    // before it can judge the certificate.
+    if (!m_certFile.isEmpty())
+        text += QStringLiteral("tls {\n  cert_file: %1\n  key_file: %2\n  timeout: 10\n}\n")
+                    .arg(quoted(m_certFile), quoted(m_keyFile));
+    return text;
+}
+
 bool NatsServer::start(QString *error)
 {
     if (m_port == 0) {
@@ -48,15 +92,7 @@ bool NatsServer::start(QString *error)
             *error = config.errorString();
             return false;
         }
-        config.write(
-            QStringLiteral("authorization {\n"
-                           "  users = [\n"
-                           "    {user: %1, password: %2}\n"
-                           "    {user: %3, password: %4, permissions: {publish: {deny: [\"tarn.quot.>\"]}}}\n"
-                           "  ]\n"
-                           "}\n")
-                .arg(QLatin1String(User), QLatin1String(Password), QLatin1String(Viewer), QLatin1String(ViewerPassword))
-                .toUtf8());
+        config.write(configText().toUtf8());
     }
     // A shell holds the server and ends it when its input closes: on stop(),
     // and when the test dies without running its destructors (a sanitizer's
@@ -97,7 +133,9 @@ void NatsServer::stop()
 
 QString NatsServer::url() const
 {
-    return QStringLiteral("nats://127.0.0.1:%1").arg(m_port);
+    return QStringLiteral("%1://127.0.0.1:%2")
+        .arg(m_certFile.isEmpty() ? QLatin1String("nats") : QLatin1String("tls"))
+        .arg(m_port);
 }
 
 int NatsServer::port() const

@@ -6,8 +6,10 @@
 
 // A real nats-server on a free loopback port for one test, with two users:
 // User (password Password) may do everything, Viewer (password
-// ViewerPassword) may not publish quotes. The server's monitoring endpoint
-// tells which subjects its clients subscribe. Stopped by the destructor.
+// ViewerPassword) may not publish quotes; or, after setToken(), one
+// authorization token instead. After setTls() clients must use TLS. The
+// server's monitoring endpoint tells which subjects its clients subscribe.
+// Stopped by the destructor.
 class NatsServer
 {
 public:
@@ -21,10 +23,17 @@ public:
 
     // The nats-server program on the path or in /usr/sbin; empty when missing.
     static QString program();
+    // Before the first start(): clients log in with this token instead of
+    // the two users.
+    void setToken(const QString &token);
+    // Before the first start(): the server requires TLS and shows the
+    // certificate chain in certFile, whose private key is in keyFile.
+    void setTls(const QString &certFile, const QString &keyFile);
     // Starts the server, on the same ports as before after a stop(). False
     // with error set when it does not come up.
     bool start(QString *error);
     void stop();
+    // nats://127.0.0.1:PORT, or tls:// after setTls().
     QString url() const;
     int port() const;
 
@@ -35,7 +44,12 @@ public:
 private:
     QString get(const QString &path) const;
 
+    QString configText() const;
+
     QTemporaryDir m_dir;
+    QString m_token;
+    QString m_certFile;
+    QString m_keyFile;
     QProcess m_process;
     int m_port = 0;
     int m_monitorPort = 0;
