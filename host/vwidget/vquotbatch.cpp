@@ -2,6 +2,7 @@
 
 #include "vframepacer.h"
 
+#include <cstring>
 #include <utility>
 
 VQuotBatch::VQuotBatch(QObject *parent)
@@ -16,13 +17,18 @@ VQuotBatch::VQuotBatch(QObject *parent)
 
 void VQuotBatch::add(const VQuotData &record)
 {
-    const QString key = record.productKey();
-    const auto position = m_positions.constFind(key);
+    // The key is looked up as a view of this buffer: a security already
+    // waiting, the common case under load, costs no allocation.
+    char key[1 + sizeof record.code];
+    key[0] = record.market;
+    const int length = 1 + int(qstrnlen(record.code, sizeof record.code));
+    std::memcpy(key + 1, record.code, size_t(length - 1));
+    const auto position = m_positions.constFind(QByteArray::fromRawData(key, length));
     if (position != m_positions.cend()) {
         m_records[*position] = record;
         return;
     }
-    m_positions.insert(key, m_records.size());
+    m_positions.insert(QByteArray(key, length), m_records.size());
     m_records.append(record);
     m_pacer->request();
 }

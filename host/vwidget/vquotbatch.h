@@ -4,6 +4,7 @@
 
 #include <vquotdata.h>
 
+#include <QByteArray>
 #include <QHash>
 #include <QObject>
 #include <QVector>
@@ -33,5 +34,5 @@ signals:
 private:
     VFramePacer *m_pacer;
     QVector<VQuotData> m_records;
-    QHash<QString, int> m_positions; // "market|code" → index in m_records
+    QHash<QByteArray, int> m_positions; // market byte and code → index in m_records
 };
