@@ -75,12 +75,24 @@ void VTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
     const Qt::Alignment alignment
         = alignmentRole.isValid() ? Qt::Alignment(alignmentRole.toInt()) : option.displayAlignment;
     const QRect placed = QStyle::alignedRect(option.direction, alignment, laid->size().toSize(), textRect);
-    painter->save();
+    // Text taller than its cell is clipped to it; text that fits (nearly
+    // every cell) spares the painter's whole save and restore.
+    const bool clip = !option.rect.contains(placed);
+    const QPen pen = painter->pen();
+    const QFont painterFont = painter->font();
+    if (clip) {
+        painter->save();
+        painter->setClipRect(option.rect, Qt::IntersectClip);
+    }
     painter->setPen(colour);
     painter->setFont(font);
-    painter->setClipRect(option.rect, Qt::IntersectClip);
     painter->drawStaticText(placed.topLeft(), *laid);
-    painter->restore();
+    if (clip) {
+        painter->restore();
+    } else {
+        painter->setPen(pen);
+        painter->setFont(painterFont);
+    }
 }
 
 void VTextDelegate::useFont(const QFont &font) const
