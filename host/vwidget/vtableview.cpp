@@ -100,6 +100,14 @@ void VTableView::paintEvent(QPaintEvent *event)
     m_lookTaken.clear();
 }
 
+// Changes made while hidden are not followed, so the looks taken for a
+// paint that did not come are not trusted when the view shows again.
+void VTableView::hideEvent(QHideEvent *event)
+{
+    m_lookTaken.clear();
+    QTableView::hideEvent(event);
+}
+
 // The line below each row and at the trailing edge of each column, where
 // QTableView's grid would be, over the cells in region.
 void VTableView::paintGrid(const QRegion &region)
