@@ -2,7 +2,6 @@
 #include <optionalstk/bcoptionalstk.h>
 #include <optionalstk/changegroupdlg.h>
 #include <quotrecord.h>
-#include <sqlitefile.h>
 #include <tarn.h>
 #include <testhost.h>
 #include <testquotfeed.h>
@@ -81,23 +80,18 @@ QTableView *view(BCOptionalStk *c)
 }
 
 // The module over a TestHost with a stock cache, market names and the
-// watchlist groups the database starts with ("name=list", in order), which
-// may be a file that refuses writes. "1BAD" has a code with the product-list
-// separator, so subscribing it fails.
+// watchlist groups the database starts with ("name=list", in order). "1BAD"
+// has a code with the product-list separator, so subscribing it fails.
 class Fixture
 {
 public:
-    explicit Fixture(const QStringList &groups = {}, bool readOnly = false)
+    explicit Fixture(const QStringList &groups = {})
     {
         for (const QString &group : groups) {
             QSqlQuery(host.context().localDb()->database())
                 .exec(u("INSERT INTO cfgparam (groupname, paramname, paramvalue, encrypt) "
                         "VALUES ('OptionalStk', '%1', '%2', '0')")
                           .arg(group.section(QLatin1Char('='), 0, 0), group.section(QLatin1Char('='), 1)));
-        }
-        if (readOnly) {
-            makeSqliteFileReadOnly(host.configDbPath());
-            host.restart();
         }
         auto *stocks = new VCacheItem(VCacheMgr::StockCacheName);
         stocks->load({u("stkid"), u("market"), u("stkcode"), u("stkname"), u("stktype")},
@@ -175,6 +169,16 @@ void clickTab(BCOptionalStk *c, int position)
     QTest::mouseClick(tab(c, position), Qt::LeftButton);
 }
 
+// The search dialog, opened by its button and shown.
+AddStkDLG *openAddDialog(BCOptionalStk *c)
+{
+    QTest::mouseClick(child(c, "btnAddStk"), Qt::LeftButton);
+    auto *dialog = c->findChild<AddStkDLG *>();
+    if (!QTest::qWaitForWindowExposed(dialog))
+        qWarning("the search dialog was not exposed");
+    return dialog;
+}
+
 void receive(BCOptionalStk *c, char market, const QByteArray &code, double last, double ratio = 0.0)
 {
     VQuotData record = makeQuotRecord(market, code);
@@ -213,17 +217,6 @@ private slots:
         QCOMPARE(f.messages(), u("分组名已存在! | 分组名称不能为空！"));
         QCOMPARE(tabs(c), u("自选股1 自选股 一二三四五六* @一二三四五六"));
         QCOMPARE(f.stored(), u("自选股1= 自选股= 一二三四五六="));
-    }
-
-    // A group the database does not take gets a message and no tab.
-    void addGroupOnAReadOnlyDatabase()
-    {
-        Fixture f({u("A=1600519,")}, true);
-        BCOptionalStk *c = f.create();
-        answeringGroupDialogs(c, {u("新组")}, [c] { QTest::mouseClick(child(c, "btnAddGrp"), Qt::LeftButton); });
-        QCOMPARE(f.messages(), u("分组<font color='red'>[新组]</font>保存失败!"));
-        QCOMPARE(tabs(c), u("A* @A"));
-        QCOMPARE(f.stored(), u("A=1600519,"));
     }
 
     void renameByDoubleClick()
@@ -280,25 +273,6 @@ private slots:
         }
     }
 
-    // Whatever the window manager does with top-level windows: the search
-    // dialog opens over the watchlist, and its list right under its field.
-    void addDialogAndItsListOpenUnderTheField()
-    {
-        Fixture f({u("A=")});
-        BCOptionalStk *c = f.create();
-        c->resize(600, 300);
-        QTest::mouseClick(child(c, "btnAddStk"), Qt::LeftButton);
-        auto *dialog = c->findChild<AddStkDLG *>();
-        QVERIFY(QTest::qWaitForWindowExposed(dialog));
-        QTRY_COMPARE(offCentre(dialog->geometry(), QRect(c->mapToGlobal(QPoint()), c->size())), QString());
-        QLineEdit *field = dialog->findChild<VStockEdit *>()->editor();
-        QCOMPARE(field->placeholderText(), u("代码/名称"));
-        typeText(field, u("平安"));
-        QWidget *list = dialog->findChild<QCompleter *>()->popup();
-        QTRY_VERIFY(list->isVisible());
-        QTRY_COMPARE(list->geometry().topLeft(), field->mapToGlobal(field->rect().bottomLeft()));
-    }
-
     // Adding with no security chosen adds nothing and says why under the field;
     // typing takes the hint away.
     void addingNothingSaysWhy_data()
@@ -317,10 +291,7 @@ private slots:
         QFETCH(bool, enter);
         QFETCH(QString, hint);
         Fixture f({u("A=")});
-        BCOptionalStk *c = f.create();
-        QTest::mouseClick(child(c, "btnAddStk"), Qt::LeftButton);
-        auto *dialog = c->findChild<AddStkDLG *>();
-        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        AddStkDLG *dialog = openAddDialog(f.create());
         QLineEdit *field = dialog->findChild<VStockEdit *>()->editor();
         const int height = dialog->height();
         typeText(field, typed);
@@ -397,6 +368,8 @@ private slots:
 
     // Start-up with a refused security and one missing from the stock cache,
     // then additions through the search dialog, which stays open for more.
+    // Whatever the window manager does with top-level windows, the dialog
+    // opens over the watchlist, and its list right under its field.
     void securitiesOfAGroup()
     {
         Fixture f({u("A=1BAD,9999999,1600519,"), u("B=")});
@@ -405,17 +378,20 @@ private slots:
         QCOMPARE(shown(c), u("60|01 600519"));
         QCOMPARE(f.wanted(), u("1|600519"));
 
-        QTest::mouseClick(child(c, "btnAddStk"), Qt::LeftButton);
-        auto *dialog = c->findChild<AddStkDLG *>();
+        c->resize(600, 300);
+        AddStkDLG *dialog = openAddDialog(c);
+        QTRY_COMPARE(offCentre(dialog->geometry(), QRect(c->mapToGlobal(QPoint()), c->size())), QString());
         auto *edit = dialog->findChild<VStockEdit *>();
-        QWidget *add = child(dialog, "pushButton");
-        QTest::mouseClick(add, Qt::LeftButton); // nothing chosen yet
-        QCOMPARE(f.stored(), u("A=1BAD,9999999,1600519, B="));
-        typeText(edit->editor(), u("平安"));
-        QTest::keyClick(edit->findChild<QCompleter *>()->popup(), Qt::Key_Return);
-        QTest::mouseClick(add, Qt::LeftButton);
+        QLineEdit *field = edit->editor();
+        QCOMPARE(field->placeholderText(), u("代码/名称"));
+        typeText(field, u("平安"));
+        QWidget *list = edit->findChild<QCompleter *>()->popup();
+        QTRY_VERIFY(list->isVisible());
+        QTRY_COMPARE(list->geometry().topLeft(), field->mapToGlobal(field->rect().bottomLeft()));
+        QTest::keyClick(list, Qt::Key_Return);
+        QTest::mouseClick(child(dialog, "pushButton"), Qt::LeftButton);
         QVERIFY(dialog->isVisible());
-        QCOMPARE(edit->editor()->selectedText(), u("000001 平安银行")); // typing replaces it
+        QCOMPARE(field->selectedText(), u("000001 平安银行")); // typing replaces it
         QCOMPARE(view(c)->selectionModel()->selectedRows().value(0).row(), 0);
         const int subscribeCalls = f.host.feed().subscribeCalls;
         c->receiveStk(u("1600519"), '1', u("600519")); // already there: only selected
@@ -479,6 +455,8 @@ private slots:
         QCOMPARE(shown(c, StkModel::Last), u("8.50"));
     }
 
+    // By a row's button, and by the Delete key on the selected rows, which the
+    // copy key copies with their header.
     void deleteSecurities()
     {
         Fixture f({u("A=1600519,2000001,1600000,")});
@@ -500,7 +478,15 @@ private slots:
         for (int row : {1, 0})
             view(c)->selectionModel()->select(view(c)->model()->index(row, 0),
                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        c->DeleteCurrentGStk();
+        view(c)->setFocus();
+        QTest::keyClick(view(c), Qt::Key_C, Qt::ControlModifier);
+        QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
+        for (QString &line : lines)
+            line = line.section(QLatin1Char('\t'), 0, 2);
+        QCOMPARE(lines.mid(0, 3),
+                 (QStringList {u("代码\t名称\t最新"), u("600519\t贵州茅台\t1700.00"), u("600000\t浦发银行\t8.50")}));
+        QVERIFY(!QGuiApplication::clipboard()->text().contains(u("删除")));
+        QTest::keyClick(view(c), Qt::Key_Delete);
         QVERIFY(
             f.messages().endsWith(u("删除当前组内股票<font color='red'>[上海A股|浦发银行][上海A股|贵州茅台]</font>?")));
         QCOMPARE(shown(c), QString());
@@ -559,44 +545,30 @@ private slots:
         QCOMPARE(view(c)->palette().color(QPalette::Base), styles->colorRes(u("Wnd_Base_Color")));
     }
 
-    void doubleClickIssuesAnOrder()
+    void rowIssuesAnOrder_data()
     {
+        QTest::addColumn<bool>("enter"); // Enter on the selected row instead of a double-click
+        QTest::newRow("double-click") << false;
+        QTest::newRow("Enter") << true;
+    }
+    void rowIssuesAnOrder()
+    {
+        QFETCH(bool, enter);
         Fixture f({u("A=1600519,1600000,")});
         BCOptionalStk *c = f.create();
+        QTableView *table = view(c);
         QSignalSpy orders(c, &BCOptionalStk::onIssueOrder);
-        doubleClick(view(c)->viewport(), view(c)->visualRect(view(c)->model()->index(1, StkModel::Name)).center());
+        if (enter) {
+            table->setFocus();
+            table->selectRow(1);
+            QTest::keyClick(table, Qt::Key_Return);
+        } else {
+            doubleClick(table->viewport(), table->visualRect(table->model()->index(1, StkModel::Name)).center());
+        }
         QCOMPARE(orders.size(), 1);
         const auto order = orders.at(0).at(0).value<OrderDetail>();
         QCOMPARE(QStringList({order.stockId, order.stockCode, order.stockType}),
                  (QStringList {u("1600000"), u("600000"), u("T")}));
-    }
-
-    // Enter on a row orders it, the copy key copies the selected rows with
-    // their header, Delete asks and deletes them.
-    void keyboard()
-    {
-        Fixture f({u("A=1600519,1600000,")});
-        BCOptionalStk *c = f.create();
-        receive(c, '1', "600519", 1700.0);
-        QTableView *table = view(c);
-        table->setFocus();
-        table->selectRow(1);
-        QSignalSpy orders(c, &BCOptionalStk::onIssueOrder);
-        QTest::keyClick(table, Qt::Key_Return);
-        QCOMPARE(orders.size(), 1);
-        QCOMPARE(orders.at(0).at(0).value<OrderDetail>().stockCode, u("600000"));
-
-        table->selectRow(0);
-        QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
-        const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
-        QCOMPARE(lines.value(0).section(QLatin1Char('\t'), 0, 2), u("代码\t名称\t最新"));
-        QCOMPARE(lines.value(1).section(QLatin1Char('\t'), 0, 2), u("600519\t贵州茅台\t1700.00"));
-        QVERIFY(!lines.value(0).contains(u("删除")));
-
-        f.host.messages().answers = {true};
-        QTest::keyClick(table, Qt::Key_Delete);
-        QVERIFY(f.messages().endsWith(u("删除当前组内股票<font color='red'>[上海A股|贵州茅台]</font>?")));
-        QCOMPARE(f.stored(), u("A=1600000,"));
     }
 };
 
