@@ -3,6 +3,7 @@
 #include <tarn.h>
 #include <testhost.h>
 #include <testquotfeed.h>
+#include <testutil.h>
 
 #include <imodule.h>
 #include <vdatadict.h>
@@ -13,7 +14,6 @@
 #include <vquotstyle.h>
 #include <vstylemgr.h>
 
-#include <QDir>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -34,10 +34,10 @@ struct Panel
 
     // The host calls the scene operations through the component interface.
     IComponent *host() const { return component; }
-    void subscribe(char market, const QString &code, const QString &type = QStringLiteral("A"),
-                   const QString &name = QStringLiteral("测试证券"), double priceUnit = 0.01)
+    void subscribe(char market, const char *code, const char *type = "A", const char *name = "测试证券",
+                   double priceUnit = 0.01)
     {
-        component->doSubscribeQuot(market, code, name, priceUnit, type);
+        component->doSubscribeQuot(market, u(code), u(name), priceUnit, u(type));
     }
 
     QVariant quantity() const { return items->matchQuantity()->value(); }
@@ -66,9 +66,9 @@ public:
 
     Panel create()
     {
-        auto *panel = qobject_cast<BCQuotPanel *>(
-            m_module->createComponent(nullptr, QStringLiteral("BCQuotPanel"), QStringLiteral("quot"), nullptr));
-        auto *quot = panel->findChild<VQuotPanel *>(QStringLiteral("quotPanel"));
+        auto *panel
+            = qobject_cast<BCQuotPanel *>(m_module->createComponent(nullptr, u("BCQuotPanel"), u("quot"), nullptr));
+        auto *quot = panel->findChild<VQuotPanel *>(u("quotPanel"));
         return {panel, quot, quot->quotItems(), double(quot->quotStyle()->emptyData())};
     }
     // Unloads the module (deleting its components), restarts the host on the
@@ -88,7 +88,7 @@ private:
     void load()
     {
         m_module = LoadBizModule(&host.context());
-        host.context().dataDict()->setItem(QStringLiteral("4"), QStringLiteral("1"), QStringLiteral("上海A股"));
+        host.context().dataDict()->setItem(u("4"), u("1"), u("上海A股"));
     }
     IModule *m_module = nullptr;
 };
@@ -113,13 +113,13 @@ VQuotData fullRecord(char market, const QByteArray &code)
 QSet<QString> sceneState(const Panel &panel)
 {
     const VQuotStyle *style = panel.quot->quotStyle();
-    QSet<QString> state {QStringLiteral("QuotStall=%1").arg(int(style->stall()))};
+    QSet<QString> state {u("QuotStall=%1").arg(int(style->stall()))};
     if (style->showTitle())
-        state << QStringLiteral("ShowTitle");
+        state << u("ShowTitle");
     if (style->showMarket())
-        state << QStringLiteral("ShowMarket");
+        state << u("ShowMarket");
     if (style->showChart())
-        state << QStringLiteral("ShowChart");
+        state << u("ShowChart");
     for (int id = 0; id < panel.items->count(); ++id) {
         const VQuotDataItem *item = panel.items->item(VQuotDataItems::Id(id));
         if (item->isVisible())
@@ -146,9 +146,8 @@ private slots:
     {
         Fixture f;
         Panel panel = f.create();
-        const VComMethod *slot = panel.component->publishedMethod(VComMethod::Slot, QStringLiteral("doSubscribeQuot"));
-        const VComMethod *signal
-            = panel.component->publishedMethod(VComMethod::Signal, QStringLiteral("onSelectedQuotItem"));
+        const VComMethod *slot = panel.component->publishedMethod(VComMethod::Slot, u("doSubscribeQuot"));
+        const VComMethod *signal = panel.component->publishedMethod(VComMethod::Signal, u("onSelectedQuotItem"));
         QVERIFY(slot && signal);
         QCOMPARE(slot->signature, QByteArray("1doSubscribeQuot(char, QString, QString, double, QString)"));
         QCOMPARE(signal->signature, QByteArray("2onSelectedQuotItem(VQuotDataItem*)"));
@@ -166,45 +165,43 @@ private slots:
     // Nothing happens for market 0 and no code on a new panel, nor for the
     // same market and code again (not even to name, decimals or lot size),
     // nor for a record of status 0 or a null one. A new security clears the
-    // panel and replaces the subscription; destruction cancels it.
+    // panel and replaces the subscription.
     void subscriptionFollowsTheSecurity()
     {
         Fixture f;
         Panel panel = f.create();
-        panel.subscribe(0, QString(), QStringLiteral("0"), QStringLiteral("名称"), 0.001);
+        panel.subscribe(0, nullptr, "0", "名称", 0.001);
         QCOMPARE(panel.quot->productName(), QString());
         QCOMPARE(panel.quot->quotStyle()->decimalPlace(), 2);
         QCOMPARE(f.host.feed().subscribeCalls, 0);
 
-        panel.subscribe('1', QStringLiteral("600000"), QStringLiteral("A"), QStringLiteral("浦发银行"), 0.001);
-        QCOMPARE(panel.quot->marketName(), QStringLiteral("上海A股"));
-        QCOMPARE(f.host.feed().wanted, QStringList {QStringLiteral("1|600000")});
+        panel.subscribe('1', "600000", "A", "浦发银行", 0.001);
+        QCOMPARE(panel.quot->marketName(), u("上海A股"));
+        QCOMPARE(f.host.feed().wanted, QStringList {u("1|600000")});
         VQuotData record = fullRecord('1', "600000");
         record.matchQuantity = 12345;
         f.inject(record);
-        QCOMPARE(panel.quot->itemText(panel.items->lastPrice()), QStringLiteral("10.000"));
+        QCOMPARE(panel.quot->itemText(panel.items->lastPrice()), u("10.000"));
         const int calls = f.host.feed().subscribeCalls;
-        panel.subscribe('1', QStringLiteral("600000"), QStringLiteral("0"), QStringLiteral("别名"), 0.01);
-        QCOMPARE(panel.quot->productName(), QStringLiteral("浦发银行"));
-        QCOMPARE(panel.quot->itemText(panel.items->lastPrice()), QStringLiteral("10.000"));
+        panel.subscribe('1', "600000", "0", "别名", 0.01);
+        QCOMPARE(panel.quot->productName(), u("浦发银行"));
+        QCOMPARE(panel.quot->itemText(panel.items->lastPrice()), u("10.000"));
         QCOMPARE(f.host.feed().subscribeCalls, calls);
         record.status = 0;
         record.lastPrice = 55.0;
         for (VQuotData *received : {&record, static_cast<VQuotData *>(nullptr)})
             QVERIFY(QMetaObject::invokeMethod(panel.component, "doRecvSubscribeQuot", Q_ARG(VQuotData *, received)));
-        QCOMPARE(panel.quot->itemText(panel.items->lastPrice()), QStringLiteral("10.000"));
+        QCOMPARE(panel.quot->itemText(panel.items->lastPrice()), u("10.000"));
         record.status = 1;
         f.inject(record);
-        QCOMPARE(panel.quot->itemText(panel.items->matchQuantity()), QStringLiteral("12345")); // lots of 1 still
+        QCOMPARE(panel.quot->itemText(panel.items->matchQuantity()), u("12345")); // lots of 1 still
 
-        panel.subscribe('1', QStringLiteral("600004"), QStringLiteral("0"), QStringLiteral("白云机场"));
+        panel.subscribe('1', "600004", "0", "白云机场");
         QVERIFY(!panel.items->lastPrice()->value().isValid());
         QCOMPARE(panel.quot->quotData(vd::QS_Stall1).askPrice, panel.empty);
-        QCOMPARE(panel.quot->productName(), QStringLiteral("白云机场"));
+        QCOMPARE(panel.quot->productName(), u("白云机场"));
         QCOMPARE(panel.quot->quotStyle()->decimalPlace(), 2);
-        QCOMPARE(f.host.feed().wanted, QStringList {QStringLiteral("1|600004")});
-        delete panel.component;
-        QVERIFY(f.host.feed().wanted.isEmpty());
+        QCOMPARE(f.host.feed().wanted, QStringList {u("1|600004")});
     }
 
     // The panel shows the security it could not subscribe, without data.
@@ -213,17 +210,17 @@ private slots:
         Fixture f;
         f.host.feed().refuse = true;
         Panel panel = f.create();
-        panel.subscribe('1', QStringLiteral("600000"), QStringLiteral("0"), QStringLiteral("浦发银行"));
-        QCOMPARE(f.host.messages().texts(), QStringList {QStringLiteral("订阅<600000>行情失败.")});
+        panel.subscribe('1', "600000", "0", "浦发银行");
+        QCOMPARE(f.host.messages().texts(), QStringList {u("订阅<600000>行情失败.")});
         QCOMPARE(f.host.messages().requests.at(0).kind, VMsgRequest::Info);
         QCOMPARE(f.host.messages().requests.at(0).modality, Qt::NonModal);
-        QCOMPARE(panel.quot->productName(), QStringLiteral("浦发银行"));
+        QCOMPARE(panel.quot->productName(), u("浦发银行"));
         const int calls = f.host.feed().subscribeCalls;
-        panel.subscribe('1', QStringLiteral("600000"), QStringLiteral("0"), QStringLiteral("浦发银行"));
+        panel.subscribe('1', "600000", "0", "浦发银行");
         QCOMPARE(f.host.feed().subscribeCalls, calls);
         QCOMPARE(f.host.messages().requests.size(), 1);
-        panel.subscribe('1', QStringLiteral("600004"));
-        QCOMPARE(f.host.messages().texts().last(), QStringLiteral("订阅<600004>行情失败."));
+        panel.subscribe('1', "600004");
+        QCOMPARE(f.host.messages().texts().last(), u("订阅<600004>行情失败."));
     }
 
     // One record on a panel subscribed with the row's market and stock type.
@@ -234,13 +231,13 @@ private slots:
     void recordIsShown_data()
     {
         QTest::addColumn<char>("market");
-        QTest::addColumn<QString>("stockType");
+        QTest::addColumn<QByteArray>("stockType");
         QTest::addColumn<int>("serverType");
         QTest::addColumn<Probe>("probe");
         QTest::addColumn<QVariant>("expected");
         const auto row = [](const char *name, char market, const char *type, int server, const Probe &probe,
                             const QVariant &expected) {
-            QTest::newRow(name) << market << QString::fromLatin1(type) << server << probe << expected;
+            QTest::newRow(name) << market << QByteArray(type) << server << probe << expected;
         };
         const double empty = VQuotStyle().emptyData();
         row("A: lots of 1", '1', "A", 0, &Panel::quantity, 12345);
@@ -266,14 +263,14 @@ private slots:
     void recordIsShown()
     {
         QFETCH(char, market);
-        QFETCH(QString, stockType);
+        QFETCH(QByteArray, stockType);
         QFETCH(int, serverType);
         QFETCH(Probe, probe);
         QFETCH(QVariant, expected);
         Fixture f;
         f.host.feed().type = serverType;
         Panel panel = f.create();
-        panel.subscribe(market, QStringLiteral("C1"), stockType);
+        panel.subscribe(market, "C1", stockType.constData());
         VQuotData record = fullRecord(market, "C1");
         record.openingPrice = 0.000001;
         record.matchQuantity = 12345;
@@ -290,21 +287,21 @@ private slots:
     {
         Fixture f;
         Panel panel = f.create();
-        panel.subscribe('1', QStringLiteral("600000"), QStringLiteral("0"), QStringLiteral("浦发银行"));
+        panel.subscribe('1', "600000", "0", "浦发银行");
         VQuotData record = fullRecord('1', "600000");
         record.suspendFlag = 'T';
         for (int i = 0; i < 3; ++i)
             f.inject(record);
-        QCOMPARE(panel.items->delistFlag()->value().toString(), QStringLiteral("停牌"));
-        QCOMPARE(panel.quot->productName(), QStringLiteral("浦发银行(停牌)"));
+        QCOMPARE(panel.items->delistFlag()->value().toString(), u("停牌"));
+        QCOMPARE(panel.quot->productName(), u("浦发银行(停牌)"));
         record.suspendFlag = 'N';
         f.inject(record);
-        QCOMPARE(panel.items->delistFlag()->value().toString(), QStringLiteral("正常"));
-        QCOMPARE(panel.quot->productName(), QStringLiteral("浦发银行(停牌)"));
+        QCOMPARE(panel.items->delistFlag()->value().toString(), u("正常"));
+        QCOMPARE(panel.quot->productName(), u("浦发银行(停牌)"));
         // The next subscription sets the name afresh.
-        panel.subscribe('1', QStringLiteral("600004"));
-        panel.subscribe('1', QStringLiteral("600000"), QStringLiteral("0"), QStringLiteral("浦发银行"));
-        QCOMPARE(panel.quot->productName(), QStringLiteral("浦发银行"));
+        panel.subscribe('1', "600004");
+        panel.subscribe('1', "600000", "0", "浦发银行");
+        QCOMPARE(panel.quot->productName(), u("浦发银行"));
     }
 
     // Off switches and hidden items are not stored, so after a restart they
@@ -341,7 +338,7 @@ private slots:
         Panel restored = f.create();
         restored.component->setComCfgGroup(kGroup);
         QSet<QString> expected = sceneState(restored); // the defaults, with the stall as saved
-        expected.remove(QStringLiteral("QuotStall=%1").arg(int(restored.quot->quotStyle()->stall())));
+        expected.remove(u("QuotStall=%1").arg(int(restored.quot->quotStyle()->stall())));
         expected.unite(saved);
         restored.host()->restoreScene();
         QCOMPARE(sceneState(restored), expected);
@@ -352,21 +349,21 @@ private slots:
     void restoreAppliesOnlyStoredKeys()
     {
         Fixture f;
-        QVERIFY(f.localDb()->setCfgParam(kGroup, {{QStringLiteral("QuotStall"), 9}}, true));
+        QVERIFY(f.localDb()->setCfgParam(kGroup, {{u("QuotStall"), 9}}, true));
         Panel panel = f.create();
         QSet<QString> expected = sceneState(panel);
         panel.host()->saveScene();
         panel.host()->restoreScene();
         QCOMPARE(sceneState(panel), expected);
-        QSqlQuery rows(QStringLiteral("SELECT groupname FROM cfgparam"), f.localDb()->database());
+        QSqlQuery rows(u("SELECT groupname FROM cfgparam"), f.localDb()->database());
         QVERIFY(rows.next());
         QCOMPARE(rows.value(0).toString(), kGroup);
         QVERIFY(!rows.next());
 
         panel.component->setComCfgGroup(kGroup);
         panel.host()->restoreScene();
-        QVERIFY(expected.remove(QStringLiteral("QuotStall=4")));
-        expected << QStringLiteral("QuotStall=9");
+        QVERIFY(expected.remove(u("QuotStall=4")));
+        expected << u("QuotStall=9");
         QCOMPARE(sceneState(panel), expected);
     }
 
@@ -376,9 +373,9 @@ private slots:
     {
         QTest::addColumn<QString>("resource");
         QTest::addColumn<int>("colour"); // position in kColours below
-        const char *const resources[] = {"Qout_Title_Font_Color", "Qout_Border_Color",  "Qout_Background_Color",
-                                         "Qout_Label_Font_Color", "Qout_Neutral_Color", "Qout_Rise_Color",
-                                         "Qout_Fall_Color"};
+        const char *const resources[]
+            = {"Qout_Title_Font_Color", "Qout_Border_Color", "Qout_Background_Color", "Qout_Label_Font_Color",
+               "Qout_Neutral_Color",    "Qout_Rise_Color",   "Qout_Fall_Color"};
         for (int i = 0; i < int(std::size(resources)); ++i)
             QTest::newRow(resources[i]) << QString::fromLatin1(resources[i]) << i;
     }
@@ -396,7 +393,7 @@ private slots:
         VStyleMgr *styles = f.host.context().styleMgr();
         const QColor light = styles->colorRes(resource);
         QCOMPARE((style->*kColours.at(colour))(), light);
-        QVERIFY(styles->setStyle(QStringLiteral("dark")));
+        QVERIFY(styles->setStyle(u("dark")));
         QCOMPARE((style->*kColours.at(colour))(), styles->colorRes(resource));
         QVERIFY((style->*kColours.at(colour))() != light);
     }
@@ -410,8 +407,7 @@ private slots:
         VStyleMgr *styles = f.host.context().styleMgr();
         const int before = panel.component->maximumWidth();
         panel.quot->quotStyle()->setDigitMaxLen(12);
-        QVERIFY(styles->setStyle(styles->style() == QLatin1String("dark") ? QStringLiteral("light")
-                                                                          : QStringLiteral("dark")));
+        QVERIFY(styles->setStyle(styles->style() == QLatin1String("dark") ? u("light") : u("dark")));
         const int width = panel.quot->minimumSizeHint().width() + 2;
         QVERIFY(width != before);
         QCOMPARE(panel.component->maximumWidth(), width);
@@ -420,8 +416,7 @@ private slots:
     }
 
     // A known quote, grabbed offscreen: the texts of the product and of every
-    // level, and ink where the panel lays them out. With TARN_SCREENSHOT_DIR
-    // set the picture is saved there.
+    // level, and ink where the panel lays them out.
     void rendersAKnownQuote()
     {
         Fixture f;
@@ -430,7 +425,7 @@ private slots:
         style->setStall(vd::QS_Stall10);
         style->setShowChart(true);
         style->setBorderSides(vd::WS_All);
-        panel.subscribe('1', QStringLiteral("600000"), QStringLiteral("0"), QStringLiteral("浦发银行"));
+        panel.subscribe('1', "600000", "0", "浦发银行");
         VQuotData record = fullRecord('1', "600000");
         for (int i = 0; i < 60; ++i) {
             record.lastPrice = 10.0 + 0.01 * (i % 12);
@@ -448,7 +443,7 @@ private slots:
                         return true;
             return false;
         };
-        QCOMPARE(panel.quot->titleText(), QStringLiteral("600000 浦发银行"));
+        QCOMPARE(panel.quot->titleText(), u("600000 浦发银行"));
         QVERIFY(inked(panel.quot->titleRect()));
         QVERIFY(inked(panel.quot->chartRect()));
         for (int stall = 0; stall < 10; ++stall) {
@@ -456,11 +451,6 @@ private slots:
                      QString::number(record.askPrice[stall], 'f', 2));
             QVERIFY(inked(panel.quot->levelRect(vd::QuotStall(stall), VQuotPanel::Ask)));
             QVERIFY(inked(panel.quot->levelRect(vd::QuotStall(stall), VQuotPanel::Bid)));
-        }
-        const QString dir = qEnvironmentVariable("TARN_SCREENSHOT_DIR");
-        if (!dir.isEmpty()) {
-            QDir().mkpath(dir);
-            QVERIFY(image.save(QDir(dir).filePath(QStringLiteral("bcquotpanel.png"))));
         }
     }
 };
