@@ -89,3 +89,16 @@ void ComponentFixture::deliverDirectly(IComponent *component, const VQuotData &r
                               args);
     }
 }
+
+QStringList ComponentFixture::tableTexts(QWidget *widget)
+{
+    QStringList texts;
+    for (QTableView *table : widget->findChildren<QTableView *>()) {
+        const QAbstractItemModel *model = table->model();
+        for (int row = 0; model && row < model->rowCount(); ++row) {
+            for (int column = 0; column < model->columnCount(); ++column)
+                texts << model->index(row, column).data().toString();
+        }
+    }
+    return texts;
+}

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QPair>
+#include <QStringList>
 
 class IComponent;
 class IModule;
@@ -31,6 +32,8 @@ public:
     // Hands the record to every receiving slot of the component, as the
     // quote manager does, but past its checks.
     static void deliverDirectly(IComponent *component, const VQuotData &record);
+    // The display text of every cell of the widget's tables.
+    static QStringList tableTexts(QWidget *widget);
 
     TestHost host;
     IModule *module = nullptr;

@@ -29,7 +29,6 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStorageInfo>
-#include <QTableView>
 #include <QTimer>
 #include <QtTest>
 
@@ -182,14 +181,7 @@ void checkQuotesFlow(ComponentFixture &f, IComponent *panel, IComponent *watchli
     QTest::qWait(40);
     auto *quot = panel->findChild<VQuotPanel *>();
     QCOMPARE(quot->itemText(quot->quotItems()->lastPrice()), u("1500.00"));
-    QStringList cells;
-    for (QTableView *table : watchlist->findChildren<QTableView *>()) {
-        const QAbstractItemModel *model = table->model();
-        for (int row = 0; model && row < model->rowCount(); ++row) {
-            for (int column = 0; column < model->columnCount(); ++column)
-                cells << model->index(row, column).data().toString();
-        }
-    }
+    const QStringList cells = ComponentFixture::tableTexts(watchlist);
     QVERIFY2(cells.contains(u("1500.00")), qPrintable(cells.join(u(" "))));
 }
 

@@ -15,7 +15,6 @@
 
 #include <QLabel>
 #include <QRegularExpression>
-#include <QTableView>
 #include <QtTest>
 
 #include <cfloat>
@@ -46,14 +45,7 @@ void setIntegers(VQuotData &q, qint64 value)
 // title, items and levels.
 QStringList shownTexts(QWidget *component)
 {
-    QStringList texts;
-    for (QTableView *table : component->findChildren<QTableView *>()) {
-        const QAbstractItemModel *model = table->model();
-        for (int row = 0; model && row < model->rowCount(); ++row) {
-            for (int column = 0; column < model->columnCount(); ++column)
-                texts << model->index(row, column).data().toString();
-        }
-    }
+    QStringList texts = ComponentFixture::tableTexts(component);
     for (QLabel *label : component->findChildren<QLabel *>())
         texts << label->text();
     for (VQuotPanel *panel : component->findChildren<VQuotPanel *>()) {
