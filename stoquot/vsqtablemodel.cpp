@@ -106,9 +106,9 @@ void VSQTableModel::columnsRebuilt()
 
 void VSQTableModel::doAfterUpdate(int row, int field)
 {
-    const VField *definition = dataset() ? dataset()->fields()->at(field) : nullptr;
-    if (definition) {
-        m_expiries.enqueue({m_clock.elapsed() + MarkerMs, index(row, columnOfField(field))});
+    const int column = columnOfField(field);
+    if (column >= 0) {
+        m_expiries.enqueue({m_clock.elapsed() + MarkerMs, index(row, column)});
         if (!m_expiryTimer.isActive())
             m_expiryTimer.start(MarkerMs, Qt::PreciseTimer, this);
     }
