@@ -107,21 +107,23 @@ int main(int argc, char **argv)
 
     HostContext::Options contextOptions;
     contextOptions.configDbPath = options.configPath;
+    // A timed run (screenshots among them) works on a copy in memory: the
+    // user's settings and window layout stay as they were.
+    contextOptions.configInMemory = options.durationSeconds >= 0;
     if (options.configPath.isEmpty()) {
         // Only the default configuration's folder is made; --config names an existing one.
         const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-        QDir().mkpath(folder);
+        if (!contextOptions.configInMemory)
+            QDir().mkpath(folder);
         contextOptions.configDbPath = QDir(folder).filePath(QStringLiteral("config.db"));
     }
     contextOptions.dataDir = options.dataDir.isEmpty() ? QString::fromLatin1(BuiltInData) : options.dataDir;
     contextOptions.sysDate = options.sysDate;
-    const bool newConfig = !QFileInfo::exists(contextOptions.configDbPath);
     HostContext context(contextOptions);
     if (!context.loadProblems().isEmpty())
         say(QStringLiteral("starting with what could be set up; the log has the details: %1")
                 .arg(QDir::toNativeSeparators(VLog::logFilePath())));
-    if (newConfig && context.localDb()->isWritable())
-        SampleProfile::apply(contextOptions.dataDir, context.localDb());
+    SampleProfile::seed(contextOptions.dataDir, context.localDb());
 
     // Quotes from the bus when --feed names it, else from the simulated market.
     VSimQuotFeed *simulator = nullptr;

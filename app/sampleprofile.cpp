@@ -9,10 +9,10 @@
 #include <QHash>
 #include <QVariant>
 
-bool SampleProfile::apply(const QString &dataDir, VLocalDb *db)
+bool SampleProfile::seed(const QString &dataDir, VLocalDb *db)
 {
     const QString path = QDir(dataDir).filePath(QStringLiteral("profile.csv"));
-    if (!QFileInfo::exists(path))
+    if (!db->isFresh() || !QFileInfo::exists(path))
         return false;
     QVector<VCsv::Line> lines;
     QString error;

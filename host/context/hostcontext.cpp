@@ -39,8 +39,8 @@ bool isGrowthBoard(const QString &code)
 
 struct HostContext::Services
 {
-    explicit Services(const QString &dbPath)
-        : localDb(dbPath)
+    Services(const QString &dbPath, VLocalDb::Mode dbMode)
+        : localDb(dbPath, dbMode)
         , config(&localDb)
         , stockHelper(&cacheMgr, &dataDict)
     {
@@ -58,9 +58,10 @@ struct HostContext::Services
 
 HostContext::HostContext(const Options &options)
 {
-    d.reset(new Services(options.configDbPath));
-    // The database has logged why it keeps no change; listed here for the host to show.
-    if (!d->localDb.isWritable())
+    d.reset(new Services(options.configDbPath,
+                         options.configInMemory ? VLocalDb::Mode::InMemory : VLocalDb::Mode::InFile));
+    // The database has logged why its file keeps no change; listed here for the host to show.
+    if (!d->localDb.problem().isEmpty())
         m_problems << settingsProblem();
 
     if (options.sysDate > 0) {

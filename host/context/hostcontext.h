@@ -24,6 +24,7 @@ public:
     struct Options
     {
         QString configDbPath; // the local configuration database (created when missing; its folder never is)
+        bool configInMemory = false; // work on a copy in memory and leave the file as it is
         QString dataDir; // source folder of the sample market (see SampleSource); empty for no data
         int sysDate = 0; // business date yyyymmdd; 0 for today
     };
@@ -61,7 +62,8 @@ public:
     // configuration database's by the database itself, in its own words).
     QStringList loadProblems() const;
     // Why this run's settings will not be kept, for the user: names the
-    // configuration database and the reason. Empty when they will be.
+    // configuration database and the reason. Empty when they will be, and
+    // for a run asked to work on a copy in memory of a file that reads well.
     QString settingsProblem() const;
 
 private:

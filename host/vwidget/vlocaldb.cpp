@@ -47,6 +47,15 @@ QString reason(const QSqlError &error)
     }
 }
 
+const QString CreateTable = QStringLiteral("CREATE TABLE IF NOT EXISTS cfgparam ("
+                                           "groupname TEXT NOT NULL, paramname TEXT NOT NULL, "
+                                           "paramvalue TEXT, encrypt TEXT NOT NULL DEFAULT '0')");
+
+QString shownPath(const QString &path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
 // The columns of cfgparam that its definition in the file lacks.
 QStringList missingColumns(const QSqlDatabase &db)
 {
@@ -83,42 +92,91 @@ bool takesWrites(QSqlDatabase &db, QString *refusal)
     return written;
 }
 
+// Copies the rows of cfgparam of the file at path into target, in their
+// order, through a connection that may only read the file. Returns the rows
+// copied, or -1 when the file holds no cfgparam to copy (it is missing, has
+// no such table, or cannot be read: then problem says why).
+int copyRows(const QString &path, const QString &connection, QSqlDatabase &target, QString *problem)
+{
+    if (!QFileInfo::exists(path))
+        return -1;
+    int copied = -1;
+    {
+        QSqlDatabase source = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        source.setDatabaseName(path);
+        source.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+        QSqlQuery read(source);
+        if (!source.open()) {
+            *problem = QStringLiteral("配置库[%1]打开失败: %2").arg(shownPath(path), reason(source.lastError()));
+        } else if (!read.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'cfgparam'"))
+                   || !read.next()) {
+            *problem = QStringLiteral("配置库[%1]不可用: %2").arg(shownPath(path), reason(read.lastError()));
+        } else if (read.value(0).toInt() > 0) {
+            const QStringList missing = missingColumns(source);
+            if (!missing.isEmpty()) {
+                *problem = QStringLiteral("配置库[%1]的表cfgparam缺少列%2")
+                               .arg(shownPath(path), missing.join(QLatin1Char(',')));
+            } else if (!read.exec(QStringLiteral("SELECT groupname, paramname, paramvalue, encrypt FROM cfgparam "
+                                                 "ORDER BY rowid"))) {
+                *problem = QStringLiteral("配置库[%1]不可用: %2").arg(shownPath(path), reason(read.lastError()));
+            } else {
+                QSqlQuery write(target);
+                write.prepare(QStringLiteral("INSERT INTO cfgparam (groupname, paramname, paramvalue, encrypt) "
+                                             "VALUES (?, ?, ?, ?)"));
+                target.transaction();
+                copied = 0;
+                while (read.next()) {
+                    for (int column = 0; column < 4; ++column)
+                        write.bindValue(column, read.value(column));
+                    copied += write.exec() ? 1 : 0;
+                }
+                target.commit();
+            }
+        }
+        read.finish();
+        source.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return copied;
+}
+
 } // namespace
 
-VLocalDb::VLocalDb(const QString &path)
+VLocalDb::VLocalDb(const QString &path, Mode mode)
     : m_path(path)
     , m_connection(nextConnectionName())
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    db.setDatabaseName(path);
     // A database another program holds locked fails a write after a quarter
     // of a second, instead of Qt's five seconds of a frozen window.
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
-    if (!open(db)) {
+    if (mode == Mode::InFile) {
+        const bool existed = QFileInfo::exists(path);
+        db.setDatabaseName(path);
+        if (openFile(db)) {
+            m_fresh = !existed;
+            qCDebug(lcLocalDb) << "opened" << path;
+            return;
+        }
         db.close();
         logFailure(__LINE__, m_problem);
-        return;
     }
-    if (!m_writable)
-        logFailure(__LINE__, m_problem);
-    qCDebug(lcLocalDb) << "opened" << path << (m_writable ? "" : "read-only");
+    openInMemory(db);
 }
 
-// Sets m_open and m_writable, and m_problem when a change would not be kept.
-// SQLite opens any file lazily; the first statement tells whether it is a
-// database. A file that is not, or whose cfgparam is another table than
-// ours, is never written to.
-bool VLocalDb::open(QSqlDatabase &db)
+// Opens the file and tells whether it keeps changes; sets m_problem when it
+// does not. SQLite opens any file lazily; the first statement tells whether
+// it is a database. A file that is not, or whose cfgparam is another table
+// than ours, is never written to.
+bool VLocalDb::openFile(QSqlDatabase &db)
 {
-    const QString file = QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath());
+    const QString file = shownPath(m_path);
     if (!db.open()) {
         m_problem = QStringLiteral("配置库[%1]打开失败: %2").arg(file, reason(db.lastError()));
         return false;
     }
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS cfgparam ("
-                                   "groupname TEXT NOT NULL, paramname TEXT NOT NULL, "
-                                   "paramvalue TEXT, encrypt TEXT NOT NULL DEFAULT '0')"))) {
+    if (!query.exec(CreateTable)) {
         m_problem = QStringLiteral("配置库[%1]不可用: %2").arg(file, reason(query.lastError()));
         return false;
     }
@@ -127,12 +185,40 @@ bool VLocalDb::open(QSqlDatabase &db)
         m_problem = QStringLiteral("配置库[%1]的表cfgparam缺少列%2").arg(file, missing.join(QLatin1Char(',')));
         return false;
     }
-    m_open = true;
     QString refusal;
-    m_writable = takesWrites(db, &refusal);
-    if (!m_writable)
+    if (!takesWrites(db, &refusal)) {
         m_problem = QStringLiteral("配置库[%1]不能写入: %2").arg(file, refusal);
+        return false;
+    }
+    m_open = m_keepsChanges = true;
     return true;
+}
+
+// Makes db a database in memory that starts with what the file's cfgparam
+// holds when it can be read. Why the file itself cannot be used has been said
+// already when m_problem is set; otherwise a file that cannot be read is the
+// problem.
+void VLocalDb::openInMemory(QSqlDatabase &db)
+{
+    db.setDatabaseName(QStringLiteral(":memory:"));
+    if (!db.open() || !QSqlQuery(db).exec(CreateTable)) {
+        logFailure(__LINE__, QStringLiteral("内存配置库无法建立: %1").arg(db.lastError().text()));
+        return;
+    }
+    m_open = true;
+    QString unreadable;
+    const int copied = copyRows(m_path, m_connection + QStringLiteral("-source"), db, &unreadable);
+    m_fresh = copied < 0;
+    if (m_problem.isEmpty() && !unreadable.isEmpty()) {
+        m_problem = unreadable;
+        logFailure(__LINE__, m_problem);
+    }
+    VOutput(0, QStringLiteral(__FILE__), __LINE__, QString(),
+            copied < 0 ? QStringLiteral("配置库在内存中运行, 本次运行的设置不会保存, 文件[%1]不受影响")
+                             .arg(shownPath(m_path))
+                       : QStringLiteral("配置库[%1]的%2条参数已复制到内存, 本次运行的设置不会保存, 该文件不受影响")
+                             .arg(shownPath(m_path))
+                             .arg(copied));
 }
 
 VLocalDb::~VLocalDb()
@@ -154,9 +240,14 @@ bool VLocalDb::isOpen() const
     return m_open;
 }
 
-bool VLocalDb::isWritable() const
+bool VLocalDb::keepsChanges() const
 {
-    return m_writable;
+    return m_keepsChanges;
+}
+
+bool VLocalDb::isFresh() const
+{
+    return m_fresh;
 }
 
 QString VLocalDb::problem() const
@@ -189,7 +280,7 @@ bool VLocalDb::getCfgParam(const QString &group, QHash<QString, QVariant> &param
 
 bool VLocalDb::setCfgParam(const QString &group, const QHash<QString, QVariant> &params, bool replace)
 {
-    if (!m_writable)
+    if (!m_open)
         return false;
     QSqlDatabase db = database();
     if (!db.transaction())

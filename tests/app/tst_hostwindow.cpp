@@ -4,12 +4,15 @@
 #include <componentlinker.h>
 #include <hostoptions.h>
 #include <hostwindow.h>
+#include <icomponent.h>
+#include <moduleloader.h>
 #include <sampleprofile.h>
 #include <sqlitefile.h>
 #include <testhost.h>
 #include <testquotfeed.h>
 #include <vlocaldb.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QDockWidget>
 #include <QLabel>
@@ -17,6 +20,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -73,8 +77,10 @@ private slots:
         QVERIFY(!window.findChild<QLabel *>(QStringLiteral("settingsBanner")));
     }
 
-    // A configuration that keeps no change is said in the window, above the tabs, naming the file and why.
-    void settingsBanner_data()
+    // A configuration that keeps no change is said in the window, above the tabs, naming the file and why. The
+    // run works in memory, seeded like a first run unless the file could be read: the real module's watchlist
+    // makes and shows a group, the futures board shows the checked products. The file keeps its bytes.
+    void unkeptConfiguration_data()
     {
         QTest::addColumn<UnkeptConfig>("kind");
         QTest::addColumn<QString>("reason");
@@ -83,26 +89,60 @@ private slots:
         QTest::newRow("read-only database") << UnkeptConfig::ReadOnly << u("不能写入");
         QTest::newRow("cfgparam of other columns") << UnkeptConfig::OtherColumns << u("缺少列");
     }
-    void settingsBanner()
+    void unkeptConfiguration()
     {
         QFETCH(UnkeptConfig, kind);
         QFETCH(QString, reason);
         HostContext::Options options;
         QVERIFY(QDir().mkpath(m_host->tempPath(u("unkept"))));
         options.configDbPath = makeUnkeptConfig(m_host->tempPath(u("unkept")), kind);
+        options.dataDir = QStringLiteral(TARN_DATA_DIR);
+        options.sysDate = 20261215;
         QVERIFY(!options.configDbPath.isEmpty());
-        HostContext context(options);
-        HostWindow window(&context, &m_module, nullptr);
-        window.createComponents(words("BCFtQuotPanel BCQuotPanel"));
-        auto *banner = window.findChild<QLabel *>(QStringLiteral("settingsBanner"));
-        QVERIFY(banner);
-        QVERIFY2(banner->text().startsWith(u("本次运行的设置不会保存")) && banner->text().contains(options.configDbPath)
-                     && banner->text().contains(reason),
-                 qPrintable(banner->text()));
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(banner->isVisible());
-        QVERIFY(banner->geometry().bottom() < window.centralWidget()->findChild<QTabWidget *>()->geometry().top());
+        QFile file(options.configDbPath);
+        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        file.close();
+        {
+            HostContext context(options);
+            context.setQuotFeed(new TestQuotFeed);
+            const bool seeded = SampleProfile::seed(options.dataDir, context.localDb());
+            QCOMPARE(seeded, kind != UnkeptConfig::ReadOnly);
+            ModuleLoader loader;
+            QVERIFY2(loader.load(QStringLiteral(TARN_MODULE_PATH), &context), qPrintable(loader.errorString()));
+            HostWindow window(&context, loader.module(), nullptr);
+            window.createComponents(words("BCFtQuotPanel BCOptionalStk BCQuotPanel"));
+            auto *banner = window.findChild<QLabel *>(QStringLiteral("settingsBanner"));
+            QVERIFY(banner);
+            QVERIFY2(banner->text().startsWith(u("本次运行的设置不会保存"))
+                         && banner->text().contains(options.configDbPath) && banner->text().contains(reason),
+                     qPrintable(banner->text()));
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QVERIFY(banner->isVisible());
+            QVERIFY(banner->geometry().bottom()
+                    < window.centralWidget()->findChild<QTabWidget *>()->geometry().top());
+
+            IComponent *board = window.components().value(0);
+            IComponent *watchlist = window.components().value(1);
+            auto *table = board->findChild<QTableView *>(QStringLiteral("tbSHQH"));
+            QVERIFY(table);
+            QCOMPARE(table->model()->rowCount() > 0, seeded);
+            m_host->messages().requests.clear();
+            QMetaObject::invokeMethod(watchlist, "addgroupname", Q_ARG(QString, u("新组")));
+            QCOMPARE(m_host->messages().texts(), QStringList());
+            QStringList tabs;
+            for (const QAbstractButton *button : watchlist->findChildren<QAbstractButton *>()) {
+                if (button->isCheckable() && !button->text().isEmpty())
+                    tabs << button->text();
+            }
+            QCOMPARE(tabs, (QStringList {u("自选股1"), u("新组")}));
+            window.releaseComponents();
+            loader.unload();
+        }
+        if (file.open(QIODevice::ReadOnly))
+            QCOMPARE(file.readAll(), bytes);
+        else
+            QVERIFY(!file.exists() && bytes.isEmpty());
     }
 
     // The status bar says how the quote bus is reached, its tooltip where and why.
@@ -247,7 +287,8 @@ private slots:
                  parsed);
     }
 
-    // A malformed line of the first-run profile is logged and skipped; the rest is stored.
+    // A malformed line of the first-run profile is logged and skipped; the rest is stored. The profile goes
+    // only into a database that holds nothing of an earlier run.
     void profileWithBadLines()
     {
         const QString dir = m_host->tempPath(QStringLiteral("profile"));
@@ -257,13 +298,15 @@ private slots:
         file.write("group,param,value\nG,a,1\nG,only two\n,b,2\nG,c,\"x,y\"\n");
         file.close();
         LogCapture log;
-        QVERIFY(SampleProfile::apply(dir, m_host->context().localDb()));
+        QVERIFY(SampleProfile::seed(dir, m_host->context().localDb()));
         QHash<QString, QVariant> params;
         QVERIFY(m_host->context().localDb()->getCfgParam(QStringLiteral("G"), params));
         QCOMPARE(params,
                  (QHash<QString, QVariant> {{QStringLiteral("a"), QStringLiteral("1")},
                                             {QStringLiteral("c"), QStringLiteral("x,y")}}));
         QCOMPARE(log.records.size(), 2);
+        m_host->restart();
+        QVERIFY(!SampleProfile::seed(dir, m_host->context().localDb()));
     }
 };
 

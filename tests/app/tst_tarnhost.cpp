@@ -127,26 +127,30 @@ private slots:
         QCOMPARE(contents(u("damaged.db")), Damaged);
     }
 
-    // The first run stores the sample profile; a later one keeps what the user changed.
-    void profileOnlyOnFirstRun()
+    // A timed run, with screenshots or without, works on a copy in memory: the user's configuration (the window's
+    // geometry and the security shown among it) keeps its bytes, and a default one that is not there is not made.
+    void timedRunLeavesTheConfigurationAlone_data()
     {
-        const QStringList arguments {QStringLiteral("--config"), QStringLiteral("config.db")};
-        const QString group = QStringLiteral("PG_Trd_FtQuotPanel");
-        const QString key = QStringLiteral("SHQH_Check_Products");
-        QString errors;
-        QCOMPARE(runHost(arguments, &errors), 0);
-        QHash<QString, QVariant> params;
+        QTest::addColumn<QString>("arguments");
+        QTest::newRow("duration") << u("--config config.db");
+        QTest::newRow("screenshots") << u("--config config.db --screenshot shots");
+        QTest::newRow("default configuration") << QString();
+    }
+    void timedRunLeavesTheConfigurationAlone()
+    {
+        QFETCH(QString, arguments);
         {
-            VLocalDb db(m_case->filePath(QStringLiteral("config.db")));
-            QVERIFY(db.getCfgParam(group, params));
-            QVERIFY(params.value(key).toString().contains(QStringLiteral("rb=螺纹钢")));
-            params.insert(key, QStringLiteral("cu=铜"));
-            QVERIFY(db.setCfgParam(group, params, true));
+            VLocalDb db(m_case->filePath(u("config.db")));
+            QVERIFY(db.setCfgParam(u("TarnHost"),
+                                   {{u("WindowGeometry"), u("AdnQywADAAAAAAAAAAAAAAAA")}, {u("ShownSecurity"), u("0000858")}},
+                                   true));
+            QVERIFY(db.setCfgParam(u("OptionalStk"), {{u("自选股1"), u("1600519,")}}, true));
         }
-        QCOMPARE(runHost(arguments, &errors), 0);
-        VLocalDb db(m_case->filePath(QStringLiteral("config.db")));
-        QVERIFY(db.getCfgParam(group, params));
-        QCOMPARE(params.value(key).toString(), QStringLiteral("cu=铜"));
+        const QByteArray before = contents(u("config.db"));
+        QString errors;
+        QCOMPARE(runHost(arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts), &errors), 0);
+        QCOMPARE(contents(u("config.db")), before);
+        QVERIFY(!QFileInfo::exists(m_case->filePath(u("config/tarn-host"))));
     }
 };
 

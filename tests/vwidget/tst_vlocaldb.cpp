@@ -37,12 +37,14 @@ private slots:
                              {QStringLiteral("text"), QStringLiteral("it's \"螺纹钢\";cu=铜")}};
         {
             VLocalDb db(dbPath());
+            QVERIFY(db.isFresh() && db.keepsChanges());
             QVERIFY(db.setCfgParam(QStringLiteral("Other"), Params {{QStringLiteral("int"), 7}}, true));
             const Params earlier {{QStringLiteral("int"), 1}, {QStringLiteral("left out"), 2}};
             QVERIFY(db.setCfgParam(QStringLiteral("G"), earlier, true));
             QVERIFY(db.setCfgParam(QStringLiteral("G"), stored, replace));
         }
         VLocalDb db(dbPath());
+        QVERIFY(!db.isFresh());
         Params read {{QStringLiteral("stale"), 1}}, other;
         QVERIFY(db.getCfgParam(QStringLiteral("G"), read));
         QVERIFY(db.getCfgParam(QStringLiteral("Other"), other));
@@ -55,21 +57,28 @@ private slots:
         QCOMPARE(other.value(QStringLiteral("int")).toInt(), 7);
     }
 
-    // A file that keeps no change: it refuses every write and keeps its
-    // bytes, says why naming the file, and a read-only one is still read.
+    // A file that keeps no change, or a run asked to keep none: the run works
+    // in memory, starting with what the file holds when it can be read, and
+    // the file keeps its bytes. A file that cannot serve says why, naming it.
     void filesThatKeepNoChange_data()
     {
         QTest::addColumn<UnkeptConfig>("kind");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("missing folder") << UnkeptConfig::MissingFolder << QStringLiteral("无法打开");
-        QTest::newRow("not sqlite") << UnkeptConfig::NotSqlite << QStringLiteral("不是SQLite数据库");
+        QTest::addColumn<bool>("inMemory");
+        QTest::addColumn<QString>("reason"); // empty: no problem
+        QTest::newRow("missing folder") << UnkeptConfig::MissingFolder << false << QStringLiteral("无法打开");
+        QTest::newRow("not sqlite") << UnkeptConfig::NotSqlite << false << QStringLiteral("不是SQLite数据库");
         QTest::newRow("cfgparam of other columns")
-            << UnkeptConfig::OtherColumns << QStringLiteral("缺少列groupname,paramname,paramvalue,encrypt");
-        QTest::newRow("read-only") << UnkeptConfig::ReadOnly << QStringLiteral("只读");
+            << UnkeptConfig::OtherColumns << false << QStringLiteral("缺少列groupname,paramname,paramvalue,encrypt");
+        QTest::newRow("read-only") << UnkeptConfig::ReadOnly << false << QStringLiteral("只读");
+        QTest::newRow("copy of a readable file") << UnkeptConfig::ReadOnly << true << QString();
+        QTest::newRow("copy of a missing file") << UnkeptConfig::MissingFolder << true << QString();
+        QTest::newRow("copy of a file that is no database")
+            << UnkeptConfig::NotSqlite << true << QStringLiteral("不是SQLite数据库");
     }
     void filesThatKeepNoChange()
     {
         QFETCH(UnkeptConfig, kind);
+        QFETCH(bool, inMemory);
         QFETCH(QString, reason);
         const QString path = makeUnkeptConfig(m_dir.path(), kind);
         QVERIFY(!path.isEmpty());
@@ -78,22 +87,28 @@ private slots:
         file.close();
 
         LogCapture log;
-        const bool readOnly = kind == UnkeptConfig::ReadOnly;
-        VLocalDb db(path);
-        QCOMPARE(db.isOpen(), readOnly);
-        QVERIFY(!db.isWritable());
-        QVERIFY2(db.problem().contains(path) && db.problem().contains(reason), qPrintable(db.problem()));
-        QCOMPARE(log.records.value(0).level, 3);
-        QCOMPARE(log.records.value(0).message, db.problem());
+        const bool readable = kind == UnkeptConfig::ReadOnly;
+        VLocalDb db(path, inMemory ? VLocalDb::Mode::InMemory : VLocalDb::Mode::InFile);
+        QVERIFY(db.isOpen() && !db.keepsChanges());
+        QCOMPARE(db.isFresh(), !readable);
+        if (reason.isEmpty()) {
+            QCOMPARE(db.problem(), QString());
+        } else {
+            QVERIFY2(db.problem().contains(path) && db.problem().contains(reason), qPrintable(db.problem()));
+            QCOMPARE(log.records.value(0).level, 3);
+            QCOMPARE(log.records.value(0).message, db.problem());
+        }
         Params params {{QStringLiteral("stale"), 1}};
-        QCOMPARE(db.getCfgParam(QStringLiteral("G"), params), readOnly);
-        const Params expected = readOnly ? Params {{QStringLiteral("k"), QStringLiteral("v")}} : Params();
-        QCOMPARE(params, expected);
-        QVERIFY(!db.setCfgParam(QStringLiteral("G"), Params {{QStringLiteral("k"), 1}}, true));
+        QVERIFY(db.getCfgParam(QStringLiteral("G"), params));
+        const Params stored {{QStringLiteral("k"), QStringLiteral("v")}};
+        QCOMPARE(params, readable ? stored : Params());
+        QVERIFY(db.setCfgParam(QStringLiteral("G"), Params {{QStringLiteral("n"), 1}}, false));
+        QVERIFY(db.getCfgParam(QStringLiteral("G"), params));
+        QCOMPARE(params.value(QStringLiteral("n")).toInt(), 1);
         if (file.open(QIODevice::ReadOnly))
             QCOMPARE(file.readAll(), contents);
         else
-            QVERIFY(contents.isEmpty());
+            QVERIFY(contents.isEmpty() && !file.exists());
     }
 };
 
