@@ -3,17 +3,20 @@
 #include "vquotframe.h"
 #include "vquotsubject.h"
 
+#include <QDateTime>
+
 #include <nats/nats.h>
 
 bool VNatsQuotPublisher::open(const VNatsSettings &settings, QString *error)
 {
+    m_sequence = quint64(QDateTime::currentMSecsSinceEpoch()) * 1000000;
     return m_link.open(settings, error);
 }
 
 bool VNatsQuotPublisher::publish(const VQuotData &record)
 {
     char frame[VQuotFrame::Size];
-    VQuotFrame::encode(record, frame);
+    VQuotFrame::encode(record, ++m_sequence, frame);
     return natsConnection_Publish(m_link.connection(), VQuotSubject::of(record.market, record.codeText()).constData(),
                                   frame, VQuotFrame::Size)
         == NATS_OK;

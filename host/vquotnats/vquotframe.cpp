@@ -26,38 +26,59 @@ Defect fromRecordDefect(vq::RecordDefect defect)
     return Defect::Status;
 }
 
-} // namespace
-
-void encode(const VQuotData &record, char *frame)
+// Magic, version and record size: the first bytes of every version.
+void writeHeader(quint16 version, char *frame)
 {
     std::memcpy(frame, Magic, sizeof Magic);
-    qToLittleEndian<quint16>(Version, frame + 4);
+    qToLittleEndian<quint16>(version, frame + 4);
     qToLittleEndian<quint16>(quint16(sizeof(VQuotData)), frame + 6);
-    char *payload = frame + HeaderSize;
+}
+
+void writeRecord(const VQuotData &record, char *payload)
+{
     std::memcpy(payload, &record, sizeof record);
     std::memset(payload + offsetof(VQuotData, reserved1), 0, sizeof record.reserved1);
 }
 
-QByteArray encode(const VQuotData &record)
+} // namespace
+
+void encode(const VQuotData &record, quint64 sequence, char *frame)
+{
+    writeHeader(Version, frame);
+    qToLittleEndian<quint64>(sequence, frame + Version1HeaderSize);
+    writeRecord(record, frame + HeaderSize);
+}
+
+QByteArray encode(const VQuotData &record, quint64 sequence)
 {
     QByteArray frame(Size, Qt::Uninitialized);
-    encode(record, frame.data());
+    encode(record, sequence, frame.data());
     return frame;
 }
 
-Defect decode(const char *data, size_t size, VQuotData &record, QString *detail)
+void encodeVersion1(const VQuotData &record, char *frame)
 {
-    if (size < size_t(HeaderSize))
+    writeHeader(Version1, frame);
+    writeRecord(record, frame + Version1HeaderSize);
+}
+
+Defect decode(const char *data, size_t size, VQuotData &record, QString *detail, quint64 *sequence)
+{
+    if (size < size_t(Version1HeaderSize))
         return Defect::Length;
     if (std::memcmp(data, Magic, sizeof Magic) != 0)
         return Defect::Magic;
-    if (qFromLittleEndian<quint16>(data + 4) != Version)
+    const quint16 version = qFromLittleEndian<quint16>(data + 4);
+    if (version != Version && version != Version1)
         return Defect::Version;
     if (qFromLittleEndian<quint16>(data + 6) != sizeof(VQuotData))
         return Defect::RecordSize;
-    if (size != size_t(Size))
+    const int headerSize = version == Version ? HeaderSize : Version1HeaderSize;
+    if (size != size_t(headerSize) + sizeof(VQuotData))
         return Defect::Length;
-    std::memcpy(&record, data + HeaderSize, sizeof record);
+    if (sequence)
+        *sequence = version == Version ? qFromLittleEndian<quint64>(data + Version1HeaderSize) : 0;
+    std::memcpy(&record, data + headerSize, sizeof record);
     return fromRecordDefect(vq::recordDefect(record, detail));
 }
 

@@ -21,7 +21,7 @@ bool VQuotTapeWriter::open(const QString &path, QString *error)
     char header[FileHeaderSize];
     std::copy(std::begin(Magic), std::end(Magic), header);
     qToLittleEndian<quint16>(TapeVersion, header + 4);
-    qToLittleEndian<quint16>(VQuotFrame::Size, header + 6);
+    qToLittleEndian<quint16>(VQuotFrame::Version1Size, header + 6);
     if (m_file.write(header, FileHeaderSize) != FileHeaderSize) {
         *error = m_file.errorString();
         return false;
@@ -32,9 +32,9 @@ bool VQuotTapeWriter::open(const QString &path, QString *error)
 
 bool VQuotTapeWriter::write(const VQuotData &record)
 {
-    char entry[StampSize + VQuotFrame::Size];
+    char entry[StampSize + VQuotFrame::Version1Size];
     qToLittleEndian<qint64>(m_clock.nsecsElapsed(), entry);
-    VQuotFrame::encode(record, entry + StampSize);
+    VQuotFrame::encodeVersion1(record, entry + StampSize);
     return m_file.write(entry, sizeof entry) == qint64(sizeof entry);
 }
 
@@ -58,7 +58,7 @@ bool VQuotTapeReader::open(const QString &path, QString *error)
     const QByteArray header = m_file.read(FileHeaderSize);
     if (header.size() != FileHeaderSize || !header.startsWith(QByteArray(Magic, sizeof Magic))
         || qFromLittleEndian<quint16>(header.constData() + 4) != TapeVersion
-        || qFromLittleEndian<quint16>(header.constData() + 6) != VQuotFrame::Size) {
+        || qFromLittleEndian<quint16>(header.constData() + 6) != VQuotFrame::Version1Size) {
         *error = QStringLiteral("不是本版本的行情录制文件");
         return false;
     }
@@ -67,8 +67,8 @@ bool VQuotTapeReader::open(const QString &path, QString *error)
 
 bool VQuotTapeReader::next(qint64 *nanoseconds, QByteArray *frame)
 {
-    const QByteArray entry = m_file.read(StampSize + VQuotFrame::Size);
-    if (entry.size() != StampSize + VQuotFrame::Size)
+    const QByteArray entry = m_file.read(StampSize + VQuotFrame::Version1Size);
+    if (entry.size() != StampSize + VQuotFrame::Version1Size)
         return false;
     *nanoseconds = qFromLittleEndian<qint64>(entry.constData());
     *frame = entry.mid(StampSize);

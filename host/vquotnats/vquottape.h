@@ -9,7 +9,8 @@
 // A recording of quote records for replay: an 8-byte file header (the magic
 // "TQRT", a version and the frame size, 16-bit little-endian) followed by one
 // entry per record, the nanoseconds since the recording began (64-bit
-// little-endian) and the record's frame (VQuotFrame).
+// little-endian) and the record's version-1 frame (VQuotFrame): the stamps
+// order a recording, so it needs no publish sequence.
 class VQUOTNATS_EXPORT VQuotTapeWriter
 {
 public:

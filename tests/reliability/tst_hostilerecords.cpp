@@ -140,7 +140,7 @@ private slots:
         QList<IComponent *> components;
         for (const char *name : ComponentFixture::ClassNames)
             components << f.create(name);
-        const QByteArray frame = VQuotFrame::encode(makeQuotRecord('1', "600519"));
+        const QByteArray frame = VQuotFrame::encode(makeQuotRecord('1', "600519"), 1);
         for (int length = 0; length <= frame.size(); ++length) {
             VQuotData record;
             const bool accepted

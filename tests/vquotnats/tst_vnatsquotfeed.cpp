@@ -149,14 +149,14 @@ private slots:
     {
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<Defect>("defect");
-        const QByteArray good = VQuotFrame::encode(quote("H|ag2606", 1));
-        QByteArray version2 = good;
-        version2[4] = 2;
+        const QByteArray good = VQuotFrame::encode(quote("H|ag2606", 1), 1);
+        QByteArray version3 = good;
+        version3[4] = 3;
         VQuotData notFinite = quote("H|ag2606", std::numeric_limits<double>::quiet_NaN());
         QTest::newRow("truncated") << good.left(100) << Defect::Length;
-        QTest::newRow("version 2") << version2 << Defect::Version;
-        QTest::newRow("NaN last price") << VQuotFrame::encode(notFinite) << Defect::NotFinite;
-        QTest::newRow("another security's record") << VQuotFrame::encode(quote("H|cu2606", 1)) << Defect::Subject;
+        QTest::newRow("version 3") << version3 << Defect::Version;
+        QTest::newRow("NaN last price") << VQuotFrame::encode(notFinite, 1) << Defect::NotFinite;
+        QTest::newRow("another security's record") << VQuotFrame::encode(quote("H|cu2606", 1), 1) << Defect::Subject;
     }
     void refusedFramesAreCountedAndLoggedOnce()
     {

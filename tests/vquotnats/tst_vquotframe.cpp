@@ -28,12 +28,19 @@ template<typename Change> QByteArray frameOf(Change change)
 {
     VQuotData record = goodRecord();
     change(record);
-    return VQuotFrame::encode(record);
+    return VQuotFrame::encode(record, 1);
+}
+
+QByteArray version1Frame()
+{
+    QByteArray frame(VQuotFrame::Version1Size, Qt::Uninitialized);
+    VQuotFrame::encodeVersion1(goodRecord(), frame.data());
+    return frame;
 }
 
 QByteArray withHeaderField(int offset, quint16 value)
 {
-    QByteArray frame = VQuotFrame::encode(goodRecord());
+    QByteArray frame = VQuotFrame::encode(goodRecord(), 1);
     qToLittleEndian(value, frame.data() + offset);
     return frame;
 }
@@ -45,16 +52,36 @@ class TestVQuotFrame : public QObject
     Q_OBJECT
 
 private slots:
+    // Both versions carry the record; only version 2 its publish sequence.
+    void roundTrip_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<quint64>("sequence");
+        QTest::newRow("version 1") << 1 << 464 << quint64(0);
+        QTest::newRow("version 2") << 2 << 472 << quint64(0x0123456789abcdefULL);
+    }
     void roundTrip()
     {
+        QFETCH(int, version);
+        QFETCH(int, size);
+        QFETCH(quint64, sequence);
         VQuotData record = goodRecord();
         std::memset(record.reserved1, 0x5a, sizeof record.reserved1);
-        const QByteArray frame = VQuotFrame::encode(record);
-        QCOMPARE(frame.size(), 464);
+        QByteArray frame(size, Qt::Uninitialized);
+        if (version == 1)
+            VQuotFrame::encodeVersion1(record, frame.data());
+        else
+            frame = VQuotFrame::encode(record, sequence);
+        QCOMPARE(frame.size(), size);
         QCOMPARE(frame.left(4), QByteArray("TQRD"));
+        QCOMPARE(qFromLittleEndian<quint16>(frame.constData() + 4), quint16(version));
 
         VQuotData decoded;
-        QCOMPARE(VQuotFrame::decode(frame.constData(), size_t(frame.size()), decoded), Defect::None);
+        quint64 decodedSequence = 1;
+        QCOMPARE(VQuotFrame::decode(frame.constData(), size_t(frame.size()), decoded, nullptr, &decodedSequence),
+                 Defect::None);
+        QCOMPARE(decodedSequence, sequence);
         std::memset(record.reserved1, 0, sizeof record.reserved1);
         QCOMPARE(std::memcmp(&decoded, &record, sizeof record), 0);
     }
@@ -63,7 +90,10 @@ private slots:
     {
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<Defect>("defect");
-        const QByteArray good = VQuotFrame::encode(goodRecord());
+        const QByteArray good = VQuotFrame::encode(goodRecord(), 1);
+        const QByteArray good1 = version1Frame();
+        QByteArray version1As2 = good1;
+        version1As2[4] = 2;
 
         QTest::newRow("empty") << QByteArray() << Defect::Length;
         QTest::newRow("half a header") << good.left(4) << Defect::Length;
@@ -74,7 +104,10 @@ private slots:
         QTest::newRow("foreign magic") << QByteArray("TQRX") + good.mid(4) << Defect::Magic;
         QTest::newRow("plain text") << QByteArray(464, 'x') << Defect::Magic;
         QTest::newRow("version 0") << withHeaderField(4, 0) << Defect::Version;
-        QTest::newRow("version 2") << withHeaderField(4, 2) << Defect::Version;
+        QTest::newRow("version 3") << withHeaderField(4, 3) << Defect::Version;
+        QTest::newRow("version 1 with a sequence") << withHeaderField(4, 1) << Defect::Length;
+        QTest::newRow("version 2 without a sequence") << version1As2 << Defect::Length;
+        QTest::newRow("version 1 one byte short") << good1.chopped(1) << Defect::Length;
         QTest::newRow("record size 455") << withHeaderField(6, 455) << Defect::RecordSize;
         QTest::newRow("record size 65535") << withHeaderField(6, 65535) << Defect::RecordSize;
         QTest::newRow("market NUL") << frameOf([](VQuotData &r) { r.market = 0; }) << Defect::Market;
