@@ -58,7 +58,7 @@ bool HostOptions::parse(const QStringList &arguments, QString *error)
 
     if (!readMarketOptions(parser, error) || !feed.read(parser, error))
         return false;
-    if (!feed.url.isEmpty() && drivesSimulator(parser)) {
+    if (!feed.urls.isEmpty() && drivesSimulator(parser)) {
         *error = QStringLiteral("--rate and --seed drive the built-in simulator; with --feed give them to tarn-feed");
         return false;
     }

@@ -127,7 +127,7 @@ int main(int argc, char **argv)
 
     // Quotes from the bus when --feed names it, else from the simulated market.
     VSimQuotFeed *simulator = nullptr;
-    if (options.feed.url.isEmpty()) {
+    if (options.feed.urls.isEmpty()) {
         simulator = context.installSimQuotFeed();
         simulator->setSeed(options.seed);
         simulator->setRate(options.rate);

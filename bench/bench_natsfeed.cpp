@@ -39,7 +39,7 @@ constexpr int BusinessDate = 20261205;
 VNatsSettings busSettings(const NatsServer &server)
 {
     VNatsSettings settings;
-    settings.url = server.url();
+    settings.urls = QStringList(server.url());
     settings.user = QString::fromLatin1(NatsServer::User);
     settings.password = QString::fromLatin1(NatsServer::Password);
     return settings;

@@ -31,8 +31,9 @@ bool FeedOptions::parse(const QStringList &arguments, QString *error)
         return false;
     if (!bus.read(parser, error) || !readMarketOptions(parser, error))
         return false;
-    if (bus.url.isEmpty()) {
-        *error = QStringLiteral("--feed is required: the NATS server to publish to, nats://HOST:PORT");
+    if (bus.urls.isEmpty()) {
+        *error = QStringLiteral(
+            "--feed is required: the NATS servers to publish to, nats://HOST:PORT[,nats://HOST:PORT...]");
         return false;
     }
     bus.name = QStringLiteral("tarn-feed");

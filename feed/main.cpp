@@ -93,7 +93,7 @@ int main(int argc, char **argv)
         say(QStringLiteral("publishing %1 securities at %2 records per second to %3")
                 .arg(securities.size())
                 .arg(options.rate)
-                .arg(options.bus.server()));
+                .arg(options.bus.servers()));
     } else {
         QObject::connect(&player, &QThread::finished, &app, [&] {
             say(QStringLiteral("replayed %1 records, skipped %2 malformed ones")

@@ -7,6 +7,7 @@
 #include <QMutex>
 #include <QRegularExpression>
 #include <QSemaphore>
+#include <QVector>
 
 #include <nats/nats.h>
 
@@ -36,7 +37,13 @@ natsOptions *serverOptions(const VNatsSettings &settings, natsStatus *status)
         if (*status == NATS_OK)
             *status = result;
     };
-    set(natsOptions_SetURL(options, settings.url.toUtf8().constData()));
+    QVector<QByteArray> urls;
+    QVector<const char *> servers;
+    for (const QString &url : settings.urls)
+        urls << url.toUtf8();
+    for (const QByteArray &url : qAsConst(urls))
+        servers << url.constData();
+    set(natsOptions_SetServers(options, servers.data(), servers.size()));
     if (!settings.user.isEmpty())
         set(natsOptions_SetUserInfo(options, settings.user.toUtf8().constData(),
                                     settings.password.toUtf8().constData()));
@@ -133,14 +140,14 @@ VNatsLink::~VNatsLink()
     if (m_events->waitClosed())
         delete m_events;
     else // the library may still call it; a few bytes are better than a crash
-        qCWarning(lcQuotNats) << "no closing callback from the NATS client library for" << m_server;
+        qCWarning(lcQuotNats) << "no closing callback from the NATS client library for" << m_servers;
 }
 
 bool VNatsLink::open(const VNatsSettings &settings, QString *error)
 {
     Q_ASSERT(!m_connection);
     m_settings = settings;
-    m_server = settings.server();
+    m_servers = settings.servers();
     natsStatus status = NATS_OK;
     natsOptions *options = serverOptions(settings, &status);
     const auto set = [&status](natsStatus result) {
@@ -167,7 +174,7 @@ bool VNatsLink::open(const VNatsSettings &settings, QString *error)
     if (m_connection)
         return true;
     m_state = State::Closed;
-    *error = QStringLiteral("行情总线[%1]无法使用: %2").arg(m_server, QString::fromUtf8(natsStatus_GetText(status)));
+    *error = QStringLiteral("行情总线[%1]无法使用: %2").arg(m_servers, QString::fromUtf8(natsStatus_GetText(status)));
     VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(), *error);
     return false;
 }
@@ -187,6 +194,19 @@ QString VNatsLink::detail() const
     return m_detail;
 }
 
+QString VNatsLink::servers() const
+{
+    return m_servers;
+}
+
+QString VNatsLink::connectedServer() const
+{
+    char url[256];
+    if (!m_connection || natsConnection_GetConnectedUrl(m_connection, url, sizeof url) != NATS_OK || !*url)
+        return m_servers;
+    return VNatsSettings::shown(QString::fromUtf8(url));
+}
+
 void VNatsLink::setState(State state, const QString &reason)
 {
     // The client library gives up on its own only for a fatal answer of the
@@ -197,16 +217,19 @@ void VNatsLink::setState(State state, const QString &reason)
         m_probe->start();
         return;
     }
-    if (m_state == State::Refused || m_state == State::Closed || (state == m_state && state == State::Connected))
+    if (m_state == State::Refused || m_state == State::Closed)
+        return;
+    const QString server = state == State::Connected ? connectedServer() : m_servers;
+    if (state == m_state && state == State::Connected && server == m_detail)
         return;
     m_state = state;
-    m_detail = reason.isEmpty() ? m_server : QStringLiteral("%1: %2").arg(m_server, reason);
+    m_detail = reason.isEmpty() ? server : QStringLiteral("%1: %2").arg(server, reason);
     const int level = state == State::Connected                      ? 0
         : state == State::Connecting || state == State::Reconnecting ? 2
                                                                      : 3;
     VOutput(level, QStringLiteral(__FILE__), __LINE__, QString(),
             QStringLiteral("行情总线[%1]%2%3")
-                .arg(m_server, VQuotFeed::linkStateText(state),
+                .arg(server, VQuotFeed::linkStateText(state),
                      reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
     emit stateChanged();
 }
@@ -235,6 +258,6 @@ void VNatsLink::probe()
 void VNatsLink::reportError(const QString &text)
 {
     VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
-            QStringLiteral("行情总线[%1]报错: %2").arg(m_server, text));
+            QStringLiteral("行情总线[%1]报错: %2").arg(connectedServer(), text));
     emit serverError(text);
 }

@@ -11,13 +11,12 @@
 
 typedef struct __natsConnection natsConnection;
 
-// One connection to the bus. It connects in the background, reconnects on
-// its own after a lost connection (the client library then restores every
-// subscription), and reports its state on the thread that owns it; each
-// change is logged. A server that refuses the credentials ends the
-// connection: the state becomes Refused. Errors the server sends later (a
-// subject the user may not publish or subscribe, a consumer that fell
-// behind) are logged and signalled.
+// One connection to the bus, through any of its servers. It connects in the
+// background, moves to another server (or retries, when there is one) after
+// a lost connection, the client library then restoring every subscription,
+// and reports its state on the thread that owns it; each change is logged. A server that refuses the credentials ends
+// the connection: the state becomes Refused. Errors the server sends later (a subject the user may not publish or
+// subscribe, a consumer that fell behind) are logged and signalled.
 class VQUOTNATS_EXPORT VNatsLink : public QObject
 {
     Q_OBJECT
@@ -35,8 +34,13 @@ public:
     // Null before a successful open().
     natsConnection *connection() const;
     State state() const;
-    // The server's address and, when not connected, why; never credentials.
+    // The connected server's address, or when not connected every server's
+    // and why; never credentials.
     QString detail() const;
+    // Every server given, as VNatsSettings::servers().
+    QString servers() const;
+    // The server connected to now, or every server when none is.
+    QString connectedServer() const;
 
 signals:
     void stateChanged();
@@ -50,7 +54,7 @@ private:
 
     Events *m_events;
     natsConnection *m_connection = nullptr;
-    QString m_server;
+    QString m_servers;
     State m_state = State::Connecting;
     QString m_detail;
     VNatsSettings m_settings;

@@ -15,16 +15,26 @@ const QString Ca = QStringLiteral("feed-ca");
 
 } // namespace
 
-QString VNatsSettings::server() const
+QString VNatsSettings::shown(const QString &url)
 {
     return QUrl(url).adjusted(QUrl::RemoveUserInfo).toString();
+}
+
+QString VNatsSettings::servers() const
+{
+    QStringList shownUrls;
+    for (const QString &url : urls)
+        shownUrls << shown(url);
+    return shownUrls.join(QLatin1Char(','));
 }
 
 QList<QCommandLineOption> VNatsSettings::options()
 {
     return {
-        {Feed, QStringLiteral("The quote bus: a NATS server, nats://HOST:PORT (tls://HOST:PORT for TLS)."),
-         QStringLiteral("URL")},
+        {Feed,
+         QStringLiteral("The quote bus: its NATS servers, nats://HOST:PORT (tls://HOST:PORT for TLS), several "
+                        "separated by commas."),
+         QStringLiteral("URLS")},
         {User, QStringLiteral("User name on the quote bus."), QStringLiteral("NAME")},
         {Password, QStringLiteral("Password on the quote bus."), QStringLiteral("PASSWORD")},
         {Token, QStringLiteral("Token on the quote bus, instead of a user and a password."), QStringLiteral("TOKEN")},
@@ -35,24 +45,34 @@ QList<QCommandLineOption> VNatsSettings::options()
 
 bool VNatsSettings::read(const QCommandLineParser &parser, QString *error)
 {
-    url = parser.value(Feed);
+    urls.clear();
+    for (const QString &url : parser.value(Feed).split(QLatin1Char(','), Qt::SkipEmptyParts))
+        urls << url.trimmed();
     user = parser.value(User);
     password = parser.value(Password);
     token = parser.value(Token);
     caFile = parser.value(Ca);
-    if (url.isEmpty()) {
+    if (urls.isEmpty()) {
         if (parser.isSet(User) || parser.isSet(Password) || parser.isSet(Token) || parser.isSet(Ca)) {
             *error = QStringLiteral("--feed-user, --feed-password, --feed-token and --feed-ca need --feed");
             return false;
         }
         return true;
     }
-    const QUrl parsed(url, QUrl::StrictMode);
-    const QString scheme = parsed.scheme();
-    if (!parsed.isValid() || (scheme != QLatin1String("nats") && scheme != QLatin1String("tls"))
-        || parsed.host().isEmpty() || parsed.port() <= 0 || !parsed.path().isEmpty()) {
-        *error = QStringLiteral("--feed wants nats://HOST:PORT or tls://HOST:PORT, not \"%1\"").arg(server());
-        return false;
+    for (const QString &url : qAsConst(urls)) {
+        const QUrl parsed(url, QUrl::StrictMode);
+        const QString scheme = parsed.scheme();
+        if (!parsed.isValid() || (scheme != QLatin1String("nats") && scheme != QLatin1String("tls"))
+            || parsed.host().isEmpty() || parsed.port() <= 0 || !parsed.path().isEmpty()) {
+            *error = QStringLiteral("--feed wants nats://HOST:PORT or tls://HOST:PORT, several separated by commas, "
+                                    "not \"%1\"")
+                         .arg(shown(url));
+            return false;
+        }
+        if (scheme != QUrl(urls.constFirst()).scheme()) {
+            *error = QStringLiteral("--feed: the servers of one bus are all nats:// or all tls://");
+            return false;
+        }
     }
     if (!password.isEmpty() && user.isEmpty()) {
         *error = QStringLiteral("--feed-password needs --feed-user");

@@ -264,6 +264,9 @@ private slots:
         QTest::newRow("bus with a token") << u("--feed tls://quotes.example:4443 --feed-token t") << u("0  -1");
         QTest::newRow("bus of another kind") << u("--feed http://127.0.0.1:4222") << QString();
         QTest::newRow("bus without port") << u("--feed nats://127.0.0.1") << QString();
+        QTest::newRow("cluster") << u("--feed nats://a:4222,nats://b:4222,nats://c:4222") << u("0  -1");
+        QTest::newRow("cluster with a bad server") << u("--feed nats://a:4222,nats://b") << QString();
+        QTest::newRow("cluster of both kinds") << u("--feed nats://a:4222,tls://b:4443") << QString();
         QTest::newRow("password without user") << u("--feed nats://127.0.0.1:4222 --feed-password p") << QString();
         QTest::newRow("user and token") << u("--feed nats://127.0.0.1:4222 --feed-user u --feed-token t") << QString();
         QTest::newRow("credentials without bus") << u("--feed-user u") << QString();

@@ -78,7 +78,7 @@ class TestTarnFeed : public QObject
         bool subscribe(const NatsServer &server, const QStringList &products)
         {
             VNatsSettings settings;
-            settings.url = server.url();
+            settings.urls = QStringList(server.url());
             settings.user = QString::fromLatin1(NatsServer::User);
             settings.password = QString::fromLatin1(NatsServer::Password);
             QString error;

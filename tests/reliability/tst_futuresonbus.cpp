@@ -25,7 +25,7 @@ private slots:
         START_NATS_SERVER(server);
         ComponentFixture fixture;
         VNatsSettings settings;
-        settings.url = server.url();
+        settings.urls = QStringList(server.url());
         settings.user = QString::fromLatin1(NatsServer::User);
         settings.password = QString::fromLatin1(NatsServer::Password);
         auto *feed = new VNatsQuotFeed;

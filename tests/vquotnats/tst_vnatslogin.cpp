@@ -105,8 +105,8 @@ private:
         if (tls && !m_noTls.isEmpty())
             return VNatsSettings();
         VNatsSettings settings;
-        settings.url = tls ? m_tlsServer.url() : m_tokenServer.url();
-        settings.url.replace(QLatin1String("127.0.0.1"), host);
+        settings.urls
+            = QStringList((tls ? m_tlsServer.url() : m_tokenServer.url()).replace(QLatin1String("127.0.0.1"), host));
         settings.token = token;
         if (tls) {
             settings.user = QString::fromLatin1(NatsServer::User);
@@ -156,7 +156,7 @@ private slots:
     {
         QFETCH(bool, tls);
         const VNatsSettings settings = rowSettings();
-        if (settings.url.isEmpty())
+        if (settings.urls.isEmpty())
             QSKIP(m_noTls.constData());
         const NatsServer &server = tls ? m_tlsServer : m_tokenServer;
         LogCapture log;
@@ -201,7 +201,7 @@ private slots:
         QFETCH(LinkState, state);
         QFETCH(QString, reason);
         const VNatsSettings settings = rowSettings();
-        if (settings.url.isEmpty())
+        if (settings.urls.isEmpty())
             QSKIP(m_noTls.constData());
         LogCapture log;
         VNatsQuotFeed feed;

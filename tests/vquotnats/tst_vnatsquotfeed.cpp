@@ -24,7 +24,7 @@ VNatsSettings settingsFor(const NatsServer &server, const char *user = NatsServe
                           const char *password = NatsServer::Password)
 {
     VNatsSettings settings;
-    settings.url = server.url();
+    settings.urls = QStringList(server.url());
     settings.user = QString::fromLatin1(user);
     settings.password = QString::fromLatin1(password);
     return settings;
