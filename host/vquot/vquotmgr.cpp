@@ -94,23 +94,34 @@ bool VQuotMgr::subscribe(VQuotSubscriber *subscriber)
     newlyWanted.sort();
     noLongerWanted.sort();
 
+    // The new routes come before the feed is asked, so that what it sends at
+    // once (the securities' current records) finds them.
+    {
+        QMutexLocker lock(&m_postMutex);
+        for (const QByteArray &key : wanted) {
+            if (!accepted.contains(key))
+                addRoute(key, subscriber);
+        }
+    }
     if (!newlyWanted.isEmpty() && m_feed && !m_feed->subscribe(newlyWanted)) {
+        QMutexLocker lock(&m_postMutex);
+        QStringList released; // the refused ones
+        for (const QByteArray &key : wanted) {
+            if (!accepted.contains(key))
+                removeRoute(key, subscriber, released);
+        }
+        lock.unlock();
         VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
                 QStringLiteral("行情订阅者【%1】的订阅被行情源拒绝:【%2】")
                     .arg(subscriber->subName(), newlyWanted.join(QLatin1Char(';'))));
         return false;
     }
-
     {
         QMutexLocker lock(&m_postMutex);
         QStringList released; // already in noLongerWanted, sorted
         for (const QByteArray &key : accepted) {
             if (!wanted.contains(key))
                 removeRoute(key, subscriber, released);
-        }
-        for (const QByteArray &key : wanted) {
-            if (!accepted.contains(key))
-                addRoute(key, subscriber);
         }
     }
     Subscription &subscription = m_subscriptions[subscriber];

@@ -1,11 +1,17 @@
 #include "testquotfeed.h"
 
+#include "quotrecord.h"
+
 #include <vquotdata.h>
 #include <vquotmgr.h>
 
 bool TestQuotFeed::subscribe(const QStringList &products)
 {
     ++subscribeCalls;
+    for (const QString &p : products) {
+        if (answer)
+            manager()->post(makeQuotRecord(p.at(0).toLatin1(), p.mid(2).toUtf8()));
+    }
     if (refuse)
         return false;
     for (const QString &p : products) {

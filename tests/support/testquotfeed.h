@@ -23,6 +23,7 @@ public:
     using VQuotFeed::setLinkState;
 
     bool refuse = false;
+    bool answer = false; // posts a record of every security asked for, before it accepts or refuses
     int type = 0;
     int subscribeCalls = 0;
     int unsubscribeCalls = 0;

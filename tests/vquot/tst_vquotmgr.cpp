@@ -170,6 +170,19 @@ private slots:
         QCOMPARE(g_calls, delivered);
     }
 
+    // A feed answers a subscription at once with the securities' current
+    // records: they find their routes and come with the next flush, but not
+    // those of a subscription it then refuses.
+    void answerToASubscription()
+    {
+        m_feed->answer = true;
+        QVERIFY(newSubscriber(QStringLiteral("r"), "H|a H|b")->subscribe());
+        m_feed->refuse = true;
+        QVERIFY(!newSubscriber(QStringLiteral("q"), "D|c")->subscribe());
+        QCoreApplication::sendPostedEvents(m_mgr.data(), QEvent::MetaCall);
+        QCOMPARE(g_calls, list("r:H|a r:H|b"));
+    }
+
     // Steps: "H|a:1" posts a record of H|a with sequence 1 from a feed
     // thread, "flush" lets the GUI thread deliver, "-H|a" unsubscribes it.
     // r subscribes H|a and H|b; Z|c is nobody's.
