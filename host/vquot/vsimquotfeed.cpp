@@ -13,12 +13,14 @@
 #include <QVector>
 #include <QWaitCondition>
 
+#include <cmath>
+
 namespace {
 
-// The worker sleeps at least this long between batches, so a high rate makes
-// larger batches rather than more wake-ups.
+// In a stress run the worker sleeps at least this long between batches, so
+// a high rate makes larger batches rather than more wake-ups.
 constexpr qint64 MinWaitMs = 5;
-// When the worker falls further behind than this, it skips the deficit
+// When a stress run falls further behind than this, it skips the deficit
 // instead of catching up in one burst.
 constexpr double MaxLagSeconds = 0.1;
 
@@ -46,30 +48,34 @@ public:
     void requestStop();
     // Wakes the loop after a change of what it produces or how fast.
     void changed(bool restartClock);
+    // Appends the current records of the securities waiting for one. Called with the mutex held.
+    void takeImages(QVector<VQuotData> &batch);
 
     mutable QMutex mutex;
     QWaitCondition wake;
     VSimMarket market;
     Sink sink; // the manager's post() once attached
-    int rate = 1000;
+    int rate = 0;
     bool paused = false;
     bool stopping = false;
     bool restartClock = true;
+    // Market time: records are stamped with the moment they were due, not
+    // the moment the thread got to them, so the market follows the clock;
+    // paused time does not count.
+    double marketSeconds = 0;
+    QVector<Product> images;
 };
 
 void VSimQuotFeed::Worker::run()
 {
     QElapsedTimer clock;
-    qint64 produced = 0;
-    // Market time: each record is stamped with the moment it was due, not
-    // the moment the thread got to it, so the market's moves follow the
-    // clock; paused time does not count.
-    double marketSeconds = 0;
+    qint64 produced = 0; // records of the stress run since the clock started
     double clockStartSeconds = 0;
     QVector<VQuotData> batch;
     QMutexLocker lock(&mutex);
     while (!stopping) {
-        if (paused || market.count() == 0 || !sink) {
+        const bool idle = rate > 0 ? market.count() == 0 : std::isinf(market.nextSnapshot());
+        if (paused || !sink || idle) {
             wake.wait(&mutex);
             restartClock = true;
             continue;
@@ -81,28 +87,46 @@ void VSimQuotFeed::Worker::run()
             restartClock = false;
         }
         const double elapsed = double(clock.nsecsElapsed()) / 1e9;
-        qint64 due = qint64(elapsed * rate) - produced;
-        if (due <= 0) {
-            const double untilNext = double(produced + 1) / rate - elapsed;
-            wake.wait(&mutex, ulong(qBound<qint64>(MinWaitMs, qint64(untilNext * 1000) + 1, 1000)));
+        batch.clear();
+        if (rate == 0) {
+            marketSeconds = clockStartSeconds + elapsed;
+            market.advance(marketSeconds, batch);
+        } else {
+            qint64 due = qint64(elapsed * rate) - produced;
+            const qint64 maxBatch = qMax<qint64>(1, qint64(rate * MaxLagSeconds));
+            if (due > maxBatch) {
+                produced += due - maxBatch;
+                due = maxBatch;
+            }
+            batch.resize(int(qMax<qint64>(0, due)));
+            for (VQuotData &record : batch) {
+                marketSeconds = clockStartSeconds + double(++produced) / rate;
+                market.next(record, marketSeconds);
+            }
+        }
+        takeImages(batch);
+        if (!batch.isEmpty()) {
+            const Sink target = sink;
+            lock.unlock();
+            target(batch);
+            lock.relock();
             continue;
         }
-        const qint64 maxBatch = qMax<qint64>(1, qint64(rate * MaxLagSeconds));
-        if (due > maxBatch) {
-            produced += due - maxBatch;
-            due = maxBatch;
-        }
-        batch.resize(int(due));
-        for (VQuotData &record : batch) {
-            marketSeconds = clockStartSeconds + double(++produced) / rate;
-            market.next(record, marketSeconds);
-        }
-
-        const Sink target = sink;
-        lock.unlock();
-        target(batch);
-        lock.relock();
+        const double untilNext
+            = rate == 0 ? market.nextSnapshot() - marketSeconds : double(produced + 1) / rate - elapsed;
+        const qint64 leastMs = rate == 0 ? 1 : MinWaitMs;
+        wake.wait(&mutex, ulong(qBound<qint64>(leastMs, qint64(std::ceil(untilNext * 1000)), 1000)));
     }
+}
+
+void VSimQuotFeed::Worker::takeImages(QVector<VQuotData> &batch)
+{
+    for (const Product &product : qAsConst(images)) {
+        VQuotData record;
+        if (market.image(product.market, product.code, record))
+            batch.append(record);
+    }
+    images.clear();
 }
 
 void VSimQuotFeed::Worker::requestStop()
@@ -146,7 +170,7 @@ void VSimQuotFeed::setSeed(quint32 seed)
 void VSimQuotFeed::setRate(int recordsPerSecond)
 {
     QMutexLocker lock(&m_worker->mutex);
-    m_worker->rate = qMax(1, recordsPerSecond);
+    m_worker->rate = qMax(0, recordsPerSecond);
     m_worker->changed(true);
 }
 
@@ -205,6 +229,7 @@ bool VSimQuotFeed::subscribe(const QStringList &products)
         for (const auto &entry : qAsConst(wanted)) {
             if (!m_worker->market.add(entry.first.market, entry.first.code, entry.second))
                 replaced.append(VQuotSubscriber::productKey(entry.first.market, QString::fromUtf8(entry.first.code)));
+            m_worker->images.append(entry.first);
         }
         m_worker->changed(false);
     }
@@ -224,6 +249,17 @@ void VSimQuotFeed::unsubscribe(const QStringList &products)
         if (parseProduct(key, product))
             m_worker->market.remove(product.market, product.code);
     }
+}
+
+void VSimQuotFeed::sendImages(const QStringList &products)
+{
+    QMutexLocker lock(&m_worker->mutex);
+    for (const QString &key : products) {
+        Product product;
+        if (parseProduct(key, product))
+            m_worker->images.append(product);
+    }
+    m_worker->changed(false);
 }
 
 void VSimQuotFeed::start()
@@ -249,4 +285,19 @@ void VSimQuotFeed::stop()
 bool VSimQuotFeed::isRunning() const
 {
     return m_worker->isRunning();
+}
+
+void VSimQuotFeed::advance(double seconds)
+{
+    QVector<VQuotData> batch;
+    Sink target;
+    {
+        QMutexLocker lock(&m_worker->mutex);
+        m_worker->marketSeconds = qMax(m_worker->marketSeconds, seconds);
+        m_worker->market.advance(seconds, batch);
+        m_worker->takeImages(batch);
+        target = m_worker->sink;
+    }
+    if (target && !batch.isEmpty())
+        target(batch);
 }

@@ -39,6 +39,16 @@ QByteArray take(VSimMarket &market, int count, double start = 0)
     return bytes;
 }
 
+VSimInstrument instrument(double preClose, double priceStep, double limitRatio, bool futures = false)
+{
+    VSimInstrument out;
+    out.preClose = preClose;
+    out.priceStep = priceStep;
+    out.limitRatio = limitRatio;
+    out.futures = futures;
+    return out;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(VSimInstrument)
@@ -57,12 +67,12 @@ private slots:
         QTest::addColumn<double>("lowLimit");
         // Previous close, price step, limit ratio, futures; the limits are
         // the previous close × (1 ± ratio) rounded half-up to the step.
-        QTest::newRow("stock") << VSimInstrument {10.0, 0.01, 0.10} << 11.0 << 9.0;
-        QTest::newRow("stock, limits rounded up and down") << VSimInstrument {11.48, 0.01, 0.10} << 12.63 << 10.33;
-        QTest::newRow("fund, step 0.001") << VSimInstrument {2.108, 0.001, 0.10} << 2.319 << 1.897;
-        QTest::newRow("futures, coarse step") << VSimInstrument {5612.5, 2.5, 0.07, true} << 6005.0 << 5220.0;
-        QTest::newRow("narrow limits") << VSimInstrument {2.0, 0.01, 0.02} << 2.04 << 1.96;
-        QTest::newRow("preClose off the grid") << VSimInstrument {10.004, 0.01, 0.10} << 11.0 << 9.0;
+        QTest::newRow("stock") << instrument(10.0, 0.01, 0.10) << 11.0 << 9.0;
+        QTest::newRow("stock, limits rounded up and down") << instrument(11.48, 0.01, 0.10) << 12.63 << 10.33;
+        QTest::newRow("fund, step 0.001") << instrument(2.108, 0.001, 0.10) << 2.319 << 1.897;
+        QTest::newRow("futures, coarse step") << instrument(5612.5, 2.5, 0.07, true) << 6005.0 << 5220.0;
+        QTest::newRow("narrow limits") << instrument(2.0, 0.01, 0.02) << 2.04 << 1.96;
+        QTest::newRow("preClose off the grid") << instrument(10.004, 0.01, 0.10) << 11.0 << 9.0;
     }
     // Two securities take turns. A market with the same seed gives the same
     // records, one with another seed different ones.
@@ -91,7 +101,7 @@ private slots:
             QVERIFY(r.lastPrice == r.askPrice[0] || r.lastPrice == r.bidPrice[0]);
             QVERIFY(r.askPrice[0] == 0 || r.bidPrice[0] == 0 || same(r.askPrice[0], r.bidPrice[0] + step));
             // Asks rise and bids fall one step per level; a level beyond a limit stays empty.
-            for (int level = 0; level < 10; ++level) {
+            for (int level = 0; level < instrument.levels; ++level) {
                 const double ask = r.askPrice[level], bid = r.bidPrice[level];
                 QVERIFY(ask == 0 || (same(ask, r.askPrice[0] + level * step) && ask <= r.highLimitPrice));
                 QVERIFY(bid == 0 || (same(bid, r.bidPrice[0] - level * step) && bid >= r.lowLimitPrice));
@@ -100,6 +110,69 @@ private slots:
         // Seeding again restarts the securities; after an even count it is X1's turn again.
         twin.setSeed(42);
         QCOMPARE(take(twin, count, count * SecondsPerRecord), records);
+    }
+
+    // A security no longer wanted writes no records, but its day goes on:
+    // wanted again, it is where it would have been had it been wanted all along.
+    void dayGoesOnWhileNotWanted()
+    {
+        VSimMarket market(5), twin(5);
+        for (VSimMarket *m : {&market, &twin}) {
+            QVERIFY(m->add('1', "600000", instrument(10.0, 0.01, 0.10)));
+            QVERIFY(m->add('H', "cu2701", instrument(78000, 10, 0.08, true)));
+        }
+        QVector<VQuotData> records, twinRecords;
+        market.advance(100, records);
+        twin.advance(100, twinRecords);
+        market.remove('H', "cu2701");
+        records.clear();
+        market.advance(200, records);
+        QVERIFY(!records.isEmpty());
+        for (const VQuotData &r : qAsConst(records))
+            QCOMPARE(r.codeText(), QByteArray("600000"));
+        QVERIFY(market.add('H', "cu2701", VSimInstrument()));
+        market.advance(300, records);
+        twin.advance(300, twinRecords);
+        VQuotData image, twinImage;
+        QVERIFY(market.image('H', "cu2701", image) && twin.image('H', "cu2701", twinImage));
+        QVERIFY(image.matchQuantity > 0 && std::memcmp(&image, &twinImage, sizeof image) == 0);
+    }
+
+    // The exchange's limits of an option: it may rise by max{0.5 % of the
+    // underlying's close, min(2 × close − strike, close) × 10 %} (a call) or
+    // max{0.5 % of the strike, min(2 × strike − close, close) × 10 %} (a put),
+    // and fall by 10 % of the underlying's close, to at least one step.
+    void optionLimits_data()
+    {
+        QTest::addColumn<bool>("call");
+        QTest::addColumn<double>("strike");
+        QTest::addColumn<double>("preClose");
+        QTest::addColumn<double>("highLimit");
+        QTest::addColumn<double>("lowLimit");
+        // The underlying closed at 2.752.
+        QTest::newRow("call at the money") << true << 2.75 << 0.0608 << 0.3360 << 0.0001;
+        QTest::newRow("call far out of the money") << true << 6.0 << 0.0001 << 0.0139 << 0.0001;
+        QTest::newRow("call deep in the money") << true << 2.0 << 0.7530 << 1.0282 << 0.4778;
+        QTest::newRow("put in the money") << false << 2.95 << 0.1980 << 0.4732 << 0.0001;
+        QTest::newRow("put far out of the money") << false << 1.0 << 0.0001 << 0.0051 << 0.0001;
+    }
+    void optionLimits()
+    {
+        QFETCH(bool, call);
+        QFETCH(double, strike);
+        QFETCH(double, preClose);
+        QFETCH(double, highLimit);
+        QFETCH(double, lowLimit);
+        VSimInstrument option = instrument(preClose, 0.0001, 0.10, true);
+        option.option = VSimOptionTerms {call, strike, 0.1, 0.2, 0.015};
+        option.underlying = VSimUnderlying {2.752, 0.001, 0.10, 3};
+        option.multiplier = 10000;
+        VSimMarket market;
+        QVERIFY(market.add('5', "10000001", option));
+        VQuotData r;
+        QVERIFY(market.image('5', "10000001", r));
+        QVERIFY2(same(r.highLimitPrice, highLimit) && same(r.lowLimitPrice, lowLimit),
+                 qPrintable(QStringLiteral("%1 %2").arg(r.highLimitPrice).arg(r.lowLimitPrice)));
     }
 
     // Prices move about as far in a minute whatever the number of records
@@ -118,7 +191,7 @@ private slots:
         const int securities = 20;
         VSimMarket market(7);
         for (int i = 0; i < securities; ++i)
-            QVERIFY(market.add('H', QByteArray::number(600000 + i), VSimInstrument {100.0, 0.01, 0.10}));
+            QVERIFY(market.add('H', QByteArray::number(600000 + i), instrument(100.0, 0.01, 0.10)));
         const int count = 60 * rate;
         double widest = 0, total = 0;
         VQuotData r {};
@@ -134,16 +207,25 @@ private slots:
         QVERIFY2(widest < 1.0 && total / securities > 0.1, qPrintable(ranges));
     }
 
+    // At the exchanges' pace (here a snapshot every 20 ms) and as a stress run.
+    void feedStreamsWellFormedRecords_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::newRow("the exchanges' pace") << 0;
+        QTest::newRow("3,000 records/s") << 3000;
+    }
     void feedStreamsWellFormedRecords()
     {
+        QFETCH(int, rate);
         LogCapture log;
         VQuotMgr manager;
         auto *feed = new VSimQuotFeed;
         feed->setResolver([](char, const QString &code, VSimInstrument &out) {
             out.priceStep = code == QLatin1String("bad") ? 0 : 0.01;
+            out.snapshotSeconds = 0.02;
             return true;
         });
-        feed->setRate(3000);
+        feed->setRate(rate);
         manager.setFeed(feed);
         feed->start();
         // Records are counted per security routed; no receiver is needed for that.
