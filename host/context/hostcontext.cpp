@@ -2,6 +2,7 @@
 
 #include "hoststockhelper.h"
 #include "samplemarket.h"
+#include "siminstruments.h"
 
 #include <vbusiness.h>
 #include <vcacheitem.h>
@@ -17,25 +18,6 @@
 #include <vstylemgr.h>
 
 #include <QDate>
-
-namespace {
-
-// Daily limits of the simulated market by kind of security.
-const double MainBoardLimit = 0.10;
-const double GrowthBoardLimit = 0.20; // ChiNext 300xxx/301xxx, STAR 688xxx/689xxx
-const double FuturesDefaultLimit = 0.07;
-const double OptionLimit = 0.9;
-
-bool isGrowthBoard(const QString &code)
-{
-    for (const char *prefix : {"300", "301", "688", "689"}) {
-        if (code.startsWith(QLatin1String(prefix)))
-            return true;
-    }
-    return false;
-}
-
-} // namespace
 
 struct HostContext::Services
 {
@@ -54,6 +36,7 @@ struct HostContext::Services
     VStyleMgr styleMgr;
     VQuotMgr quotMgr;
     HostStockHelper stockHelper;
+    SampleOptionModel optionModel;
 };
 
 HostContext::HostContext(const Options &options)
@@ -152,34 +135,8 @@ VSimQuotFeed *HostContext::installSimQuotFeed()
 
 bool HostContext::simInstrument(char market, const QString &code, VSimInstrument &out)
 {
-    const VCacheItem *securities = d->cacheMgr.stockCache();
-    const QString stkid = d->cacheMgr.stkCodeToStkId(QString(QLatin1Char(market)), code);
-    QVariantMap record;
-    if (stkid.isEmpty()
-        || !securities->lookup(record, QStringLiteral("stkid"), stkid, QStringLiteral("stktype;priceunit;preclose")))
-        return false;
-    out.preClose = record.value(QStringLiteral("preclose")).toDouble();
-    out.priceStep = record.value(QStringLiteral("priceunit")).toDouble();
-    const QString type = record.value(QStringLiteral("stktype")).toString();
-    if (type == QLatin1String("Q") || type == QLatin1String("R")) {
-        out.futures = true;
-        out.limitRatio = FuturesDefaultLimit;
-        const VCacheItem *contracts = d->cacheMgr.cache(SampleMarket::FuturesCacheName);
-        QVariantMap contract;
-        if (contracts && contracts->isNormal()
-            && contracts->lookup(contract, QStringLiteral("stkid"), stkid, QStringLiteral("limitratio"))) {
-            const double ratio = contract.value(QStringLiteral("limitratio")).toDouble();
-            if (ratio > 0.0 && ratio < 1.0)
-                out.limitRatio = ratio;
-        }
-    } else if (type == QLatin1String("S")) {
-        out.futures = true;
-        out.limitRatio = OptionLimit;
-    } else {
-        out.futures = false;
-        out.limitRatio = isGrowthBoard(code) ? GrowthBoardLimit : MainBoardLimit;
-    }
-    return true;
+    const QDate date = QDate::fromString(QString::number(d->business.sysDate()), QStringLiteral("yyyyMMdd"));
+    return SimInstruments(&d->cacheMgr, d->optionModel, date).resolve(market, code, out);
 }
 
 QStringList HostContext::securityKeys() const
@@ -222,6 +179,7 @@ void HostContext::loadData(const QString &dir)
     const QDate date = QDate::fromString(QString::number(d->business.sysDate()), QStringLiteral("yyyyMMdd"));
     const SampleMarket market = SampleMarket::generate(source, date);
     m_problems << source.problems() << market.problems;
+    d->optionModel = source.optionModel;
 
     for (const SampleDictItem &item : market.dictItems)
         d->dataDict.setItem(item.entry, item.item, item.text);

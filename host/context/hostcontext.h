@@ -51,10 +51,8 @@ public:
     // them (simInstrument) and hands it to the quote manager, which owns it.
     // The caller starts it.
     VSimQuotFeed *installSimQuotFeed();
-    // The simulation parameters of a security of the securities cache: its
-    // previous close and price step, and its daily limit (main board 10%,
-    // ChiNext and STAR 20%, futures per product, options wide). False when
-    // the cache does not know it.
+    // The simulation parameters of a security of the caches (SimInstruments).
+    // False when the caches do not know it.
     bool simInstrument(char market, const QString &code, VSimInstrument &out);
     // Every security of the securities cache as "market|code", in its order.
     QStringList securityKeys() const;

@@ -2,7 +2,9 @@
 
 #include <vfutils.h>
 #include <voutput.h>
+#include <vsimoption.h>
 
+#include <algorithm>
 #include <cmath>
 
 const QString SampleMarket::FuturesCacheName = QStringLiteral("851101");
@@ -72,25 +74,6 @@ double strikeInterval(double price)
     if (price <= 20.0)
         return 0.5;
     return 1.0;
-}
-
-double normalCdf(double x)
-{
-    return 0.5 * std::erfc(-x / std::sqrt(2.0));
-}
-
-// Black-Scholes value with a volatility smile, so that prices look like a market's.
-double optionValue(bool call, double spot, double strike, double years)
-{
-    const double moneyness = std::log(spot / strike);
-    const double vol = 0.2 + 0.5 * moneyness * moneyness;
-    const double rate = 0.018;
-    const double spread = vol * std::sqrt(years);
-    const double d1 = (moneyness + (rate + vol * vol / 2.0) * years) / spread;
-    const double d2 = d1 - spread;
-    const double discounted = strike * std::exp(-rate * years);
-    return call ? spot * normalCdf(d1) - discounted * normalCdf(d2)
-                : discounted * normalCdf(-d2) - spot * normalCdf(-d1);
 }
 
 class Generator
@@ -191,6 +174,10 @@ private:
             problem(QStringLiteral("期权标的[%1]不在证券列表中,其期权未生成").arg(series.underlying));
             return;
         }
+        if (!m_source.optionModel.smiles.contains(series.underlying)) {
+            problem(QStringLiteral("期权标的[%1]没有波动率参数(smile.csv),其期权未生成").arg(series.underlying));
+            return;
+        }
         const double spot = underlying->preClose;
         const double interval = strikeInterval(spot);
         const double atm = roundToStep(spot, interval);
@@ -204,7 +191,7 @@ private:
 
         for (const QDate &month : listingRule.months(m_date, expiryRule)) {
             const QDate expiry = expiryRule.lastTradingDay(month.year(), month.month());
-            const double years = qMax<qint64>(1, m_date.daysTo(expiry)) / 365.0;
+            const double years = SampleOptionModel::years(m_date, expiry);
             const int monthSerial = (month.year() % 8) * 12 + month.month() - 1;
             for (int step = -OptionStrikesEachSide; step <= OptionStrikesEachSide; ++step) {
                 const double strike = atm + step * interval;
@@ -221,7 +208,10 @@ private:
                                              .arg(series.name, call ? QStringLiteral("购") : QStringLiteral("沽"))
                                              .arg(month.month())
                                              .arg(qRound(strike * 1000));
-                    const double value = qMax(OptionPriceUnit, optionValue(call, spot, strike, years));
+                    // The model's value at the underlying's close is the contract's previous settlement.
+                    VSimOptionTerms terms;
+                    m_source.optionModel.terms(series.underlying, call, strike, spot, years, terms);
+                    const double value = std::max({OptionPriceUnit, terms.value(spot), terms.intrinsic(spot)});
                     addSecurity(series.market, code, name, EtfOptionType, OptionPriceUnit, value);
                     m_out.options.rows.append({series.underlying, dateText(expiry), QString::number(strike, 'f', 3),
                                                call ? QStringLiteral("C") : QStringLiteral("P"), dateText(expiry),

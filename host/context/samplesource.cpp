@@ -10,7 +10,7 @@
 
 namespace {
 
-const char *const fileNames[] = {"securities.csv", "futures.csv", "options.csv", "dict.csv"};
+const char *const fileNames[] = {"securities.csv", "futures.csv", "options.csv", "dict.csv", "smile.csv", "rate.csv"};
 
 // A positive finite number, or 0.
 double positiveNumber(const QString &text)
@@ -18,6 +18,14 @@ double positiveNumber(const QString &text)
     bool ok = false;
     const double value = text.toDouble(&ok);
     return ok && value > 0.0 && qIsFinite(value) ? value : 0.0;
+}
+
+// A finite number into value; false for anything else.
+bool finiteNumber(const QString &text, double *value)
+{
+    bool ok = false;
+    *value = text.toDouble(&ok);
+    return ok && qIsFinite(*value);
 }
 
 } // namespace
@@ -55,6 +63,13 @@ void SampleSource::read(const QString &dir)
              [this](const Line &line) { return takeOptionSeries(line); });
     readFile(Dict, dir, {QStringLiteral("entry"), QStringLiteral("item"), QStringLiteral("text")},
              [this](const Line &line) { return takeDictItem(line); });
+    readFile(Smile, dir,
+             {QStringLiteral("underlying"), QStringLiteral("atm"), QStringLiteral("term"), QStringLiteral("skew"),
+              QStringLiteral("curve")},
+             [this](const Line &line) { return takeSmile(line); });
+    readFile(Rate, dir, {QStringLiteral("rate")}, [this](const Line &line) { return takeRate(line); });
+    if (m_read[Rate] && !m_rateRead)
+        problem(QStringLiteral("样本数据文件[rate.csv]没有无风险利率,期权按利率0定价"));
 }
 
 bool SampleSource::hasRead(File file) const
@@ -205,5 +220,33 @@ QString SampleSource::takeDictItem(const Line &line)
     if (item.entry.isEmpty() || item.item.isEmpty())
         return QStringLiteral("字典项为空");
     dictItems.append(item);
+    return QString();
+}
+
+QString SampleSource::takeSmile(const Line &line)
+{
+    const QString underlying = line.value("underlying");
+    SampleSmile smile;
+    if (underlying.isEmpty())
+        return QStringLiteral("标的证券为空");
+    if (!finiteNumber(line.value("atm"), &smile.atm) || !finiteNumber(line.value("term"), &smile.term)
+        || !finiteNumber(line.value("skew"), &smile.skew) || !finiteNumber(line.value("curve"), &smile.curve)
+        || smile.atm <= 0 || smile.curve < 0)
+        return QStringLiteral("波动率参数无效");
+    if (optionModel.smiles.contains(underlying))
+        return QStringLiteral("标的[%1]重复").arg(underlying);
+    optionModel.smiles.insert(underlying, smile);
+    return QString();
+}
+
+QString SampleSource::takeRate(const Line &line)
+{
+    if (m_rateRead)
+        return QStringLiteral("利率重复");
+    double rate = 0;
+    if (!finiteNumber(line.value("rate"), &rate) || qAbs(rate) >= 1)
+        return QStringLiteral("无风险利率[%1]无效").arg(line.value("rate"));
+    optionModel.riskFreeRate = rate;
+    m_rateRead = true;
     return QString();
 }

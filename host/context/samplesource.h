@@ -1,6 +1,7 @@
 #pragma once
 
 #include "contractcalendar.h"
+#include "sampleoptionmodel.h"
 
 #include <QStringList>
 #include <QVector>
@@ -48,14 +49,15 @@ struct SampleDictItem
 };
 
 // The source files of the sample market in one folder (a directory or a
-// resource path): securities.csv, futures.csv, options.csv and dict.csv.
+// resource path): securities.csv, futures.csv, options.csv, dict.csv, and
+// the option model's smile.csv and rate.csv.
 // A file that is missing, unreadable or lacks a column is refused whole; a
 // line with a wrong value is skipped. Every problem is logged (level 3) and
 // listed in problems(); what could be read stays usable.
 class SampleSource
 {
 public:
-    enum File { Securities, Futures, Options, Dict };
+    enum File { Securities, Futures, Options, Dict, Smile, Rate };
 
     void read(const QString &dir);
 
@@ -67,6 +69,7 @@ public:
     QVector<SampleProduct> products;
     QVector<SampleOptionSeries> optionSeries;
     QVector<SampleDictItem> dictItems;
+    SampleOptionModel optionModel;
 
 private:
     class Line;
@@ -78,8 +81,11 @@ private:
     QString takeProduct(const Line &line);
     QString takeOptionSeries(const Line &line);
     QString takeDictItem(const Line &line);
+    QString takeSmile(const Line &line);
+    QString takeRate(const Line &line);
     void problem(const QString &message);
 
-    bool m_read[4] = {false, false, false, false};
+    bool m_read[6] = {false, false, false, false, false, false};
+    bool m_rateRead = false; // rate.csv holds one rate
     QStringList m_problems;
 };

@@ -65,6 +65,12 @@ private slots:
                                             << u("securities.csv 读取失败") << u("111");
         QTest::newRow("dictionary corrupt")
             << u("dict.csv") << QByteArray("\0\1\2\3", 4) << false << u("dict.csv 缺少列") << u("111");
+        QTest::newRow("underlying without a smile") << u("smile.csv")
+                                                    << QByteArray("underlying,atm,term,skew,curve\n"
+                                                                  "1510300,0.17,0.02,-0.05,0.12\n")
+                                                    << false << u("期权标的[1510050]没有波动率参数") << u("111");
+        QTest::newRow("rate not a number")
+            << u("rate.csv") << QByteArray("rate\nabc\n") << false << u("rate.csv 无风险利率[abc]无效") << u("111");
         QTest::newRow("no data folder") << QString() << QByteArray() << false << u("securities.csv 不存在") << u("000");
     }
 
@@ -78,7 +84,7 @@ private slots:
         QTemporaryDir dir;
         const QString data = dir.filePath(u("data"));
         QVERIFY(QDir().mkpath(data));
-        for (const char *name : {"securities.csv", "futures.csv", "options.csv", "dict.csv"}) {
+        for (const char *name : {"securities.csv", "futures.csv", "options.csv", "dict.csv", "smile.csv", "rate.csv"}) {
             const QString target = data + QLatin1Char('/') + QLatin1String(name);
             QVERIFY(QFile::copy(QStringLiteral(TARN_DATA_DIR "/") + QLatin1String(name), target));
             QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
@@ -113,30 +119,46 @@ private slots:
         QCOMPARE(host.context().business()->sysDate(), QDate::currentDate().toString(u("yyyyMMdd")).toInt());
     }
 
+    // The exchange's pace and depth, the limits, the multiplier and the walk each kind of security gets.
     void simInstrument_data()
     {
         QTest::addColumn<QString>("stkid");
         QTest::addColumn<double>("limitRatio"); // 0: not a security of the caches
-        QTest::addColumn<bool>("futures");
+        QTest::addColumn<double>("snapshotSeconds");
+        QTest::addColumn<int>("levels");
+        QTest::addColumn<double>("multiplier");
+        QTest::addColumn<QString>("driver"); // empty: its own
 
-        QTest::newRow("main board") << u("0000001") << 0.10 << false;
-        QTest::newRow("ChiNext") << u("0300750") << 0.20 << false;
-        QTest::newRow("STAR market") << u("1688981") << 0.20 << false;
-        QTest::newRow("commodity futures") << u("Hrb2701") << 0.07 << true;
-        QTest::newRow("fund option") << u("510350055") << 0.9 << true;
-        QTest::newRow("unknown") << u("1999999") << 0.0 << false;
+        QTest::newRow("main board") << u("0000001") << 0.10 << 3.0 << 5 << 1.0 << QString();
+        QTest::newRow("ChiNext") << u("0300750") << 0.20 << 3.0 << 5 << 1.0 << QString();
+        QTest::newRow("STAR market") << u("1688981") << 0.20 << 3.0 << 5 << 1.0 << QString();
+        QTest::newRow("fund") << u("1510050") << 0.10 << 3.0 << 5 << 1.0 << QString();
+        QTest::newRow("Shanghai futures") << u("Hrb2701") << 0.07 << 0.5 << 5 << 10.0 << u("H|rb");
+        QTest::newRow("financial futures") << u("FIF2612") << 0.10 << 0.5 << 1 << 300.0 << u("F|IF");
+        QTest::newRow("Zhengzhou futures") << u("ZSR701") << 0.07 << 0.5 << 1 << 10.0 << u("Z|SR");
+        QTest::newRow("fund option") << u("510350055") << 0.10 << 0.5 << 5 << 10000.0 << u("1|510050");
+        QTest::newRow("unknown") << u("1999999") << 0.0 << 0.0 << 0 << 0.0 << QString();
     }
 
     void simInstrument()
     {
         QFETCH(QString, stkid);
         QFETCH(double, limitRatio);
-        QFETCH(bool, futures);
+        QFETCH(double, snapshotSeconds);
+        QFETCH(int, levels);
+        QFETCH(double, multiplier);
+        QFETCH(QString, driver);
         TestHost host(20261215, QStringLiteral(TARN_DATA_DIR));
         VSimInstrument instrument;
         QCOMPARE(host.context().simInstrument(stkid.at(0).toLatin1(), stkid.mid(1), instrument), limitRatio > 0);
-        if (limitRatio > 0)
-            QCOMPARE(qMakePair(instrument.limitRatio, instrument.futures), qMakePair(limitRatio, futures));
+        if (limitRatio == 0)
+            return;
+        QVERIFY(instrument.isUsable());
+        QCOMPARE(instrument.limitRatio, limitRatio);
+        QCOMPARE(instrument.snapshotSeconds, snapshotSeconds);
+        QCOMPARE(instrument.levels, levels);
+        QCOMPARE(instrument.multiplier, multiplier);
+        QCOMPARE(QString::fromUtf8(instrument.driver), driver);
     }
 };
 
