@@ -47,6 +47,8 @@ void FeedStatus::refresh()
         m_rate->setText(QStringLiteral("行情源: 无"));
     else if (m_feed->isPaused())
         m_rate->setText(QStringLiteral("模拟行情: 已暂停"));
+    else if (m_feed->rate() == 0)
+        m_rate->setText(QStringLiteral("模拟行情: 交易所节奏"));
     else
         m_rate->setText(QStringLiteral("模拟行情: %1 条/秒").arg(m_feed->rate()));
     m_records->setText(QStringLiteral("推送: %1 条/秒").arg(m_recordsPerSecond));

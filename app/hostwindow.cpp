@@ -39,7 +39,8 @@ const QString StyleKey = QStringLiteral("Style");
 const QString DefaultSecurity = QStringLiteral("1600519");
 const QString DefaultUnderlying = QStringLiteral("1510050");
 
-const int FeedRates[] = {20, 200, 1000, 5000};
+// 0: the exchanges' pace; the others are stress rates.
+const int FeedRates[] = {0, 20, 200, 1000, 5000};
 
 void log(int level, int line, const QString &message)
 {
@@ -310,7 +311,8 @@ void HostWindow::buildMenus()
     rateMenu->setEnabled(m_feed);
     auto *rates = new QActionGroup(rateMenu);
     for (const int rate : FeedRates) {
-        QAction *action = rateMenu->addAction(QStringLiteral("%1 条/秒").arg(rate));
+        QAction *action
+            = rateMenu->addAction(rate ? QStringLiteral("%1 条/秒").arg(rate) : QStringLiteral("交易所节奏"));
         action->setCheckable(true);
         action->setChecked(m_feed && m_feed->rate() == rate);
         rates->addAction(action);

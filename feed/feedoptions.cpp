@@ -2,11 +2,6 @@
 
 #include <QCommandLineParser>
 
-FeedOptions::FeedOptions()
-{
-    rate = 5000; // the whole market, a few records per security a second
-}
-
 bool FeedOptions::parse(const QStringList &arguments, QString *error)
 {
     QCommandLineParser parser;

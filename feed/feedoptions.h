@@ -15,7 +15,6 @@ struct FeedOptions : MarketOptions
     double speed = 1; // replay pace: 2 plays a recording's minute in 30 seconds
     int durationSeconds = -1; // -1: until stopped (or until the recording ends)
 
-    FeedOptions();
     // Parses the arguments (the program name first). False with a message
     // for the user when an argument is wrong.
     bool parse(const QStringList &arguments, QString *error);

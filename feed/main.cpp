@@ -64,13 +64,14 @@ int main(int argc, char **argv)
     std::atomic<quint64> published {0};
     VSimQuotFeed simulator;
     TapePlayer player(&tape, &publisher, options.speed);
+    QStringList securities; // the simulated market's, every one published
     if (options.replayPath.isEmpty()) {
         HostContext::Options contextOptions;
         contextOptions.configDbPath = QStringLiteral(":memory:");
         contextOptions.dataDir = options.dataDir.isEmpty() ? QString::fromLatin1(BuiltInData) : options.dataDir;
         contextOptions.sysDate = options.sysDate;
         HostContext context(contextOptions);
-        const QStringList securities = context.securityKeys();
+        securities = context.securityKeys();
         if (securities.isEmpty()) {
             say(QStringLiteral("the sample market has no securities; the log has the details: %1")
                     .arg(QDir::toNativeSeparators(VLog::logFilePath())));
@@ -90,9 +91,10 @@ int main(int argc, char **argv)
                     ++published;
             }
         });
-        say(QStringLiteral("publishing %1 securities at %2 records per second to %3")
+        say(QStringLiteral("publishing %1 securities %2 to %3")
                 .arg(securities.size())
-                .arg(options.rate)
+                .arg(options.rate ? QStringLiteral("at up to %1 records per second").arg(options.rate)
+                                  : QStringLiteral("at the exchanges' pace"))
                 .arg(options.bus.servers()));
     } else {
         QObject::connect(&player, &QThread::finished, &app, [&] {
@@ -111,8 +113,14 @@ int main(int argc, char **argv)
             && !player.isFinished())
             player.start();
         simulator.setPaused(state != VNatsLink::State::Connected);
-        if (options.replayPath.isEmpty() && state == VNatsLink::State::Connected && !simulator.isRunning())
-            simulator.start();
+        // Every security's current record goes out first: its first one when
+        // the simulator starts, again after a reconnection.
+        if (options.replayPath.isEmpty() && state == VNatsLink::State::Connected) {
+            if (simulator.isRunning())
+                simulator.sendImages(securities);
+            else
+                simulator.start();
+        }
         if (state != VNatsLink::State::Connecting)
             say(QStringLiteral("%1: %2").arg(VQuotFeed::linkStateText(state), link.detail()));
         if (state == VNatsLink::State::Refused || state == VNatsLink::State::Closed) {

@@ -20,7 +20,12 @@ QList<QCommandLineOption> MarketOptions::marketOptions() const
     return {
         {Data, QStringLiteral("Folder of sample market files (default: the built-in ones)."), QStringLiteral("DIR")},
         {Date, QStringLiteral("Business date (default: today)."), QStringLiteral("YYYYMMDD")},
-        {Rate, QStringLiteral("Simulated quote records per second, 1 to %1 (default: %2).").arg(MaxRate).arg(rate),
+        {Rate,
+         QStringLiteral("Stress run: at most N simulated quote records per second, 1 to %1, the securities taking "
+                        "turns, each trading in every record of its turn (default: the exchanges' pace, a snapshot "
+                        "of stocks and funds every 3 s and of futures and options every 0.5 s, each security "
+                        "trading as often as its market does).")
+             .arg(MaxRate),
          QStringLiteral("N")},
         {Seed, QStringLiteral("Seed of the simulated market (default: %1).").arg(seed), QStringLiteral("N")},
     };

@@ -17,7 +17,7 @@ struct MarketOptions
 
     QString dataDir; // empty: the built-in sample market
     int sysDate = 0; // yyyymmdd; 0: today
-    int rate = 200; // simulated records per second; set another default before options()
+    int rate = 0; // 0: the exchanges' pace; else a stress run of that many records per second
     quint32 seed = 1;
 
     // The options, their help naming the current values as defaults.
