@@ -44,9 +44,9 @@ const double OptionMultiplier = 10000;
 const double LeastStockActivity = 0.5; // stocks: between this and 0.95, fixed by the code
 const double StockActivitySpan = 0.45;
 const double FundActivity = 0.7;
-const double FrontMonthActivity = 0.9; // futures: the nearest month, then less by this factor each month out
+const double FrontMonthActivity = 0.7; // futures: the nearest month, then less by this factor each month out
 const double ActivityPerMonth = 0.55;
-const double AtTheMoneyActivity = 0.7; // options: less away from the money and for each later expiry
+const double AtTheMoneyActivity = 0.6; // options: less away from the money and for each later expiry
 const double ActivityPerExpiry = 0.6;
 
 bool isGrowthBoard(const QString &code)

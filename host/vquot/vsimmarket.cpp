@@ -239,13 +239,25 @@ struct VSimMarket::Security
             return moved;
         }
         const bool buyerInitiated = draw(2) == 1;
+        const qint64 lots = qint64(1 + draw(50));
+        const qint64 quantity = lots * instrument.lot;
         if (instrument.isOption()) {
-            lastTicks = buyerInitiated ? askTicks : bidTicks;
+            lastTicks = buyerInitiated || bidTicks < intrinsicTicks ? askTicks : bidTicks;
         } else {
-            // The trade met the best bid when the seller started it and the best ask otherwise.
+            // The walk sets the price; a rise is the buyers' doing and a fall
+            // the sellers', so the trade met the best ask or the best bid.
+            // At an unchanged price the quotes stay as the last trade left them.
+            const qint64 previous = lastTicks;
             lastTicks = grid.at(logMove + basis);
-            bidTicks = buyerInitiated ? lastTicks - 1 : lastTicks;
-            askTicks = bidTicks + 1;
+            bool buyers = bidTicks < lastTicks;
+            if (lastTicks != previous)
+                buyers = lastTicks > previous;
+            else if (!traded)
+                buyers = buyerInitiated;
+            const qint64 bid = buyers ? lastTicks - 1 : lastTicks;
+            moved = bid != bidTicks;
+            bidTicks = bid;
+            askTicks = bid + 1;
         }
         if (!traded) {
             openTicks = highTicks = lowTicks = lastTicks;
@@ -253,13 +265,21 @@ struct VSimMarket::Security
         }
         highTicks = std::max(highTicks, lastTicks);
         lowTicks = std::min(lowTicks, lastTicks);
-        const qint64 lots = qint64(1 + draw(50));
-        const qint64 quantity = lots * instrument.lot;
         volume += quantity;
         amount += double(quantity) * grid.price(lastTicks) * instrument.multiplier;
-        if (instrument.futures)
-            openInterest = std::max<qint64>(0, openInterest + qint64(draw(quint64(2 * lots + 1))) - lots);
-        drawVolumes();
+        // Open interest grows when both sides open, shrinks when both close, and stays when one hands over to the
+        // other.
+        if (instrument.futures) {
+            const quint64 kind = draw(3);
+            if (kind == 0)
+                openInterest += quantity;
+            else if (kind == 1)
+                openInterest = std::max<qint64>(0, openInterest - quantity);
+        }
+        if (moved)
+            drawVolumes();
+        else
+            take(lastTicks == askTicks, quantity);
         return true;
     }
 
@@ -319,25 +339,28 @@ private:
     }
 
     // An option's quotes around its model value with the underlying where
-    // the walk has taken it: at least a step apart, never below the
-    // intrinsic value, within the limits. A deep in-the-money put's
-    // intrinsic value can lie above its model value; the call of its strike
-    // then asks enough for put–call parity to hold within the spreads.
+    // the walk has taken it, at least a step apart, within the limits. The
+    // ask is never below the intrinsic value; a deep in-the-money put's bid
+    // can be (its European value lies below it), but nobody sells there.
     void quote(double logMove)
     {
         const VSimOptionTerms &terms = instrument.option;
         const double spot = underlying.price(underlying.at(logMove));
         const double model = terms.value(spot) / grid.step;
         intrinsicTicks = qint64(std::ceil(terms.intrinsic(spot) / grid.step - 1e-9));
-        double leastAsk = model;
-        if (terms.call) {
-            const double putFloor = std::max(0.0, terms.strike - spot);
-            leastAsk = std::max(model, (spot - terms.discountedStrike() + putFloor) / grid.step);
-        }
         const qint64 spread = 1 + qint64(model) / StepsPerSpreadStep;
-        bidTicks = std::max({qint64(std::floor(model - double(spread - 1) / 2)), intrinsicTicks, grid.low});
-        askTicks = std::min(std::max(bidTicks + spread, qint64(std::ceil(leastAsk - 1e-9))), grid.high);
+        bidTicks = std::max(qint64(std::floor(model - double(spread - 1) / 2)), grid.low);
+        askTicks = std::min(std::max(bidTicks + spread, intrinsicTicks), grid.high);
         bidTicks = std::max(grid.low, std::min(bidTicks, askTicks - 1));
+    }
+
+    // A trade that left the quotes where they were took its quantity from the
+    // best ask (a buyer's) or the best bid; an emptied level fills again.
+    void take(bool fromAsk, qint64 quantity)
+    {
+        uint32_t &level = fromAsk ? askVolume[0] : bidVolume[0];
+        level = qint64(level) > quantity ? uint32_t(qint64(level) - quantity)
+                                         : uint32_t((1 + draw(200)) * quint64(instrument.lot));
     }
 
     void drawVolumes()

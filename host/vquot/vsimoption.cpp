@@ -35,8 +35,3 @@ double VSimOptionTerms::intrinsic(double spot) const
 {
     return std::max(0.0, call ? spot - strike : strike - spot);
 }
-
-double VSimOptionTerms::discountedStrike() const
-{
-    return strike * discount(rate, years);
-}

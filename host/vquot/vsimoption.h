@@ -17,6 +17,4 @@ struct VQUOT_EXPORT VSimOptionTerms
     // The model value with the underlying at spot (positive); the terms are usable.
     double value(double spot) const;
     double intrinsic(double spot) const;
-    // The strike discounted to today: put–call parity reads call − put = spot − discountedStrike.
-    double discountedStrike() const;
 };
