@@ -35,6 +35,7 @@ const QString HostCfgGroup = QStringLiteral("TarnHost");
 const QString ShownSecurityKey = QStringLiteral("ShownSecurity");
 const QString GeometryKey = QStringLiteral("WindowGeometry");
 const QString DockStateKey = QStringLiteral("WindowState");
+const QString CurrentTabKey = QStringLiteral("CurrentTab"); // the identity of the component in front
 const QString StyleKey = QStringLiteral("Style");
 const QString DefaultSecurity = QStringLiteral("1600519");
 const QString DefaultUnderlying = QStringLiteral("1510050");
@@ -172,6 +173,11 @@ void HostWindow::restoreLayout()
         log(3, __LINE__, QStringLiteral("窗口位置无法恢复,使用默认位置"));
     if (!state.isEmpty() && !restoreState(state))
         log(3, __LINE__, QStringLiteral("停靠窗口布局无法恢复,使用默认布局"));
+    const QString front = params.value(CurrentTabKey).toString();
+    for (IComponent *component : components()) {
+        if (m_tabs && component->identity() == front)
+            m_tabs->setCurrentWidget(component);
+    }
     const QString style = params.value(StyleKey).toString();
     if (!style.isEmpty())
         m_context->styleMgr()->setStyle(style); // an unknown name is logged and the style kept
@@ -181,9 +187,11 @@ void HostWindow::releaseComponents()
 {
     const QList<IComponent *> live = components();
     if (!live.isEmpty()) {
+        const auto *front = m_tabs ? qobject_cast<IComponent *>(m_tabs->currentWidget()) : nullptr;
         m_context->localDb()->setCfgParam(HostCfgGroup,
                                           {{GeometryKey, QString::fromLatin1(saveGeometry().toBase64())},
-                                           {DockStateKey, QString::fromLatin1(saveState().toBase64())}},
+                                           {DockStateKey, QString::fromLatin1(saveState().toBase64())},
+                                           {CurrentTabKey, front ? front->identity() : QString()}},
                                           false);
     }
     for (auto it = live.crbegin(); it != live.crend(); ++it) {

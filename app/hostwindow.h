@@ -43,7 +43,7 @@ public:
     // Opens the option boards on the sample market's first fund and its
     // nearest expiry; the board itself starts with nothing chosen.
     void showInitialOptionChain();
-    // The window's size, position, dock layout and colour style of the last run.
+    // The window's size, position, dock layout, tab in front and colour style of the last run.
     void restoreLayout();
     // Saves the window's layout and each component's scene, and frees the
     // components through the module, newest first.

@@ -213,26 +213,30 @@ private slots:
         }
     }
 
-    // The window's size and a closed dock survive a restart; the 视图 menu brings the dock back.
+    // The window's size, the tab in front and a closed dock survive a restart; the 视图 menu brings the dock back.
     void layoutSurvivesARestart()
     {
         for (int run = 0; run < 2; ++run) {
             m_host->restart();
             HostWindow window(&m_host->context(), &m_module, nullptr);
-            window.createComponents(words("BCFtQuotPanel BCQuotPanel"));
+            window.createComponents(words("BCFtQuotPanel BCOptionalStk BCQuotPanel"));
             window.restoreLayout();
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             auto *dock = window.findChild<QDockWidget *>();
-            QVERIFY(dock);
+            auto *tabs = window.centralWidget()->findChild<QTabWidget *>();
+            QVERIFY(dock && tabs);
             if (run == 0) {
                 QVERIFY(dock->isVisible());
+                QCOMPARE(tabs->currentIndex(), 0);
                 window.resize(900, 600);
+                tabs->setCurrentIndex(1);
                 dock->close();
                 window.releaseComponents();
                 continue;
             }
             QCOMPARE(window.size(), QSize(900, 600));
+            QCOMPARE(tabs->currentIndex(), 1);
             QVERIFY(!dock->isVisible());
             QMenu *view = nullptr;
             for (QAction *menu : window.menuBar()->actions()) {
