@@ -22,33 +22,31 @@ QStringList HostOptions::defaultComponents()
 bool HostOptions::parse(const QStringList &arguments, QString *error)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Hosts the tarn quote module on a simulated market, or on quotes from a bus, as the trading client does."));
+    parser.setApplicationDescription(
+        QStringLiteral("像交易客户端一样承载 tarn 行情模块, 行情来自模拟市场或行情总线。"));
     parser.addHelpOption();
-    const QCommandLineOption config(QStringLiteral("config"),
-                                    QStringLiteral("Configuration database in an existing folder (default: in the "
-                                                   "user's configuration folder; created on first run)."),
-                                    QStringLiteral("PATH"));
+    const QCommandLineOption config(
+        QStringLiteral("config"),
+        QStringLiteral("配置库文件, 其文件夹须已存在 (默认: 用户配置文件夹中的 config.db, 首次运行时创建)。"),
+        QStringLiteral("路径"));
     const QCommandLineOption components(
         QStringLiteral("components"),
-        QStringLiteral("Component class names to show, comma-separated, in this order (default: every one the "
-                       "module offers)."),
-        QStringLiteral("LIST"));
+        QStringLiteral("要显示的元件类名, 以逗号分隔, 按此顺序 (默认: 业务模块提供的全部元件)。"),
+        QStringLiteral("类名列表"));
     const QCommandLineOption library(QStringLiteral("library"),
-                                     QStringLiteral("The module library (default: libtarn beside tarn-host)."),
-                                     QStringLiteral("PATH"));
-    const QCommandLineOption record(
-        QStringLiteral("record"),
-        QStringLiteral("Write every quote record the components receive to FILE, for tarn-feed --replay."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                        QStringLiteral("Run, save one PNG per component in DIR and exit; use with "
-                                                       "-platform offscreen or under Xvfb."),
-                                        QStringLiteral("DIR"));
-    const QCommandLineOption duration(QStringLiteral("duration"),
-                                      QStringLiteral("Seconds the feed runs before the screenshots are taken (default "
-                                                     "5), or before tarn-host quits."),
-                                      QStringLiteral("SECONDS"));
+                                     QStringLiteral("业务模块库 (默认: tarn-host 所在文件夹中的 libtarn)。"),
+                                     QStringLiteral("路径"));
+    const QCommandLineOption record(QStringLiteral("record"),
+                                    QStringLiteral("把元件收到的每条行情记录写入文件, 供 tarn-feed --replay 回放。"),
+                                    QStringLiteral("文件"));
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("运行后为每个元件保存一张 PNG 截图到该文件夹并退出; 与 -platform offscreen 同用或在 Xvfb 下运行。"),
+        QStringLiteral("文件夹"));
+    const QCommandLineOption duration(
+        QStringLiteral("duration"),
+        QStringLiteral("截图前 (默认 5 秒) 或退出前行情运行的秒数; 这样的运行使用配置库在内存中的副本, 不改动配置库。"),
+        QStringLiteral("秒数"));
     parser.addOptions({config, components, library});
     parser.addOptions(marketOptions());
     parser.addOptions(VNatsSettings::options());
@@ -59,7 +57,7 @@ bool HostOptions::parse(const QStringList &arguments, QString *error)
     if (!readMarketOptions(parser, error) || !feed.read(parser, error))
         return false;
     if (!feed.urls.isEmpty() && drivesSimulator(parser)) {
-        *error = QStringLiteral("--rate and --seed drive the built-in simulator; with --feed give them to tarn-feed");
+        *error = QStringLiteral("--rate 和 --seed 用于内置的模拟行情; 使用 --feed 时请把它们交给 tarn-feed");
         return false;
     }
     feed.name = QStringLiteral("tarn-host");
@@ -89,7 +87,7 @@ bool HostOptions::parse(const QStringList &arguments, QString *error)
         for (QString &name : this->components)
             name = name.trimmed();
         if (this->components.isEmpty()) {
-            *error = QStringLiteral("--components wants at least one class name");
+            *error = QStringLiteral("--components 至少需要一个元件类名");
             return false;
         }
     }
@@ -97,7 +95,7 @@ bool HostOptions::parse(const QStringList &arguments, QString *error)
         bool ok = true;
         durationSeconds = parser.value(duration).toInt(&ok);
         if (!ok || durationSeconds < 0) {
-            *error = QStringLiteral("--duration wants a non-negative number of seconds");
+            *error = QStringLiteral("--duration 需要一个非负的秒数");
             return false;
         }
     } else if (!screenshotDir.isEmpty()) {

@@ -21,9 +21,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
+#include <QLibraryInfo>
 #include <QLoggingCategory>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
 
@@ -56,18 +58,18 @@ bool lacksDisplay(int argc, char **argv)
 
 QtMessageHandler g_consoleHandler = nullptr;
 
-// Qt's debug and info output (the module's traces among it) goes to the log
-// file as normal events; warnings and worse still reach the console. The
-// log's own echo category is already in the file.
+// The console shows failures only: the log's failure records (its echo
+// category, whose records are already in the file) and Qt's critical and
+// fatal messages. Qt's debug and info output (the module's traces among it)
+// goes to the log file as normal events, its warnings as warning records.
 void routeMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    const bool failure = type != QtDebugMsg && type != QtInfoMsg;
-    if (failure) {
+    const bool echo = qstrcmp(context.category, "vexa.log") == 0;
+    if (echo || type == QtCriticalMsg || type == QtFatalMsg) {
         g_consoleHandler(type, context, message);
         return;
     }
-    if (qstrcmp(context.category, "vexa.log") != 0)
-        VOutput(0, QString::fromUtf8(context.file), context.line, QString(), message);
+    VOutput(type == QtWarningMsg ? 2 : 0, QString::fromUtf8(context.file), context.line, QString(), message);
 }
 
 } // namespace
@@ -88,6 +90,10 @@ int main(int argc, char **argv)
     // Every log record goes to the log file; the console shows only failures.
     QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
     g_consoleHandler = qInstallMessageHandler(routeMessage);
+    // Qt's own texts, the command line's help and errors among them, in the window's language.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
 
     HostOptions options;
     QString error;
@@ -99,8 +105,7 @@ int main(int argc, char **argv)
         options.screenshotDir = QDir::current().filePath(QStringLiteral("tarn-screenshots"));
         if (options.durationSeconds < 0)
             options.durationSeconds = 5;
-        say(QStringLiteral("no display found (DISPLAY and WAYLAND_DISPLAY are unset): running headless for %1 s "
-                           "and saving screenshots in %2")
+        say(QStringLiteral("未找到显示器 (DISPLAY 和 WAYLAND_DISPLAY 均未设置): 无界面运行 %1 秒, 截图保存在 %2")
                 .arg(options.durationSeconds)
                 .arg(QDir::toNativeSeparators(options.screenshotDir)));
     }
@@ -121,7 +126,7 @@ int main(int argc, char **argv)
     contextOptions.sysDate = options.sysDate;
     HostContext context(contextOptions);
     if (!context.loadProblems().isEmpty())
-        say(QStringLiteral("starting with what could be set up; the log has the details: %1")
+        say(QStringLiteral("部分服务未能建立, 以可用的部分启动; 详见日志 %1")
                 .arg(QDir::toNativeSeparators(VLog::logFilePath())));
     SampleProfile::seed(contextOptions.dataDir, context.localDb());
 
@@ -172,12 +177,12 @@ int main(int argc, char **argv)
         const QStringList missing
             = window.createComponents(chosen ? options.components : HostOptions::defaultComponents());
         if (chosen && !missing.isEmpty()) {
-            say(QStringLiteral("the module offers no component %1").arg(missing.join(QStringLiteral(", "))));
+            say(QStringLiteral("业务模块未提供元件 %1").arg(missing.join(QStringLiteral(", "))));
             if (!options.screenshotDir.isEmpty())
                 return 1;
         }
         if (window.components().isEmpty()) {
-            say(QStringLiteral("the module created no component"));
+            say(QStringLiteral("业务模块未创建任何元件"));
             return 1;
         }
         window.restoreLayout();
@@ -196,7 +201,7 @@ int main(int argc, char **argv)
                         say(error);
                         status = 1;
                     } else {
-                        say(QStringLiteral("screenshots saved in %1: %2")
+                        say(QStringLiteral("截图已保存在 %1: %2")
                                 .arg(QDir::toNativeSeparators(options.screenshotDir),
                                      names.join(QStringLiteral(", "))));
                     }

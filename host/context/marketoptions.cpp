@@ -18,16 +18,14 @@ const QString Seed = QStringLiteral("seed");
 QList<QCommandLineOption> MarketOptions::marketOptions() const
 {
     return {
-        {Data, QStringLiteral("Folder of sample market files (default: the built-in ones)."), QStringLiteral("DIR")},
-        {Date, QStringLiteral("Business date (default: today)."), QStringLiteral("YYYYMMDD")},
+        {Data, QStringLiteral("样本行情文件所在的文件夹 (默认: 内置的样本行情)。"), QStringLiteral("文件夹")},
+        {Date, QStringLiteral("业务日期 (默认: 今天)。"), QStringLiteral("YYYYMMDD")},
         {Rate,
-         QStringLiteral("Stress run: at most N simulated quote records per second, 1 to %1, the securities taking "
-                        "turns, each trading in every record of its turn (default: the exchanges' pace, a snapshot "
-                        "of stocks and funds every 3 s and of futures and options every 0.5 s, each security "
-                        "trading as often as its market does).")
+         QStringLiteral("压力测试: 每秒至多 N 条模拟行情记录 (1 至 %1), 各证券轮流, 轮到的证券每条记录都有成交 (默认: "
+                        "交易所节奏, 股票和基金每 3 秒、期货和期权每 0.5 秒一次快照, 各证券按其市场的频度成交)。")
              .arg(MaxRate),
          QStringLiteral("N")},
-        {Seed, QStringLiteral("Seed of the simulated market (default: %1).").arg(seed), QStringLiteral("N")},
+        {Seed, QStringLiteral("模拟市场的随机种子 (默认: %1)。").arg(seed), QStringLiteral("N")},
     };
 }
 
@@ -43,7 +41,7 @@ bool MarketOptions::readMarketOptions(const QCommandLineParser &parser, QString 
     if (parser.isSet(Date)) {
         const QString text = parser.value(Date);
         if (!QDate::fromString(text, QStringLiteral("yyyyMMdd")).isValid()) {
-            *error = QStringLiteral("--date wants a date as YYYYMMDD, not \"%1\"").arg(text);
+            *error = QStringLiteral("--date 需要 YYYYMMDD 格式的日期, 而不是\"%1\"").arg(text);
             return false;
         }
         sysDate = text.toInt();
@@ -52,14 +50,14 @@ bool MarketOptions::readMarketOptions(const QCommandLineParser &parser, QString 
     if (parser.isSet(Rate)) {
         rate = parser.value(Rate).toInt(&ok);
         if (!ok || rate < 1 || rate > MaxRate) {
-            *error = QStringLiteral("--rate wants 1 to %1 records per second").arg(MaxRate);
+            *error = QStringLiteral("--rate 需要每秒 1 至 %1 条记录").arg(MaxRate);
             return false;
         }
     }
     if (parser.isSet(Seed)) {
         seed = parser.value(Seed).toUInt(&ok);
         if (!ok) {
-            *error = QStringLiteral("--seed wants a non-negative integer");
+            *error = QStringLiteral("--seed 需要一个非负整数");
             return false;
         }
     }
@@ -80,7 +78,7 @@ bool MarketOptions::parseCommandLine(QCommandLineParser &parser, const QStringLi
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
     if (!parser.positionalArguments().isEmpty()) {
-        *error = QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().constFirst());
+        *error = QStringLiteral("多余的参数: %1").arg(parser.positionalArguments().constFirst());
         return false;
     }
     return true;

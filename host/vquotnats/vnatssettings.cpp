@@ -31,15 +31,12 @@ QString VNatsSettings::servers() const
 QList<QCommandLineOption> VNatsSettings::options()
 {
     return {
-        {Feed,
-         QStringLiteral("The quote bus: its NATS servers, nats://HOST:PORT (tls://HOST:PORT for TLS), several "
-                        "separated by commas."),
+        {Feed, QStringLiteral("行情总线: 其 NATS 服务器, nats://HOST:PORT (TLS 连接用 tls://HOST:PORT), 多个以逗号分隔。"),
          QStringLiteral("URLS")},
-        {User, QStringLiteral("User name on the quote bus."), QStringLiteral("NAME")},
-        {Password, QStringLiteral("Password on the quote bus."), QStringLiteral("PASSWORD")},
-        {Token, QStringLiteral("Token on the quote bus, instead of a user and a password."), QStringLiteral("TOKEN")},
-        {Ca, QStringLiteral("Certificates of the authorities trusted for a TLS connection to the quote bus."),
-         QStringLiteral("FILE")},
+        {User, QStringLiteral("行情总线的用户名。"), QStringLiteral("用户名")},
+        {Password, QStringLiteral("行情总线的密码。"), QStringLiteral("密码")},
+        {Token, QStringLiteral("行情总线的令牌, 代替用户名和密码。"), QStringLiteral("令牌")},
+        {Ca, QStringLiteral("TLS 连接行情总线时信任的证书颁发机构的证书。"), QStringLiteral("文件")},
     };
 }
 
@@ -54,7 +51,7 @@ bool VNatsSettings::read(const QCommandLineParser &parser, QString *error)
     caFile = parser.value(Ca);
     if (urls.isEmpty()) {
         if (parser.isSet(User) || parser.isSet(Password) || parser.isSet(Token) || parser.isSet(Ca)) {
-            *error = QStringLiteral("--feed-user, --feed-password, --feed-token and --feed-ca need --feed");
+            *error = QStringLiteral("--feed-user、--feed-password、--feed-token 和 --feed-ca 需要与 --feed 同用");
             return false;
         }
         return true;
@@ -64,26 +61,25 @@ bool VNatsSettings::read(const QCommandLineParser &parser, QString *error)
         const QString scheme = parsed.scheme();
         if (!parsed.isValid() || (scheme != QLatin1String("nats") && scheme != QLatin1String("tls"))
             || parsed.host().isEmpty() || parsed.port() <= 0 || !parsed.path().isEmpty()) {
-            *error = QStringLiteral("--feed wants nats://HOST:PORT or tls://HOST:PORT, several separated by commas, "
-                                    "not \"%1\"")
+            *error = QStringLiteral("--feed 需要 nats://HOST:PORT 或 tls://HOST:PORT, 多个以逗号分隔, 而不是\"%1\"")
                          .arg(shown(url));
             return false;
         }
         if (scheme != QUrl(urls.constFirst()).scheme()) {
-            *error = QStringLiteral("--feed: the servers of one bus are all nats:// or all tls://");
+            *error = QStringLiteral("--feed: 同一总线的服务器须全为 nats:// 或全为 tls://");
             return false;
         }
     }
     if (!password.isEmpty() && user.isEmpty()) {
-        *error = QStringLiteral("--feed-password needs --feed-user");
+        *error = QStringLiteral("--feed-password 需要与 --feed-user 同用");
         return false;
     }
     if (!token.isEmpty() && !user.isEmpty()) {
-        *error = QStringLiteral("--feed-token and --feed-user exclude each other");
+        *error = QStringLiteral("--feed-token 和 --feed-user 不能同用");
         return false;
     }
     if (!caFile.isEmpty() && !QFileInfo(caFile).isReadable()) {
-        *error = QStringLiteral("--feed-ca: the file [%1] cannot be read").arg(caFile);
+        *error = QStringLiteral("--feed-ca: 文件[%1]无法读取").arg(caFile);
         return false;
     }
     return true;

@@ -22,12 +22,17 @@ class TestTarnHost : public QObject
     Q_OBJECT
 
     // Runs tarn-host for no time in a folder of its own, with its own user folders; without display it
-    // finds none.
-    int runHost(const QStringList &arguments, QString *errors, bool display = true)
+    // finds none. errors gets what it printed on the console's error stream, output what it printed on the other.
+    int runHost(const QStringList &arguments, QString *errors, bool display = true, QString *output = nullptr)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_case->filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_case->filePath(QStringLiteral("share")));
+        // A desktop session has its runtime folder; without one Qt says so on the console.
+        const QString runtime = m_case->filePath(QStringLiteral("runtime"));
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
         if (display)
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         else
@@ -40,6 +45,8 @@ class TestTarnHost : public QObject
                       arguments + QStringList {QStringLiteral("--duration"), QStringLiteral("0")});
         const bool finished = process.waitForFinished(60000);
         *errors = QString::fromLocal8Bit(process.readAllStandardError());
+        if (output)
+            *output = QString::fromLocal8Bit(process.readAllStandardOutput());
         return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 
@@ -53,6 +60,16 @@ class TestTarnHost : public QObject
     {
         QFile file(m_case->filePath(name));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // The log files tarn-host wrote, in one text.
+    QString log()
+    {
+        QString text;
+        const QDir dir(m_case->filePath(u("share/tarn-host/log")));
+        for (const QString &name : dir.entryList(QDir::Files))
+            text += QString::fromUtf8(contents(u("share/tarn-host/log/") + name));
+        return text;
     }
 
     QScopedPointer<QTemporaryDir> m_case;
@@ -75,8 +92,8 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("reason");
 
-        QTest::newRow("screenshots") << QString() << true << 0 << u("screenshots saved in");
-        QTest::newRow("no display") << QString() << false << 0 << u("no display found");
+        QTest::newRow("screenshots") << QString() << true << 0 << u("截图已保存在");
+        QTest::newRow("no display") << QString() << false << 0 << u("未找到显示器");
         QTest::newRow("missing data folder") << u("--data nowhere") << true << 2 << u("nowhere]不存在");
         QTest::newRow("configuration that is text") << u("--config settings.ini") << true << 0 << u("配置库");
         QTest::newRow("damaged configuration") << u("--config damaged.db") << true << 0 << u("配置库");
@@ -85,17 +102,18 @@ private slots:
         QTest::newRow("configuration in a file") << u("--config blocker/config.db") << true << 2 << u("blocker]");
         QTest::newRow("configuration that is a folder") << u("--config .") << true << 2 << u("是文件夹");
         QTest::newRow("bare module name beside tarn-host")
-            << u("--library " TARN_MODULE_FILE_NAME) << true << 0 << u("screenshots saved in");
+            << u("--library " TARN_MODULE_FILE_NAME) << true << 0 << u("截图已保存在");
         QTest::newRow("missing module") << u("--library /nonexistent/libtarn.so") << true << 1
                                         << u("[/nonexistent/libtarn.so]加载失败: 文件");
         QTest::newRow("bare module name found nowhere")
             << u("--library libnonexistent.so") << true << 1 << u("[libnonexistent.so]加载失败: 程序所在文件夹");
         QTest::newRow("file that is no library")
-            << u("--library settings.ini") << true << 1 << u("[settings.ini]加载失败: file too short");
+            << u("--library settings.ini") << true << 1 << u("[settings.ini]加载失败: 无法加载库");
         QTest::newRow("library that is no module")
             << u("--library " NOT_A_MODULE_PATH) << true << 1 << u("缺少入口函数LoadBizModule");
         QTest::newRow("unknown component") << u("--components BCNoSuchPanel") << true << 1 << u("BCNoSuchPanel");
         QTest::newRow("impossible date") << u("--date 20261399") << true << 2 << u("20261399");
+        QTest::newRow("unknown option") << u("--colour red") << true << 2 << u("未知选项");
     }
 
     void startsOrRefuses()
@@ -112,8 +130,9 @@ private slots:
         QCOMPARE(runHost(arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts), &errors, display), status);
         QVERIFY2(errors.contains(reason), qPrintable(errors));
         const QStringList files = dir.entryList({QStringLiteral("*.png")}, QDir::Files);
-        // The module's debug trace goes to the log file, not to the console.
+        // The module's debug trace goes to the log file, not to the console; nothing queries a closed database.
         QVERIFY2(!errors.contains(u("have created")) && !errors.contains(u("Cannot load library")), qPrintable(errors));
+        QVERIFY(!log().contains(u("database not open")));
         QVERIFY(!QFileInfo::exists(m_case->filePath(u("typo"))));
         if (status == 0) {
             QVERIFY2(files.contains(QStringLiteral("tarn-host.png")) && files.size() >= 2,
@@ -151,6 +170,18 @@ private slots:
         QCOMPARE(runHost(arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts), &errors), 0);
         QCOMPARE(contents(u("config.db")), before);
         QVERIFY(!QFileInfo::exists(m_case->filePath(u("config/tarn-host"))));
+    }
+
+    // A start with a good configuration prints nothing; the help is in Chinese, the option names as they are.
+    void quietStartAndChineseHelp()
+    {
+        QString errors;
+        QCOMPARE(runHost({u("--config"), u("config.db")}, &errors), 0);
+        QVERIFY2(errors.isEmpty(), qPrintable(errors));
+        QString help;
+        QCOMPARE(runHost({u("--help")}, &errors, true, &help), 0);
+        for (const QString &text : {u("用法"), u("--config <路径>"), u("业务日期"), u("--feed"), u("显示")})
+            QVERIFY2(help.contains(text), qPrintable(help));
     }
 };
 
