@@ -34,19 +34,24 @@ QList<VStockInfo> HostStockHelper::findStocks(const QString &text, const QSet<QS
     }
     if (text.isEmpty() || limit <= 0 || !cache->readLock(LockOwner))
         return {};
-    QList<VStockInfo> byCode;
-    QList<VStockInfo> byName;
+    // One list per kind of match, in the order they are offered.
+    enum Match { ByCode, ByInitials, ByName, NoMatch };
+    QList<VStockInfo> found[NoMatch];
     const int count = cache->recordCount1();
-    for (int record = 0; record < count && byCode.size() < limit; ++record) {
+    for (int record = 0; record < count && found[ByCode].size() < limit; ++record) {
         const QString type = cache->fieldValue1(record, QStringLiteral("stktype")).toString();
         if (hiddenTypes.contains(type))
             continue;
         const QString code = cache->fieldValue1(record, QStringLiteral("stkcode")).toString();
-        const bool codeMatches = code.startsWith(text, Qt::CaseInsensitive);
-        if (!codeMatches && byName.size() >= limit)
-            continue;
         const QString name = cache->fieldValue1(record, QStringLiteral("stkname")).toString();
-        if (!codeMatches && !name.contains(text, Qt::CaseInsensitive))
+        Match match = NoMatch;
+        if (code.startsWith(text, Qt::CaseInsensitive))
+            match = ByCode;
+        else if (cache->fieldValue1(record, QStringLiteral("pinyin")).toString().startsWith(text, Qt::CaseInsensitive))
+            match = ByInitials;
+        else if (name.contains(text, Qt::CaseInsensitive))
+            match = ByName;
+        if (match == NoMatch || found[match].size() >= limit)
             continue;
         VStockInfo stock;
         stock.id = cache->fieldValue1(record, QStringLiteral("stkid")).toString();
@@ -55,10 +60,10 @@ QList<VStockInfo> HostStockHelper::findStocks(const QString &text, const QSet<QS
         stock.market = cache->fieldValue1(record, QStringLiteral("market")).toString();
         stock.marketName = marketName(stock.market);
         stock.type = type;
-        (codeMatches ? byCode : byName).append(stock);
+        found[match].append(stock);
     }
     cache->unlock(LockOwner);
-    return (byCode + byName).mid(0, limit);
+    return (found[ByCode] + found[ByInitials] + found[ByName]).mid(0, limit);
 }
 
 bool HostStockHelper::stockById(const QString &id, VStockInfo &info) const

@@ -91,7 +91,7 @@ public:
         m_out.securities.fields
             = QStringList {QStringLiteral("stkid"),   QStringLiteral("market"),  QStringLiteral("stkcode"),
                            QStringLiteral("stkname"), QStringLiteral("stktype"), QStringLiteral("priceunit"),
-                           QStringLiteral("preclose")};
+                           QStringLiteral("preclose"), QStringLiteral("pinyin")};
         m_out.futures.fields
             = QStringList {QStringLiteral("stkid"),       QStringLiteral("market"),    QStringLiteral("stkcode"),
                            QStringLiteral("stkname"),     QStringLiteral("productid"), QStringLiteral("expiredate"),
@@ -112,17 +112,18 @@ public:
     }
 
 private:
+    // pinyin: the name's pinyin initials, which the host's security search also matches.
     void addSecurity(const QString &market, const QString &code, const QString &name, const QString &type,
-                     double priceUnit, double preClose)
+                     double priceUnit, double preClose, const QString &pinyin = QString())
     {
-        m_out.securities.rows.append(
-            {market + code, market, code, name, type, QString::number(priceUnit), priceText(preClose, priceUnit)});
+        m_out.securities.rows.append({market + code, market, code, name, type, QString::number(priceUnit),
+                                      priceText(preClose, priceUnit), pinyin});
     }
 
     void addStock(const SampleStock &stock)
     {
         const double priceUnit = stock.type == FundType ? 0.001 : 0.01;
-        addSecurity(stock.market, stock.code, stock.name, stock.type, priceUnit, stock.preClose);
+        addSecurity(stock.market, stock.code, stock.name, stock.type, priceUnit, stock.preClose, stock.pinyin);
     }
 
     // The futures board adds a product's contracts in reverse cache order:

@@ -40,7 +40,11 @@ public:
         , m_fields(fields)
     {
     }
-    QString value(const char *column) const { return m_fields.value(m_columns.value(QLatin1String(column))).trimmed(); }
+    // Empty for a column the file does not have.
+    QString value(const char *column) const
+    {
+        return m_fields.value(m_columns.value(QLatin1String(column), -1)).trimmed();
+    }
 
 private:
     const QHash<QString, int> &m_columns;
@@ -135,6 +139,7 @@ QString SampleSource::takeStock(const Line &line)
     stock.market = line.value("market");
     stock.code = line.value("stkcode");
     stock.name = line.value("stkname");
+    stock.pinyin = line.value("pinyin"); // optional
     stock.type = line.value("stktype");
     stock.preClose = positiveNumber(line.value("preclose"));
     if (stock.market != QLatin1String("1") && stock.market != QLatin1String("0"))

@@ -14,6 +14,7 @@ struct SampleStock
     QString market;
     QString code;
     QString name;
+    QString pinyin; // the name's pinyin initials; empty when the file has no such column
     QString type; // "0" A股, "4" ETF基金
     double preClose = 0.0;
 };

@@ -23,9 +23,11 @@ class VWIDGET_EXPORT VStockSource
 {
 public:
     virtual ~VStockSource();
-    // At most limit securities whose code starts with text or whose name
-    // contains it, ignoring case: code matches first, each group in the
-    // source's order. Securities of a type in hiddenTypes are left out.
+    // At most limit securities whose code starts with text, whose name's
+    // pinyin initials start with it ("zgpa" for 中国平安) or whose name
+    // contains it, ignoring case: code matches first, then initials, then
+    // names, each group in the source's order. Securities of a type in
+    // hiddenTypes are left out.
     virtual QList<VStockInfo> findStocks(const QString &text, const QSet<QString> &hiddenTypes, int limit) const = 0;
     // The security with this internal id; false when there is none.
     virtual bool stockById(const QString &id, VStockInfo &info) const = 0;

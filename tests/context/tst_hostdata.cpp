@@ -50,7 +50,7 @@ private slots:
         QTest::newRow("too few fields") << stocks << QByteArray("1,600001,某某\n") << true
                                         << u("securities.csv 字段数不符") << u("111");
         QTest::newRow("duplicate security")
-            << stocks << QByteArray("1,600519,茅台,0,1.00\n") << true << u("证券[600519]重复") << u("111");
+            << stocks << QByteArray("1,600519,茅台,mt,0,1.00\n") << true << u("证券[600519]重复") << u("111");
         QTest::newRow("unknown listing rule")
             << u("futures.csv") << QByteArray("H,xx,某品种,1,10,3000,0.07,weekly,day15\n") << true
             << u("futures.csv 挂牌规则[weekly]") << u("111");

@@ -1,10 +1,12 @@
 #include <hoststockhelper.h>
+#include <testhost.h>
 #include <testutil.h>
 #include <vcacheitem.h>
 #include <vcachemgr.h>
 #include <vdatadict.h>
 #include <vlogsink.h>
 #include <vstockedit.h>
+#include <vstockhelper.h>
 
 #include <QAbstractItemView>
 #include <QCompleter>
@@ -28,11 +30,12 @@ private slots:
         m_dict.setItem(u("4"), u("1"), u("上海"));
         m_dict.setItem(u("4"), u("2"), u("深圳"));
         auto *stocks = new VCacheItem(VCacheMgr::StockCacheName);
-        QVERIFY(stocks->load({u("stkid"), u("market"), u("stkcode"), u("stkname"), u("stktype")},
-                             {{u("1600519"), u("1"), u("600519"), u("贵州茅台"), u("0")},
-                              {u("1600000"), u("1"), u("600000"), u("浦发银行"), u("0")},
-                              {u("2000001"), u("2"), u("000001"), u("平安银行"), u("0")},
-                              {u("1000001"), u("1"), u("000001"), u("上证指数"), u("K")}}));
+        QVERIFY(stocks->load({u("stkid"), u("market"), u("stkcode"), u("stkname"), u("stktype"), u("pinyin")},
+                             {{u("1600519"), u("1"), u("600519"), u("贵州茅台"), u("0"), u("gzmt")},
+                              {u("1600000"), u("1"), u("600000"), u("浦发银行"), u("0"), u("pfyh")},
+                              {u("2000001"), u("2"), u("000001"), u("平安银行"), u("0"), u("payh")},
+                              {u("1000001"), u("1"), u("000001"), u("上证指数"), u("K"), u("szzs")},
+                              {u("2000002"), u("2"), u("000002"), u("万科A"), u("0"), u("wka")}}));
         m_caches.addCache(stocks);
         m_helper.reset(new HostStockHelper(&m_caches, &m_dict));
     }
@@ -49,6 +52,10 @@ private slots:
         QTest::newRow("a type hidden") << u("K") << u("000001") << u("000001 平安银行 深圳") << u("2000001 2");
         QTest::newRow("filter off") << u("*") << u("000001") << u("000001 平安银行 深圳;000001 上证指数 上海")
                                     << u("2000001 2");
+        QTest::newRow("pinyin initials") << QString() << u("gzmt") << u("600519 贵州茅台 上海") << u("1600519 1");
+        QTest::newRow("initials in capitals")
+            << QString() << u("PA") << u("000001 平安银行 深圳") << u("2000001 2");
+        QTest::newRow("letter of a name") << QString() << u("a") << u("000002 万科A 深圳") << u("2000002 2");
     }
     void listsMatchesAndEnterChoosesTheFirst()
     {
@@ -78,6 +85,30 @@ private slots:
         typeText(edit.editor(), u("6")); // typing again forgets the choice
         QVERIFY(edit.isEmpty());
         QCOMPARE(edit.getStockId(), QString());
+    }
+
+    // The sample market's securities carry their initials: a trader's usual searches find them.
+    void sampleMarketByInitials_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("first"); // code and name of the first match
+        QTest::newRow("中国平安") << u("zgpa") << u("601318 中国平安");
+        QTest::newRow("贵州茅台") << u("gzmt") << u("600519 贵州茅台");
+        QTest::newRow("行 of a bank reads hang") << u("zsyh") << u("600036 招商银行");
+        QTest::newRow("长 of a river reads chang") << u("cjdl") << u("600900 长江电力");
+    }
+    void sampleMarketByInitials()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, first);
+        TestHost host(20261215, QStringLiteral(TARN_DATA_DIR));
+        VStockEdit edit;
+        host.context().stockHelper()->connectStockEdit(&edit);
+        edit.show();
+        typeText(edit.editor(), text);
+        QVERIFY(edit.matches()->rowCount() > 0);
+        QCOMPARE(edit.matches()->index(0, 0).data().toString() + u(" ") + edit.matches()->index(0, 1).data().toString(),
+                 first);
     }
 };
 
