@@ -1,5 +1,6 @@
 #include "vcombobox.h"
 
+#include <QEvent>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
 
@@ -8,6 +9,28 @@
 VComboBox::VComboBox(QWidget *parent)
     : QComboBox(parent)
 {
+    // The size hint follows the items as they come and go.
+    setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    QAbstractItemModel *items = model();
+    connect(items, &QAbstractItemModel::rowsInserted, this, &VComboBox::fitItems);
+    connect(items, &QAbstractItemModel::dataChanged, this, &VComboBox::fitItems);
+    connect(items, &QAbstractItemModel::modelReset, this, &VComboBox::fitItems);
+}
+
+void VComboBox::changeEvent(QEvent *event)
+{
+    QComboBox::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitItems();
+}
+
+// A minimum width set by the owner stays when it is the larger; it is only
+// ever raised, so a combo refilled with shorter items keeps its place.
+void VComboBox::fitItems()
+{
+    const int needed = sizeHint().width();
+    if (count() > 0 && minimumWidth() < needed)
+        setMinimumWidth(needed);
 }
 
 bool VComboBox::setCurrentData(const QVariant &data)

@@ -1,6 +1,8 @@
 #include <testutil.h>
 #include <vcombobox.h>
 
+#include <QHBoxLayout>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -42,6 +44,29 @@ private slots:
         QCOMPARE(sorted, texts);
         QCOMPARE(box.currentText(), u("12月"));
         QCOMPARE(changed.size(), 0);
+    }
+
+    // However small a minimum width it was given and however tight its layout, the combo is as wide as its
+    // widest item needs, also for an item added once it is shown.
+    void fitsItsWidestItem()
+    {
+        QWidget window;
+        auto *layout = new QHBoxLayout(&window);
+        auto *box = new VComboBox(&window);
+        box->setMinimumWidth(20);
+        layout->addWidget(box);
+        layout->addWidget(new QLineEdit(&window), 1);
+        box->addItem(u("认购"), 1);
+        box->addItem(u("认购&认沽"), 0);
+        window.resize(40, 30);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (const QString &widest : {u("认购&认沽"), u("认购&认沽 全部期权")}) {
+            if (box->findText(widest) < 0)
+                box->addItem(widest, 2);
+            QTRY_VERIFY(box->width() >= box->sizeHint().width());
+            QVERIFY(box->sizeHint().width() > box->fontMetrics().horizontalAdvance(widest));
+        }
     }
 };
 
