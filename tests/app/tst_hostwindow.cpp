@@ -12,7 +12,6 @@
 #include <testquotfeed.h>
 #include <vlocaldb.h>
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QDockWidget>
 #include <QLabel>
@@ -99,9 +98,7 @@ private slots:
         options.dataDir = QStringLiteral(TARN_DATA_DIR);
         options.sysDate = 20261215;
         QVERIFY(!options.configDbPath.isEmpty());
-        QFile file(options.configDbPath);
-        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        file.close();
+        const QByteArray bytes = fileBytes(options.configDbPath);
         {
             HostContext context(options);
             context.setQuotFeed(new TestQuotFeed);
@@ -124,25 +121,16 @@ private slots:
 
             IComponent *board = window.components().value(0);
             IComponent *watchlist = window.components().value(1);
-            auto *table = board->findChild<QTableView *>(QStringLiteral("tbSHQH"));
-            QVERIFY(table);
-            QCOMPARE(table->model()->rowCount() > 0, seeded);
+            QCOMPARE(board->findChild<QTableView *>(QStringLiteral("tbSHQH"))->model()->rowCount() > 0, seeded);
             m_host->messages().requests.clear();
             QMetaObject::invokeMethod(watchlist, "addgroupname", Q_ARG(QString, u("新组")));
             QCOMPARE(m_host->messages().texts(), QStringList());
-            QStringList tabs;
-            for (const QAbstractButton *button : watchlist->findChildren<QAbstractButton *>()) {
-                if (button->isCheckable() && !button->text().isEmpty())
-                    tabs << button->text();
-            }
-            QCOMPARE(tabs, (QStringList {u("自选股1"), u("新组")}));
+            QCOMPARE(tabNames(watchlist), (QStringList {u("自选股1"), u("新组")}));
             window.releaseComponents();
             loader.unload();
         }
-        if (file.open(QIODevice::ReadOnly))
-            QCOMPARE(file.readAll(), bytes);
-        else
-            QVERIFY(!file.exists() && bytes.isEmpty());
+        QCOMPARE(fileBytes(options.configDbPath), bytes);
+        QCOMPARE(QFileInfo::exists(options.configDbPath), kind != UnkeptConfig::MissingFolder);
     }
 
     // The status bar says how the quote bus is reached, its tooltip where and why.

@@ -28,11 +28,8 @@ class TestTarnHost : public QObject
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_case->filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_case->filePath(QStringLiteral("share")));
-        // A desktop session has its runtime folder; without one Qt says so on the console.
-        const QString runtime = m_case->filePath(QStringLiteral("runtime"));
-        QDir().mkpath(runtime);
-        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        // A desktop session has a private runtime folder (Qt would say that it lacks one): the case's, mode 0700.
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_case->path());
         if (display)
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         else
@@ -60,16 +57,6 @@ class TestTarnHost : public QObject
     {
         QFile file(m_case->filePath(name));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    // The log files tarn-host wrote, in one text.
-    QString log()
-    {
-        QString text;
-        const QDir dir(m_case->filePath(u("share/tarn-host/log")));
-        for (const QString &name : dir.entryList(QDir::Files))
-            text += QString::fromUtf8(contents(u("share/tarn-host/log/") + name));
-        return text;
     }
 
     QScopedPointer<QTemporaryDir> m_case;
@@ -130,9 +117,8 @@ private slots:
         QCOMPARE(runHost(arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts), &errors, display), status);
         QVERIFY2(errors.contains(reason), qPrintable(errors));
         const QStringList files = dir.entryList({QStringLiteral("*.png")}, QDir::Files);
-        // The module's debug trace goes to the log file, not to the console; nothing queries a closed database.
+        // The module's debug trace goes to the log file, not to the console.
         QVERIFY2(!errors.contains(u("have created")) && !errors.contains(u("Cannot load library")), qPrintable(errors));
-        QVERIFY(!log().contains(u("database not open")));
         QVERIFY(!QFileInfo::exists(m_case->filePath(u("typo"))));
         if (status == 0) {
             QVERIFY2(files.contains(QStringLiteral("tarn-host.png")) && files.size() >= 2,

@@ -161,17 +161,6 @@ QStringList failures(const LogCapture &log)
     return messages;
 }
 
-// The watchlist's tabs: its checkable buttons with a text.
-QStringList tabNames(QWidget *watchlist)
-{
-    QStringList names;
-    for (const QAbstractButton *button : watchlist->findChildren<QAbstractButton *>()) {
-        if (button->isCheckable() && !button->text().isEmpty())
-            names << button->text();
-    }
-    return names;
-}
-
 // A quote of 600519 reaches the quote panel and the watchlist.
 void checkQuotesFlow(ComponentFixture &f, IComponent *panel, IComponent *watchlist)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QAbstractButton>
+#include <QFile>
 #include <QString>
 #include <QtTest>
 
@@ -7,6 +9,24 @@
 inline QString u(const char *utf8)
 {
     return QString::fromUtf8(utf8);
+}
+
+// The bytes of the file at path; empty when it cannot be read.
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The watchlist's tabs: its checkable buttons with a text.
+inline QStringList tabNames(QWidget *watchlist)
+{
+    QStringList names;
+    for (const QAbstractButton *button : watchlist->findChildren<QAbstractButton *>()) {
+        if (button->isCheckable() && !button->text().isEmpty())
+            names << button->text();
+    }
+    return names;
 }
 
 // Types as the keyboard would, one character at a time (QTest::keyClicks

@@ -1,5 +1,6 @@
 #include <logcapture.h>
 #include <sqlitefile.h>
+#include <testutil.h>
 #include <vlocaldb.h>
 
 #include <QFile>
@@ -82,9 +83,7 @@ private slots:
         QFETCH(QString, reason);
         const QString path = makeUnkeptConfig(m_dir.path(), kind);
         QVERIFY(!path.isEmpty());
-        QFile file(path);
-        const QByteArray contents = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        file.close();
+        const QByteArray contents = fileBytes(path);
 
         LogCapture log;
         const bool readable = kind == UnkeptConfig::ReadOnly;
@@ -105,10 +104,8 @@ private slots:
         QVERIFY(db.setCfgParam(QStringLiteral("G"), Params {{QStringLiteral("n"), 1}}, false));
         QVERIFY(db.getCfgParam(QStringLiteral("G"), params));
         QCOMPARE(params.value(QStringLiteral("n")).toInt(), 1);
-        if (file.open(QIODevice::ReadOnly))
-            QCOMPARE(file.readAll(), contents);
-        else
-            QVERIFY(contents.isEmpty() && !file.exists());
+        QCOMPARE(fileBytes(path), contents);
+        QCOMPARE(QFile::exists(path), kind != UnkeptConfig::MissingFolder);
     }
 };
 
