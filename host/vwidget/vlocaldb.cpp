@@ -56,8 +56,14 @@ QString shownPath(const QString &path)
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
-// The columns of cfgparam that its definition in the file lacks.
-QStringList missingColumns(const QSqlDatabase &db)
+QString unusable(const QString &path, const QSqlError &error)
+{
+    return QStringLiteral("配置库[%1]不可用: %2").arg(shownPath(path), reason(error));
+}
+
+// Names the columns of cfgparam that its definition in the file lacks;
+// empty when it has them all.
+QString missingColumns(const QSqlDatabase &db, const QString &path)
 {
     const QSqlRecord columns = db.record(QStringLiteral("cfgparam"));
     QStringList missing;
@@ -65,7 +71,9 @@ QStringList missingColumns(const QSqlDatabase &db)
         if (columns.indexOf(QLatin1String(name)) < 0)
             missing << QLatin1String(name);
     }
-    return missing;
+    return missing.isEmpty() ? QString()
+                             : QStringLiteral("配置库[%1]的表cfgparam缺少列%2")
+                                   .arg(shownPath(path), missing.join(QLatin1Char(',')));
 }
 
 // Whether SQLite lets the file change: the file's own user_version written
@@ -92,6 +100,23 @@ bool takesWrites(QSqlDatabase &db, QString *refusal)
     return written;
 }
 
+// Inserts the rows of rows (groupname, paramname, paramvalue, encrypt) into
+// cfgparam of target, in one transaction; returns how many.
+int insertRows(QSqlQuery &rows, QSqlDatabase &target)
+{
+    QSqlQuery write(target);
+    write.prepare(QStringLiteral("INSERT INTO cfgparam (groupname, paramname, paramvalue, encrypt) VALUES (?, ?, ?, ?)"));
+    int inserted = 0;
+    target.transaction();
+    while (rows.next()) {
+        for (int column = 0; column < 4; ++column)
+            write.bindValue(column, rows.value(column));
+        inserted += write.exec() ? 1 : 0;
+    }
+    target.commit();
+    return inserted;
+}
+
 // Copies the rows of cfgparam of the file at path into target, in their
 // order, through a connection that may only read the file. Returns the rows
 // copied, or -1 when the file holds no cfgparam to copy (it is missing, has
@@ -105,33 +130,21 @@ int copyRows(const QString &path, const QString &connection, QSqlDatabase &targe
         QSqlDatabase source = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         source.setDatabaseName(path);
         source.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+        const bool opened = source.open();
         QSqlQuery read(source);
-        if (!source.open()) {
-            *problem = QStringLiteral("配置库[%1]打开失败: %2").arg(shownPath(path), reason(source.lastError()));
+        if (!opened) {
+            *problem = unusable(path, source.lastError());
         } else if (!read.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'cfgparam'"))
                    || !read.next()) {
-            *problem = QStringLiteral("配置库[%1]不可用: %2").arg(shownPath(path), reason(read.lastError()));
+            *problem = unusable(path, read.lastError());
         } else if (read.value(0).toInt() > 0) {
-            const QStringList missing = missingColumns(source);
-            if (!missing.isEmpty()) {
-                *problem = QStringLiteral("配置库[%1]的表cfgparam缺少列%2")
-                               .arg(shownPath(path), missing.join(QLatin1Char(',')));
-            } else if (!read.exec(QStringLiteral("SELECT groupname, paramname, paramvalue, encrypt FROM cfgparam "
-                                                 "ORDER BY rowid"))) {
-                *problem = QStringLiteral("配置库[%1]不可用: %2").arg(shownPath(path), reason(read.lastError()));
-            } else {
-                QSqlQuery write(target);
-                write.prepare(QStringLiteral("INSERT INTO cfgparam (groupname, paramname, paramvalue, encrypt) "
-                                             "VALUES (?, ?, ?, ?)"));
-                target.transaction();
-                copied = 0;
-                while (read.next()) {
-                    for (int column = 0; column < 4; ++column)
-                        write.bindValue(column, read.value(column));
-                    copied += write.exec() ? 1 : 0;
-                }
-                target.commit();
-            }
+            *problem = missingColumns(source, path);
+            if (problem->isEmpty()
+                && !read.exec(QStringLiteral("SELECT groupname, paramname, paramvalue, encrypt FROM cfgparam "
+                                             "ORDER BY rowid")))
+                *problem = unusable(path, read.lastError());
+            if (problem->isEmpty())
+                copied = insertRows(read, target);
         }
         read.finish();
         source.close();
@@ -170,24 +183,21 @@ VLocalDb::VLocalDb(const QString &path, Mode mode)
 // than ours, is never written to.
 bool VLocalDb::openFile(QSqlDatabase &db)
 {
-    const QString file = shownPath(m_path);
     if (!db.open()) {
-        m_problem = QStringLiteral("配置库[%1]打开失败: %2").arg(file, reason(db.lastError()));
+        m_problem = QStringLiteral("配置库[%1]打开失败: %2").arg(shownPath(m_path), reason(db.lastError()));
         return false;
     }
     QSqlQuery query(db);
     if (!query.exec(CreateTable)) {
-        m_problem = QStringLiteral("配置库[%1]不可用: %2").arg(file, reason(query.lastError()));
+        m_problem = unusable(m_path, query.lastError());
         return false;
     }
-    const QStringList missing = missingColumns(db);
-    if (!missing.isEmpty()) {
-        m_problem = QStringLiteral("配置库[%1]的表cfgparam缺少列%2").arg(file, missing.join(QLatin1Char(',')));
+    m_problem = missingColumns(db, m_path);
+    if (!m_problem.isEmpty())
         return false;
-    }
     QString refusal;
     if (!takesWrites(db, &refusal)) {
-        m_problem = QStringLiteral("配置库[%1]不能写入: %2").arg(file, refusal);
+        m_problem = QStringLiteral("配置库[%1]不能写入: %2").arg(shownPath(m_path), refusal);
         return false;
     }
     m_open = m_keepsChanges = true;
