@@ -105,6 +105,8 @@ bool SimInstruments::resolveStkid(const QString &stkid, VSimInstrument &out) con
     out = VSimInstrument();
     out.preClose = record.value(QStringLiteral("preclose")).toDouble();
     out.priceStep = record.value(QStringLiteral("priceunit")).toDouble();
+    out.snapshotSeconds = StockSnapshotSeconds;
+    out.levels = FullDepth;
     const QString type = record.value(QStringLiteral("stktype")).toString();
     if (type == QLatin1String("Q") || type == QLatin1String("R"))
         futures(stkid, out);
