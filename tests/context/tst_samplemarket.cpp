@@ -184,32 +184,30 @@ private slots:
     }
 
     // An option's previous settlement is the model's value at its
-    // underlying's close, with the volatility smile.csv documents:
-    // atm + term × (T − 0.25) + skew × x + curve × x², x = ln(K / S) / √T, T
-    // the days to expiry over 365. So the volatility implied by each lies
-    // within half a point of it, wherever half a point moves the price by two
-    // steps or more (and a deep in-the-money put is not held at its
-    // intrinsic value, above the model's).
+    // underlying's close, with the volatility smile.csv documents: atm +
+    // term × (T − 0.25) + skew × x + curve × x², x = ln(K / S) / √T, T the days
+    // to expiry over 365. The volatility it implies is within half a point of
+    // that wherever half a point moves the price by two steps or more (and a
+    // deep in-the-money put is not held at its intrinsic value).
     void optionsFollowTheSmile()
     {
         const QHash<QString, int> securities = rowsBy(m_december.securities, "stkid");
-        const auto close = [&](const QString &stkid) {
-            return value(m_december.securities, securities.value(stkid), "preclose").toDouble();
-        };
         const SampleTable &options = m_december.options;
         int checked = 0;
         for (int row = 0; row < options.rows.size(); ++row) {
             const QString underlying = value(options, row, "securityid");
             const SampleSmile smile = m_source.optionModel.smiles.value(underlying);
-            const double spot = close(underlying);
+            const double spot = value(m_december.securities, securities.value(underlying), "preclose").toDouble();
+            const double settlement
+                = value(m_december.securities, securities.value(value(options, row, "stkid")), "preclose").toDouble();
             const double strike = value(options, row, "exerciseprice").toDouble();
             const double years = date(20261215).daysTo(date(value(options, row, "expiredate").toInt())) / 365.0;
             const double x = std::log(strike / spot) / std::sqrt(years);
             const double vol = smile.atm + smile.term * (years - 0.25) + smile.skew * x + smile.curve * x * x;
             const bool call = value(options, row, "callorput") == QLatin1String("C");
-            const VSimOptionTerms lower {call, strike, years, vol - 0.005, m_source.optionModel.riskFreeRate};
-            const VSimOptionTerms upper {call, strike, years, vol + 0.005, m_source.optionModel.riskFreeRate};
-            const double settlement = close(value(options, row, "stkid"));
+            const double rate = m_source.optionModel.riskFreeRate;
+            const VSimOptionTerms lower {call, strike, years, vol - 0.005, rate},
+                upper {call, strike, years, vol + 0.005, rate};
             if (upper.value(spot) - lower.value(spot) < 0.0002 || settlement <= lower.intrinsic(spot) + 0.00005)
                 continue;
             QVERIFY2(lower.value(spot) - 0.00005 <= settlement && settlement <= upper.value(spot) + 0.00005,

@@ -112,32 +112,6 @@ private slots:
         QCOMPARE(take(twin, count, count * SecondsPerRecord), records);
     }
 
-    // A security no longer wanted writes no records, but its day goes on:
-    // wanted again, it is where it would have been had it been wanted all along.
-    void dayGoesOnWhileNotWanted()
-    {
-        VSimMarket market(5), twin(5);
-        for (VSimMarket *m : {&market, &twin}) {
-            QVERIFY(m->add('1', "600000", instrument(10.0, 0.01, 0.10)));
-            QVERIFY(m->add('H', "cu2701", instrument(78000, 10, 0.08, true)));
-        }
-        QVector<VQuotData> records, twinRecords;
-        market.advance(100, records);
-        twin.advance(100, twinRecords);
-        market.remove('H', "cu2701");
-        records.clear();
-        market.advance(200, records);
-        QVERIFY(!records.isEmpty());
-        for (const VQuotData &r : qAsConst(records))
-            QCOMPARE(r.codeText(), QByteArray("600000"));
-        QVERIFY(market.add('H', "cu2701", VSimInstrument()));
-        market.advance(300, records);
-        twin.advance(300, twinRecords);
-        VQuotData image, twinImage;
-        QVERIFY(market.image('H', "cu2701", image) && twin.image('H', "cu2701", twinImage));
-        QVERIFY(image.matchQuantity > 0 && std::memcmp(&image, &twinImage, sizeof image) == 0);
-    }
-
     // The exchange's limits of an option: it may rise by max{0.5 % of the
     // underlying's close, min(2 × close − strike, close) × 10 %} (a call) or
     // max{0.5 % of the strike, min(2 × strike − close, close) × 10 %} (a put),
