@@ -301,7 +301,14 @@ void PlainTable::doRecvSubscribeQuot(VQuotData *record)
     const int row = m_rows.value(record->codeText(), -1);
     if (row < 0)
         return;
-    const QStringList texts = StkModel::quoteTexts(*record);
+    const double values[] = {record->lastPrice,     record->priceChangeRatio * 100.0, record->priceChange,
+                             double(record->matchQuantity), record->bidPrice[0], record->askPrice[0],
+                             record->matchAmount,   record->highPrice,  record->lowPrice,
+                             record->openingPrice,  record->preClosingPrice, record->highLimitPrice,
+                             record->lowLimitPrice};
+    QStringList texts;
+    for (double value : values)
+        texts << QString::number(value, 'f', 2);
     StkModel::Row &scratch = m_scratch.first();
     for (int i = 0; i < texts.size(); ++i)
         scratch[StkModel::Last + i] = texts.at(i);

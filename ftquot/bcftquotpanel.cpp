@@ -2,6 +2,9 @@
 
 #include "scopeguard.h"
 
+#include <livetableview.h>
+#include <quotbatch.h>
+
 #include <ihostcontext.h>
 #include <tarn_global.h>
 #include <vbusiness.h>
@@ -15,11 +18,9 @@
 #include <vmsgdlg.h>
 #include <voutput.h>
 #include <vpanel.h>
-#include <vquotbatch.h>
 #include <vquotdata.h>
 #include <vquotmgr.h>
 #include <vquotsubscriber.h>
-#include <vtableview.h>
 
 #include <QAction>
 #include <QEvent>
@@ -33,6 +34,7 @@
 
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -79,22 +81,33 @@ void log(int level, int line, const QString &message)
     VOutput(level, QStringLiteral("bcftquotpanel"), line, QString(), message);
 }
 
-QString key(const QString &market, const QString &code)
-{
-    return market + QLatin1Char('|') + code;
-}
+// The quote values a record brings, in the order applyQuote writes them.
+const char *const QuoteFields[] = {"lastprice", "incdecprice", "incdecpriceratio", "buyprice", "buyvol",
+                                   "sellprice", "sellvol",   "matchvol",    "tdyopenprice",     "ystdsettleprice",
+                                   "highestprice", "lowestprice", "tdyposvol"};
 
-// The subscriber's product-list entries as (market character, code);
-// malformed entries are left out.
-QHash<QString, QPair<char, QString>> productsOf(const VQuotSubscriber *subscriber)
+// The subscriber's product-list entries as contracts; malformed entries are
+// left out.
+QHash<QString, SecurityId> productsOf(const VQuotSubscriber *subscriber)
 {
-    QHash<QString, QPair<char, QString>> products;
+    QHash<QString, SecurityId> products;
     for (const QString &entry : subscriber->productList()) {
         const QStringList split = entry.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+        const QByteArray code = split.value(1).toUtf8();
         if (split.size() == 2)
-            products.insert(entry, {vf::strToChar(split.at(0)), split.at(1)});
+            products.insert(entry, SecurityId(vf::strToChar(split.at(0)), code.constData(), code.size()));
     }
     return products;
+}
+
+void addProduct(VQuotSubscriber *subscriber, const SecurityId &contract)
+{
+    subscriber->addProduct(contract.market(), contract.codeText());
+}
+
+void removeProduct(VQuotSubscriber *subscriber, const SecurityId &contract)
+{
+    subscriber->removeProduct(contract.market(), contract.codeText());
 }
 
 // Calls back when a watched widget changes size.
@@ -126,9 +139,9 @@ BCFtQuotPanel::BCFtQuotPanel(QWidget *parent, QString className, const QString &
     : IComponent(parent, className, identity)
     , m_addDelegate(new VButtonDelegate(this))
     , m_delDelegate(new VButtonDelegate(this))
-    , m_quotes(new VQuotBatch(this))
+    , m_quotes(new QuotBatch(this))
 {
-    connect(m_quotes, &VQuotBatch::ready, this, &BCFtQuotPanel::applyQuotes);
+    connect(m_quotes, &QuotBatch::ready, this, &BCFtQuotPanel::applyQuotes);
     buildUi();
     initPages();
     loadConfig();
@@ -188,7 +201,7 @@ void BCFtQuotPanel::buildUi()
         page->setObjectName(QLatin1String(spec.page));
         auto *layout = new QHBoxLayout(page);
         layout->setObjectName(QLatin1String(spec.layout));
-        auto *table = new VTableView(page);
+        auto *table = new LiveTableView(page);
         table->setObjectName(QLatin1String(spec.table));
         table->setSelectionBehavior(QAbstractItemView::SelectRows);
         table->setSortingEnabled(true);
@@ -288,7 +301,10 @@ void BCFtQuotPanel::buildDataset(MarketPage *page)
                   {"tdyposvol", "持仓量"},        {"convertunit", "合约乘数"}};
     for (const auto &quote : quotes)
         ds.addField(QLatin1String(quote.name), text(quote.caption), vd::DT_Double, 12, 8);
+    for (const char *field : QuoteFields)
+        page->quoteFields.append(ds.fields()->indexOf(QLatin1String(field)));
     page->model.linkDatasetTable(&ds, page->table, true, false);
+    page->model.setRowLocator([page](const SecurityId &contract) { return page->rowIndex.value(contract, -1); });
 }
 
 void BCFtQuotPanel::connectSignals()
@@ -462,7 +478,7 @@ void BCFtQuotPanel::addContractRow(const QString &contractId, MarketPage *page)
     ds.setFieldValue(row, QStringLiteral("stkcode"), code);
     ds.setFieldValue(row, QStringLiteral("productid"), record.value(QStringLiteral("productid")));
     ds.setFieldValue(row, QStringLiteral("convertunit"), record.value(QStringLiteral("convertunit")));
-    page->rowIndex.insert(key(market, code), row);
+    page->rowIndex.insert(SecurityId::of(market, code), row);
 }
 
 void BCFtQuotPanel::removeProductRows(const QString &productId, MarketPage *page)
@@ -473,9 +489,9 @@ void BCFtQuotPanel::removeProductRows(const QString &productId, MarketPage *page
         QVariantMap record;
         if (!m_contractCache->lookup(record, QStringLiteral("stkid"), contract, QStringLiteral("market;stkcode")))
             continue;
-        const int row = page->rowIndex.value(
-            key(record.value(QStringLiteral("market")).toString(), record.value(QStringLiteral("stkcode")).toString()),
-            -1);
+        const int row = page->rowIndex.value(SecurityId::of(record.value(QStringLiteral("market")).toString(),
+                                                             record.value(QStringLiteral("stkcode")).toString()),
+                                             -1);
         if (row >= 0 && row < page->dataset.recordCount()) {
             page->dataset.remove(row);
             rebuildRowIndex(page);
@@ -496,7 +512,7 @@ void BCFtQuotPanel::rebuildRowIndex(MarketPage *page)
     const VDataset &ds = page->dataset;
     for (int row = 0; row < ds.recordCount(); ++row) {
         const QString market = page->often ? ds.fieldValue(row, QStringLiteral("market")).toString() : page->market;
-        page->rowIndex.insert(key(market, ds.fieldValue(row, QStringLiteral("stkcode")).toString()), row);
+        page->rowIndex.insert(SecurityId::of(market, ds.fieldValue(row, QStringLiteral("stkcode")).toString()), row);
     }
     page->firstSubRow = -1;
     page->lastSubRow = -1;
@@ -530,7 +546,7 @@ void BCFtQuotPanel::doCanelSubscibeClicked(const QModelIndex &index)
     const QString id = ds.fieldValue(row, QStringLiteral("stkid")).toString();
     const QString code = ds.fieldValue(row, QStringLiteral("stkcode")).toString();
     const QString market = ds.fieldValue(row, QStringLiteral("market")).toString();
-    often->rowIndex.remove(key(market, code));
+    often->rowIndex.remove(SecurityId::of(market, code));
     if (ds.remove(row)) {
         often->model.refreshModel();
         often->checkedItems.remove(id);
@@ -587,8 +603,9 @@ void BCFtQuotPanel::refreshSubscription(MarketPage *page)
             subscribePage(m_currentPage);
     });
     auto product = [&ds](int row) {
-        return qMakePair(vf::strToChar(ds.fieldValue(row, QStringLiteral("market")).toString()),
-                         ds.fieldValue(row, QStringLiteral("stkcode")).toString());
+        const QByteArray code = ds.fieldValue(row, QStringLiteral("stkcode")).toString().toUtf8();
+        return SecurityId(vf::strToChar(ds.fieldValue(row, QStringLiteral("market")).toString()), code.constData(),
+                          code.size());
     };
     const int oldFirst = page->firstSubRow;
     const int oldLast = page->lastSubRow;
@@ -596,18 +613,14 @@ void BCFtQuotPanel::refreshSubscription(MarketPage *page)
         removeAllProducts(page);
     } else {
         for (int row = oldFirst; row <= oldLast; ++row) {
-            if ((row < first || row > last) && row >= 0 && row < n) {
-                const auto p = product(row);
-                page->subscriber->removeProduct(p.first, p.second);
-            }
+            if ((row < first || row > last) && row >= 0 && row < n)
+                removeProduct(page->subscriber, product(row));
         }
     }
     for (int row = first; row <= last; ++row) {
         const bool inOld = oldFirst != -1 && oldLast != -1 && row >= oldFirst && row <= oldLast;
-        if (!inOld && row >= 0 && row < n) {
-            const auto p = product(row);
-            page->subscriber->addProduct(p.first, p.second);
-        }
+        if (!inOld && row >= 0 && row < n)
+            addProduct(page->subscriber, product(row));
     }
     page->firstSubRow = first;
     page->lastSubRow = last;
@@ -641,11 +654,11 @@ bool BCFtQuotPanel::unsubscribePage(MarketPage *page, bool clearList)
     if (!page->subscriber || !page->subscribed)
         return true;
     VQuotSubscriber *subscriber = page->subscriber;
-    const QHash<QString, QPair<char, QString>> kept = productsOf(subscriber);
+    const QHash<QString, SecurityId> kept = productsOf(subscriber);
     removeAllProducts(page);
     // Exactly what was subscribed is unsubscribed.
-    for (auto it = page->subscribedSet.cbegin(); it != page->subscribedSet.cend(); ++it)
-        subscriber->addProduct(it->first, it->second);
+    for (const SecurityId &contract : qAsConst(page->subscribedSet))
+        addProduct(subscriber, contract);
     page->subscribedSet.clear();
     const bool ok = tarn::hostContext()->quotMgr()->unsubscribe(subscriber);
     page->subscribed = !ok;
@@ -656,16 +669,16 @@ bool BCFtQuotPanel::unsubscribePage(MarketPage *page, bool clearList)
         page->subscribed = !subscriber->productList().isEmpty();
     removeAllProducts(page);
     if (!clearList) {
-        for (auto it = kept.cbegin(); it != kept.cend(); ++it)
-            subscriber->addProduct(it->first, it->second);
+        for (const SecurityId &contract : kept)
+            addProduct(subscriber, contract);
     }
     return !page->subscribed;
 }
 
 void BCFtQuotPanel::removeAllProducts(MarketPage *page)
 {
-    for (const QPair<char, QString> &product : productsOf(page->subscriber))
-        page->subscriber->removeProduct(product.first, product.second);
+    for (const SecurityId &contract : productsOf(page->subscriber))
+        removeProduct(page->subscriber, contract);
 }
 
 void BCFtQuotPanel::doTbvScrollBarValueChanged(int)
@@ -713,11 +726,10 @@ void BCFtQuotPanel::doRecvSubscribeQuot(VQuotData *pQuotData)
 {
     if (!pQuotData)
         return;
-    const QString code = QString::fromLocal8Bit(pQuotData->codeText());
-    const QString market = QString::fromLocal8Bit(&pQuotData->market, 1);
-    log(0, __LINE__, QStringLiteral("期货行情面板接收到行情:【%1|%2】").arg(market, code));
+    const SecurityId contract = SecurityId::of(*pQuotData);
+    log(0, __LINE__, QStringLiteral("期货行情面板接收到行情:【%1|%2】").arg(contract.marketText(), contract.codeText()));
     // A record without data must not replace a waiting one.
-    if (pQuotData->status != 0 && m_currentPage && m_currentPage->rowIndex.contains(key(market, code))
+    if (pQuotData->status != 0 && m_currentPage && m_currentPage->rowIndex.contains(contract)
         && !m_currentPage->resubscribing)
         m_quotes->add(*pQuotData);
 }
@@ -736,60 +748,59 @@ void BCFtQuotPanel::applyQuote(const VQuotData &record, MarketPage *page)
 {
     if (record.status == 0)
         return;
-    const int row = page->rowIndex.value(key(QString::fromLocal8Bit(&record.market, 1),
-                                             QString::fromLocal8Bit(record.codeText())),
-                                         -1);
+    const int row = page->rowIndex.value(SecurityId::of(record), -1);
     if (row < 0 || row >= page->dataset.recordCount())
         return;
-    VDataset *ds = &page->dataset;
-    VFQTableModel *model = &page->model;
     // A value that is no finite number is no quote; the cell keeps its last one.
     auto number = [](double value) { return std::isfinite(value) ? QVariant(value) : QVariant(); };
-    setFieldFlashing(ds, model, row, QStringLiteral("lastprice"), number(record.lastPrice));
-    setFieldFlashing(ds, model, row, QStringLiteral("incdecprice"), number(record.priceChange));
     // The record's ratio is a fraction; the column "涨跌幅(%)" holds percent.
-    setFieldFlashing(ds, model, row, QStringLiteral("incdecpriceratio"), number(record.priceChangeRatio * 100.0));
-    setFieldFlashing(ds, model, row, QStringLiteral("buyprice"), number(record.bidPrice[0]));
-    setFieldFlashing(ds, model, row, QStringLiteral("buyvol"), QVariant(uint(record.bidVolume[0])));
-    setFieldFlashing(ds, model, row, QStringLiteral("sellprice"), number(record.askPrice[0]));
-    setFieldFlashing(ds, model, row, QStringLiteral("sellvol"), QVariant(uint(record.askVolume[0])));
-    setFieldFlashing(ds, model, row, QStringLiteral("matchvol"), QVariant(qint64(record.matchQuantity)));
-    setFieldFlashing(ds, model, row, QStringLiteral("tdyopenprice"), number(record.openingPrice));
-    setFieldFlashing(ds, model, row, QStringLiteral("ystdsettleprice"), number(record.preSettlementPrice));
-    setFieldFlashing(ds, model, row, QStringLiteral("highestprice"), number(record.highPrice));
-    setFieldFlashing(ds, model, row, QStringLiteral("lowestprice"), number(record.lowPrice));
-    setFieldFlashing(ds, model, row, QStringLiteral("tdyposvol"), QVariant(qint64(record.openInterest)));
+    const QVariant values[] = {number(record.lastPrice),
+                               number(record.priceChange),
+                               number(record.priceChangeRatio * 100.0),
+                               number(record.bidPrice[0]),
+                               QVariant(uint(record.bidVolume[0])),
+                               number(record.askPrice[0]),
+                               QVariant(uint(record.askVolume[0])),
+                               QVariant(qint64(record.matchQuantity)),
+                               number(record.openingPrice),
+                               number(record.preSettlementPrice),
+                               number(record.highPrice),
+                               number(record.lowPrice),
+                               QVariant(qint64(record.openInterest))};
+    static_assert(std::size(values) == std::size(QuoteFields), "a value for every quote field");
+    for (int i = 0; i < page->quoteFields.size(); ++i)
+        setFieldFlashing(&page->dataset, &page->model, row, page->quoteFields.at(i), values[i]);
 }
 
-void BCFtQuotPanel::setFieldFlashing(VDataset *dataset, VFQTableModel *model, int row, const QString &fieldName,
+void BCFtQuotPanel::setFieldFlashing(VDataset *dataset, VFQTableModel *model, int row, int field,
                                      const QVariant &value)
 {
     if (!dataset || !model)
         return;
-    const QVariant old = dataset->fieldValue(row, fieldName);
+    const VField *definition = dataset->fields()->at(field);
+    if (!definition)
+        return;
+    const QVariant old = dataset->fieldValue(row, field);
     if (old.isNull()) {
-        dataset->setFieldValue(row, fieldName, value.isValid() ? value : QVariant(QStringLiteral("--")));
+        dataset->setFieldValue(row, field, value.isValid() ? value : QVariant(QStringLiteral("--")));
         return;
     }
     if (!value.isValid())
         return;
-    const VField *field = dataset->fields()->field(fieldName);
-    if (!field)
-        return;
-    switch (field->dataType()) {
+    switch (definition->dataType()) {
     case vd::DT_Integer:
         if (value.toInt() != old.toInt()) {
-            dataset->setFieldValue(row, fieldName, value);
-            model->flashField(row, fieldName);
+            dataset->setFieldValue(row, field, value);
+            model->flashField(row, field);
         }
         break;
     case vd::DT_Double:
         if (std::fabs(value.toDouble() - old.toDouble()) >= 1e-8) {
-            dataset->setFieldValue(row, fieldName, value);
-            model->flashField(row, fieldName);
+            dataset->setFieldValue(row, field, value);
+            model->flashField(row, field);
         }
         break;
-    default: dataset->setFieldValue(row, fieldName, value); break;
+    default: dataset->setFieldValue(row, field, value); break;
     }
 }
 

@@ -2,12 +2,13 @@
 
 #include "vfqtablemodel.h"
 
+#include <securityid.h>
+
 #include <icomponent.h>
 #include <vdataset.h>
 
 #include <QHash>
 #include <QMultiMap>
-#include <QPair>
 #include <QTimer>
 
 #include <memory>
@@ -17,7 +18,7 @@ class QTableView;
 class QToolButton;
 class VButtonDelegate;
 class VCacheItem;
-class VQuotBatch;
+class QuotBatch;
 class VQuotSubscriber;
 struct VQuotData;
 
@@ -35,7 +36,7 @@ struct MarketPage
     QToolButton *button = nullptr;
     QWidget *pageWidget = nullptr;
     QTableView *table = nullptr;
-    QHash<QString, int> rowIndex; // "market|code" → row
+    QHash<SecurityId, int> rowIndex; // contract → row
     QMultiMap<QString, QString> productContracts; // product id → contract id
     QHash<QString, QString> checkedItems; // product id → name; own list: contract id → name
     QString market;
@@ -43,7 +44,8 @@ struct MarketPage
     bool resubscribing = false;
     bool subscribed = false;
     VQuotSubscriber *subscriber = nullptr; // deleted by the board
-    QHash<QString, QPair<char, QString>> subscribedSet; // what the quote manager last accepted
+    QHash<QString, SecurityId> subscribedSet; // what the quote manager last accepted, by product-list entry
+    QVector<int> quoteFields; // the dataset's field of each quote value, in the order applyQuote writes them
 };
 
 // The futures quote board: a button per exchange with a drop-down menu of
@@ -99,8 +101,7 @@ private:
     void applyQuote(const VQuotData &record, MarketPage *page);
     // Writes the records of the shown page that arrived since the last frame.
     void applyQuotes();
-    void setFieldFlashing(VDataset *dataset, VFQTableModel *model, int row, const QString &fieldName,
-                          const QVariant &value);
+    void setFieldFlashing(VDataset *dataset, VFQTableModel *model, int row, int field, const QVariant &value);
 
     MarketPage *oftenPage() const;
     MarketPage *pageOfTable(const QObject *table) const;
@@ -114,5 +115,5 @@ private:
     VButtonDelegate *m_addDelegate;
     VButtonDelegate *m_delDelegate;
     // The latest record of each contract, written at the next frame.
-    VQuotBatch *m_quotes;
+    QuotBatch *m_quotes;
 };

@@ -3,6 +3,8 @@
 #include "addstkdlg.h"
 #include "changegroupdlg.h"
 
+#include <livetableview.h>
+
 #include <ihostcontext.h>
 #include <tarn_global.h>
 #include <vcacheitem.h>
@@ -19,7 +21,6 @@
 #include <vstockedit.h>
 #include <vstockhelper.h>
 #include <vstylemgr.h>
-#include <vtableview.h>
 #include <vtabbutton.h>
 
 #include <QAction>
@@ -132,6 +133,7 @@ BCOptionalStk::BCOptionalStk(QWidget *parent, QString className, const QString &
                              const QMap<QString, QVariant> *)
     : IComponent(parent, className, identity)
     , m_store(localDatabase())
+    , m_quotes(&m_allRows, &m_shownRows, &m_model)
 {
     qRegisterMetaType<OrderDetail>("OrderDetail");
     m_subscriber = new VQuotSubscriber(this, QStringLiteral("自选股"));
@@ -219,10 +221,11 @@ void BCOptionalStk::makeGroupTab(const QString &name)
     grid->setObjectName(QStringLiteral("gridLayout_2"));
     grid->setSpacing(0);
     grid->setContentsMargins(0, 0, 0, 0);
-    auto *view = new VTableView(page);
-    // Fonts and alignment are fixed per column; a quote changes a cell's
-    // text and colour, the delete button its state.
-    view->setPaintRoles({Qt::DisplayRole, Qt::ForegroundRole, Qt::UserRole});
+    auto *view = new LiveTableView(page);
+    // The model announces a quote's whole row: of its cells, those whose
+    // text, colour or button state changed are repainted (fonts and
+    // alignment are fixed per column).
+    view->setLookRoles({Qt::DisplayRole, Qt::ForegroundRole, Qt::UserRole});
     view->horizontalHeader()->setHighlightSections(false);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSortingEnabled(true);
@@ -383,7 +386,7 @@ void BCOptionalStk::initDataset()
             continue;
         }
         m_allRows.append(row);
-        m_allIndex.append(row);
+        m_quotes.allRowAppended();
         if (!m_subscriber->addProduct(marketChar(row.at(StkModel::Market)), row.at(StkModel::Code))) {
             VMsgDlg::error(QStringLiteral("证券<font color='red'>[%1|%2]</font>订阅行情失败!")
                                .arg(marketName(row.at(StkModel::Market)), row.at(StkModel::Name)),
@@ -398,7 +401,6 @@ void BCOptionalStk::initDataset()
 void BCOptionalStk::combinedataset()
 {
     m_shownRows.clear();
-    m_shownIndex.clear();
     const QStringList ids = GroupStore::entries(m_store.groups().value(currentGroup()));
 
     VCacheItem *cache = stockCache();
@@ -409,16 +411,16 @@ void BCOptionalStk::combinedataset()
         if (!stockRow(cache, id, row))
             continue;
         // A security seen before brings its latest quote along.
-        const int known = m_allIndex.rowOfId(id);
+        const int known = m_quotes.allRowOfId(id);
         if (known >= 0) {
             row = m_allRows.at(known);
         } else {
             m_allRows.append(row);
-            m_allIndex.append(row);
+            m_quotes.allRowAppended();
         }
         m_shownRows.append(row);
-        m_shownIndex.append(row);
     }
+    m_quotes.shownRowsChanged();
     if (locked)
         cache->unlock(owner);
     m_model.refresh();
@@ -433,27 +435,8 @@ void BCOptionalStk::refreshdata()
 
 void BCOptionalStk::doRecvSubscribe(VQuotData *pQuotData)
 {
-    if (!pQuotData || pQuotData->status == 0)
-        return;
-    const VQuotData &quote = *pQuotData;
-    const QString market = QString::fromLocal8Bit(&quote.market, 1);
-    const QString code = QString::fromLocal8Bit(quote.codeText());
-    const int shown = m_shownIndex.rowOf(market, code);
-    const int all = m_allIndex.rowOf(market, code);
-    if (shown < 0 && all < 0)
-        return;
-
-    const QStringList texts = StkModel::quoteTexts(quote);
-    auto write = [&texts](StkModel::Row &row) {
-        for (int i = 0; i < texts.size(); ++i)
-            row[StkModel::Last + i] = texts.at(i);
-    };
-    if (shown >= 0) {
-        write(m_shownRows[shown]);
-        m_model.rowChanged(shown);
-    }
-    if (all >= 0)
-        write(m_allRows[all]);
+    if (pQuotData && pQuotData->status != 0)
+        m_quotes.add(*pQuotData);
 }
 
 void BCOptionalStk::AddCurrentG()
@@ -627,7 +610,7 @@ void BCOptionalStk::receiveStk(const QString &data, char Market, const QString &
     }
 
     QTableView *view = currentView();
-    const int row = m_shownIndex.rowOfId(data);
+    const int row = m_quotes.shownRowOfId(data);
     if (view && view->model() == &m_model && row >= 0) {
         view->selectRow(row);
         view->scrollTo(m_model.index(row, StkModel::Code));
@@ -651,7 +634,7 @@ void BCOptionalStk::delCurrentStk(const QModelIndex &index)
             m_store.loadGroups();
             // The security stays in all rows and stays subscribed.
             m_shownRows.removeAt(position);
-            m_shownIndex.rebuild(m_shownRows);
+            m_quotes.shownRowsChanged();
         }
     }
     m_model.refresh();
@@ -704,9 +687,22 @@ void BCOptionalStk::RowDoubleClicked(const QModelIndex &index)
 
 void BCOptionalStk::sortslot(int column, Qt::SortOrder order)
 {
+    // The securities selected before the sort are selected again after it.
+    QStringList selected;
+    QTableView *view = currentView();
+    if (view && view->model() == &m_model && view->selectionModel()) {
+        for (const QModelIndex &index : view->selectionModel()->selectedRows())
+            selected << m_shownRows.value(index.row()).value(StkModel::StkId);
+    }
     m_model.sortdata(column, order);
-    m_shownIndex.rebuild(m_shownRows);
+    m_quotes.shownRowsChanged();
     m_model.refresh();
+    for (const QString &id : qAsConst(selected)) {
+        const int row = m_quotes.shownRowOfId(id);
+        if (row >= 0)
+            view->selectionModel()->select(m_model.index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
 }
 
 void BCOptionalStk::domousein(const QModelIndex &)

@@ -3,7 +3,7 @@
 #include "groupstore.h"
 #include "stkdelegate.h"
 #include "stkmodel.h"
-#include "stkrowindex.h"
+#include "stkquoterouter.h"
 
 #include <icomponent.h>
 #include <orderdetail.h>
@@ -36,8 +36,8 @@ struct VQuotData;
 //
 // Two row lists are kept: all rows (every security seen, with its latest
 // quote; it only grows) and the shown rows of the current group, rebuilt from
-// all rows on every group switch. Both are indexed by security so a quote
-// reaches its rows without a scan.
+// all rows on every group switch. Quotes reach them through a router that
+// writes them at the display frame (StkQuoteRouter).
 //
 // Pages, views, tabs, actions and dialogs belong to the component through Qt
 // parents; the subscriber is deleted explicitly after unsubscribing.
@@ -137,8 +137,7 @@ private:
     // Declared before the model, which reads them, so they outlive it.
     QList<StkModel::Row> m_allRows;
     QList<StkModel::Row> m_shownRows;
-    StkRowIndex m_allIndex;
-    StkRowIndex m_shownIndex;
     StkModel m_model;
     StkDelegate m_delegate;
+    StkQuoteRouter m_quotes;
 };

@@ -1,12 +1,8 @@
 #include "stkmodel.h"
 
-#include <vdefs.h>
-#include <vquotdata.h>
-
 #include <QFont>
 
 #include <algorithm>
-#include <iterator>
 #include <cmath>
 
 namespace {
@@ -30,18 +26,6 @@ QString shortened(const QString &text)
     return text;
 }
 
-// Two decimals; a value that rounds to zero reads "0.00", never "-0.00";
-// a value no quote can hold (not finite, absurdly large) reads "--".
-QString twoDecimals(double value)
-{
-    if (!vd::isShownNumber(value))
-        return QStringLiteral("--");
-    QString text = QString::number(value, 'f', 2);
-    if (text == QLatin1String("-0.00"))
-        text.remove(0, 1);
-    return text;
-}
-
 } // namespace
 
 StkModel::StkModel(QObject *parent)
@@ -56,23 +40,6 @@ QStringList StkModel::headerLabels()
             QStringLiteral("买入价"), QStringLiteral("卖出价"), QStringLiteral("金额"),    QStringLiteral("最高"),
             QStringLiteral("最低"),   QStringLiteral("开盘"),   QStringLiteral("昨收"),    QStringLiteral("涨停"),
             QStringLiteral("跌停"),   QStringLiteral("删除"),   QStringLiteral("股票类型")};
-}
-
-QStringList StkModel::quoteTexts(const VQuotData &quote)
-{
-    const double values[] = {quote.lastPrice,       quote.priceChangeRatio * 100.0,
-                             quote.priceChange,     double(quote.matchQuantity),
-                             quote.bidPrice[0],     quote.askPrice[0],
-                             quote.matchAmount,     quote.highPrice,
-                             quote.lowPrice,        quote.openingPrice,
-                             quote.preClosingPrice, quote.highLimitPrice,
-                             quote.lowLimitPrice};
-    static_assert(std::size(values) == LimitDown - Last + 1, "quote columns");
-    QStringList texts;
-    texts.reserve(int(std::size(values)));
-    for (double value : values)
-        texts << twoDecimals(value);
-    return texts;
 }
 
 void StkModel::setHorizontalHeaderLabels(const QStringList &labels)

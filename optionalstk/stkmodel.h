@@ -4,8 +4,6 @@
 #include <QColor>
 #include <QStringList>
 
-struct VQuotData;
-
 // The quote table of one watchlist group. Every row is a list of nineteen
 // texts (see Column); the rows belong to the watchlist component, which fills
 // and reorders them and then calls refresh(). The model only presents them:
@@ -53,10 +51,6 @@ public:
 
     // The nineteen header texts, in column order.
     static QStringList headerLabels();
-    // A quote's texts for the columns Last to LimitDown, two decimals each
-    // ("0.00" for a value that rounds to zero, of either sign). The record's
-    // change ratio is a fraction; the column "涨幅%" holds it in percent.
-    static QStringList quoteTexts(const VQuotData &quote);
 
     void setHorizontalHeaderLabels(const QStringList &labels);
     // Not owned; may be null.

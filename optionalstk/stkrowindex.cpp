@@ -11,7 +11,7 @@ void StkRowIndex::append(const StkModel::Row &row)
 {
     const int position = m_count++;
     // insert() would let a later duplicate take the place of the first row.
-    const Security security {row.value(StkModel::Market), row.value(StkModel::Code)};
+    const SecurityId security = SecurityId::of(row.value(StkModel::Market), row.value(StkModel::Code));
     if (!m_bySecurity.contains(security))
         m_bySecurity.insert(security, position);
     const QString id = row.value(StkModel::StkId);
@@ -28,9 +28,9 @@ void StkRowIndex::rebuild(const QList<StkModel::Row> &rows)
         append(row);
 }
 
-int StkRowIndex::rowOf(const QString &market, const QString &code) const
+int StkRowIndex::rowOf(const SecurityId &security) const
 {
-    return m_bySecurity.value(Security {market, code}, -1);
+    return m_bySecurity.value(security, -1);
 }
 
 int StkRowIndex::rowOfId(const QString &id) const

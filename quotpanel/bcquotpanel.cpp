@@ -2,6 +2,8 @@
 
 #include "ui_bcquotpanel.h"
 
+#include <quotbatch.h>
+
 #include <ihostcontext.h>
 #include <vconfig.h>
 #include <vdatadict.h>
@@ -92,7 +94,9 @@ VLocalDb *localDb()
 BCQuotPanel::BCQuotPanel(QWidget *parent, QString className, const QString &identity, const QMap<QString, QVariant> *)
     : IComponent(parent, className, identity)
     , ui(new Ui::BCQuotPanelClass)
+    , m_quotes(new QuotBatch(this))
 {
+    connect(m_quotes, &QuotBatch::ready, this, &BCQuotPanel::showLatest);
     ui->setupUi(this);
     setupStyle();
     registSignalSlots();
@@ -153,6 +157,8 @@ void BCQuotPanel::doSubscribeQuot(char cMarket, QString sStkCode, QString sStkNa
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     }
 
+    // A record of the security shown before, still waiting, is not shown now.
+    m_quotes->clear();
     if (!m_subscriber->subOneProduct(m_market, m_stkCode)) {
         VMsgDlg::info(QStringLiteral("订阅<%1>行情失败.").arg(m_stkCode, 0, QLatin1Char(' ')), QString(), Qt::NonModal,
                       5);
@@ -161,9 +167,19 @@ void BCQuotPanel::doSubscribeQuot(char cMarket, QString sStkCode, QString sStkNa
 
 void BCQuotPanel::doRecvSubscribeQuot(VQuotData *pQuotData)
 {
-    if (!pQuotData || pQuotData->status == 0)
-        return;
-    const VQuotData &quote = *pQuotData;
+    if (pQuotData && pQuotData->status != 0)
+        m_quotes->add(*pQuotData);
+}
+
+void BCQuotPanel::showLatest()
+{
+    const QVector<VQuotData> records = m_quotes->take();
+    if (!records.isEmpty())
+        showQuote(records.last());
+}
+
+void BCQuotPanel::showQuote(const VQuotData &quote)
+{
     const int lot = lotSize();
     VQuotPanel *panel = ui->quotPanel;
     const double empty = panel->quotStyle()->emptyData();

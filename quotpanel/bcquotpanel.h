@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class QuotBatch;
 struct VQuotData;
 class VQuotDataItem;
 class VQuotSubscriber;
@@ -17,7 +18,8 @@ class BCQuotPanelClass;
 // ten levels, drawn by an embedded VQuotPanel. Other modules choose the
 // security through the published slot "doSubscribeQuot"; a click on an item
 // is published as "onSelectedQuotItem". The panel owns its one subscriber
-// and deletes it (after unsubscribing) when it is destroyed; the layout
+// and deletes it (after unsubscribing) when it is destroyed. Records are
+// shown at the next display frame, the latest one of the frame; the layout
 // choices persist under the component's configuration group. Its colours
 // are the client style's, read again at every style change.
 class TARN_EXPORT BCQuotPanel : public IComponent
@@ -50,6 +52,9 @@ private:
     void setupStyle();
     void registSignalSlots();
     int lotSize() const;
+    // Shows the record that arrived last before this frame.
+    void showLatest();
+    void showQuote(const VQuotData &quote);
 
     char m_market = 0;
     QString m_stkCode;
@@ -57,4 +62,5 @@ private:
     double m_priceUnit = 0.0;
     std::unique_ptr<Ui::BCQuotPanelClass> ui;
     VQuotSubscriber *m_subscriber = nullptr;
+    QuotBatch *m_quotes; // a child
 };

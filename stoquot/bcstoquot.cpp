@@ -1,17 +1,18 @@
 #include "bcstoquot.h"
 
+#include <livetableview.h>
+#include <quotbatch.h>
+#include <quotetext.h>
+
 #include <ihostcontext.h>
 #include <tarn_global.h>
 #include <vcacheitem.h>
 #include <vcachemgr.h>
 #include <vcombobox.h>
-#include <vdefs.h>
 #include <vfutils.h>
 #include <voutput.h>
-#include <vquotbatch.h>
 #include <vquotdata.h>
 #include <vquotsubscriber.h>
-#include <vtableview.h>
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -26,7 +27,7 @@ namespace {
 // The underlying's labels: a loss green, no change (or no number) grey, a gain red.
 QString riseFallColour(double value, double reference)
 {
-    if (!vd::isShownNumber(value) || !vd::isShownNumber(reference))
+    if (!QuoteText::isShownNumber(value) || !QuoteText::isShownNumber(reference))
         return QStringLiteral("#808080");
     if (reference - value > 1e-5)
         return QStringLiteral("#008000");
@@ -39,18 +40,18 @@ QString riseFallColour(double value, double reference)
 // quote can hold.
 QString numberText(double value, int decimals)
 {
-    return vd::isShownNumber(value) ? QString::number(value, 'f', decimals) : QStringLiteral("--");
+    return QuoteText::isShownNumber(value) ? QString::number(value, 'f', decimals) : QStringLiteral("--");
 }
 
 } // namespace
 
 BCStoQuot::BCStoQuot(QWidget *parent, QString className, const QString &identity, const QMap<QString, QVariant> *)
     : IComponent(parent, className, identity)
-    , m_contractQuotes(new VQuotBatch(this))
-    , m_targetQuotes(new VQuotBatch(this))
+    , m_contractQuotes(new QuotBatch(this))
+    , m_targetQuotes(new QuotBatch(this))
 {
-    connect(m_contractQuotes, &VQuotBatch::ready, this, &BCStoQuot::applyQuotes);
-    connect(m_targetQuotes, &VQuotBatch::ready, this, &BCStoQuot::showTargetQuote);
+    connect(m_contractQuotes, &QuotBatch::ready, this, &BCStoQuot::applyQuotes);
+    connect(m_targetQuotes, &QuotBatch::ready, this, &BCStoQuot::showTargetQuote);
     buildUi();
     m_contractSubscriber = new VQuotSubscriber(this, QStringLiteral("期权行情面板订阅"));
     m_contractSubscriber->setRecvSlot(this, "1doRecvSubscribeQuot(VQuotData*)");

@@ -2,6 +2,8 @@
 
 #include "vsqtablemodel.h"
 
+#include <securityid.h>
+
 #include <icomponent.h>
 #include <vdataset.h>
 
@@ -15,9 +17,9 @@ class QStackedWidget;
 class QWidget;
 class VCacheItem;
 class VComboBox;
-class VQuotBatch;
+class LiveTableView;
+class QuotBatch;
 class VQuotSubscriber;
-class VTableView;
 struct VQuotData;
 
 // The stock-option quote board: for one underlying and expiry month, the
@@ -73,7 +75,8 @@ private:
     {
         VDataset dataset;
         VSQTableModel model;
-        VTableView *view = nullptr;
+        LiveTableView *view = nullptr;
+        QVector<int> quoteFields; // the fields a quote writes, in updateRow's order
         Selection selection;
     };
 
@@ -81,7 +84,7 @@ private:
     void buildUi();
     QWidget *buildInputBar();
     QWidget *buildCombinedPage();
-    VTableView *addTable(Table table, QWidget *parent, const QString &name);
+    LiveTableView *addTable(Table table, QWidget *parent, const QString &name);
     void setupTables();
     void connectSignals();
 
@@ -94,14 +97,14 @@ private:
                         const QString &callOrPut, bool both);
     // A quote into its row: the combined page's fields, or a single-side page's.
     void updateRow(Table table, int row, const VQuotData &q);
-    void setCellValue(VDataset *ds, VSQTableModel *model, int row, const QString &fieldName, const QVariant &value);
+    void setCellValue(VDataset *ds, VSQTableModel *model, int row, int field, const QVariant &value);
 
     int pageType() const;
     bool callsShown() const;
     bool putsShown() const;
     // The row of table whose "exerciseprice" is price, appended when there is none.
     int exercisePriceRow(Table table, double price);
-    QString contractId(const VQuotData *q) const;
+    QString contractId(const SecurityId &contract) const;
     // Write what arrived since the last frame.
     void applyQuotes();
     void showTargetQuote();
@@ -146,10 +149,10 @@ private:
         Table table;
         int row;
     };
-    QHash<QString, RowRef> m_rowIndex;
+    QHash<SecurityId, RowRef> m_rowIndex;
     // Records wait for the next frame, the latest of each security.
-    VQuotBatch *m_contractQuotes = nullptr;
-    VQuotBatch *m_targetQuotes = nullptr;
+    QuotBatch *m_contractQuotes = nullptr;
+    QuotBatch *m_targetQuotes = nullptr;
     // Underlying id → expiry date → exercise price, calls only.
     QHash<QString, QMultiMap<int, QString>> m_chain;
 };

@@ -5,7 +5,7 @@
 
 #include <vcombobox.h>
 #include <vpanel.h>
-#include <vtableview.h>
+#include <livetableview.h>
 
 #include <QGridLayout>
 #include <QHeaderView>
@@ -134,7 +134,7 @@ QWidget *BCStoQuot::buildCombinedPage()
         m_tables[table].view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         m_tables[table].view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     }
-    VTableView *prices = m_tables[AllExercisePrice].view;
+    LiveTableView *prices = m_tables[AllExercisePrice].view;
     prices->setMinimumWidth(85);
     prices->setFrameShape(QFrame::NoFrame);
     prices->setWordWrap(false);
@@ -143,9 +143,9 @@ QWidget *BCStoQuot::buildCombinedPage()
     return m_pgAll;
 }
 
-VTableView *BCStoQuot::addTable(Table table, QWidget *parent, const QString &name)
+LiveTableView *BCStoQuot::addTable(Table table, QWidget *parent, const QString &name)
 {
-    auto *view = new VTableView(parent);
+    auto *view = new LiveTableView(parent);
     view->setObjectName(name);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);

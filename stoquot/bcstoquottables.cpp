@@ -4,6 +4,9 @@
 
 #include "bcstoquot.h"
 
+#include <livetableview.h>
+#include <quotbatch.h>
+
 #include <bizutils.h>
 #include <ihostcontext.h>
 #include <tarn_global.h>
@@ -14,10 +17,8 @@
 #include <vdatadict.h>
 #include <vfutils.h>
 #include <voutput.h>
-#include <vquotbatch.h>
 #include <vquotdata.h>
 #include <vquotsubscriber.h>
-#include <vtableview.h>
 
 #include <QColor>
 #include <QLabel>
@@ -160,6 +161,36 @@ QVariant bidVolume(const VQuotData &q) { return uint(q.bidVolume[0]); }
 QVariant volume(const VQuotData &q) { return qint64(q.matchQuantity); }
 QVariant openInterest(const VQuotData &q) { return qint64(q.openInterest); }
 
+// The fields a quote writes, in order: the combined page's, then the
+// single-side pages'.
+struct Write
+{
+    const char *field;
+    QVariant (*value)(const VQuotData &);
+};
+
+const Write CombinedWrites[] = {
+    {"ystdcloseprice", preClose}, {"holdqty", openInterest}, {"totalhand", volume},
+    {"incdecprice", change},      {"incratio", changeRatio}, {"lastprice", lastPrice},
+    {"sale1price", askPrice},     {"sale1qty", askVolume},   {"buy1price", bidPrice},
+    {"buy1qty", bidVolume},
+};
+
+const Write SideWrites[] = {
+    {"lastprice", lastPrice},   {"incdecprice", change}, {"incratio", changeRatio},
+    {"buy1price", bidPrice},    {"buy1qty", bidVolume},  {"sale1price", askPrice},
+    {"sale1qty", askVolume},    {"totalhand", volume},   {"totalsum", amount},
+    {"holdqty", openInterest},  {"ystdcloseprice", preClose},
+    {"real/fake", [](const VQuotData &) { return QVariant(QStringLiteral("--")); }},
+};
+
+// The writes of a table of the combined page, or of a single-side page.
+QVector<Write> writesOf(bool combined)
+{
+    return combined ? QVector<Write>(std::begin(CombinedWrites), std::end(CombinedWrites))
+                    : QVector<Write>(std::begin(SideWrites), std::end(SideWrites));
+}
+
 } // namespace
 
 void BCStoQuot::setupTables()
@@ -173,8 +204,17 @@ void BCStoQuot::setupTables()
         QuoteTable &t = m_tables[table];
         // The combined page's tables keep the datasets' order, so their rows line up.
         t.model.linkDatasetTable(&t.dataset, t.view, true, table <= AllPut);
-        t.view->setPaintRoles({Qt::DisplayRole, Qt::ForegroundRole, Qt::BackgroundRole});
+        for (const Write &write : writesOf(table == AllCall || table == AllPut))
+            t.quoteFields.append(t.dataset.fields()->indexOf(QLatin1String(write.field)));
+        // Quotes and markers find a contract's row by the contract.
+        t.model.setRowLocator([this, table](const SecurityId &contract) {
+            const auto found = m_rowIndex.constFind(contract);
+            return found != m_rowIndex.cend() && found->table == table ? found->row : -1;
+        });
     }
+    // A single-side table sorted by a header click moves its rows.
+    for (const Table table : {Call, Put})
+        connect(&m_tables[table].model, &QAbstractItemModel::layoutChanged, this, &BCStoQuot::indexRows);
     VSQTableModel &prices = m_tables[AllExercisePrice].model;
     prices.setHeaderData(prices.colIndexByFieldName(ExercisePrice), QVariant(int(Qt::AlignCenter)),
                          HeaderAlignmentRole);
@@ -370,12 +410,12 @@ void BCStoQuot::indexRows()
         for (int row = 0; row < dataset.recordCount(); ++row) {
             const QString market = dataset.fieldValue(row, QStringLiteral("market")).toString();
             const QString code = dataset.fieldValue(row, QStringLiteral("stkcode")).toString();
-            const QString key = market + QLatin1Char('|') + code;
-            if (m_rowIndex.contains(key))
+            const SecurityId contract = SecurityId::of(market, code);
+            if (m_rowIndex.contains(contract))
                 continue;
             const int found = dataset.locate(ContractId, caches->stkCodeToStkId(market, code), 0);
             if (found >= 0)
-                m_rowIndex.insert(key, {table, found});
+                m_rowIndex.insert(contract, {table, found});
         }
     }
 }
@@ -391,66 +431,44 @@ void BCStoQuot::applyQuotes()
     for (const VQuotData &record : m_contractQuotes->take()) {
         // Looked up when written: a refresh since the record arrived may
         // have taken its row.
-        const auto found = m_rowIndex.constFind(record.productKey());
+        const SecurityId contract = SecurityId::of(record);
+        const auto found = m_rowIndex.constFind(contract);
         if (found != m_rowIndex.cend())
             updateRow(found->table, found->row, record);
         else
-            log(__LINE__, QStringLiteral("期权行情面板:行情列表没有合约(%1).").arg(contractId(&record)));
+            log(__LINE__, QStringLiteral("期权行情面板:行情列表没有合约(%1).").arg(contractId(contract)));
     }
 }
 
-QString BCStoQuot::contractId(const VQuotData *q) const
+QString BCStoQuot::contractId(const SecurityId &contract) const
 {
-    return tarn::hostContext()->cacheMgr()->stkCodeToStkId(QString(QLatin1Char(q->market)),
-                                                           QString::fromLocal8Bit(q->codeText()));
+    return tarn::hostContext()->cacheMgr()->stkCodeToStkId(contract.marketText(), contract.codeText());
 }
 
 void BCStoQuot::updateRow(Table table, int row, const VQuotData &q)
 {
-    // The fields a quote writes, in order: the combined page's, then the
-    // single-side pages'.
-    struct Write
-    {
-        const char *field;
-        QVariant (*value)(const VQuotData &);
-    };
-    static const Write Combined[] = {
-        {"ystdcloseprice", preClose}, {"holdqty", openInterest}, {"totalhand", volume},
-        {"incdecprice", change},      {"incratio", changeRatio}, {"lastprice", lastPrice},
-        {"sale1price", askPrice},     {"sale1qty", askVolume},   {"buy1price", bidPrice},
-        {"buy1qty", bidVolume},
-    };
-    static const Write Side[] = {
-        {"lastprice", lastPrice},   {"incdecprice", change}, {"incratio", changeRatio},
-        {"buy1price", bidPrice},    {"buy1qty", bidVolume},  {"sale1price", askPrice},
-        {"sale1qty", askVolume},    {"totalhand", volume},   {"totalsum", amount},
-        {"holdqty", openInterest},  {"ystdcloseprice", preClose},
-        {"real/fake", [](const VQuotData &) { return QVariant(QStringLiteral("--")); }},
-    };
-    const bool combined = table == AllCall || table == AllPut;
-    const Write *first = combined ? std::begin(Combined) : std::begin(Side);
-    const Write *last = combined ? std::end(Combined) : std::end(Side);
-    VDataset *ds = &m_tables[table].dataset;
-    VSQTableModel *model = &m_tables[table].model;
-    for (const Write *write = first; write != last; ++write)
-        setCellValue(ds, model, row, QLatin1String(write->field), write->value(q));
+    static const QVector<Write> Combined = writesOf(true);
+    static const QVector<Write> Side = writesOf(false);
+    const QVector<Write> &writes = table == AllCall || table == AllPut ? Combined : Side;
+    QuoteTable &t = m_tables[table];
+    for (int i = 0; i < t.quoteFields.size(); ++i)
+        setCellValue(&t.dataset, &t.model, row, t.quoteFields.at(i), writes.at(i).value(q));
 }
 
-void BCStoQuot::setCellValue(VDataset *ds, VSQTableModel *model, int row, const QString &fieldName,
-                             const QVariant &value)
+void BCStoQuot::setCellValue(VDataset *ds, VSQTableModel *model, int row, int field, const QVariant &value)
 {
     if (!ds || !model)
         return;
-    const QModelIndex cell = model->index(row, model->colIndexByFieldName(fieldName));
-    const QVariant old = ds->fieldValue(row, fieldName);
+    const QModelIndex cell = model->fieldCell(row, field);
+    const QVariant old = ds->fieldValue(row, field);
     if (!old.isValid()) {
-        ds->setFieldValue(row, fieldName, value.isValid() ? value : QVariant(QStringLiteral("--")));
+        ds->setFieldValue(row, field, value.isValid() ? value : QVariant(QStringLiteral("--")));
         return;
     }
     if (!value.isValid())
         return;
-    const VField *field = ds->fields()->field(fieldName);
-    const int type = field ? field->dataType() : vd::DT_String;
+    const VField *definition = ds->fields()->at(field);
+    const int type = definition ? definition->dataType() : vd::DT_String;
     bool write = false;
     bool mark = false;
     if (type == vd::DT_Integer) {
@@ -469,5 +487,5 @@ void BCStoQuot::setCellValue(VDataset *ds, VSQTableModel *model, int row, const 
     if (mark)
         model->setData(cell, QColor(207, 227, 250), Qt::BackgroundRole);
     if (write)
-        ds->setFieldValue(row, fieldName, value);
+        ds->setFieldValue(row, field, value);
 }

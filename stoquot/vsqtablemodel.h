@@ -1,13 +1,8 @@
 #pragma once
 
-#include <vtablemodel.h>
+#include <quotetablemodel.h>
 
-#include <QBasicTimer>
-#include <QElapsedTimer>
-#include <QHash>
-#include <QModelIndex>
-#include <QQueue>
-#include <QVector>
+#include <QColor>
 
 class QTableView;
 class VDataset;
@@ -18,10 +13,9 @@ class VDataset;
 // changed keeps the marker background the board gives it (setData with
 // Qt::BackgroundRole) until 800 ms after the change. Every change clears
 // its cell's marker 800 ms later, so two changes 300 ms apart clear it at
-// 800 and again at 1,100 ms. One timer serves all of them from a queue of
-// deadlines (in order, since every marker lasts the same): a Qt timer per
-// change falls behind at tens of thousands of changes a second.
-class VSQTableModel : public VTableModel
+// 800 and again at 1,100 ms. A marker belongs to its row's contract, so it
+// stays with the contract when a single-side table is sorted.
+class VSQTableModel : public QuoteTableModel
 {
     Q_OBJECT
 public:
@@ -35,8 +29,6 @@ public:
     // Qt::BackgroundRole stores the cell's marker (an invalid variant clears
     // it) and repaints the cell; nothing is written to the dataset.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
-    QVariant getDisplayText(const QModelIndex &index) const override;
-    QVariant getForeground(const QModelIndex &index) const override;
     QVariant getBackground(const QModelIndex &index) const override;
 
 public slots:
@@ -44,31 +36,6 @@ public slots:
     // repaints the cell.
     void doAfterUpdate(int row, int field);
 
-protected:
-    void timerEvent(QTimerEvent *event) override;
-    void columnsRebuilt() override;
-
 private:
-    // How a field's cells are coloured, worked out once per set of fields:
-    // the value of field `value` against that of `reference` (-1: 0.0).
-    struct FieldColouring
-    {
-        bool riseFall = false;
-        bool exercisePrice = false;
-        int value = -1;
-        int reference = -1;
-    };
-
-    struct Expiry
-    {
-        qint64 due; // on m_clock
-        QModelIndex cell;
-    };
-
-    QVector<FieldColouring> m_colouring; // by field index
-    QQueue<Expiry> m_expiries;
-    QBasicTimer m_expiryTimer;
-    QElapsedTimer m_clock;
-    // The cells' markers; entries are overwritten, never removed.
-    QHash<QModelIndex, QVariant> m_backgrounds;
+    QColor m_marker;
 };

@@ -1,6 +1,5 @@
 #include "vquotpanel.h"
 
-#include "vframepacer.h"
 #include "vquotdataitem.h"
 #include "vquotdataitems.h"
 #include "vquotlayout.h"
@@ -31,7 +30,6 @@ VQuotPanel::VQuotPanel(QWidget *parent)
     : QWidget(parent)
     , m_style(new VQuotStyle(this))
     , m_items(new VQuotDataItems(this))
-    , m_pacer(new VFramePacer(this))
     , m_layout(new VQuotLayout)
 {
     // Receivers of onSelectedItem may sit behind a queued connection.
@@ -42,7 +40,6 @@ VQuotPanel::VQuotPanel(QWidget *parent)
     // The panel paints every pixel of its rectangle.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    connect(m_pacer, &VFramePacer::frame, this, &VQuotPanel::paintPending);
     connect(m_style, &VQuotStyle::changed, this, &VQuotPanel::repainPanel);
     connect(m_items, &VQuotDataItems::valueSet, this, &VQuotPanel::itemValueSet);
     connect(m_items, &VQuotDataItems::visibilityChanged, this, [this] { repainPanel(vd::QPE_All); });
@@ -128,32 +125,17 @@ void VQuotPanel::repainPanel(vd::QuotPaintEventTypes parts)
         return;
     }
     const VQuotLayout &geometry = layout();
+    QRegion region;
     if (parts & (vd::QPE_Title | vd::QPE_Market))
-        m_frameRegion += geometry.titleRect();
+        region += geometry.titleRect();
     if (parts & vd::QPE_Levels)
-        m_frameRegion += geometry.levelsRect();
+        region += geometry.levelsRect();
     if (parts & vd::QPE_Items)
-        m_frameRegion += geometry.itemsRect();
+        region += geometry.itemsRect();
     if (parts & vd::QPE_Chart)
-        m_frameRegion += geometry.chartRect();
-    if (!m_frameRegion.isEmpty())
-        m_pacer->request();
-}
-
-void VQuotPanel::update()
-{
-    m_repaintAll = true;
-    m_pacer->request();
-}
-
-void VQuotPanel::paintPending()
-{
-    if (m_repaintAll)
-        QWidget::update();
-    else
-        QWidget::update(m_frameRegion);
-    m_repaintAll = false;
-    m_frameRegion = QRegion();
+        region += geometry.chartRect();
+    if (!region.isEmpty())
+        update(region);
 }
 
 QString VQuotPanel::titleText() const

@@ -8,7 +8,6 @@
 
 #include <memory>
 
-class VFramePacer;
 class VQuotDataItem;
 class VQuotDataItems;
 class VQuotLayout;
@@ -36,9 +35,8 @@ struct VQuotLevel
 // close, volumes neutral). Changes repaint only the parts they touch
 // (vd::QuotPaintEventType; QPE_All re-measures first). Between
 // beginUpdate() and endUpdate() they are collected, so one received record
-// costs one repaint. Repaints are paced (VFramePacer): however fast records
-// arrive, the panel paints at most once per display frame and shows a
-// change within one frame.
+// costs one repaint, which Qt collects with the other repaints of the same
+// pass of the event loop.
 //
 // The geometry below is the one the panel paints and hit-tests with; a null
 // rectangle means "not shown".
@@ -75,12 +73,8 @@ public:
     // Batches may nest; the outermost endUpdate() repaints what changed.
     void beginUpdate();
     void endUpdate();
-    // Repaints the given parts (collected while a batch is open) with the
-    // next frame.
+    // Repaints the given parts (collected while a batch is open).
     void repainPanel(vd::QuotPaintEventTypes parts);
-    // Repaints the whole panel with the next frame. Receivers call it after
-    // every record; hiding QWidget::update() keeps those calls paced too.
-    void update();
 
     // Code and name as the title line shows them.
     QString titleText() const;
@@ -120,7 +114,6 @@ private:
     void paintItems(QPainter &painter) const;
     void paintChart(QPainter &painter) const;
     void paintFrame(QPainter &painter) const;
-    void paintPending();
 
     VQuotStyle *m_style;
     VQuotDataItems *m_items;
@@ -134,10 +127,6 @@ private:
     int m_updateDepth = 0;
     vd::QuotPaintEventTypes m_pending;
     bool m_lastPriceSet = false;
-    VFramePacer *m_pacer;
-    // What the next frame repaints; a whole repaint once m_repaintAll is set.
-    QRegion m_frameRegion;
-    bool m_repaintAll = false;
 
     std::unique_ptr<VQuotLayout> m_layout;
     mutable bool m_layoutValid = false;

@@ -2,18 +2,14 @@
 
 #include "vdataset.h"
 
-#include <QColor>
 #include <QHeaderView>
 #include <QTableView>
 
-#include <cmath>
 
 namespace {
 
 // Columns are a character wider than their field's width for the cell's margins.
 constexpr int ColumnPaddingChars = 1;
-// Quote values closer than this are equal.
-constexpr double QuoteTolerance = 1e-8;
 
 QString numberText(double value, int decimals)
 {
@@ -106,7 +102,6 @@ void VTableModel::rebuildColumns()
             m_fieldOfColumn.append(field);
         }
     }
-    columnsRebuilt();
 }
 
 int VTableModel::colIndexByFieldName(const QString &fieldName) const
@@ -241,28 +236,6 @@ QVariant VTableModel::getForeground(const QModelIndex &) const
 
 QVariant VTableModel::getBackground(const QModelIndex &) const
 {
-    return QVariant();
-}
-
-bool VTableModel::isEmptyNumber(const QModelIndex &index) const
-{
-    const VField *field = m_dataset ? m_dataset->fields()->at(fieldIndex(index)) : nullptr;
-    if (!field || field->isLookup())
-        return false;
-    const QVariant value = m_dataset->fieldValue(index.row(), fieldIndex(index));
-    switch (field->dataType()) {
-    case vd::DT_Double: return std::fabs(value.toDouble()) < QuoteTolerance;
-    case vd::DT_Integer: return value.toInt() == 0;
-    default: return false;
-    }
-}
-
-QVariant VTableModel::riseFallColour(double value, double reference)
-{
-    if (value - reference > QuoteTolerance)
-        return QColor(220, 10, 10);
-    if (reference - value > QuoteTolerance)
-        return QColor(10, 128, 10);
     return QVariant();
 }
 

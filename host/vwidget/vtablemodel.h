@@ -56,8 +56,6 @@ public:
     int colIndexByFieldName(const QString &fieldName) const;
     // The field index of index's column, -1 when there is none.
     int fieldIndex(const QModelIndex &index) const;
-    // The view column of a field index, -1 for a hidden or unknown one.
-    int columnOfField(int field) const { return m_columnOfField.value(field, -1); }
     // Horizontal header data of a column; HeaderAlignmentRole aligns the caption.
     bool setHeaderData(int section, const QVariant &value, int role);
     bool setHeaderData(int section, Qt::Orientation orientation, const QVariant &value,
@@ -81,18 +79,9 @@ public slots:
     // A value of the dataset changed: repaint exactly that cell.
     void doAfterUpdate(int row, int field);
 
-protected:
-    // For the quote boards' tables, which show an empty quote as "--": a
-    // number field whose value is 0 (a double within 1e-8) or null.
-    bool isEmptyNumber(const QModelIndex &index) const;
-    // The boards' rise red RGB (220, 10, 10) when value exceeds reference by
-    // more than 1e-8, fall green RGB (10, 128, 10) when it falls short by
-    // more, an invalid variant in between.
-    static QVariant riseFallColour(double value, double reference);
-    // Called whenever the columns were rebuilt from the dataset's fields.
-    virtual void columnsRebuilt() {}
-
 private:
+    // The view column of a field index, -1 for a hidden or unknown one.
+    int columnOfField(int field) const { return m_columnOfField.value(field, -1); }
     void rebuildColumns();
     void datasetReordered(const QVector<int> &order);
 

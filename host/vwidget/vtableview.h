@@ -2,91 +2,12 @@
 
 #include "vwidget_global.h"
 
-#include <QHash>
-#include <QRegion>
-#include <QSet>
 #include <QTableView>
-#include <QVector>
 
-class QHeaderView;
-class VFramePacer;
-
-// A table view for live data. Qt's item views repaint their whole viewport
-// for any change of more than one cell, off screen or not, and once per
-// pass of the event loop; a table fed quotes in batches then repaints
-// hundreds of times a second. This view collects the changed ranges that
-// reach the screen and repaints, once per display frame (VFramePacer: at
-// most 60 paints a second, at most one frame late), the visible cells among
-// them whose look changed: a model that reports a whole row for one new
-// price repaints that price's cell only. Changes outside the viewport cost
-// no paint at all.
-//
-// A cell's look is what the model gives for paintRoles(); the view
-// remembers it for every cell it paints. A delegate that paints from other
-// roles adds them with setPaintRoles(). While an editor is open the view
-// behaves as a plain QTableView, so the editor follows the model.
-//
-// The view draws its grid itself, as one-pixel fills: QTableView strokes
-// grid lines rectangle by rectangle of the painted region, which costs as
-// much as the cells' text when a paint covers many scattered cells.
-// showGrid()/setShowGrid() hide QTableView's and switch this grid (always
-// solid, in the style's grid colour).
-//
-// Cells are painted by a VTextDelegate unless another delegate is set.
-//
-// Keys: Enter on a row does what a double-click does (doubleClicked with
-// the current index); the copy key puts the selected rows on the clipboard
-// (selectedRowsText()).
+// The client's table view.
 class VWIDGET_EXPORT VTableView : public QTableView
 {
     Q_OBJECT
 public:
     explicit VTableView(QWidget *parent = nullptr);
-
-    // Display, decoration, font, alignment, background, foreground, check
-    // state and Qt::UserRole unless set.
-    QVector<int> paintRoles() const { return m_paintRoles; }
-    void setPaintRoles(const QVector<int> &roles);
-
-    bool showGrid() const { return m_grid; }
-    void setShowGrid(bool show);
-
-    // The selected rows as tab-separated text under a header line: the
-    // shown columns in their order, leaving out columns empty in every
-    // selected row (a button column).
-    QString selectedRowsText() const;
-
-protected:
-    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
-                     const QVector<int> &roles = QVector<int>()) override;
-    void paintEvent(QPaintEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-
-private:
-    using Look = QVector<QVariant>;
-
-    // The visible part of the sections first..last (logical) of header, as
-    // viewport coordinates [start, end); empty when none of them shows.
-    static QPair<int, int> visibleSpan(const QHeaderView *header, int first, int last, int extent);
-    // The logical sections of header shown between viewport positions from and to.
-    static QVector<int> sectionsShown(const QHeaderView *header, int from, int to);
-    void repaintChanged();
-    void paintGrid(const QRegion &region);
-    static quint64 cellKey(int row, int column) { return quint64(row) << 32 | quint32(column); }
-    // Whether the cell's look differs from the one last painted; if so, it
-    // is remembered now, as the look the cell's coming repaint will show.
-    bool takeNewLook(const QModelIndex &index);
-    void rememberLook(const QModelIndex &index);
-
-    VFramePacer *m_pacer;
-    QVector<int> m_paintRoles;
-    bool m_grid = true;
-    // Changed cells waiting for the next frame, in cell units: x = column, y = row.
-    QRegion m_changed;
-    // The look of each cell when it was last painted, by cellKey.
-    QHash<quint64, Look> m_painted;
-    // Cells whose look takeNewLook remembered for the next paint, which
-    // then need not read it again.
-    QSet<quint64> m_lookTaken;
 };

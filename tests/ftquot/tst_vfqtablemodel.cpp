@@ -21,6 +21,7 @@ struct Board
     explicit Board(bool withClose = false)
     {
         ds.addField(QStringLiteral("stkcode"), u("合约代码"), vd::DT_String, 12, 8);
+        ds.addField(QStringLiteral("market"), u("市场"), vd::DT_String, 1, 8)->setVisible(false);
         ds.addField(QStringLiteral("lastprice"), u("最新价"), vd::DT_Double, 12, 8);
         ds.addField(QStringLiteral("incdecprice"), u("涨跌↑↓"), vd::DT_Double, 12, 8);
         ds.addField(QStringLiteral("tdyposvol"), u("持仓量"), vd::DT_Integer, 12, 8);
@@ -30,6 +31,15 @@ struct Board
         ds.open();
         model.linkDatasetTable(&ds, nullptr, false, false);
     }
+    // A row of a contract of market "H".
+    int contract(const char *code)
+    {
+        const int row = ds.append();
+        ds.setFieldValue(row, QStringLiteral("market"), QStringLiteral("H"));
+        ds.setFieldValue(row, QStringLiteral("stkcode"), QString::fromLatin1(code));
+        return row;
+    }
+    bool lit(int row, const char *field) const { return cell(row, field).data(Qt::BackgroundRole).isValid(); }
     QModelIndex cell(int row, const char *field) const
     {
         return model.index(row, model.colIndexByFieldName(QString::fromLatin1(field)));
@@ -108,7 +118,7 @@ private slots:
     void flashLifecycle()
     {
         Board board;
-        const int row = board.ds.append();
+        const int row = board.contract("cu2701");
         const QModelIndex last = board.cell(row, "lastprice");
         QVERIFY(!last.data(Qt::BackgroundRole).isValid());
         QSignalSpy changed(&board.model, &QAbstractItemModel::dataChanged);
@@ -131,7 +141,7 @@ private slots:
     void flashLastsFromTheLastChange()
     {
         Board board;
-        const int row = board.ds.append();
+        const int row = board.contract("cu2701");
         const QModelIndex last = board.cell(row, "lastprice");
         board.model.setFlashDuration(600);
         board.model.setFlashEnabled(true);
@@ -142,6 +152,26 @@ private slots:
         board.model.flashField(row, QStringLiteral("lastprice"));
         QTRY_VERIFY_WITH_TIMEOUT(!last.data(Qt::BackgroundRole).isValid(), 2000);
         QVERIFY2(sinceLastChange.elapsed() >= 600, qPrintable(QString::number(sinceLastChange.elapsed())));
+    }
+
+    // A flash belongs to its contract: a sort takes it along, a removal
+    // takes it away, and the row that comes in its place stays plain.
+    void flashFollowsItsContract()
+    {
+        Board board;
+        board.contract("al2701");
+        board.contract("cu2701");
+        board.model.setFlashDuration(5000);
+        board.model.setFlashEnabled(true);
+        board.model.flashField(1, QStringLiteral("lastprice"));
+        board.ds.sort(QStringLiteral("stkcode 1"), Qt::CaseSensitive);
+        QCOMPARE(board.ds.fieldValue(0, QStringLiteral("stkcode")).toString(), QStringLiteral("cu2701"));
+        QVERIFY(board.lit(0, "lastprice"));
+        QVERIFY(!board.lit(1, "lastprice"));
+        board.ds.remove(0);
+        QVERIFY(!board.lit(0, "lastprice"));
+        board.contract("cu2701");
+        QVERIFY(!board.lit(1, "lastprice"));
     }
 
     void backgroundSetDataRepaintsOnlyInRange()

@@ -1,3 +1,4 @@
+#include <framewait.h>
 #include <optionalstk/addstkdlg.h>
 #include <optionalstk/bcoptionalstk.h>
 #include <optionalstk/changegroupdlg.h>
@@ -185,6 +186,7 @@ void receive(BCOptionalStk *c, char market, const QByteArray &code, double last,
     record.lastPrice = last;
     record.priceChangeRatio = ratio;
     c->doRecvSubscribe(&record);
+    QVERIFY(waitForFrame());
 }
 
 // As the window system delivers a double-click: a click, then a double-click and its release.
@@ -433,6 +435,7 @@ private slots:
         record.priceChangeRatio = 0.05; // a fraction, shown in percent
         record.matchQuantity = 7;
         c->doRecvSubscribe(&record);
+        QVERIFY(waitForFrame());
         QStringList cells;
         for (int column = StkModel::Last; column <= StkModel::LimitDown; ++column)
             cells << view(c)->model()->index(1, column).data(Qt::UserRole).toString();

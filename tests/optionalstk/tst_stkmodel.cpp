@@ -9,7 +9,6 @@
 #include <optionalstk/stkdelegate.h>
 #include <optionalstk/stkmodel.h>
 #include <testutil.h>
-#include <vquotdata.h>
 
 #include <QAbstractItemModelTester>
 #include <QColor>
@@ -100,24 +99,6 @@ private slots:
         QTest::newRow("code") << 2 << u("600519") << u("-1.50") << QVariant(u("600519")) << blue;
         QTest::newRow("button column") << 17 << u("2") << u("2.00") << none << none;
     }
-    // Two decimals, the ratio in percent, and no "-0.00" for a change that rounds to zero.
-    void quoteTexts()
-    {
-        VQuotData quote {};
-        quote.lastPrice = 12.345;
-        quote.priceChangeRatio = -0.00004;
-        quote.priceChange = -0.004;
-        quote.matchQuantity = 123456;
-        quote.lowLimitPrice = -0.006;
-        const QStringList texts = StkModel::quoteTexts(quote);
-        QCOMPARE(texts.size(), StkModel::LimitDown - StkModel::Last + 1);
-        QCOMPARE(texts.at(StkModel::Last - StkModel::Last), QString::number(12.345, 'f', 2));
-        QCOMPARE(texts.at(StkModel::ChangeRatio - StkModel::Last), u("0.00"));
-        QCOMPARE(texts.at(StkModel::Change - StkModel::Last), u("0.00"));
-        QCOMPARE(texts.at(StkModel::Volume - StkModel::Last), u("123456.00"));
-        QCOMPARE(texts.at(StkModel::LimitDown - StkModel::Last), u("-0.01"));
-    }
-
     void display()
     {
         QFETCH(int, col);

@@ -1,3 +1,5 @@
+#include <framewait.h>
+#include <paintrecorder.h>
 #include <quotpanel/bcquotpanel.h>
 #include <quotrecord.h>
 #include <tarn.h>
@@ -79,7 +81,12 @@ public:
         host.restart();
         load();
     }
-    void inject(const VQuotData &record) { host.feed().inject(record); }
+    // Delivers a record and waits for the frame that shows it.
+    void inject(const VQuotData &record)
+    {
+        host.feed().inject(record);
+        QVERIFY(waitForFrame());
+    }
     VLocalDb *localDb() { return host.context().localDb(); }
 
     TestHost host;
@@ -191,6 +198,7 @@ private slots:
         record.lastPrice = 55.0;
         for (VQuotData *received : {&record, static_cast<VQuotData *>(nullptr)})
             QVERIFY(QMetaObject::invokeMethod(panel.component, "doRecvSubscribeQuot", Q_ARG(VQuotData *, received)));
+        QVERIFY(waitForFrame());
         QCOMPARE(panel.quot->itemText(panel.items->lastPrice()), u("10.000"));
         record.status = 1;
         f.inject(record);
@@ -281,6 +289,28 @@ private slots:
         record.bidVolume[9] = 4294967295u;
         f.inject(record);
         QCOMPARE(probe(panel), expected);
+    }
+
+    // However many records come between two frames, the panel shows the
+    // latest at the next frame, in one paint.
+    void recordsOfAFrameShowTheLatestOnce()
+    {
+        Fixture f;
+        Panel panel = f.create();
+        panel.subscribe('1', "600000", "0", "浦发银行");
+        panel.component->show();
+        QVERIFY(QTest::qWaitForWindowExposed(panel.component));
+        QVERIFY(waitForFrame());
+        PaintRecorder paints(panel.quot);
+        VQuotData record = fullRecord('1', "600000");
+        for (int i = 1; i <= 20; ++i) {
+            record.lastPrice = 10.0 + 0.01 * i;
+            f.host.feed().inject(record);
+        }
+        QCOMPARE(paints.count, 0);
+        QVERIFY(waitForFrame());
+        QCOMPARE(paints.count, 1);
+        QCOMPARE(panel.quot->itemText(panel.items->lastPrice()), u("10.20"));
     }
 
     void suspensionMarksTheNameOnce()

@@ -24,6 +24,8 @@ struct Table
     {
         ds.setBusiness(false);
         ds.addField(QStringLiteral("exerciseprice"), u("行权价"), vd::DT_Double, 33, 9)->setDecimals(4);
+        ds.addField(QStringLiteral("market"), u("市场"), vd::DT_String, 1, 9)->setVisible(false);
+        ds.addField(QStringLiteral("stkcode"), u("证券代码"), vd::DT_String, 33, 9)->setVisible(false);
         ds.addField(QStringLiteral("stkname"), u("证券名称"), vd::DT_String, 33, 9);
         ds.addField(QStringLiteral("ystdcloseprice"), u("昨收盘"), vd::DT_Double, 33, 9)->setDecimals(4);
         ds.addField(QStringLiteral("holdqty"), u("持仓量"), vd::DT_Integer, 33, 9);
@@ -32,6 +34,8 @@ struct Table
         ds.open();
         model.linkDatasetTable(&ds, nullptr, false, true);
         ds.append();
+        ds.setFieldValue(0, QStringLiteral("market"), QStringLiteral("5"));
+        ds.setFieldValue(0, QStringLiteral("stkcode"), QStringLiteral("10008001"));
         ds.setFieldValue(0, QStringLiteral("ystdcloseprice"), 0.25);
     }
     QModelIndex cell(const char *field) const

@@ -1,4 +1,3 @@
-#include <paintrecorder.h>
 #include <vquotdataitem.h>
 #include <vquotdataitems.h>
 #include <vquotpanel.h>
@@ -138,38 +137,6 @@ private slots:
         QTest::mouseClick(&panel, Qt::LeftButton, Qt::NoModifier, panel.itemRect(item).center());
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).value<VQuotDataItem *>(), item);
-    }
-
-    // Records in nested batches, each with the update() a receiver adds,
-    // over several passes of the event loop within one frame: one paint for
-    // all of them with the frame, and one chart point per record.
-    void recordsWithinAFramePaintOnce()
-    {
-        VQuotPanel panel;
-        panel.resize(panel.sizeHint());
-        panel.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QTest::qWait(50);
-        PaintRecorder paints(&panel);
-        for (int record = 0; record < 20; ++record) {
-            panel.beginUpdate();
-            panel.beginUpdate();
-            for (int id = 0; id < panel.quotItems()->count(); ++id)
-                panel.quotItems()->item(VQuotDataItems::Id(id))->setValue(10.0 + 0.01 * (id + record));
-            for (int stall = 0; stall < 10; ++stall)
-                panel.setQuotData(vd::QuotStall(stall), 10.1 + 0.01 * stall, 100, 9.9 - 0.01 * stall, 100);
-            panel.endUpdate();
-            panel.endUpdate();
-            panel.update();
-            // Delivers what is posted (quote flushes, update requests) as
-            // the next pass of the event loop would, without its timers.
-            QCoreApplication::sendPostedEvents();
-        }
-        QCOMPARE(paints.count, 0);
-        QTRY_COMPARE(paints.count, 1);
-        QTest::qWait(50);
-        QCOMPARE(paints.count, 1);
-        QCOMPARE(panel.chartPrices().size(), 20);
     }
 };
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "vwidget_global.h"
-
 #include <QFont>
 #include <QHash>
 #include <QStaticText>
@@ -15,11 +13,11 @@
 // cell colour (a flash) is drawn dark even in a dark style. Cells with an icon or a
 // check box and the cell with keyboard focus are painted as
 // QStyledItemDelegate paints them.
-class VWIDGET_EXPORT VTextDelegate : public QStyledItemDelegate
+class LiveTextDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
 public:
-    explicit VTextDelegate(QObject *parent = nullptr);
+    explicit LiveTextDelegate(QObject *parent = nullptr);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 

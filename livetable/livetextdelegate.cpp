@@ -1,4 +1,4 @@
-#include "vtextdelegate.h"
+#include "livetextdelegate.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -17,12 +17,12 @@ QStaticText layOut(const QString &text, const QFont &font)
 
 } // namespace
 
-VTextDelegate::VTextDelegate(QObject *parent)
+LiveTextDelegate::LiveTextDelegate(QObject *parent)
     : QStyledItemDelegate(parent)
 {
 }
 
-void VTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void LiveTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     if (index.data(Qt::DecorationRole).isValid() || index.data(Qt::CheckStateRole).isValid()
         || option.state.testFlag(QStyle::State_HasFocus)) {
@@ -95,7 +95,7 @@ void VTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
     }
 }
 
-void VTextDelegate::useFont(const QFont &font) const
+void LiveTextDelegate::useFont(const QFont &font) const
 {
     if (font != m_font || m_texts.size() + m_elided.size() > MaxCachedTexts) {
         m_texts.clear();
@@ -104,7 +104,7 @@ void VTextDelegate::useFont(const QFont &font) const
     }
 }
 
-const QStaticText &VTextDelegate::laidOut(const QString &text, const QFont &font) const
+const QStaticText &LiveTextDelegate::laidOut(const QString &text, const QFont &font) const
 {
     useFont(font);
     auto it = m_texts.find(text);
@@ -113,7 +113,7 @@ const QStaticText &VTextDelegate::laidOut(const QString &text, const QFont &font
     return it.value();
 }
 
-const QStaticText &VTextDelegate::elided(const QString &text, const QFont &font, Qt::TextElideMode mode,
+const QStaticText &LiveTextDelegate::elided(const QString &text, const QFont &font, Qt::TextElideMode mode,
                                          int width) const
 {
     useFont(font);

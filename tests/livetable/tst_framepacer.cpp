@@ -1,4 +1,4 @@
-#include <vframepacer.h>
+#include <framepacer.h>
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -13,9 +13,9 @@ private slots:
     // second.
     void busyFramesComeFurtherApart()
     {
-        VFramePacer pacer;
+        FramePacer pacer(FramePacer::Write);
         int busyMs = 20;
-        connect(&pacer, &VFramePacer::frame, this, [&] {
+        connect(&pacer, &FramePacer::frame, this, [&] {
             QElapsedTimer busy;
             busy.start();
             while (busy.elapsed() < busyMs) {
@@ -23,11 +23,11 @@ private slots:
             pacer.request();
         });
         pacer.request();
-        QTRY_COMPARE_WITH_TIMEOUT(VFramePacer::frameIntervalNs(), 1000000000 / VFramePacer::MinFramesPerSecond, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(FramePacer::frameIntervalNs(), 1000000000 / FramePacer::MinFramesPerSecond, 5000);
         busyMs = 0;
-        QTRY_COMPARE_WITH_TIMEOUT(VFramePacer::frameIntervalNs(), VFramePacer::FrameIntervalNs, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(FramePacer::frameIntervalNs(), FramePacer::FastestIntervalNs, 5000);
     }
 };
 
 QTEST_MAIN(FramePacerTest)
-#include "tst_vframepacer.moc"
+#include "tst_framepacer.moc"

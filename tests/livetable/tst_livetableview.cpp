@@ -1,6 +1,7 @@
+#include <framepacer.h>
 #include <framewait.h>
 #include <paintrecorder.h>
-#include <vtableview.h>
+#include <livetableview.h>
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
@@ -47,7 +48,7 @@ QRect range(int top, int left, int bottom, int right)
 
 } // namespace
 
-class TestVTableView : public QObject
+class TestLiveTableView : public QObject
 {
     Q_OBJECT
 
@@ -91,7 +92,9 @@ private slots:
         QFETCH(QRect, untouched);
 
         TouchModel model;
-        VTableView view;
+        LiveTableView view;
+        // The model reports more than what changed: the look decides.
+        view.setLookRoles({Qt::DisplayRole});
         view.setModel(&model);
         view.horizontalHeader()->setDefaultSectionSize(50);
         view.verticalHeader()->setDefaultSectionSize(20);
@@ -120,11 +123,39 @@ private slots:
             QVERIFY(!recorder.painted.intersects(view.visualRect(model.index(untouched.y(), untouched.x()))));
     }
 
+    // A cell written in a frame's Write phase is painted before the next
+    // frame begins.
+    void writtenCellIsPaintedInItsFrame()
+    {
+        TouchModel model;
+        LiveTableView view;
+        view.setModel(&model);
+        view.resize(400, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(waitForFrame());
+        PaintRecorder recorder(view.viewport());
+        FramePacer writer(FramePacer::Write);
+        FramePacer next(FramePacer::Write);
+        connect(&writer, &FramePacer::frame, this, [&] {
+            model.change(cell(2, 3));
+            model.report(cell(2, 3));
+            next.request();
+        });
+        bool paintedBeforeNext = false;
+        connect(&next, &FramePacer::frame, this,
+                [&] { paintedBeforeNext = recorder.painted.contains(view.visualRect(model.index(2, 3))); });
+        QSignalSpy nextFrame(&next, &FramePacer::frame);
+        writer.request();
+        QVERIFY(nextFrame.wait(2000));
+        QVERIFY(paintedBeforeNext);
+    }
+
     // The view's own grid sits where QTableView's would, and goes with setShowGrid(false).
     void gridLines()
     {
         TouchModel model;
-        VTableView view;
+        LiveTableView view;
         view.setModel(&model);
         view.resize(400, 300);
         view.show();
@@ -146,5 +177,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestVTableView)
-#include "tst_vtableview.moc"
+QTEST_MAIN(TestLiveTableView)
+#include "tst_livetableview.moc"

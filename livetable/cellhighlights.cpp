@@ -1,0 +1,98 @@
+#include "cellhighlights.h"
+
+#include <QTimerEvent>
+
+CellHighlights::CellHighlights(int durationMs, Ending ending, QObject *parent)
+    : QObject(parent)
+    , m_durationMs(durationMs)
+    , m_ending(ending)
+{
+    m_clock.start();
+}
+
+void CellHighlights::setLit(State &state, int column, bool lit)
+{
+    if (state.lit == lit)
+        return;
+    state.lit = lit;
+    m_litPerColumn[column] += lit ? 1 : -1;
+}
+
+void CellHighlights::light(const SecurityId &id, int column)
+{
+    setLit(m_cells[Cell {id, column}], column, true);
+}
+
+void CellHighlights::endLater(const SecurityId &id, int column)
+{
+    const Cell cell {id, column};
+    State &state = m_cells[cell];
+    state.lastEnd = ++m_serial;
+    m_ends.enqueue({m_clock.elapsed() + m_durationMs, m_serial, cell});
+    if (!m_timer.isActive())
+        m_timer.start(m_durationMs, Qt::PreciseTimer, this);
+}
+
+void CellHighlights::unlight(const SecurityId &id, int column)
+{
+    const auto found = m_cells.find(Cell {id, column});
+    if (found != m_cells.end())
+        setLit(*found, column, false);
+}
+
+void CellHighlights::forget(const SecurityId &id)
+{
+    forgetUnless([&id](const SecurityId &other) { return other != id; });
+}
+
+void CellHighlights::forgetUnless(const std::function<bool(const SecurityId &id)> &keep)
+{
+    for (auto it = m_cells.begin(); it != m_cells.end();) {
+        if (!keep(it.key().id)) {
+            setLit(*it, it.key().column, false);
+            it = m_cells.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void CellHighlights::clear()
+{
+    m_cells.clear();
+    m_litPerColumn.clear();
+    m_ends.clear();
+    m_timer.stop();
+}
+
+bool CellHighlights::isLit(const SecurityId &id, int column) const
+{
+    if (!anyLitIn(column))
+        return false;
+    const auto found = m_cells.constFind(Cell {id, column});
+    return found != m_cells.cend() && found->lit;
+}
+
+void CellHighlights::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_timer.timerId()) {
+        QObject::timerEvent(event);
+        return;
+    }
+    const qint64 now = m_clock.elapsed();
+    while (!m_ends.isEmpty() && m_ends.head().due <= now) {
+        const End end = m_ends.dequeue();
+        const auto found = m_cells.find(end.cell);
+        // A forgotten cell is gone; a flash changed again since ends later.
+        if (found == m_cells.end() || (m_ending == AfterLastChange && found->lastEnd != end.serial))
+            continue;
+        setLit(*found, end.cell.column, false);
+        if (found->lastEnd == end.serial)
+            m_cells.erase(found);
+        emit ended(end.cell.id, end.cell.column);
+    }
+    if (m_ends.isEmpty())
+        m_timer.stop();
+    else
+        m_timer.start(int(m_ends.head().due - now), Qt::PreciseTimer, this);
+}

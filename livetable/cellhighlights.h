@@ -1,0 +1,90 @@
+#pragma once
+
+#include "securityid.h"
+
+#include <QBasicTimer>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QObject>
+#include <QQueue>
+#include <QVector>
+
+#include <functional>
+
+// The highlights of a quote table's changed cells: a cell is lit, and ends
+// a fixed duration later. A cell is named by its row's security and its
+// column, not by its position, so after a sort, a removal or a new chain a
+// highlight stays with its security's value instead of lighting whatever
+// row now stands where it stood.
+//
+// One timer serves every cell from a queue of deadlines (in order, since
+// every end comes the same duration after its cause): a Qt timer per change
+// falls behind at tens of thousands of changes a second.
+class CellHighlights : public QObject
+{
+    Q_OBJECT
+public:
+    // When a lit cell ends: the duration after the last endLater() of the
+    // cell (a flash that lasts while its value keeps changing), or after
+    // each of them (a marker that every change clears again later).
+    enum Ending { AfterLastChange, AfterEachChange };
+
+    CellHighlights(int durationMs, Ending ending, QObject *parent = nullptr);
+
+    int duration() const { return m_durationMs; }
+    // Ends already scheduled keep their time.
+    void setDuration(int ms) { m_durationMs = ms; }
+
+    void light(const SecurityId &id, int column);
+    // Schedules the cell's end the duration from now, whether or not it is lit.
+    void endLater(const SecurityId &id, int column);
+    // Ends the cell now, without ended().
+    void unlight(const SecurityId &id, int column);
+    // Forgets the security's cells (its row was removed), the cells of
+    // every security keep() refuses, or every cell.
+    void forget(const SecurityId &id);
+    void forgetUnless(const std::function<bool(const SecurityId &id)> &keep);
+    void clear();
+
+    bool isLit(const SecurityId &id, int column) const;
+    // Whether any cell of the column is lit: a paint of a quiet column asks no more.
+    bool anyLitIn(int column) const { return m_litPerColumn.value(column) > 0; }
+
+signals:
+    // A scheduled end came; the cell is no longer lit.
+    void ended(const SecurityId &id, int column);
+
+protected:
+    void timerEvent(QTimerEvent *event) override;
+
+private:
+    struct Cell
+    {
+        SecurityId id;
+        int column;
+        friend bool operator==(const Cell &a, const Cell &b) { return a.column == b.column && a.id == b.id; }
+        friend uint qHash(const Cell &cell, uint seed) { return qHash(cell.id, seed) ^ uint(cell.column); }
+    };
+    struct State
+    {
+        bool lit = false;
+        quint64 lastEnd = 0; // the serial of the cell's latest scheduled end
+    };
+    struct End
+    {
+        qint64 due; // on m_clock, ms
+        quint64 serial;
+        Cell cell;
+    };
+
+    void setLit(State &state, int column, bool lit);
+
+    int m_durationMs;
+    const Ending m_ending;
+    QHash<Cell, State> m_cells;
+    QHash<int, int> m_litPerColumn;
+    QQueue<End> m_ends;
+    quint64 m_serial = 0;
+    QBasicTimer m_timer;
+    QElapsedTimer m_clock;
+};

@@ -1,0 +1,171 @@
+#include "framepacer.h"
+
+#include <QBasicTimer>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QPointer>
+#include <QTimerEvent>
+#include <QVector>
+
+#include <utility>
+
+#if defined(Q_OS_WIN)
+#include <qt_windows.h>
+#else
+#include <time.h>
+#endif
+
+namespace {
+
+// CPU time of the calling thread, in ns; -1 where it cannot be read.
+qint64 threadCpuNs()
+{
+#if defined(Q_OS_WIN)
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user))
+        return -1;
+    auto ns = [](const FILETIME &time) {
+        return qint64((quint64(time.dwHighDateTime) << 32 | time.dwLowDateTime) * 100);
+    };
+    return ns(kernel) + ns(user);
+#else
+    timespec now;
+    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) != 0)
+        return -1;
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+#endif
+}
+
+} // namespace
+
+// The GUI thread's frame clock: one timer for every pacer waiting for a
+// frame, its interval adapted to the frames' work at the end of every
+// window of WindowNs.
+class FrameClock : public QObject
+{
+public:
+    static constexpr qint64 WindowNs = 250000000;
+    static constexpr qint64 SlowestIntervalNs = 1000000000 / FramePacer::MinFramesPerSecond;
+
+    // Made on the first request, on the GUI thread, and kept for the process's life.
+    static FrameClock &instance()
+    {
+        static FrameClock *clock = new FrameClock;
+        return *clock;
+    }
+
+    void add(FramePacer *pacer)
+    {
+        m_waiting[pacer->phase()].append(pacer);
+        // A request made during a frame is served by it (a Paint request
+        // during the Write phase) or scheduled when the frame ends.
+        if (!m_inFrame)
+            schedule();
+    }
+
+    void remove(FramePacer *pacer) { m_waiting[pacer->phase()].removeOne(pacer); }
+    qint64 intervalNs() const { return m_intervalNs; }
+
+protected:
+    void timerEvent(QTimerEvent *event) override
+    {
+        if (event->timerId() != m_timer.timerId()) {
+            QObject::timerEvent(event);
+            return;
+        }
+        m_timer.stop();
+        adapt();
+        m_lastFrame.start();
+        const qint64 start = threadCpuNs();
+        m_inFrame = true;
+        run(FramePacer::Write);
+        run(FramePacer::Paint);
+        // The repaints the frame asked for, now: they are its work too.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        m_inFrame = false;
+        if (start >= 0)
+            m_windowWorkNs += threadCpuNs() - start;
+        schedule();
+    }
+
+private:
+    FrameClock() { m_window.start(); }
+
+    void schedule()
+    {
+        if (m_timer.isActive() || (m_waiting[FramePacer::Write].isEmpty() && m_waiting[FramePacer::Paint].isEmpty()))
+            return;
+        qint64 waitNs = 0;
+        if (m_lastFrame.isValid())
+            waitNs = qMax<qint64>(0, m_intervalNs - m_lastFrame.nsecsElapsed());
+        // Rounded up: a frame never comes early.
+        m_timer.start(int((waitNs + 999999) / 1000000), Qt::PreciseTimer, this);
+    }
+
+    // Emits the frame of every pacer of phase waiting now; a frame may
+    // delete pacers or request the next frame.
+    void run(FramePacer::Phase phase)
+    {
+        const QVector<FramePacer *> due = std::exchange(m_waiting[phase], {});
+        QVector<QPointer<FramePacer>> alive;
+        alive.reserve(due.size());
+        for (FramePacer *pacer : due)
+            alive.append(pacer);
+        for (const QPointer<FramePacer> &pacer : qAsConst(alive)) {
+            if (!pacer)
+                continue;
+            pacer->m_pending = false;
+            emit pacer->frame();
+        }
+    }
+
+    // Scales the interval by the frames' work over the budget. With a cost
+    // of w per frame the interval settles where w / interval meets the
+    // budget, in a few windows; a step at most halves or doubles it, so one
+    // slow frame does not throw the rate about.
+    void adapt()
+    {
+        const qint64 windowNs = m_window.nsecsElapsed();
+        if (windowNs < WindowNs)
+            return;
+        const double load = double(m_windowWorkNs) / double(windowNs);
+        const double factor = qBound(0.5, load / FramePacer::WorkBudget, 2.0);
+        m_intervalNs = qBound(FramePacer::FastestIntervalNs, qint64(double(m_intervalNs) * factor), SlowestIntervalNs);
+        m_windowWorkNs = 0;
+        m_window.start();
+    }
+
+    QBasicTimer m_timer;
+    QElapsedTimer m_lastFrame;
+    QElapsedTimer m_window;
+    qint64 m_windowWorkNs = 0;
+    qint64 m_intervalNs = FramePacer::FastestIntervalNs;
+    bool m_inFrame = false;
+    QVector<FramePacer *> m_waiting[2];
+};
+
+qint64 FramePacer::frameIntervalNs()
+{
+    return FrameClock::instance().intervalNs();
+}
+
+FramePacer::FramePacer(Phase phase, QObject *parent)
+    : QObject(parent)
+    , m_phase(phase)
+{
+}
+
+FramePacer::~FramePacer()
+{
+    if (m_pending)
+        FrameClock::instance().remove(this);
+}
+
+void FramePacer::request()
+{
+    if (m_pending)
+        return;
+    m_pending = true;
+    FrameClock::instance().add(this);
+}

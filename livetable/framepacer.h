@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+
+// Turns any number of requests into at most one frame() per display frame.
+// All pacers of the GUI thread share one frame clock, and a frame runs in
+// two phases: first the Write pacers (tables take the records that arrived
+// and write them into their rows), then the Paint pacers (views turn what
+// changed into repaints, including what the Write phase just changed), and
+// the frame ends with the window repaints those asked for. A record is thus
+// on the screen in the frame after it arrived. A request after a quiet
+// spell is served on the next pass of the event loop; requests within a
+// frame of the last one wait for the next frame.
+//
+// The clock keeps live data from taking the GUI thread: frames come 60 a
+// second while the frames' own work (writing and painting) stays within
+// WorkBudget of one core; when it is heavier, frames come further apart,
+// down to MinFramesPerSecond, and speed up again as the work falls. Work
+// done per record, outside the frames, is not budgeted.
+class FramePacer : public QObject
+{
+    Q_OBJECT
+public:
+    enum Phase { Write, Paint };
+
+    static constexpr qint64 FastestIntervalNs = 1000000000 / 60;
+    static constexpr int MinFramesPerSecond = 10;
+    static constexpr double WorkBudget = 0.06;
+
+    explicit FramePacer(Phase phase, QObject *parent = nullptr);
+    ~FramePacer() override;
+
+    Phase phase() const { return m_phase; }
+    void request();
+    // The clock's present interval between frames, in ns.
+    static qint64 frameIntervalNs();
+
+signals:
+    void frame();
+
+private:
+    friend class FrameClock;
+    const Phase m_phase;
+    bool m_pending = false;
+};

@@ -1,0 +1,279 @@
+#include "livetableview.h"
+
+#include "framepacer.h"
+#include "livetextdelegate.h"
+
+#include <algorithm>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPaintEvent>
+
+LiveTableView::LiveTableView(QWidget *parent)
+    : VTableView(parent)
+    , m_pacer(new FramePacer(FramePacer::Paint, this))
+{
+    QTableView::setShowGrid(false);
+    setItemDelegate(new LiveTextDelegate(this));
+    connect(m_pacer, &FramePacer::frame, this, &LiveTableView::repaintChanged);
+}
+
+void LiveTableView::setShowGrid(bool show)
+{
+    m_grid = show;
+    viewport()->update();
+}
+
+void LiveTableView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QVector<int> &roles)
+{
+    if (state() == EditingState) {
+        VTableView::dataChanged(topLeft, bottomRight, roles);
+        return;
+    }
+    if (!isVisible() || !topLeft.isValid() || !bottomRight.isValid() || topLeft.parent() != rootIndex())
+        return;
+    const int top = topLeft.row();
+    const int bottom = bottomRight.row();
+    const int left = topLeft.column();
+    const int right = bottomRight.column();
+    const QPair<int, int> rows = visibleSpan(verticalHeader(), top, bottom, viewport()->height());
+    const QPair<int, int> columns = visibleSpan(horizontalHeader(), left, right, viewport()->width());
+    if (rows.first >= rows.second || columns.first >= columns.second)
+        return;
+    m_changed += QRect(QPoint(left, top), QPoint(right, bottom));
+    m_pacer->request();
+}
+
+void LiveTableView::repaintChanged()
+{
+    const QHeaderView *rows = verticalHeader();
+    const QHeaderView *columns = horizontalHeader();
+    const QVector<int> rowsShown = sectionsShown(rows, 0, viewport()->height() - 1);
+    const QVector<int> columnsShown = sectionsShown(columns, 0, viewport()->width() - 1);
+    QRegion pixels;
+    for (const QRect &cells : qAsConst(m_changed)) {
+        for (int row : rowsShown) {
+            if (row < cells.top() || row > cells.bottom())
+                continue;
+            for (int column : columnsShown) {
+                if (column < cells.left() || column > cells.right()
+                    || (!m_lookRoles.isEmpty() && !takeNewLook(model()->index(row, column, rootIndex()))))
+                    continue;
+                pixels += QRect(columns->sectionViewportPosition(column), rows->sectionViewportPosition(row),
+                                columns->sectionSize(column), rows->sectionSize(row));
+            }
+        }
+    }
+    m_changed = QRegion();
+    if (!pixels.isEmpty())
+        viewport()->update(pixels);
+}
+
+void LiveTableView::paintEvent(QPaintEvent *event)
+{
+    VTableView::paintEvent(event);
+    if (!model())
+        return;
+    if (m_grid)
+        paintGrid(event->region());
+    if (m_lookRoles.isEmpty())
+        return;
+    // Bounded by what is on screen: looks of cells long scrolled away go.
+    const int shownCells = (viewport()->height() / qMax(1, verticalHeader()->defaultSectionSize()) + 2)
+        * (horizontalHeader()->count() + 1);
+    if (m_painted.size() > 4 * shownCells) {
+        m_painted.clear();
+        m_lookTaken.clear();
+    }
+    for (const QRect &rect : event->region()) {
+        const QVector<int> columns = sectionsShown(horizontalHeader(), rect.left(), rect.right());
+        for (int row : sectionsShown(verticalHeader(), rect.top(), rect.bottom())) {
+            for (int column : columns) {
+                if (!m_lookTaken.contains(cellKey(row, column)))
+                    rememberLook(model()->index(row, column, rootIndex()));
+            }
+        }
+    }
+    m_lookTaken.clear();
+}
+
+// Changes made while hidden are not followed, so the looks taken for a
+// paint that did not come are not trusted when the view shows again.
+void LiveTableView::hideEvent(QHideEvent *event)
+{
+    m_lookTaken.clear();
+    VTableView::hideEvent(event);
+}
+
+// The line below each row and at the trailing edge of each column, where
+// QTableView's grid would be, over the cells in region.
+void LiveTableView::paintGrid(const QRegion &region)
+{
+    const QHeaderView *rows = verticalHeader();
+    const QHeaderView *columns = horizontalHeader();
+    const int lastRow = rows->logicalIndex(rows->count() - 1);
+    const int lastColumn = columns->logicalIndex(columns->count() - 1);
+    if (lastRow < 0 || lastColumn < 0)
+        return;
+    const QRect bounds = region.boundingRect();
+    // Not past the last row and column, as QTableView's grid.
+    const int bottom = qMin(bounds.bottom(), rows->sectionViewportPosition(lastRow) + rows->sectionSize(lastRow) - 1);
+    const int right = isRightToLeft() ? bounds.right()
+                                      : qMin(bounds.right(), columns->sectionViewportPosition(lastColumn)
+                                                                 + columns->sectionSize(lastColumn) - 1);
+    const int left = isRightToLeft() ? qMax(bounds.left(), columns->sectionViewportPosition(lastColumn)) : bounds.left();
+    if (bottom < bounds.top() || right < left)
+        return;
+
+    QStyleOptionViewItem option = viewOptions();
+    const QColor colour
+        = QColor::fromRgba(QRgb(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
+    QPainter painter(viewport());
+    for (int row : sectionsShown(rows, bounds.top(), bottom)) {
+        const int y = rows->sectionViewportPosition(row) + rows->sectionSize(row) - 1;
+        painter.fillRect(QRect(left, y, right - left + 1, 1), colour);
+    }
+    for (int column : sectionsShown(columns, left, right)) {
+        int x = columns->sectionViewportPosition(column);
+        if (!isRightToLeft())
+            x += columns->sectionSize(column) - 1;
+        painter.fillRect(QRect(x, bounds.top(), 1, bottom - bounds.top() + 1), colour);
+    }
+}
+
+void LiveTableView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Copy) && model()) {
+        QGuiApplication::clipboard()->setText(selectedRowsText());
+        event->accept();
+        return;
+    }
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && state() != EditingState && currentIndex().isValid()) {
+        emit doubleClicked(currentIndex());
+        event->accept();
+        return;
+    }
+    VTableView::keyPressEvent(event);
+}
+
+QString LiveTableView::selectedRowsText() const
+{
+    if (!model() || !selectionModel())
+        return QString();
+    QVector<int> rows;
+    for (const QModelIndex &index : selectionModel()->selectedIndexes()) {
+        if (!rows.contains(index.row()))
+            rows.append(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    QVector<int> columns;
+    for (int visual = 0; visual < horizontalHeader()->count(); ++visual) {
+        const int column = horizontalHeader()->logicalIndex(visual);
+        if (isColumnHidden(column))
+            continue;
+        for (int row : qAsConst(rows)) {
+            if (!model()->index(row, column, rootIndex()).data().toString().isEmpty()) {
+                columns.append(column);
+                break;
+            }
+        }
+    }
+    QStringList lines;
+    QStringList cells;
+    for (int column : qAsConst(columns))
+        cells << model()->headerData(column, Qt::Horizontal).toString();
+    lines << cells.join(QLatin1Char('\t'));
+    for (int row : qAsConst(rows)) {
+        cells.clear();
+        for (int column : qAsConst(columns))
+            cells << model()->index(row, column, rootIndex()).data().toString();
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+bool LiveTableView::takeNewLook(const QModelIndex &index)
+{
+    const quint64 key = cellKey(index.row(), index.column());
+    Look look(m_lookRoles.size());
+    for (int i = 0; i < m_lookRoles.size(); ++i)
+        look[i] = index.data(m_lookRoles.at(i));
+    Look &painted = m_painted[key];
+    if (painted == look)
+        return false;
+    painted = std::move(look);
+    m_lookTaken.insert(key);
+    return true;
+}
+
+void LiveTableView::rememberLook(const QModelIndex &index)
+{
+    Look &look = m_painted[cellKey(index.row(), index.column())];
+    look.resize(m_lookRoles.size());
+    for (int i = 0; i < m_lookRoles.size(); ++i)
+        look[i] = index.data(m_lookRoles.at(i));
+}
+
+void LiveTableView::setLookRoles(const QVector<int> &roles)
+{
+    m_lookRoles = roles;
+    m_painted.clear();
+    m_lookTaken.clear();
+    viewport()->update();
+}
+
+QVector<int> LiveTableView::sectionsShown(const QHeaderView *header, int from, int to)
+{
+    QVector<int> sections;
+    int first = header->visualIndexAt(from);
+    if (first < 0)
+        return sections;
+    int last = header->visualIndexAt(to);
+    if (last < 0)
+        last = header->count() - 1;
+    sections.reserve(last - first + 1);
+    for (int visual = first; visual <= last; ++visual) {
+        const int logical = header->logicalIndex(visual);
+        if (!header->isSectionHidden(logical))
+            sections.append(logical);
+    }
+    return sections;
+}
+
+QPair<int, int> LiveTableView::visibleSpan(const QHeaderView *header, int first, int last, int extent)
+{
+    const int firstShown = header->visualIndexAt(0);
+    if (firstShown < 0 || extent <= 0)
+        return {0, 0};
+    int lastShown = header->visualIndexAt(extent - 1);
+    if (lastShown < 0)
+        lastShown = header->count() - 1;
+
+    int start = extent;
+    int end = 0;
+    auto extend = [&](int logical) {
+        const int position = header->sectionViewportPosition(logical);
+        start = qMin(start, position);
+        end = qMax(end, position + header->sectionSize(logical));
+    };
+    if (!header->sectionsMoved()) {
+        // Logical and visual order agree: the span is the two ends.
+        const int from = qMax(first, firstShown);
+        const int to = qMin(last, lastShown);
+        if (from > to)
+            return {0, 0};
+        extend(from);
+        extend(to);
+    } else {
+        for (int visual = firstShown; visual <= lastShown; ++visual) {
+            const int logical = header->logicalIndex(visual);
+            if (logical >= first && logical <= last)
+                extend(logical);
+        }
+    }
+    return {qMax(start, 0), qMin(end, extent)};
+}

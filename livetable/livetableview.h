@@ -1,0 +1,87 @@
+#pragma once
+
+#include <vtableview.h>
+
+#include <QHash>
+#include <QRegion>
+#include <QSet>
+#include <QVector>
+
+class QHeaderView;
+class FramePacer;
+
+// A table view for live data. Qt's item views repaint their whole viewport
+// for any change of more than one cell, off screen or not, and once per
+// pass of the event loop; a table fed quotes in batches then repaints
+// hundreds of times a second. This view collects the changed cells that
+// reach the screen and repaints them in the Paint phase of the frame
+// (FramePacer) in which they changed, or of the next one for a change made
+// between frames. Changes outside the viewport cost no paint at all.
+//
+// A model that reports more than what changed (a whole row for one new
+// price) sets look roles: a reported cell is then repainted only when the
+// values of those roles differ from the ones it was last painted with.
+// Without look roles every reported cell in view is repainted.
+//
+// The view draws its grid itself, as one-pixel fills: QTableView strokes
+// grid lines rectangle by rectangle of the painted region, which costs as
+// much as the cells' text when a paint covers many scattered cells.
+// showGrid()/setShowGrid() hide QTableView's and switch this grid (always
+// solid, in the style's grid colour).
+//
+// Cells are painted by a LiveTextDelegate unless another delegate is set.
+//
+// Keys: Enter on a row does what a double-click does (doubleClicked with
+// the current index); the copy key puts the selected rows on the clipboard
+// (selectedRowsText()).
+class LiveTableView : public VTableView
+{
+    Q_OBJECT
+public:
+    explicit LiveTableView(QWidget *parent = nullptr);
+
+    QVector<int> lookRoles() const { return m_lookRoles; }
+    void setLookRoles(const QVector<int> &roles);
+
+    bool showGrid() const { return m_grid; }
+    void setShowGrid(bool show);
+
+    // The selected rows as tab-separated text under a header line: the
+    // shown columns in their order, leaving out columns empty in every
+    // selected row (a button column).
+    QString selectedRowsText() const;
+
+protected:
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QVector<int> &roles = QVector<int>()) override;
+    void paintEvent(QPaintEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    using Look = QVector<QVariant>;
+
+    // The visible part of the sections first..last (logical) of header, as
+    // viewport coordinates [start, end); empty when none of them shows.
+    static QPair<int, int> visibleSpan(const QHeaderView *header, int first, int last, int extent);
+    // The logical sections of header shown between viewport positions from and to.
+    static QVector<int> sectionsShown(const QHeaderView *header, int from, int to);
+    void repaintChanged();
+    void paintGrid(const QRegion &region);
+    static quint64 cellKey(int row, int column) { return quint64(row) << 32 | quint32(column); }
+    // Whether the cell's look differs from the one last painted; if so, it
+    // is remembered now, as the look the cell's coming repaint will show.
+    bool takeNewLook(const QModelIndex &index);
+    void rememberLook(const QModelIndex &index);
+
+    FramePacer *m_pacer;
+    QVector<int> m_lookRoles;
+    bool m_grid = true;
+    // Changed cells waiting for the frame, in cell units: x = column, y = row.
+    QRegion m_changed;
+    // With look roles: the look of each cell when it was last painted, by
+    // cellKey, and the cells whose look takeNewLook remembered for the
+    // coming paint, which then need not read it again.
+    QHash<quint64, Look> m_painted;
+    QSet<quint64> m_lookTaken;
+};

@@ -1,0 +1,98 @@
+#include "quotetablemodel.h"
+
+#include <vdataset.h>
+
+QuoteTableModel::QuoteTableModel(const QStringList &priceReferences, CellHighlights::Ending ending, int durationMs,
+                                 QObject *parent)
+    : VTableModel(parent)
+    , m_priceReferences(priceReferences)
+    , m_highlights(new CellHighlights(durationMs, ending, this))
+{
+    // The columns are rebuilt from the fields with every reset.
+    connect(this, &QAbstractItemModel::modelReset, this, &QuoteTableModel::fieldsChanged);
+    connect(this, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this](const QModelIndex &, int first, int last) {
+        for (int row = first; row <= last; ++row)
+            m_highlights->forget(securityOfRow(row));
+    });
+    connect(m_highlights, &CellHighlights::ended, this, &QuoteTableModel::highlightEnded);
+}
+
+QModelIndex QuoteTableModel::fieldCell(int row, int field) const
+{
+    return index(row, m_columnOfField.value(field, -1));
+}
+
+SecurityId QuoteTableModel::securityOfRow(int row) const
+{
+    const VDataset *ds = dataset();
+    if (!ds)
+        return SecurityId();
+    return SecurityId::of(ds->fieldValue(row, m_marketField).toString(), ds->fieldValue(row, m_codeField).toString());
+}
+
+QVariant QuoteTableModel::getDisplayText(const QModelIndex &index) const
+{
+    const int field = fieldIndex(index);
+    if (!dataset() || !m_rules.isNumber(field))
+        return VTableModel::getDisplayText(index);
+    if (m_rules.isEmptyNumber(*dataset(), index.row(), field))
+        return QStringLiteral("--");
+    return m_texts.text(field, dataset()->fieldValue(index.row(), field).toDouble(),
+                        [this, &index] { return VTableModel::getDisplayText(index).toString(); });
+}
+
+QVariant QuoteTableModel::getForeground(const QModelIndex &index) const
+{
+    const QVariant colour = dataset() ? m_rules.foreground(*dataset(), index.row(), fieldIndex(index)) : QVariant();
+    return colour.isValid() ? colour : VTableModel::getForeground(index);
+}
+
+bool QuoteTableModel::isHighlighted(const QModelIndex &index) const
+{
+    return index.isValid() && m_highlights->anyLitIn(index.column())
+        && m_highlights->isLit(securityOfRow(index.row()), index.column());
+}
+
+void QuoteTableModel::fieldsChanged()
+{
+    const VFieldList *fields = dataset() ? dataset()->fields() : nullptr;
+    m_rules.rebuild(fields, m_priceReferences);
+    m_texts.clear();
+    m_columnOfField.clear();
+    m_marketField = -1;
+    m_codeField = -1;
+    if (fields) {
+        m_columnOfField.reserve(fields->count());
+        for (int field = 0; field < fields->count(); ++field)
+            m_columnOfField.append(colIndexByFieldName(fields->at(field)->name()));
+        m_marketField = fields->indexOf(QStringLiteral("market"));
+        m_codeField = fields->indexOf(QStringLiteral("stkcode"));
+    }
+    // Securities no longer shown take their highlights with them.
+    m_highlights->forgetUnless([this](const SecurityId &security) { return rowOf(security) >= 0; });
+}
+
+int QuoteTableModel::rowOf(const SecurityId &security) const
+{
+    if (m_rowOf)
+        return m_rowOf(security);
+    const VDataset *ds = dataset();
+    if (!ds || m_codeField < 0)
+        return -1;
+    const QString code = security.codeText();
+    for (int row = ds->locate(QStringLiteral("stkcode"), code, 0); row >= 0 && row < ds->recordCount();
+         row = ds->locate(QStringLiteral("stkcode"), code, row + 1)) {
+        if (securityOfRow(row) == security)
+            return row;
+    }
+    return -1;
+}
+
+void QuoteTableModel::highlightEnded(const SecurityId &security, int column)
+{
+    const int row = rowOf(security);
+    if (row < 0 || row >= rowCount() || column >= columnCount())
+        return;
+    const QModelIndex cell = index(row, column);
+    emit dataChanged(cell, cell);
+}

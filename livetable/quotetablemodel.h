@@ -1,0 +1,63 @@
+#pragma once
+
+#include "cellhighlights.h"
+#include "quotefieldrules.h"
+#include "quotetext.h"
+#include "securityid.h"
+
+#include <vtablemodel.h>
+
+#include <QVector>
+
+#include <functional>
+
+// What the quote boards' table models share on top of VTableModel: each
+// row is a security (its "market" and "stkcode" fields); an empty quote
+// reads "--" and prices and changes are coloured (QuoteFieldRules); texts
+// of numbers are made when a cell is painted and kept by value and field,
+// so a price shown before costs no formatting; and changed cells are
+// highlighted by their row's security and column (CellHighlights), so a
+// highlight stays with its security through a sort and goes with its row.
+//
+// A board writes by field index: fieldCell() names a field's cell without
+// looking up names.
+class QuoteTableModel : public VTableModel
+{
+    Q_OBJECT
+public:
+    // Where a security's row stands, -1 when it has none.
+    using RowLocator = std::function<int(const SecurityId &security)>;
+
+    // The board's row index; without one the dataset is searched.
+    void setRowLocator(RowLocator locator) { m_rowOf = std::move(locator); }
+    // The cell of the field in row; invalid for a hidden or unknown field.
+    QModelIndex fieldCell(int row, int field) const;
+    // The security of a row (null when the row has no code).
+    SecurityId securityOfRow(int row) const;
+
+    QVariant getDisplayText(const QModelIndex &index) const override;
+    QVariant getForeground(const QModelIndex &index) const override;
+
+protected:
+    // priceReferences: the fields prices compare with, the first the
+    // dataset has; ending and durationMs: how highlights end.
+    QuoteTableModel(const QStringList &priceReferences, CellHighlights::Ending ending, int durationMs,
+                    QObject *parent);
+
+    CellHighlights *highlights() const { return m_highlights; }
+    bool isHighlighted(const QModelIndex &index) const;
+
+private:
+    void fieldsChanged();
+    int rowOf(const SecurityId &security) const;
+    void highlightEnded(const SecurityId &security, int column);
+
+    const QStringList m_priceReferences;
+    CellHighlights *m_highlights; // a child
+    QuoteFieldRules m_rules;
+    mutable CellTextCache m_texts;
+    QVector<int> m_columnOfField;
+    int m_marketField = -1;
+    int m_codeField = -1;
+    RowLocator m_rowOf;
+};
