@@ -1,58 +1,25 @@
 #pragma once
 
-#include "vfqtablemodel.h"
-
-#include <securityid.h>
-
 #include <icomponent.h>
-#include <vdataset.h>
 
 #include <QHash>
-#include <QMultiMap>
-#include <QTimer>
+#include <QList>
 
-#include <memory>
-
+class MarketPage;
 class QStackedWidget;
-class QTableView;
-class QToolButton;
 class VButtonDelegate;
 class VCacheItem;
-class QuotBatch;
-class VQuotSubscriber;
+class VisibleRowSubscription;
 struct VQuotData;
 
-// One market of the futures board: an exchange, or the user's own list
-// ("*"). Owned by the board; its dataset and model have no parent.
-struct MarketPage
-{
-    bool often = false;
-    QString checkKey;
-    QTimer refreshTimer; // debounce of scrolling
-    VDataset dataset;
-    VFQTableModel model;
-    int firstSubRow = -1; // the subscribed window of rows, -1: none
-    int lastSubRow = -1;
-    QToolButton *button = nullptr;
-    QWidget *pageWidget = nullptr;
-    QTableView *table = nullptr;
-    QHash<SecurityId, int> rowIndex; // contract → row
-    QMultiMap<QString, QString> productContracts; // product id → contract id
-    QHash<QString, QString> checkedItems; // product id → name; own list: contract id → name
-    QString market;
-    bool refreshing = false;
-    bool resubscribing = false;
-    bool subscribed = false;
-    VQuotSubscriber *subscriber = nullptr; // deleted by the board
-    QHash<QString, SecurityId> subscribedSet; // what the quote manager last accepted, by product-list entry
-    QVector<int> quoteFields; // the dataset's field of each quote value, in the order applyQuote writes them
-};
-
 // The futures quote board: a button per exchange with a drop-down menu of
-// its products, and one for the user's own contracts, over a table each.
-// Only the rows in view of the table shown are subscribed; changed cells
-// flash. Checked products, own contracts and the market shown last are kept
-// in the configuration group "PG_Trd_FtQuotPanel".
+// its products (ProductMenus), and one for the user's own contracts, over
+// a table each (MarketPage). Only the rows in view of the table shown are
+// subscribed, and changed cells flash (VisibleRowSubscription). Checked
+// products, own contracts and the market shown last are kept in the
+// configuration group "PG_Trd_FtQuotPanel" (StoredChoices). The board
+// builds its widgets and wires these pieces together; it owns its pages
+// and deletes them, with their subscribers, when it is destroyed.
 class BCFtQuotPanel : public IComponent
 {
     Q_OBJECT
@@ -81,30 +48,12 @@ private:
     void initPages();
     void loadConfig();
     void initTables();
-    void buildDataset(MarketPage *page);
     void connectSignals();
-    void saveConfig();
 
-    void loadContracts();
     void loadOftenContracts();
-    void buildProductMenus();
     void addProductRows(const QString &productId, MarketPage *page);
-    void removeProductRows(const QString &productId, MarketPage *page);
-    void addContractRow(const QString &contractId, MarketPage *page);
-    void rebuildRowIndex(MarketPage *page);
-
-    void refreshSubscription(MarketPage *page);
-    void commitSubscription(MarketPage *page);
-    bool subscribePage(MarketPage *page);
-    bool unsubscribePage(MarketPage *page, bool clearList);
-    void removeAllProducts(MarketPage *page);
-    void applyQuote(const VQuotData &record, MarketPage *page);
-    // Writes the records of the shown page that arrived since the last frame.
-    void applyQuotes();
-    void setFieldFlashing(VDataset *dataset, VFQTableModel *model, int row, int field, const QVariant &value);
-
+    int today() const;
     MarketPage *oftenPage() const;
-    MarketPage *pageOfTable(const QObject *table) const;
 
     QStackedWidget *m_stack = nullptr;
     VCacheItem *m_contractCache = nullptr;
@@ -114,6 +63,5 @@ private:
     QList<MarketPage *> m_pageOrder; // the five markets in button order
     VButtonDelegate *m_addDelegate;
     VButtonDelegate *m_delDelegate;
-    // The latest record of each contract, written at the next frame.
-    QuotBatch *m_quotes;
+    VisibleRowSubscription *m_window; // a child
 };

@@ -175,6 +175,27 @@ private slots:
         QCOMPARE(f.stored().value(u("SHQH_Check_Products")).toString(), u("ag=白银"));
     }
 
+    // An emptied table keeps nothing subscribed, whichever way it was emptied.
+    void emptiedTableKeepsNothingSubscribed_data()
+    {
+        QTest::addColumn<bool>("ownList");
+        QTest::newRow("last own contract deleted") << true;
+        QTest::newRow("last product unchecked") << false;
+    }
+    void emptiedTableKeepsNothingSubscribed()
+    {
+        QFETCH(bool, ownList);
+        Fixture f(ownList ? QVariantHash {{u("Check_Market"), u("*")}, {u("ZXQH_Check_Contracts"), u("Hag2612=白银2612")}}
+                          : QVariantHash {{u("Check_Market"), u("H")}, {u("SHQH_Check_Products"), u("au=黄金")}});
+        BCFtQuotPanel *board = f.create();
+        QCOMPARE(f.wanted(), ownList ? u("H|ag2612") : u("H|au2612"));
+        if (ownList)
+            board->doCanelSubscibeClicked(board->findChild<QTableView *>(u("tbOften"))->model()->index(0, 0));
+        else
+            product(board, "btnSHQHMarket", u("au"))->setChecked(false);
+        QCOMPARE(f.wanted(), QString());
+    }
+
     // Quotes fill the shown page's rows: the first without a flash, a change
     // with one, nothing for a record without data; a page switch hands the
     // subscription over; a double-click names the contract.

@@ -1,0 +1,248 @@
+#include "visiblerowsubscription.h"
+
+#include "ftquotlog.h"
+#include "marketpage.h"
+#include "scopeguard.h"
+
+#include <quotbatch.h>
+
+#include <ihostcontext.h>
+#include <tarn_global.h>
+#include <vquotdata.h>
+#include <vquotmgr.h>
+#include <vquotsubscriber.h>
+
+#include <QScrollBar>
+#include <QTableView>
+
+#include <cmath>
+#include <iterator>
+
+namespace {
+
+// The subscriber's product-list entries as contracts; malformed entries are
+// left out.
+QHash<QString, SecurityId> productsOf(const VQuotSubscriber *subscriber)
+{
+    QHash<QString, SecurityId> products;
+    for (const QString &entry : subscriber->productList()) {
+        const QStringList split = entry.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+        if (split.size() == 2)
+            products.insert(entry, SecurityId::of(split.at(0), split.at(1)));
+    }
+    return products;
+}
+
+void addProduct(VQuotSubscriber *subscriber, const SecurityId &contract)
+{
+    subscriber->addProduct(contract.market(), contract.codeText());
+}
+
+void removeProduct(VQuotSubscriber *subscriber, const SecurityId &contract)
+{
+    subscriber->removeProduct(contract.market(), contract.codeText());
+}
+
+QString productList(const VQuotSubscriber *subscriber)
+{
+    return subscriber->productList().join(QLatin1Char(';'));
+}
+
+} // namespace
+
+VisibleRowSubscription::VisibleRowSubscription(MarketPage *const &currentPage, QObject *parent)
+    : QObject(parent)
+    , m_currentPage(currentPage)
+    , m_quotes(new QuotBatch(this))
+{
+    connect(m_quotes, &QuotBatch::ready, this, &VisibleRowSubscription::applyQuotes);
+}
+
+void VisibleRowSubscription::refreshSubscription(MarketPage *page)
+{
+    if (!page)
+        return;
+    QTableView *table = page->table;
+    const VDataset &ds = page->dataset;
+    const int n = ds.recordCount();
+    if (n == 0) {
+        // An emptied table keeps nothing subscribed, whichever way it was
+        // emptied: the quote manager gives up what it last accepted.
+        page->firstSubRow = -1;
+        page->lastSubRow = -1;
+        if (page->subscriber->productList().isEmpty() && page->subscribedSet.isEmpty())
+            return;
+        removeAllProducts(page);
+        commitSubscription(page);
+        return;
+    }
+    const int first = table->indexAt(QPoint(0, 0)).row();
+    int last;
+    if (!table->verticalScrollBar()->isVisible())
+        last = page->model.index(n - 1, 0).row();
+    else
+        last = table->indexAt(QPoint(0, table->verticalScrollBar()->height())).row();
+    if (last < 0)
+        last = n - 1;
+    if (first > last || last < 0 || first >= n)
+        return;
+    if (first == page->firstSubRow && last == page->lastSubRow)
+        return;
+
+    page->refreshing = true;
+    ScopeGuard close([this, page] {
+        if (page->refreshing) {
+            page->refreshing = false;
+            commitSubscription(page);
+        }
+        if (m_currentPage && !m_currentPage->subscribed)
+            subscribePage(m_currentPage);
+    });
+    const int oldFirst = page->firstSubRow;
+    const int oldLast = page->lastSubRow;
+    if (oldFirst == -1 || oldLast == -1) {
+        removeAllProducts(page);
+    } else {
+        for (int row = oldFirst; row <= oldLast; ++row) {
+            if ((row < first || row > last) && row >= 0 && row < n)
+                removeProduct(page->subscriber, page->model.securityOfRow(row));
+        }
+    }
+    for (int row = first; row <= last; ++row) {
+        const bool inOld = oldFirst != -1 && oldLast != -1 && row >= oldFirst && row <= oldLast;
+        if (!inOld && row >= 0 && row < n)
+            addProduct(page->subscriber, page->model.securityOfRow(row));
+    }
+    page->firstSubRow = first;
+    page->lastSubRow = last;
+}
+
+void VisibleRowSubscription::commitSubscription(MarketPage *page)
+{
+    if (!page->subscriber || !page->subscribed)
+        return;
+    page->resubscribing = true;
+    ScopeGuard done([page] { page->resubscribing = false; });
+    unsubscribePage(page, false);
+    subscribePage(page);
+    ftQuotLog(0, __LINE__, QStringLiteral("刷新后订阅列表:【%1】").arg(productList(page->subscriber)));
+}
+
+bool VisibleRowSubscription::subscribePage(MarketPage *page)
+{
+    if (!page->subscriber || page->subscribed)
+        return true;
+    page->subscribedSet = productsOf(page->subscriber);
+    page->subscribed = tarn::hostContext()->quotMgr()->subscribe(page->subscriber);
+    ftQuotLog(0, __LINE__,
+              QStringLiteral("期货行情面板行情订阅者【%1】订阅列表:【%2】")
+                  .arg(page->subscriber->subName(), productList(page->subscriber)));
+    return page->subscribed;
+}
+
+bool VisibleRowSubscription::unsubscribePage(MarketPage *page, bool clearList)
+{
+    if (!page->subscriber || !page->subscribed)
+        return true;
+    VQuotSubscriber *subscriber = page->subscriber;
+    const QHash<QString, SecurityId> kept = productsOf(subscriber);
+    removeAllProducts(page);
+    // Exactly what was subscribed is unsubscribed.
+    for (const SecurityId &contract : qAsConst(page->subscribedSet))
+        addProduct(subscriber, contract);
+    page->subscribedSet.clear();
+    const bool ok = tarn::hostContext()->quotMgr()->unsubscribe(subscriber);
+    page->subscribed = !ok;
+    ftQuotLog(0, __LINE__,
+              QStringLiteral("期货行情面板行情订阅者【%1】解除订阅列表:【%2】").arg(subscriber->subName(), productList(subscriber)));
+    if (page->subscribed)
+        page->subscribed = !subscriber->productList().isEmpty();
+    removeAllProducts(page);
+    if (!clearList) {
+        for (const SecurityId &contract : kept)
+            addProduct(subscriber, contract);
+    }
+    return !page->subscribed;
+}
+
+void VisibleRowSubscription::removeAllProducts(MarketPage *page)
+{
+    for (const SecurityId &contract : productsOf(page->subscriber))
+        removeProduct(page->subscriber, contract);
+}
+
+void VisibleRowSubscription::receive(const VQuotData &record)
+{
+    m_quotes->add(record);
+}
+
+void VisibleRowSubscription::applyQuotes()
+{
+    // The page shown may have changed since the records came; applyQuote
+    // finds no row for a contract it does not show.
+    for (const VQuotData &record : m_quotes->take()) {
+        if (m_currentPage && !m_currentPage->resubscribing)
+            applyQuote(record, m_currentPage);
+    }
+}
+
+void VisibleRowSubscription::applyQuote(const VQuotData &record, MarketPage *page)
+{
+    if (record.status == 0)
+        return;
+    const int row = page->rowOf(SecurityId::of(record));
+    if (row < 0 || row >= page->dataset.recordCount())
+        return;
+    // A value that is no finite number is no quote; the cell keeps its last one.
+    auto number = [](double value) { return std::isfinite(value) ? QVariant(value) : QVariant(); };
+    // In the page's quote fields' order; the record's ratio is a fraction,
+    // the column "涨跌幅(%)" holds percent.
+    const QVariant values[] = {number(record.lastPrice),
+                               number(record.priceChange),
+                               number(record.priceChangeRatio * 100.0),
+                               number(record.bidPrice[0]),
+                               QVariant(uint(record.bidVolume[0])),
+                               number(record.askPrice[0]),
+                               QVariant(uint(record.askVolume[0])),
+                               QVariant(qint64(record.matchQuantity)),
+                               number(record.openingPrice),
+                               number(record.preSettlementPrice),
+                               number(record.highPrice),
+                               number(record.lowPrice),
+                               QVariant(qint64(record.openInterest))};
+    Q_ASSERT(page->quoteFields.size() == int(std::size(values)));
+    for (int i = 0; i < page->quoteFields.size(); ++i)
+        setFieldFlashing(&page->dataset, &page->model, row, page->quoteFields.at(i), values[i]);
+}
+
+void VisibleRowSubscription::setFieldFlashing(VDataset *dataset, VFQTableModel *model, int row, int field,
+                                              const QVariant &value)
+{
+    if (!dataset || !model)
+        return;
+    const VField *definition = dataset->fields()->at(field);
+    if (!definition)
+        return;
+    const QVariant old = dataset->fieldValue(row, field);
+    if (old.isNull()) {
+        dataset->setFieldValue(row, field, value.isValid() ? value : QVariant(QStringLiteral("--")));
+        return;
+    }
+    if (!value.isValid())
+        return;
+    switch (definition->dataType()) {
+    case vd::DT_Integer:
+        if (value.toInt() != old.toInt()) {
+            dataset->setFieldValue(row, field, value);
+            model->flashField(row, field);
+        }
+        break;
+    case vd::DT_Double:
+        if (std::fabs(value.toDouble() - old.toDouble()) >= 1e-8) {
+            dataset->setFieldValue(row, field, value);
+            model->flashField(row, field);
+        }
+        break;
+    default: dataset->setFieldValue(row, field, value); break;
+    }
+}
