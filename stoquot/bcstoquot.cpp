@@ -1,16 +1,19 @@
 #include "bcstoquot.h"
 
-#include <livetableview.h>
-#include <quotbatch.h>
-#include <quotetext.h>
+#include "stoquotlog.h"
+#include "underlyinglabels.h"
 
+#include <livetableview.h>
+
+#include <bizutils.h>
 #include <ihostcontext.h>
 #include <tarn_global.h>
+#include <vbusiness.h>
 #include <vcacheitem.h>
 #include <vcachemgr.h>
 #include <vcombobox.h>
+#include <vdatadict.h>
 #include <vfutils.h>
-#include <voutput.h>
 #include <vquotdata.h>
 #include <vquotsubscriber.h>
 
@@ -20,56 +23,27 @@
 #include <QScrollBar>
 #include <QStackedWidget>
 
-#include <cmath>
-
-namespace {
-
-// The underlying's labels: a loss green, no change (or no number) grey, a gain red.
-QString riseFallColour(double value, double reference)
-{
-    if (!QuoteText::isShownNumber(value) || !QuoteText::isShownNumber(reference))
-        return QStringLiteral("#808080");
-    if (reference - value > 1e-5)
-        return QStringLiteral("#008000");
-    if (std::fabs(value - reference) < 1e-5)
-        return QStringLiteral("#808080");
-    return QStringLiteral("#DC0A0A");
-}
-
-// A number of the underlying's record as label text; "--" for a value no
-// quote can hold.
-QString numberText(double value, int decimals)
-{
-    return QuoteText::isShownNumber(value) ? QString::number(value, 'f', decimals) : QStringLiteral("--");
-}
-
-} // namespace
-
 BCStoQuot::BCStoQuot(QWidget *parent, QString className, const QString &identity, const QMap<QString, QVariant> *)
     : IComponent(parent, className, identity)
-    , m_contractQuotes(new QuotBatch(this))
-    , m_targetQuotes(new QuotBatch(this))
 {
-    connect(m_contractQuotes, &QuotBatch::ready, this, &BCStoQuot::applyQuotes);
-    connect(m_targetQuotes, &QuotBatch::ready, this, &BCStoQuot::showTargetQuote);
-    buildUi();
+    m_ui.setupUi(this);
+    m_labels = new UnderlyingLabels(m_ui.lbStkCode, m_ui.lbLastPrice, m_ui.IncDecPrice, m_ui.lbIncDecRatio, this);
     m_contractSubscriber = new VQuotSubscriber(this, QStringLiteral("期权行情面板订阅"));
     m_contractSubscriber->setRecvSlot(this, "1doRecvSubscribeQuot(VQuotData*)");
     m_targetSubscriber = new VQuotSubscriber(this, QStringLiteral("期权行情面板标志证券订阅"));
     m_targetSubscriber->setRecvSlot(this, "1doRecvTargetStkSubscribeQuot(VQuotData*)");
-    setupTables();
-    for (QuoteTable &table : m_tables)
-        table.view->setShowGrid(false);
-    for (const Table table : {AllCall, AllExercisePrice, AllPut}) {
-        m_tables[table].view->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-        m_tables[table].view->verticalHeader()->hide();
-    }
+    setupViews();
+    connect(&m_tables, &OptionTables::contractWithoutRow, this, [](const SecurityId &contract) {
+        stoQuotLog(__LINE__, QStringLiteral("期权行情面板:行情列表没有合约(%1).")
+                                 .arg(tarn::hostContext()->cacheMgr()->stkCodeToStkId(contract.marketText(),
+                                                                                      contract.codeText())));
+    });
 
-    m_cbQuotPanelType->addItem(QStringLiteral("认购&认沽"), int(Both));
-    m_cbQuotPanelType->addItem(QStringLiteral("认购"), int(CallsOnly));
-    m_cbQuotPanelType->addItem(QStringLiteral("认沽"), int(PutsOnly));
-    m_cbQuotPanelType->setCurrentData(int(Both));
-    doQuotPanelChanged(m_cbQuotPanelType->currentIndex());
+    m_ui.cbQuotPanelType->addItem(QStringLiteral("认购&认沽"), int(Both));
+    m_ui.cbQuotPanelType->addItem(QStringLiteral("认购"), int(CallsOnly));
+    m_ui.cbQuotPanelType->addItem(QStringLiteral("认沽"), int(PutsOnly));
+    m_ui.cbQuotPanelType->setCurrentData(int(Both));
+    doQuotPanelChanged(m_ui.cbQuotPanelType->currentIndex());
 
     connectSignals();
     m_contractCache = tarn::hostContext()->cacheMgr()->dynCache(QStringLiteral("600570"), nullptr, this,
@@ -84,8 +58,6 @@ BCStoQuot::BCStoQuot(QWidget *parent, QString className, const QString &identity
 
 BCStoQuot::~BCStoQuot()
 {
-    for (QuoteTable &table : m_tables)
-        table.dataset.close(true);
     for (VQuotSubscriber *subscriber : {m_contractSubscriber, m_targetSubscriber}) {
         if (subscriber) {
             subscriber->unsubscribe(true);
@@ -94,29 +66,42 @@ BCStoQuot::~BCStoQuot()
     }
 }
 
+void BCStoQuot::setupViews()
+{
+    for (int table = 0; table < OptionTables::TableCount; ++table)
+        m_tables.setView(Table(table), m_ui.tables[table]);
+    m_tables.setup();
+    for (LiveTableView *view : m_ui.tables)
+        view->setShowGrid(false);
+    for (const Table table : {OptionTables::AllCall, OptionTables::AllExercisePrice, OptionTables::AllPut}) {
+        m_ui.tables[table]->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+        m_ui.tables[table]->verticalHeader()->hide();
+    }
+}
+
 void BCStoQuot::connectSignals()
 {
-    connect(m_cbQuotPanelType, SIGNAL(currentIndexChanged(int)), this, SLOT(doQuotPanelChanged(int)));
-    connect(m_cbTargetStk, SIGNAL(currentIndexChanged(int)), this, SLOT(doTargetStkChanged(int)));
-    connect(m_cbAllExpireDate, SIGNAL(currentIndexChanged(int)), this, SLOT(doExpireDateChanged(int)));
-    connect(m_cbExpireDate, SIGNAL(currentIndexChanged(int)), this, SLOT(doExpireDateChanged(int)));
-    const Table selectable[] = {AllCall, AllPut, Call, Put};
+    connect(m_ui.cbQuotPanelType, SIGNAL(currentIndexChanged(int)), this, SLOT(doQuotPanelChanged(int)));
+    connect(m_ui.cbTargetStk, SIGNAL(currentIndexChanged(int)), this, SLOT(doTargetStkChanged(int)));
+    connect(m_ui.cbAllExpireDate, SIGNAL(currentIndexChanged(int)), this, SLOT(doExpireDateChanged(int)));
+    connect(m_ui.cbExpireDate, SIGNAL(currentIndexChanged(int)), this, SLOT(doExpireDateChanged(int)));
+    const Table selectable[] = {OptionTables::AllCall, OptionTables::AllPut, OptionTables::Call, OptionTables::Put};
     for (const Table table : selectable) {
-        connect(m_tables[table].view->selectionModel(),
+        connect(m_ui.tables[table]->selectionModel(),
                 SIGNAL(selectionChanged(const QItemSelection &, const QItemSelection &)), this,
                 SLOT(doAllTableSelectionChanged(QItemSelection, QItemSelection)));
     }
     for (const Table table : selectable)
-        connect(m_tables[table].view, SIGNAL(doubleClicked(const QModelIndex &)), this,
+        connect(m_ui.tables[table], SIGNAL(doubleClicked(const QModelIndex &)), this,
                 SLOT(doDoubleClicked(const QModelIndex &)));
-    for (const Table table : {AllCall, AllExercisePrice, AllPut})
-        connect(m_tables[table].view->verticalScrollBar(), SIGNAL(valueChanged(int)), this,
+    for (const Table table : {OptionTables::AllCall, OptionTables::AllExercisePrice, OptionTables::AllPut})
+        connect(m_ui.tables[table]->verticalScrollBar(), SIGNAL(valueChanged(int)), this,
                 SLOT(doScrollValueChanged(int)));
 }
 
 int BCStoQuot::pageType() const
 {
-    return m_cbQuotPanelType->currentData().toInt();
+    return m_ui.cbQuotPanelType->currentData().toInt();
 }
 
 bool BCStoQuot::callsShown() const
@@ -133,19 +118,19 @@ void BCStoQuot::doQuotPanelChanged(int)
 {
     const int type = pageType();
     if (type == Both) {
-        m_lbExpireDate->hide();
-        m_cbExpireDate->hide();
-        m_swQuotPanel->setCurrentWidget(m_pgAll);
-        refreshTables(m_cbAllExpireDate);
+        m_ui.lbExpireDate->hide();
+        m_ui.cbExpireDate->hide();
+        m_ui.swQuotPanel->setCurrentWidget(m_ui.pgAll);
+        refreshTables(m_ui.cbAllExpireDate);
         return;
     }
-    m_lbExpireDate->show();
-    m_cbExpireDate->show();
-    m_swQuotPanel->setCurrentWidget(type == CallsOnly ? m_pgCall : m_pgPut);
+    m_ui.lbExpireDate->show();
+    m_ui.cbExpireDate->show();
+    m_ui.swQuotPanel->setCurrentWidget(type == CallsOnly ? m_ui.pgCall : m_ui.pgPut);
     // A page that has not chosen an expiry yet shows none.
-    if (!m_cbExpireDate->setCurrentData(type == CallsOnly ? m_callExpireDate : m_putExpireDate))
-        m_cbExpireDate->setCurrentIndex(-1);
-    refreshTables(m_cbExpireDate);
+    if (!m_ui.cbExpireDate->setCurrentData(type == CallsOnly ? m_callExpireDate : m_putExpireDate))
+        m_ui.cbExpireDate->setCurrentIndex(-1);
+    refreshTables(m_ui.cbExpireDate);
 }
 
 void BCStoQuot::doExpireDateChanged(int)
@@ -166,7 +151,7 @@ void BCStoQuot::doExpireDateChanged(int)
 
 void BCStoQuot::doTargetStkChanged(int)
 {
-    const QString id = m_cbTargetStk->currentData().toString();
+    const QString id = m_ui.cbTargetStk->currentData().toString();
     if (id.isEmpty())
         return;
     if (const VCacheItem *stocks = tarn::hostContext()->cacheMgr()->stockCache()) {
@@ -174,7 +159,7 @@ void BCStoQuot::doTargetStkChanged(int)
         stocks->query(records, QStringLiteral("stkid"), {id}, QString(), stocks->supportBisearch());
         if (records.isEmpty()) {
             VOutput(3, QStringLiteral("bcstoquot"), __LINE__, QString(),
-                    QStringLiteral("期权行情面板:证券缓存中不存在标的证券[%1].").arg(m_cbTargetStk->currentText()));
+                    QStringLiteral("期权行情面板:证券缓存中不存在标的证券[%1].").arg(m_ui.cbTargetStk->currentText()));
             return;
         }
         const QVariantMap &record = records.first();
@@ -182,6 +167,8 @@ void BCStoQuot::doTargetStkChanged(int)
         m_targetMarket = record.value(QStringLiteral("market")).toString();
         m_targetCode = record.value(QStringLiteral("stkcode")).toString();
     }
+    // The labels keep the old underlying's texts until the new one's first quote.
+    m_labels->setUnderlying(m_targetCode, m_targetName);
     if (m_targetSubscriber)
         m_targetSubscriber->subOneProduct(vf::strToChar(m_targetMarket), m_targetCode);
     fillExpireDateCombos();
@@ -190,26 +177,8 @@ void BCStoQuot::doTargetStkChanged(int)
 
 void BCStoQuot::doRecvTargetStkSubscribeQuot(VQuotData *pQuotData)
 {
-    if (!pQuotData || pQuotData->status == 0)
-        return;
-    m_targetQuotes->add(*pQuotData);
-}
-
-void BCStoQuot::showTargetQuote()
-{
-    const QVector<VQuotData> latest = m_targetQuotes->take();
-    if (latest.isEmpty())
-        return;
-    const VQuotData &q = latest.last();
-    const double last = q.lastPrice;
-    const double change = q.priceChange;
-    m_lbStkCode->setText(QStringLiteral("标的证券:<font color='#808080'>%1(%2)</font>").arg(m_targetCode, m_targetName));
-    const QString lastColour = riseFallColour(last, q.preClosingPrice);
-    const QString changeColour = riseFallColour(change, 0.0);
-    m_lbLastPrice->setText(QStringLiteral("最新价:<font color='%1'>%2</font>").arg(lastColour, numberText(last, 4)));
-    m_incDecPrice->setText(QStringLiteral("涨跌:<font color='%1'>%2</font>").arg(changeColour, numberText(change, 4)));
-    m_lbIncDecRatio->setText(QStringLiteral("涨跌幅:<font color='%1'>%2%</font>")
-                                 .arg(changeColour, numberText(q.priceChangeRatio * 100.0, 2)));
+    if (pQuotData && pQuotData->status != 0)
+        m_labels->receive(*pQuotData);
 }
 
 void BCStoQuot::doAllTableSelectionChanged(const QItemSelection &selected, const QItemSelection &)
@@ -219,16 +188,16 @@ void BCStoQuot::doAllTableSelectionChanged(const QItemSelection &selected, const
     auto *selectionModel = qobject_cast<QItemSelectionModel *>(sender());
     if (!selectionModel || row < 0)
         return;
-    for (const Table table : {AllCall, AllPut, Call, Put}) {
-        if (m_tables[table].view->selectionModel() != selectionModel)
+    for (const Table table : {OptionTables::AllCall, OptionTables::AllPut, OptionTables::Call, OptionTables::Put}) {
+        if (m_ui.tables[table]->selectionModel() != selectionModel)
             continue;
         readContractRow(table, row);
-        const Selection &chosen = m_tables[table].selection;
-        if ((table == AllCall || table == AllPut) && !chosen.stkid.isEmpty()) {
-            QLabel *label = table == AllCall ? m_lbCall : m_lbPut;
-            label->setText((table == AllCall ? QStringLiteral("认购:%1(%2)") : QStringLiteral("认沽:%1(%2)"))
+        const Selection &chosen = m_selections[table];
+        if ((table == OptionTables::AllCall || table == OptionTables::AllPut) && !chosen.stkid.isEmpty()) {
+            QLabel *label = table == OptionTables::AllCall ? m_ui.lbCall : m_ui.lbPut;
+            label->setText((table == OptionTables::AllCall ? QStringLiteral("认购:%1(%2)") : QStringLiteral("认沽:%1(%2)"))
                                .arg(chosen.stkname, chosen.stkcode));
-            selectExercisePriceRow(m_tables[table].dataset.fieldValue(row, QStringLiteral("exerciseprice")));
+            selectExercisePriceRow(m_tables.dataset(table).fieldValue(row, QStringLiteral("exerciseprice")));
         }
         return;
     }
@@ -236,8 +205,8 @@ void BCStoQuot::doAllTableSelectionChanged(const QItemSelection &selected, const
 
 void BCStoQuot::readContractRow(Table table, int row)
 {
-    const VDataset &dataset = m_tables[table].dataset;
-    Selection &selection = m_tables[table].selection;
+    const VDataset &dataset = m_tables.dataset(table);
+    Selection &selection = m_selections[table];
     selection.market = dataset.fieldValue(row, QStringLiteral("market")).toString();
     selection.stkid = dataset.fieldValue(row, QStringLiteral("stkid")).toString();
     selection.stkcode = dataset.fieldValue(row, QStringLiteral("stkcode")).toString();
@@ -246,17 +215,17 @@ void BCStoQuot::readContractRow(Table table, int row)
 
 void BCStoQuot::selectExercisePriceRow(const QVariant &price)
 {
-    QuoteTable &prices = m_tables[AllExercisePrice];
-    const int row = prices.dataset.locate(QStringLiteral("exerciseprice"), price, 0);
+    const int row = m_tables.dataset(OptionTables::AllExercisePrice).locate(QStringLiteral("exerciseprice"), price, 0);
     if (row >= 0)
-        prices.view->setCurrentIndex(prices.model.index(row, 0));
+        m_ui.tables[OptionTables::AllExercisePrice]->setCurrentIndex(
+            m_tables.model(OptionTables::AllExercisePrice).index(row, 0));
 }
 
 void BCStoQuot::doDoubleClicked(const QModelIndex &)
 {
-    for (const Table table : {AllCall, AllPut, Call, Put}) {
-        if (m_tables[table].view == sender()) {
-            emit onSelectedStoContract(m_tables[table].selection.stkid);
+    for (const Table table : {OptionTables::AllCall, OptionTables::AllPut, OptionTables::Call, OptionTables::Put}) {
+        if (m_ui.tables[table] == sender()) {
+            emit onSelectedStoContract(m_selections[table].stkid);
             return;
         }
     }
@@ -264,10 +233,111 @@ void BCStoQuot::doDoubleClicked(const QModelIndex &)
 
 void BCStoQuot::doScrollValueChanged(int value)
 {
-    for (const Table table : {AllCall, AllExercisePrice, AllPut})
-        m_tables[table].view->verticalScrollBar()->setValue(value);
+    for (const Table table : {OptionTables::AllCall, OptionTables::AllExercisePrice, OptionTables::AllPut})
+        m_ui.tables[table]->verticalScrollBar()->setValue(value);
 }
 
 void BCStoQuot::doSubscribeQuot(char, QString, QString, double, QString)
 {
+}
+
+void BCStoQuot::doStoContractDynCacheUpdated()
+{
+    if (!m_contractCache || !m_contractCache->isNormal()) {
+        stoQuotLog(__LINE__, QStringLiteral("期权行情面板:期权合约动态缓存异常."));
+        return;
+    }
+    m_chain.rebuild(m_contractCache, tarn::hostContext()->business()->sysDate(), [this] { fillTargetStkCombo(); });
+}
+
+void BCStoQuot::fillTargetStkCombo()
+{
+    m_ui.cbTargetStk->clear();
+    m_ui.cbTargetStk->blockSignals(true);
+    const VDataDict *dict = tarn::hostContext()->dataDict();
+    for (const QString &id : m_chain.underlyings()) {
+        const QString market = BizUtils::getMoreDataOfStkCache(id, QStringLiteral("market")).toString();
+        const QString name = BizUtils::getMoreDataOfStkCache(id, QStringLiteral("stkname")).toString();
+        const QString code = BizUtils::getMoreDataOfStkCache(id, QStringLiteral("stkcode")).toString();
+        const QString marketName = dict ? dict->transDictItem(QStringLiteral("4"), market, ',') : market;
+        m_ui.cbTargetStk->addItem(QStringList {marketName, code, name}.join(QLatin1Char(' ')), id);
+    }
+    m_ui.cbTargetStk->blockSignals(false);
+    m_ui.cbTargetStk->setCurrentIndex(-1);
+}
+
+void BCStoQuot::fillExpireDateCombos()
+{
+    m_ui.cbExpireDate->clear();
+    m_ui.cbAllExpireDate->clear();
+    m_callExpireDate = 0;
+    m_putExpireDate = 0;
+    const QList<int> expiries = m_chain.expiries(m_ui.cbTargetStk->currentData().toString());
+    for (VComboBox *combo : {m_ui.cbExpireDate, m_ui.cbAllExpireDate}) {
+        combo->blockSignals(true);
+        for (const int date : expiries)
+            combo->addItem(expireDateText(date), date);
+        combo->blockSignals(false);
+        combo->sortByColumn(0, Qt::UserRole, Qt::AscendingOrder, true);
+        combo->setCurrentIndex(-1);
+    }
+}
+
+QString BCStoQuot::expireDateText(int d)
+{
+    const QString digits = QString::number(d);
+    if (digits.size() != 8)
+        return QString();
+    return digits.left(4) + QStringLiteral("年") + digits.mid(4, 2) + QStringLiteral("月");
+}
+
+void BCStoQuot::clearDatasets(bool callsShown, bool putsShown)
+{
+    if (m_tables.clearDatasets(callsShown, putsShown)) {
+        m_ui.lbCall->setText(QStringLiteral("认购"));
+        m_ui.lbPut->setText(QStringLiteral("认沽"));
+    }
+}
+
+bool BCStoQuot::refreshTables(QComboBox *expiryCombo)
+{
+    if (!m_contractCache)
+        return false;
+    const bool calls = callsShown();
+    const bool puts = putsShown();
+    const bool both = calls && puts;
+    clearDatasets(calls, puts);
+    const QString underlying = m_ui.cbTargetStk->currentData().toString();
+    const int expiry = expiryCombo->currentData().toInt();
+    m_contractSubscriber->unsubscribe(true);
+    for (const QString &price : m_chain.exercisePrices(underlying, expiry)) {
+        if (calls)
+            addContractRow(underlying, expiry, price, QStringLiteral("C"), both);
+        if (puts)
+            addContractRow(underlying, expiry, price, QStringLiteral("P"), both);
+    }
+    m_tables.finishRefresh(calls, puts);
+    return m_contractSubscriber->subscribe();
+}
+
+void BCStoQuot::addContractRow(const QString &underlyingId, int expireDate, const QString &exercisePrice,
+                               const QString &callOrPut, bool both)
+{
+    const QVariantMap contract = OptionChain::contract(m_contractCache, underlyingId, expireDate, exercisePrice, callOrPut);
+    if (contract.isEmpty())
+        return;
+    const bool call = callOrPut == QLatin1String("C");
+    if (!call && callOrPut != QLatin1String("P")) {
+        stoQuotLog(__LINE__, QStringLiteral("期权行情面板:合约信息认沽认购不正确，新增期权行情显示失败."));
+        return;
+    }
+    m_tables.addContractRow(contract, exercisePrice.toDouble(), call, both);
+    m_contractSubscriber->addProduct(vf::strToChar(contract.value(QStringLiteral("market")).toString()),
+                                     contract.value(QStringLiteral("stkcode")).toString());
+}
+
+void BCStoQuot::doRecvSubscribeQuot(VQuotData *pQuotData)
+{
+    if (pQuotData && pQuotData->status != 0)
+        m_tables.receive(*pQuotData);
 }

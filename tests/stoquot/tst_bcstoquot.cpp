@@ -270,6 +270,25 @@ private slots:
         QVERIFY(f.host.log().contains(3, u("期权行情面板:行情列表没有合约(510000005).")));
     }
 
+    // A calls page sorted by a header click still writes each quote, and
+    // its marker, into its contract's row.
+    void sortedSideTableWritesItsRows()
+    {
+        Fixture f;
+        f.choose("cbTargetStk", u("1510050"));
+        f.choose("cbQuotPanelType", 1);
+        f.choose("cbExpireDate", 20261223);
+        auto price = [](double last) { return [last](VQuotData &q) { q.lastPrice = last; }; };
+        f.quote("10000004", price(0.3));
+        f.view("tbvCall")->sortByColumn(f.model("tbvCall")->colIndexByFieldName(u("exerciseprice")), Qt::DescendingOrder);
+        QCOMPARE(f.rows("tbvCall"), u("4@2.8 1@2.75 1@2.75"));
+        f.quote("10000004", price(0.31));
+        QCOMPARE(f.cell("tbvCall", 0, "lastprice"), u("0.3100"));
+        QCOMPARE(f.background("tbvCall", 0, "lastprice"), QVariant(Marker));
+        QCOMPARE(f.cell("tbvCall", 2, "lastprice"), u("--"));
+        QCOMPARE(f.background("tbvCall", 2, "lastprice"), QVariant());
+    }
+
     void underlyingLabels_data()
     {
         QTest::addColumn<double>("last");
@@ -310,6 +329,25 @@ private slots:
         QTEST(f.label("lbLastPrice"), "lastText");
         QTEST(f.label("IncDecPrice"), "changeText");
         QTEST(f.label("lbIncDecRatio"), "ratioText");
+    }
+
+    // A quote of the old underlying still waiting for its frame when a new
+    // one is chosen is not shown under the new one's code and name.
+    void newUnderlyingDropsWaitingQuotes()
+    {
+        Fixture f;
+        f.choose("cbTargetStk", u("1510050"));
+        VQuotData q = makeQuotRecord('1', "510050");
+        q.lastPrice = 2.8;
+        f.board->doRecvTargetStkSubscribeQuot(&q);
+        QVERIFY(waitForFrame());
+        const QString before = f.label("lbLastPrice");
+        q.lastPrice = 3.3;
+        f.board->doRecvTargetStkSubscribeQuot(&q);
+        f.choose("cbTargetStk", u("1510500"));
+        QVERIFY(waitForFrame());
+        QCOMPARE(f.label("lbStkCode"), u("标的证券:<font color='#808080'>510050(50ETF)</font>"));
+        QCOMPARE(f.label("lbLastPrice"), before);
     }
 
     // Selecting a put names it and moves the middle column; a double-click

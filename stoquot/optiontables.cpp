@@ -1,34 +1,20 @@
-// The option board's data: the five datasets, the option chain built from
-// the option-contract cache, the combo boxes it fills, the tables of one
-// underlying and expiry, and the quotes written into them.
-
-#include "bcstoquot.h"
+#include "optiontables.h"
 
 #include <livetableview.h>
 #include <quotbatch.h>
 
-#include <bizutils.h>
 #include <ihostcontext.h>
 #include <tarn_global.h>
-#include <vbusiness.h>
-#include <vcacheitem.h>
 #include <vcachemgr.h>
-#include <vcombobox.h>
-#include <vdatadict.h>
-#include <vfutils.h>
-#include <voutput.h>
 #include <vquotdata.h>
-#include <vquotsubscriber.h>
 
 #include <QColor>
-#include <QLabel>
 
 #include <cmath>
 #include <iterator>
 
 namespace {
 
-const QString CacheOwner = QStringLiteral("期权行情面板");
 const QString ExercisePrice = QStringLiteral("exerciseprice");
 const QString ContractId = QStringLiteral("stkid");
 constexpr double Tolerance = 1e-8;
@@ -135,11 +121,6 @@ void define(VDataset &dataset, const FieldDef (&fields)[N])
     }
 }
 
-void log(int line, const QString &message)
-{
-    VOutput(3, QStringLiteral("bcstoquot"), line, QString(), message);
-}
-
 // A price of the record as a cell value: a value that is no finite number
 // is no quote, and the cell keeps what it showed.
 QVariant price(double value)
@@ -193,7 +174,20 @@ QVector<Write> writesOf(bool combined)
 
 } // namespace
 
-void BCStoQuot::setupTables()
+OptionTables::OptionTables(QObject *parent)
+    : QObject(parent)
+    , m_quotes(new QuotBatch(this))
+{
+    connect(m_quotes, &QuotBatch::ready, this, &OptionTables::applyQuotes);
+}
+
+OptionTables::~OptionTables()
+{
+    for (QuoteTable &table : m_tables)
+        table.dataset.close(true);
+}
+
+void OptionTables::setup()
 {
     define(m_tables[AllCall].dataset, AllCallFields);
     define(m_tables[AllExercisePrice].dataset, ExercisePriceFields);
@@ -214,85 +208,13 @@ void BCStoQuot::setupTables()
     }
     // A single-side table sorted by a header click moves its rows.
     for (const Table table : {Call, Put})
-        connect(&m_tables[table].model, &QAbstractItemModel::layoutChanged, this, &BCStoQuot::indexRows);
+        connect(&m_tables[table].model, &QAbstractItemModel::layoutChanged, this, &OptionTables::indexRows);
     VSQTableModel &prices = m_tables[AllExercisePrice].model;
     prices.setHeaderData(prices.colIndexByFieldName(ExercisePrice), QVariant(int(Qt::AlignCenter)),
                          HeaderAlignmentRole);
 }
 
-void BCStoQuot::doStoContractDynCacheUpdated()
-{
-    if (!m_contractCache || !m_contractCache->isNormal()) {
-        log(__LINE__, QStringLiteral("期权行情面板:期权合约动态缓存异常."));
-        return;
-    }
-    m_chain.clear();
-    const int today = tarn::hostContext()->business()->sysDate();
-    m_contractCache->readLock(CacheOwner);
-    const int records = m_contractCache->recordCount1();
-    bool badSide = false;
-    for (int i = 0; i < records; ++i) {
-        if (m_contractCache->fieldValue1(i, QStringLiteral("enddate")).toInt() < today)
-            continue;
-        const QString callOrPut = m_contractCache->fieldValue1(i, QStringLiteral("callorput")).toString();
-        if (callOrPut == QLatin1String("P"))
-            continue;
-        // Such a contract has no side to be shown on; it is kept in the
-        // chain, where it finds no contract of either side.
-        badSide = badSide || callOrPut != QLatin1String("C");
-        m_chain[m_contractCache->fieldValue1(i, QStringLiteral("securityid")).toString()].insert(
-            m_contractCache->fieldValue1(i, QStringLiteral("expiredate")).toInt(),
-            m_contractCache->fieldValue1(i, ExercisePrice).toString());
-    }
-    if (badSide)
-        log(__LINE__, QStringLiteral("期权行情面板:合约信息认沽认购不正确，新增期权行情显示失败."));
-    fillTargetStkCombo();
-    m_contractCache->unlock(CacheOwner);
-}
-
-void BCStoQuot::fillTargetStkCombo()
-{
-    m_cbTargetStk->clear();
-    m_cbTargetStk->blockSignals(true);
-    const VDataDict *dict = tarn::hostContext()->dataDict();
-    for (auto it = m_chain.cbegin(); it != m_chain.cend(); ++it) {
-        const QString &id = it.key();
-        const QString market = BizUtils::getMoreDataOfStkCache(id, QStringLiteral("market")).toString();
-        const QString name = BizUtils::getMoreDataOfStkCache(id, QStringLiteral("stkname")).toString();
-        const QString code = BizUtils::getMoreDataOfStkCache(id, QStringLiteral("stkcode")).toString();
-        const QString marketName = dict ? dict->transDictItem(QStringLiteral("4"), market, ',') : market;
-        m_cbTargetStk->addItem(QStringList {marketName, code, name}.join(QLatin1Char(' ')), id);
-    }
-    m_cbTargetStk->blockSignals(false);
-    m_cbTargetStk->setCurrentIndex(-1);
-}
-
-void BCStoQuot::fillExpireDateCombos()
-{
-    m_cbExpireDate->clear();
-    m_cbAllExpireDate->clear();
-    m_callExpireDate = 0;
-    m_putExpireDate = 0;
-    const QMultiMap<int, QString> expiries = m_chain.value(m_cbTargetStk->currentData().toString());
-    for (VComboBox *combo : {m_cbExpireDate, m_cbAllExpireDate}) {
-        combo->blockSignals(true);
-        for (const int date : expiries.uniqueKeys())
-            combo->addItem(expireDateText(date), date);
-        combo->blockSignals(false);
-        combo->sortByColumn(0, Qt::UserRole, Qt::AscendingOrder, true);
-        combo->setCurrentIndex(-1);
-    }
-}
-
-QString BCStoQuot::expireDateText(int d)
-{
-    const QString digits = QString::number(d);
-    if (digits.size() != 8)
-        return QString();
-    return digits.left(4) + QStringLiteral("年") + digits.mid(4, 2) + QStringLiteral("月");
-}
-
-void BCStoQuot::clearDatasets(bool callsShown, bool putsShown)
+bool OptionTables::clearDatasets(bool callsShown, bool putsShown)
 {
     auto reset = [this](Table table) {
         VDataset &dataset = m_tables[table].dataset;
@@ -302,85 +224,45 @@ void BCStoQuot::clearDatasets(bool callsShown, bool putsShown)
         dataset.open();
         return wasOpen;
     };
+    m_rowIndex.clear();
+    m_indexed.clear();
+    m_quotes->clear();
     // Neither side: every table.
     const bool none = !callsShown && !putsShown;
-    m_rowIndex.clear();
-    m_contractQuotes->clear();
+    bool combinedWasOpen = false;
     if (callsShown == putsShown) {
-        if (reset(AllCall))
-            m_lbCall->setText(QStringLiteral("认购"));
+        combinedWasOpen = reset(AllCall);
         reset(AllExercisePrice);
-        if (reset(AllPut))
-            m_lbPut->setText(QStringLiteral("认沽"));
+        combinedWasOpen = reset(AllPut) || combinedWasOpen;
     }
     if ((callsShown && !putsShown) || none)
         reset(Call);
     if ((putsShown && !callsShown) || none)
         reset(Put);
+    return combinedWasOpen;
 }
 
-bool BCStoQuot::refreshTables(QComboBox *expiryCombo)
+void OptionTables::addContractRow(const QVariantMap &contract, double exercisePrice, bool call, bool both)
 {
-    if (!m_contractCache)
-        return false;
-    const bool calls = callsShown();
-    const bool puts = putsShown();
-    const bool both = calls && puts;
-    clearDatasets(calls, puts);
-    const QString underlying = m_cbTargetStk->currentData().toString();
-    const int expiry = expiryCombo->currentData().toInt();
-    const QStringList prices = m_chain.value(underlying).values(expiry);
-    m_contractSubscriber->unsubscribe(true);
-    for (const QString &price : prices) {
-        if (calls)
-            addContractRow(underlying, expiry, price, QStringLiteral("C"), both);
-        if (puts)
-            addContractRow(underlying, expiry, price, QStringLiteral("P"), both);
-    }
-    for (QuoteTable &table : m_tables)
-        table.dataset.sort(QStringLiteral("exerciseprice 0"), Qt::CaseSensitive);
-    indexRows();
-    return m_contractSubscriber->subscribe();
-}
-
-void BCStoQuot::addContractRow(const QString &underlyingId, int expireDate, const QString &exercisePrice,
-                               const QString &callOrPut, bool both)
-{
-    QList<QVariantMap> records;
-    m_contractCache->query(records, QStringLiteral("securityid;expiredate;exerciseprice;callorput"),
-                           {underlyingId, expireDate, exercisePrice, callOrPut},
-                           QStringLiteral("stkid;stkcode;market;contractname"), false);
-    if (records.isEmpty())
-        return;
-    const double price = exercisePrice.toDouble();
-    const bool call = callOrPut == QLatin1String("C");
-    if (!call && callOrPut != QLatin1String("P")) {
-        log(__LINE__, QStringLiteral("期权行情面板:合约信息认沽认购不正确，新增期权行情显示失败."));
-        return;
-    }
     Table table;
     int row;
     if (both) {
-        exercisePriceRow(AllExercisePrice, price);
+        exercisePriceRow(AllExercisePrice, exercisePrice);
         table = call ? AllCall : AllPut;
-        row = exercisePriceRow(table, price);
+        row = exercisePriceRow(table, exercisePrice);
     } else {
         table = call ? Call : Put;
         row = m_tables[table].dataset.append();
-        m_tables[table].dataset.setFieldValue(row, ExercisePrice, price);
+        m_tables[table].dataset.setFieldValue(row, ExercisePrice, exercisePrice);
     }
     VDataset &dataset = m_tables[table].dataset;
-    const QVariantMap &record = records.first();
-    const QString market = record.value(QStringLiteral("market")).toString();
-    const QString code = record.value(QStringLiteral("stkcode")).toString();
-    dataset.setFieldValue(row, ContractId, record.value(ContractId));
-    dataset.setFieldValue(row, QStringLiteral("market"), market);
-    dataset.setFieldValue(row, QStringLiteral("stkcode"), code);
-    dataset.setFieldValue(row, QStringLiteral("stkname"), record.value(QStringLiteral("contractname")));
-    m_contractSubscriber->addProduct(vf::strToChar(market), code);
+    dataset.setFieldValue(row, ContractId, contract.value(ContractId));
+    dataset.setFieldValue(row, QStringLiteral("market"), contract.value(QStringLiteral("market")));
+    dataset.setFieldValue(row, QStringLiteral("stkcode"), contract.value(QStringLiteral("stkcode")));
+    dataset.setFieldValue(row, QStringLiteral("stkname"), contract.value(QStringLiteral("contractname")));
 }
 
-int BCStoQuot::exercisePriceRow(Table table, double price)
+int OptionTables::exercisePriceRow(Table table, double price)
 {
     VDataset &dataset = m_tables[table].dataset;
     int row = dataset.locate(ExercisePrice, price, 0);
@@ -391,21 +273,26 @@ int BCStoQuot::exercisePriceRow(Table table, double price)
     return row;
 }
 
-void BCStoQuot::indexRows()
+void OptionTables::finishRefresh(bool callsShown, bool putsShown)
+{
+    for (QuoteTable &table : m_tables)
+        table.dataset.sort(QStringLiteral("exerciseprice 0"), Qt::CaseSensitive);
+    if (callsShown && putsShown)
+        m_indexed = {AllCall, AllPut};
+    else if (callsShown)
+        m_indexed = {Call};
+    else if (putsShown)
+        m_indexed = {Put};
+    indexRows();
+}
+
+void OptionTables::indexRows()
 {
     // A contract's row is the first whose "stkid" is the contract's id, in
     // the call table before the put table, as a search would find it.
     m_rowIndex.clear();
     const VCacheMgr *caches = tarn::hostContext()->cacheMgr();
-    const bool both = callsShown() && putsShown();
-    QVector<Table> shown;
-    if (both)
-        shown = {AllCall, AllPut};
-    else if (callsShown())
-        shown = {Call};
-    else if (putsShown())
-        shown = {Put};
-    for (const Table table : qAsConst(shown)) {
+    for (const Table table : qAsConst(m_indexed)) {
         const VDataset &dataset = m_tables[table].dataset;
         for (int row = 0; row < dataset.recordCount(); ++row) {
             const QString market = dataset.fieldValue(row, QStringLiteral("market")).toString();
@@ -420,15 +307,14 @@ void BCStoQuot::indexRows()
     }
 }
 
-void BCStoQuot::doRecvSubscribeQuot(VQuotData *pQuotData)
+void OptionTables::receive(const VQuotData &record)
 {
-    if (pQuotData && pQuotData->status != 0)
-        m_contractQuotes->add(*pQuotData);
+    m_quotes->add(record);
 }
 
-void BCStoQuot::applyQuotes()
+void OptionTables::applyQuotes()
 {
-    for (const VQuotData &record : m_contractQuotes->take()) {
+    for (const VQuotData &record : m_quotes->take()) {
         // Looked up when written: a refresh since the record arrived may
         // have taken its row.
         const SecurityId contract = SecurityId::of(record);
@@ -436,16 +322,11 @@ void BCStoQuot::applyQuotes()
         if (found != m_rowIndex.cend())
             updateRow(found->table, found->row, record);
         else
-            log(__LINE__, QStringLiteral("期权行情面板:行情列表没有合约(%1).").arg(contractId(contract)));
+            emit contractWithoutRow(contract);
     }
 }
 
-QString BCStoQuot::contractId(const SecurityId &contract) const
-{
-    return tarn::hostContext()->cacheMgr()->stkCodeToStkId(contract.marketText(), contract.codeText());
-}
-
-void BCStoQuot::updateRow(Table table, int row, const VQuotData &q)
+void OptionTables::updateRow(Table table, int row, const VQuotData &q)
 {
     static const QVector<Write> Combined = writesOf(true);
     static const QVector<Write> Side = writesOf(false);
@@ -455,7 +336,7 @@ void BCStoQuot::updateRow(Table table, int row, const VQuotData &q)
         setCellValue(&t.dataset, &t.model, row, t.quoteFields.at(i), writes.at(i).value(q));
 }
 
-void BCStoQuot::setCellValue(VDataset *ds, VSQTableModel *model, int row, int field, const QVariant &value)
+void OptionTables::setCellValue(VDataset *ds, VSQTableModel *model, int row, int field, const QVariant &value)
 {
     if (!ds || !model)
         return;

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "optiontables.h"
+
+class LiveTableView;
+class QLabel;
+class QStackedWidget;
+class QWidget;
+class VComboBox;
+
+// The option board's form: its widgets with their object names, layouts
+// and initial texts, as a generated form class would hold them. The
+// widgets belong to the board through Qt parents.
+struct BCStoQuotForm
+{
+    void setupUi(QWidget *board);
+
+    VComboBox *cbQuotPanelType = nullptr;
+    VComboBox *cbTargetStk = nullptr;
+    VComboBox *cbExpireDate = nullptr;
+    VComboBox *cbAllExpireDate = nullptr;
+    QLabel *lbExpireDate = nullptr;
+    QLabel *lbStkCode = nullptr;
+    QLabel *lbLastPrice = nullptr;
+    QLabel *IncDecPrice = nullptr;
+    QLabel *lbIncDecRatio = nullptr;
+    QLabel *lbCall = nullptr;
+    QLabel *lbPut = nullptr;
+    QStackedWidget *swQuotPanel = nullptr;
+    QWidget *pgAll = nullptr;
+    QWidget *pgCall = nullptr;
+    QWidget *pgPut = nullptr;
+    LiveTableView *tables[OptionTables::TableCount] = {};
+
+private:
+    QWidget *buildInputBar(QWidget *board);
+    QWidget *buildCombinedPage();
+    LiveTableView *addTable(OptionTables::Table table, QWidget *parent, const QString &name);
+};

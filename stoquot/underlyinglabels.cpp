@@ -1,0 +1,71 @@
+#include "underlyinglabels.h"
+
+#include <quotbatch.h>
+#include <quotetext.h>
+
+#include <vquotdata.h>
+
+#include <QLabel>
+
+#include <cmath>
+
+namespace {
+
+// A loss green, no change (or no number) grey, a gain red.
+QString riseFallColour(double value, double reference)
+{
+    if (!QuoteText::isShownNumber(value) || !QuoteText::isShownNumber(reference))
+        return QStringLiteral("#808080");
+    if (reference - value > 1e-5)
+        return QStringLiteral("#008000");
+    if (std::fabs(value - reference) < 1e-5)
+        return QStringLiteral("#808080");
+    return QStringLiteral("#DC0A0A");
+}
+
+// A number of the record as label text; "--" for a value no quote can hold.
+QString numberText(double value, int decimals)
+{
+    return QuoteText::isShownNumber(value) ? QString::number(value, 'f', decimals) : QStringLiteral("--");
+}
+
+} // namespace
+
+UnderlyingLabels::UnderlyingLabels(QLabel *code, QLabel *last, QLabel *change, QLabel *ratio, QObject *parent)
+    : QObject(parent)
+    , m_code(code)
+    , m_last(last)
+    , m_change(change)
+    , m_ratio(ratio)
+    , m_quotes(new QuotBatch(this))
+{
+    connect(m_quotes, &QuotBatch::ready, this, &UnderlyingLabels::showLatest);
+}
+
+void UnderlyingLabels::setUnderlying(const QString &code, const QString &name)
+{
+    m_underlyingCode = code;
+    m_underlyingName = name;
+    m_quotes->clear();
+}
+
+void UnderlyingLabels::receive(const VQuotData &record)
+{
+    m_quotes->add(record);
+}
+
+void UnderlyingLabels::showLatest()
+{
+    const QVector<VQuotData> latest = m_quotes->take();
+    if (latest.isEmpty())
+        return;
+    const VQuotData &q = latest.last();
+    const QString lastColour = riseFallColour(q.lastPrice, q.preClosingPrice);
+    const QString changeColour = riseFallColour(q.priceChange, 0.0);
+    m_code->setText(
+        QStringLiteral("标的证券:<font color='#808080'>%1(%2)</font>").arg(m_underlyingCode, m_underlyingName));
+    m_last->setText(QStringLiteral("最新价:<font color='%1'>%2</font>").arg(lastColour, numberText(q.lastPrice, 4)));
+    m_change->setText(QStringLiteral("涨跌:<font color='%1'>%2</font>").arg(changeColour, numberText(q.priceChange, 4)));
+    m_ratio->setText(QStringLiteral("涨跌幅:<font color='%1'>%2%</font>")
+                         .arg(changeColour, numberText(q.priceChangeRatio * 100.0, 2)));
+}
