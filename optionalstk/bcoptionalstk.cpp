@@ -2,6 +2,7 @@
 
 #include "addstkdlg.h"
 #include "changegroupdlg.h"
+#include "stkprompts.h"
 
 #include <livetableview.h>
 
@@ -60,25 +61,6 @@ QSqlDatabase localDatabase()
     return db ? db->database() : QSqlDatabase();
 }
 
-// A modal box runs the event loop, in which the host may free the
-// watchlist. These tell the caller whether it is still there; when it is
-// gone, the caller touches nothing of it.
-bool info(QObject *watchlist, const QString &text)
-{
-    const QPointer<QObject> alive(watchlist);
-    VMsgDlg::info(text, QString(), Qt::WindowModal);
-    return alive;
-}
-
-enum class Answer { Yes, No, Gone };
-
-Answer ask(QObject *watchlist, const QString &text)
-{
-    const QPointer<QObject> alive(watchlist);
-    const bool yes = VMsgDlg::confirm(text);
-    return !alive ? Answer::Gone : yes ? Answer::Yes : Answer::No;
-}
-
 // The first byte of a market text in the local 8-bit encoding; 0 for none.
 char marketChar(const QString &market)
 {
@@ -134,6 +116,10 @@ BCOptionalStk::BCOptionalStk(QWidget *parent, QString className, const QString &
     : IComponent(parent, className, identity)
     , m_store(localDatabase())
     , m_quotes(&m_allRows, &m_shownRows, &m_model)
+    , m_rows({this, m_store, m_tabs, m_shownRows, m_quotes, m_model, m_subscriber, [this] {
+                  combinedataset();
+                  attachModel(m_tabs.currentView());
+              }})
 {
     qRegisterMetaType<OrderDetail>("OrderDetail");
     m_subscriber = new VQuotSubscriber(this, QStringLiteral("自选股"));
@@ -146,7 +132,7 @@ BCOptionalStk::BCOptionalStk(QWidget *parent, QString className, const QString &
 
     connect(m_addStkAction, &QAction::triggered, this, &BCOptionalStk::AddCurrentGStk);
     connect(m_delStkAction, &QAction::triggered, this, &BCOptionalStk::DeleteCurrentGStk);
-    connect(m_tabGroup, QOverload<QAbstractButton *>::of(&QButtonGroup::buttonClicked), this,
+    connect(m_tabs.buttonGroup(), QOverload<QAbstractButton *>::of(&QButtonGroup::buttonClicked), this,
             &BCOptionalStk::setCurrentIndex);
     connect(m_ui.btnAddGrp, &QToolButton::clicked, this, &BCOptionalStk::AddCurrentG);
     connect(m_ui.btnAddStk, &QToolButton::clicked, this, &BCOptionalStk::AddCurrentGStk);
@@ -180,16 +166,7 @@ void BCOptionalStk::followStyle()
 
 void BCOptionalStk::initUi()
 {
-    VControlBar *bar = m_ui.controlBar;
-    bar->setObjectName(QStringLiteral("downWidget"));
-    bar->setScrollButtonsAlwaysShown(false);
-    bar->setScrollButtonSize(16);
-    bar->setSpacing(1);
-    bar->setDeleteOnRemove(true);
-    bar->layout()->setContentsMargins(0, 0, 0, 0);
-    bar->setMinimumHeight(24);
-    bar->setForwardIcon(QIcon(QStringLiteral(":/vexa/img/icon/scroll_left")));
-    bar->setBackIcon(QIcon(QStringLiteral(":/vexa/img/icon/scroll_right")));
+    m_tabs.setup(m_ui.controlBar, m_ui.stackedWidget);
     m_ui.btnAddGrp->setIcon(QIcon(QStringLiteral(":/vexa/img/icon/add_group")));
     m_ui.btnAddGrp->setIconSize(QSize(16, 16));
     m_ui.btnAddStk->setIcon(QIcon(QStringLiteral(":/vexa/img/icon/add_detail")));
@@ -201,86 +178,17 @@ void BCOptionalStk::initUi()
     m_delStkAction->setShortcut(QKeySequence::Delete);
     m_delStkAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     addAction(m_delStkAction);
-    m_tabCount = 0;
-    m_tabGroup = new QButtonGroup(this);
 
     const QStringList names = m_store.groupNames();
     for (const QString &name : names)
-        makeGroupTab(name);
-    if (!m_tabs.isEmpty()) {
-        m_tabs.constFirst()->setChecked(true);
-        m_ui.stackedWidget->setCurrentIndex(0);
-    }
-}
-
-void BCOptionalStk::makeGroupTab(const QString &name)
-{
-    auto *page = new QWidget;
-    page->setObjectName(name);
-    auto *grid = new QGridLayout(page);
-    grid->setObjectName(QStringLiteral("gridLayout_2"));
-    grid->setSpacing(0);
-    grid->setContentsMargins(0, 0, 0, 0);
-    auto *view = new LiveTableView(page);
-    // The model announces a quote's whole row: of its cells, those whose
-    // text, colour or button state changed are repainted (fonts and
-    // alignment are fixed per column).
-    view->setLookRoles({Qt::DisplayRole, Qt::ForegroundRole, Qt::UserRole});
-    view->horizontalHeader()->setHighlightSections(false);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setSortingEnabled(true);
-    grid->addWidget(view, 0, 0, 1, 1);
-    m_ui.stackedWidget->addWidget(page);
-    // A double-click on a row asks for an order ticket; one on the delete
-    // button is a click on the button, not a request for an order.
-    connect(view, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
-        if (index.column() != StkModel::DeleteButton)
-            RowDoubleClicked(index);
-    });
-
-    // The control bar takes the tab into its row.
-    auto *tab = new VTabButton;
-    tab->installEventFilter(this);
-    tab->setFixedSize(TabWidth, TabHeight);
-    tab->setText(name);
-    tab->setCheckable(true);
-    tab->setAutoRaise(true);
-    tab->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-    tab->addInternalButton(QString::number(m_tabCount), vd::AP_Right, QPoint(6, 0),
-                           QStringLiteral(":/vexa/img/icon/tab_close"), QStringLiteral(":/vexa/img/icon/tab_close_h"),
-                           true, true);
-    connect(tab, &VTabButton::onInternalButtonClicked, this, &BCOptionalStk::doInternalButtonClicked);
-    connect(view->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, &BCOptionalStk::sortslot);
-
-    m_tabGroup->addButton(tab, m_tabCount);
-    ++m_tabCount;
-    m_ui.controlBar->addWidget(tab);
-    m_ui.controlBar->setMaximumWidth(m_tabCount * TabPitch);
-
-    m_pages.insert(name, page);
-    m_views.insert(page, view);
-    m_tabs.append(tab);
-}
-
-void BCOptionalStk::removeGroupTab(int position)
-{
-    VTabButton *tab = m_tabs.at(position);
-    m_tabGroup->removeButton(tab);
-    --m_tabCount;
-    m_ui.controlBar->setMaximumWidth(m_tabCount * TabPitch);
-    if (QWidget *page = m_pages.take(tab->text())) {
-        m_ui.stackedWidget->removeWidget(page);
-        m_views.remove(page);
-        delete page;
-    }
-    // Deleted later by the bar: the tab's own close button may be the sender.
-    m_ui.controlBar->removeWidget(tab);
-    m_tabs.removeAt(position);
+        m_tabs.makeGroupTab(name, this);
+    if (!m_tabs.tabs().isEmpty())
+        m_tabs.showTab(0);
 }
 
 void BCOptionalStk::switchToTab(int position)
 {
-    VTabButton *tab = m_tabs.at(position);
+    VTabButton *tab = m_tabs.tabs().at(position);
     tab->setChecked(true);
     setCurrentIndex(tab);
 }
@@ -309,17 +217,6 @@ void BCOptionalStk::attachModel(QTableView *view)
     header->setSectionsClickable(true);
 }
 
-QString BCOptionalStk::currentGroup() const
-{
-    const QWidget *page = m_ui.stackedWidget->currentWidget();
-    return page ? page->objectName() : QString();
-}
-
-QTableView *BCOptionalStk::currentView() const
-{
-    return m_views.value(m_ui.stackedWidget->currentWidget());
-}
-
 VCacheItem *BCOptionalStk::stockCache() const
 {
     return tarn::hostContext()->cacheMgr()->stockCache();
@@ -340,11 +237,6 @@ bool BCOptionalStk::stockRow(VCacheItem *cache, const QString &id, StkModel::Row
     return true;
 }
 
-QString BCOptionalStk::marketName(const QString &market) const
-{
-    return tarn::hostContext()->dataDict()->transDictItem(QStringLiteral("4"), market, ',');
-}
-
 void BCOptionalStk::initDataset()
 {
     m_subscriber->unsubscribe(true);
@@ -357,7 +249,7 @@ void BCOptionalStk::initDataset()
     connect(&m_delegate, &StkDelegate::btnclicked, this, &BCOptionalStk::delCurrentStk);
     connect(&m_delegate, &StkDelegate::mousein, this, &BCOptionalStk::domousein);
     connect(&m_delegate, &StkDelegate::mouseout, this, &BCOptionalStk::domouseout);
-    attachModel(currentView());
+    attachModel(m_tabs.currentView());
 
     qCDebug(lcOptionalStk).noquote() << QStringLiteral("订阅开始") << timeTrace();
     // Every security once, however many groups hold it.
@@ -389,7 +281,7 @@ void BCOptionalStk::initDataset()
         m_quotes.allRowAppended();
         if (!m_subscriber->addProduct(marketChar(row.at(StkModel::Market)), row.at(StkModel::Code))) {
             VMsgDlg::error(QStringLiteral("证券<font color='red'>[%1|%2]</font>订阅行情失败!")
-                               .arg(marketName(row.at(StkModel::Market)), row.at(StkModel::Name)),
+                               .arg(StkRowCommands::marketName(row.at(StkModel::Market)), row.at(StkModel::Name)),
                            QString(), Qt::ApplicationModal);
         }
     }
@@ -401,7 +293,7 @@ void BCOptionalStk::initDataset()
 void BCOptionalStk::combinedataset()
 {
     m_shownRows.clear();
-    const QStringList ids = GroupStore::entries(m_store.groups().value(currentGroup()));
+    const QStringList ids = GroupStore::entries(m_store.groups().value(m_tabs.currentGroup()));
 
     VCacheItem *cache = stockCache();
     const QString owner = QStringLiteral("BCOptionalStk::combinedataset()");
@@ -430,7 +322,7 @@ void BCOptionalStk::refreshdata()
 {
     m_store.loadGroups();
     combinedataset();
-    attachModel(currentView());
+    attachModel(m_tabs.currentView());
 }
 
 void BCOptionalStk::doRecvSubscribe(VQuotData *pQuotData)
@@ -441,7 +333,7 @@ void BCOptionalStk::doRecvSubscribe(VQuotData *pQuotData)
 
 void BCOptionalStk::AddCurrentG()
 {
-    const int tabsBefore = m_tabCount;
+    const int tabsBefore = m_tabs.tabCount();
     auto *dialog = new ChangeGroupDlg(this);
     m_groupDlg = dialog;
     dialog->setWindowTitle(QStringLiteral("添加新的分组"));
@@ -449,21 +341,21 @@ void BCOptionalStk::AddCurrentG()
     dialog->setText(QStringLiteral("自选股"));
     const QPointer<BCOptionalStk> alive(this);
     const bool accepted = dialog->exec() == QDialog::Accepted;
-    if (alive && accepted && m_tabCount != tabsBefore && !m_tabs.isEmpty())
-        switchToTab(m_tabs.size() - 1);
+    if (alive && accepted && m_tabs.tabCount() != tabsBefore && !m_tabs.tabs().isEmpty())
+        switchToTab(m_tabs.tabs().size() - 1);
 }
 
 void BCOptionalStk::addgroupname(const QString &data)
 {
     if (m_store.groups().contains(data)) {
-        if (!info(this, QStringLiteral("分组名已存在!")))
+        if (!StkPrompts::info(this, QStringLiteral("分组名已存在!")))
             return;
         closeGroupDialog();
         AddCurrentG();
         return;
     }
     if (data.contains(QLatin1Char(' '))) {
-        if (!info(this, QStringLiteral("分组名称不能为空！")))
+        if (!StkPrompts::info(this, QStringLiteral("分组名称不能为空！")))
             return;
         closeGroupDialog();
         AddCurrentG();
@@ -477,7 +369,7 @@ void BCOptionalStk::addgroupname(const QString &data)
                        Qt::WindowModal);
         return;
     }
-    makeGroupTab(data);
+    m_tabs.makeGroupTab(data, this);
 }
 
 void BCOptionalStk::ChangeCurrentG()
@@ -496,27 +388,22 @@ void BCOptionalStk::ChangeCurrentG()
 void BCOptionalStk::changegroupname(const QString &data)
 {
     if (data.contains(QLatin1Char(' '))) {
-        if (info(this, QStringLiteral("分组名称不能为空！")))
+        if (StkPrompts::info(this, QStringLiteral("分组名称不能为空！")))
             m_store.loadGroups();
         return;
     }
     if (m_store.groups().contains(data)) {
-        if (!info(this, QStringLiteral("分组名已存在!")))
+        if (!StkPrompts::info(this, QStringLiteral("分组名已存在!")))
             return;
         closeGroupDialog();
         ChangeCurrentG();
         return;
     }
-    const int position = m_ui.stackedWidget->currentIndex();
-    QWidget *page = m_ui.stackedWidget->currentWidget();
-    if (!page || position >= m_tabs.size())
+    const QString oldName = m_tabs.currentGroup();
+    if (oldName.isEmpty())
         return;
-    const QString oldName = page->objectName();
     m_store.renameGroup(oldName, data);
-    m_pages.remove(oldName);
-    m_pages.insert(data, page);
-    page->setObjectName(data);
-    m_tabs.at(position)->setText(data);
+    m_tabs.renameCurrent(data);
     m_store.loadGroups();
 }
 
@@ -528,48 +415,48 @@ void BCOptionalStk::closeGroupDialog()
 
 void BCOptionalStk::doInternalButtonClicked(const QString &)
 {
-    const int position = m_tabs.indexOf(qobject_cast<VTabButton *>(sender()));
+    const int position = m_tabs.positionOf(sender());
     if (position >= 0)
         DeleteCurrentG(position);
 }
 
 void BCOptionalStk::DeleteCurrentG(int sPos)
 {
-    if (sPos < 0 || sPos >= m_tabs.size())
+    if (sPos < 0 || sPos >= m_tabs.tabs().size())
         return;
     const int current = m_ui.stackedWidget->currentIndex();
-    const int tabsBefore = m_tabCount;
-    const QString name = m_tabs.at(sPos)->text();
-    if (ask(this, QStringLiteral("删除当前组<font color='red'>[%1]</font>?").arg(name)) != Answer::Yes)
+    const int tabsBefore = m_tabs.tabCount();
+    const QString name = m_tabs.tabs().at(sPos)->text();
+    if (StkPrompts::ask(this, QStringLiteral("删除当前组<font color='red'>[%1]</font>?").arg(name)) != StkPrompts::Answer::Yes)
         return;
     m_store.deleteGroupStk(name, QString());
-    removeGroupTab(sPos);
+    m_tabs.removeGroupTab(sPos);
     m_store.loadGroups();
 
     // A deleted current group hands over to its left neighbour, or to the new first tab.
-    if (m_tabCount == tabsBefore || sPos != current)
+    if (m_tabs.tabCount() == tabsBefore || sPos != current)
         return;
     if (sPos >= 1)
         switchToTab(sPos - 1);
-    else if (!m_tabs.isEmpty())
+    else if (!m_tabs.tabs().isEmpty())
         switchToTab(0);
 }
 
 void BCOptionalStk::setCurrentIndex(QAbstractButton *button)
 {
-    const int position = m_tabs.indexOf(qobject_cast<VTabButton *>(button));
+    const int position = m_tabs.positionOf(button);
     if (position < 0)
         return;
     m_ui.stackedWidget->setCurrentIndex(position);
     m_store.loadGroups();
     combinedataset();
-    attachModel(currentView());
+    attachModel(m_tabs.currentView());
 }
 
 void BCOptionalStk::AddCurrentGStk()
 {
-    if (m_tabs.isEmpty()) {
-        info(this, QStringLiteral("未创建分组!"));
+    if (m_tabs.tabs().isEmpty()) {
+        StkPrompts::info(this, QStringLiteral("未创建分组!"));
         return;
     }
     auto *dialog = new AddStkDLG(this);
@@ -579,117 +466,31 @@ void BCOptionalStk::AddCurrentGStk()
 
 void BCOptionalStk::receiveStk(const QString &data, char Market, const QString &stkcode)
 {
-    // An id is one entry of a group's list: it can neither be empty nor hold the separator.
-    if (data.isEmpty() || data.contains(QLatin1Char(','))) {
-        VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
-                QStringLiteral("无效的证券内码[%1], 未加入自选股").arg(data));
-        return;
-    }
-    m_store.loadGroups();
-    const QString group = currentGroup();
-    if (group.isEmpty() || !m_store.groups().contains(group)) {
-        info(this, QStringLiteral("未创建分组!"));
-        return;
-    }
-    if (!GroupStore::entries(m_store.groups().value(group)).contains(data)) {
-        m_store.saveGroupStk(group, data);
-        m_store.loadGroups();
-        combinedataset();
-        if (!m_subscriber->addProduct(Market, stkcode)) {
-            // The security's name through the host's look-up, for the message only.
-            VStockEdit edit;
-            if (VStockHelper *helper = tarn::hostContext()->stockHelper()) {
-                helper->connectStockEdit(&edit);
-                edit.selectStock(data);
-            }
-            VMsgDlg::error(QStringLiteral("证券<font color = 'red'>[%1|%2]</font>订阅行情失败!")
-                               .arg(marketName(QString::fromLocal8Bit(&Market, 1)), edit.getStockName()),
-                           QString(), Qt::ApplicationModal);
-        }
-        m_subscriber->subscribe();
-    }
-
-    QTableView *view = currentView();
-    const int row = m_quotes.shownRowOfId(data);
-    if (view && view->model() == &m_model && row >= 0) {
-        view->selectRow(row);
-        view->scrollTo(m_model.index(row, StkModel::Code));
-    }
+    m_rows.add(data, Market, stkcode);
 }
 
 void BCOptionalStk::delCurrentStk(const QModelIndex &index)
 {
-    if (currentView() && index.isValid() && index.model() == &m_model && index.row() < m_shownRows.size()) {
-        const int position = index.row();
-        const StkModel::Row row = m_shownRows.at(position);
-        const QString id = row.value(StkModel::StkId);
-        const Answer answer = id.isEmpty()
-            ? Answer::No
-            : ask(this, QStringLiteral("删除当前组内股票<font color='red'>[%1|%2]</font>?")
-                            .arg(marketName(row.value(StkModel::Market)), row.value(StkModel::Name)));
-        if (answer == Answer::Gone)
-            return;
-        if (answer == Answer::Yes) {
-            m_store.deleteGroupStk(currentGroup(), id);
-            m_store.loadGroups();
-            // The security stays in all rows and stays subscribed.
-            m_shownRows.removeAt(position);
-            m_quotes.shownRowsChanged();
-        }
-    }
-    m_model.refresh();
+    m_rows.deleteRow(index);
 }
 
 void BCOptionalStk::DeleteCurrentGStk()
 {
-    QTableView *view = currentView();
-    if (!view) {
-        info(this, QStringLiteral("未创建分组!"));
-        return;
-    }
-    const QModelIndexList selected = view->model() == &m_model && view->selectionModel()
-        ? view->selectionModel()->selectedRows()
-        : QModelIndexList();
-    if (selected.isEmpty()) {
-        info(this, QStringLiteral("未选中股票!"));
-        return;
-    }
-    QString ids;
-    QString labels;
-    for (const QModelIndex &index : selected) {
-        const StkModel::Row &row = m_shownRows.at(index.row());
-        ids += row.value(StkModel::StkId) + QLatin1Char(',');
-        labels += QStringLiteral("[%1|%2]").arg(marketName(row.value(StkModel::Market)), row.value(StkModel::Name));
-    }
-    const Answer answer = ask(this, QStringLiteral("删除当前组内股票<font color='red'>%1</font>?").arg(labels));
-    if (answer == Answer::Gone)
-        return;
-    if (answer == Answer::Yes) {
-        m_store.deleteGroupStk(currentGroup(), ids);
-        m_store.loadGroups();
-        combinedataset();
-        attachModel(view);
-    }
-    m_model.refresh();
+    m_rows.deleteSelected();
 }
 
 void BCOptionalStk::RowDoubleClicked(const QModelIndex &index)
 {
-    if (!index.isValid() || index.row() >= m_shownRows.size())
-        return;
-    const StkModel::Row &row = m_shownRows.at(index.row());
     OrderDetail order;
-    order.stockId = row.value(StkModel::StkId);
-    order.stockCode = row.value(StkModel::Code);
-    order.stockType = row.value(StkModel::StkType);
-    emit onIssueOrder(order);
+    if (m_rows.orderOf(index, &order))
+        emit onIssueOrder(order);
 }
 
 void BCOptionalStk::sortslot(int column, Qt::SortOrder order)
 {
     // The securities selected before the sort are selected again after it.
     QStringList selected;
-    QTableView *view = currentView();
+    QTableView *view = m_tabs.currentView();
     if (view && view->model() == &m_model && view->selectionModel()) {
         for (const QModelIndex &index : view->selectionModel()->selectedRows())
             selected << m_shownRows.value(index.row()).value(StkModel::StkId);
@@ -717,7 +518,7 @@ void BCOptionalStk::domouseout(const QModelIndex &)
 
 bool BCOptionalStk::eventFilter(QObject *watched, QEvent *event)
 {
-    if (m_tabs.contains(qobject_cast<VTabButton *>(watched))) {
+    if (m_tabs.positionOf(watched) >= 0) {
         if (event->type() != QEvent::MouseButtonDblClick)
             return false;
         ChangeCurrentG();

@@ -3,7 +3,9 @@
 #include "groupstore.h"
 #include "stkdelegate.h"
 #include "stkmodel.h"
+#include "stkgrouptabs.h"
 #include "stkquoterouter.h"
+#include "stkrowcommands.h"
 
 #include <icomponent.h>
 #include <orderdetail.h>
@@ -36,8 +38,9 @@ struct VQuotData;
 //
 // Two row lists are kept: all rows (every security seen, with its latest
 // quote; it only grows) and the shown rows of the current group, rebuilt from
-// all rows on every group switch. Quotes reach them through a router that
-// writes them at the display frame (StkQuoteRouter).
+// all rows on every group switch. The groups' tabs and pages are
+// StkGroupTabs; quotes reach the rows through StkQuoteRouter at the display
+// frame; adding, deleting and ordering rows is StkRowCommands.
 //
 // Pages, views, tabs, actions and dialogs belong to the component through Qt
 // parents; the subscriber is deleted explicitly after unsubscribing.
@@ -100,11 +103,6 @@ private:
     void initUi();
     // Takes the text colours from the client's style, now and at every style change.
     void followStyle();
-    // A tab, its page and the page's view for one group.
-    void makeGroupTab(const QString &name);
-    void removeGroupTab(int position);
-    // Checks the tab at position and shows its group.
-    void switchToTab(int position);
     void attachModel(QTableView *view);
     // Subscribes every security of every group; fills all rows.
     void initDataset();
@@ -112,26 +110,19 @@ private:
     void combinedataset();
     // Closes the group-name dialog last opened, if it is still open.
     void closeGroupDialog();
+    // Checks the tab at position and shows its group.
+    void switchToTab(int position);
 
-    QString currentGroup() const;
-    QTableView *currentView() const;
     VCacheItem *stockCache() const;
     // A zero-quote row for the security with this id; false when the stock cache has none.
     bool stockRow(VCacheItem *cache, const QString &id, StkModel::Row &row) const;
-    QString marketName(const QString &market) const;
 
     Form m_ui;
     GroupStore m_store;
-    QButtonGroup *m_tabGroup = nullptr;
+    StkGroupTabs m_tabs;
     QPointer<ChangeGroupDlg> m_groupDlg;
-    QHash<QString, QWidget *> m_pages;
-    QHash<QWidget *, QTableView *> m_views;
-    // Tabs made minus tabs removed; also the id of the next tab.
-    int m_tabCount = 0;
     QAction *m_addStkAction = nullptr;
     QAction *m_delStkAction = nullptr;
-    // In tab order: position = place in the control bar = page index in the stack.
-    QList<VTabButton *> m_tabs;
     VQuotSubscriber *m_subscriber = nullptr;
 
     // Declared before the model, which reads them, so they outlive it.
@@ -140,4 +131,5 @@ private:
     StkModel m_model;
     StkDelegate m_delegate;
     StkQuoteRouter m_quotes;
+    StkRowCommands m_rows;
 };
