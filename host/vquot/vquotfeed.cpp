@@ -47,6 +47,16 @@ QString VQuotFeed::linkDetail() const
     return m_linkDetail;
 }
 
+QString VQuotFeed::linkServers() const
+{
+    return m_linkServers;
+}
+
+void VQuotFeed::setLinkServers(const QString &servers)
+{
+    m_linkServers = servers;
+}
+
 void VQuotFeed::setLinkState(LinkState state, const QString &detail)
 {
     if (state == m_linkState && detail == m_linkDetail)

@@ -44,6 +44,9 @@ public:
     LinkState linkState() const;
     // The source's address and, when it is not connected, why; never credentials.
     QString linkDetail() const;
+    // Every server the feed may reach its source through, as they may be
+    // shown; empty for a source inside the process.
+    QString linkServers() const;
 
 signals:
     void linkStateChanged();
@@ -51,9 +54,11 @@ signals:
 protected:
     VQuotMgr *manager() const;
     void setLinkState(LinkState state, const QString &detail);
+    void setLinkServers(const QString &servers);
 
 private:
     VQuotMgr *m_manager = nullptr;
     LinkState m_linkState = LinkState::Local;
     QString m_linkDetail;
+    QString m_linkServers;
 };

@@ -1,6 +1,7 @@
 #include "vnatsquotfeed.h"
 
 #include "vnatslink.h"
+#include "vnatsquotimages.h"
 #include "vquotnatslog.h"
 #include "vquotsubject.h"
 
@@ -19,22 +20,33 @@ namespace {
 
 // A kind of refused frame that stays away this long ends its episode in the log.
 constexpr int QuietEpisodeMs = 5000;
+// How often the feed looks after refusals and unanswered requests for latest records.
+constexpr int HousekeepingMs = 250;
+// A request for a latest record unanswered this long is sent again.
+constexpr int UnansweredMs = 500;
 
 } // namespace
 
 VNatsQuotFeed::VNatsQuotFeed(QObject *parent)
     : VQuotFeed(parent)
     , m_link(new VNatsLink(this))
+    , m_images(new VNatsQuotImages(
+          [this](const char *subject, const char *frame, int length) { receive(subject, frame, length, nullptr); }))
 {
-    connect(m_link, &VNatsLink::stateChanged, this, [this] { setLinkState(m_link->state(), m_link->detail()); });
-    auto *episodes = new QTimer(this);
-    episodes->setInterval(1000);
-    connect(episodes, &QTimer::timeout, this, [this] { m_rejects.endQuietEpisodes(QuietEpisodeMs); });
-    episodes->start();
+    connect(m_link, &VNatsLink::stateChanged, this, &VNatsQuotFeed::followLink);
+    auto *housekeeping = new QTimer(this);
+    housekeeping->setInterval(HousekeepingMs);
+    connect(housekeeping, &QTimer::timeout, this, [this] {
+        m_rejects.endQuietEpisodes(QuietEpisodeMs);
+        if (linkState() == LinkState::Connected)
+            m_images->retry(m_link->connection(), UnansweredMs);
+    });
+    housekeeping->start();
 }
 
 VNatsQuotFeed::~VNatsQuotFeed()
 {
+    m_images.reset();
     for (Route *route : qAsConst(m_routes))
         release(route);
     m_routes.clear();
@@ -48,7 +60,8 @@ bool VNatsQuotFeed::open(const VNatsSettings &settings, QString *error)
 {
     if (!m_link->open(settings, error))
         return false;
-    setLinkState(m_link->state(), m_link->detail());
+    setLinkServers(m_link->servers());
+    followLink();
     return true;
 }
 
@@ -56,21 +69,25 @@ bool VNatsQuotFeed::subscribe(const QStringList &products)
 {
     natsConnection *connection = m_link->connection();
     QStringList made;
+    QVector<QByteArray> subjects;
     QString failure;
     for (const QString &key : products) {
-        auto route = std::make_unique<Route>(Route {this, 0, QByteArray()});
+        auto route = std::make_unique<Route>(Route {this, 0, QByteArray(), QByteArray()});
         if (!VQuotSubscriber::splitProductKey(key, &route->market, &route->code)) {
             failure = QStringLiteral("证券【%1】格式无效").arg(key);
             break;
         }
         if (m_routes.contains(key))
             continue;
+        route->subject = VQuotSubject::of(route->market, route->code);
+        // Wanted before its first frame can arrive.
+        m_order.track(route->subject);
         const natsStatus status = connection
-            ? natsConnection_Subscribe(&route->subscription, connection,
-                                       VQuotSubject::of(route->market, route->code).constData(),
+            ? natsConnection_Subscribe(&route->subscription, connection, route->subject.constData(),
                                        &VNatsQuotFeed::onMessage, route.get())
             : NATS_CONNECTION_CLOSED;
         if (status != NATS_OK) {
+            m_order.forget(route->subject);
             failure = QStringLiteral("证券【%1】: %2").arg(key, QString::fromUtf8(natsStatus_GetText(status)));
             break;
         }
@@ -79,11 +96,15 @@ bool VNatsQuotFeed::subscribe(const QStringList &products)
             ++m_live;
         }
         natsSubscription_SetOnCompleteCB(route->subscription, &VNatsQuotFeed::onComplete, route.get());
+        subjects << route->subject;
         m_routes.insert(key, route.release());
         made << key;
     }
     if (failure.isEmpty()) {
         qCDebug(lcQuotNats) << "subscribed" << products;
+        // While connecting or reconnecting, the images follow once connected.
+        if (m_link->state() == LinkState::Connected)
+            m_images->request(connection, subjects);
         return true;
     }
     unsubscribe(made);
@@ -94,8 +115,10 @@ bool VNatsQuotFeed::subscribe(const QStringList &products)
 void VNatsQuotFeed::unsubscribe(const QStringList &products)
 {
     for (const QString &key : products) {
-        if (Route *route = m_routes.take(key))
+        if (Route *route = m_routes.take(key)) {
+            m_order.forget(route->subject);
             release(route);
+        }
     }
     qCDebug(lcQuotNats) << "unsubscribed" << products;
 }
@@ -108,9 +131,31 @@ void VNatsQuotFeed::release(Route *route)
     natsSubscription_Destroy(subscription);
 }
 
+// Every (re)connection asks for the latest record of every wanted security:
+// what was published while the client was away, or before it connected.
+void VNatsQuotFeed::followLink()
+{
+    const LinkState state = m_link->state();
+    const bool connected = state == LinkState::Connected && linkState() != LinkState::Connected;
+    setLinkState(state, m_link->detail());
+    if (!connected)
+        return;
+    m_images->clear();
+    QVector<QByteArray> subjects;
+    subjects.reserve(m_routes.size());
+    for (const Route *route : qAsConst(m_routes))
+        subjects << route->subject;
+    m_images->request(m_link->connection(), subjects);
+}
+
 quint64 VNatsQuotFeed::receivedCount() const
 {
     return m_received.load(std::memory_order_relaxed);
+}
+
+quint64 VNatsQuotFeed::imageCount() const
+{
+    return m_images->foundCount();
 }
 
 const VQuotRejects &VNatsQuotFeed::rejects() const
@@ -121,7 +166,8 @@ const VQuotRejects &VNatsQuotFeed::rejects() const
 void VNatsQuotFeed::onMessage(natsConnection *, natsSubscription *, natsMsg *message, void *closure)
 {
     const Route *route = static_cast<const Route *>(closure);
-    route->feed->receive(*route, message);
+    route->feed->m_received.fetch_add(1, std::memory_order_relaxed);
+    route->feed->receive(natsMsg_GetSubject(message), natsMsg_GetData(message), natsMsg_GetDataLength(message), route);
     natsMsg_Destroy(message);
 }
 
@@ -135,21 +181,27 @@ void VNatsQuotFeed::onComplete(void *closure)
         feed->m_allComplete.wakeAll();
 }
 
-// The delivery thread of the client library.
-void VNatsQuotFeed::receive(const Route &route, natsMsg *message)
+// The delivery thread of the client library: a frame of subject, live on the
+// route's subscription or, without a route, the stream's latest record.
+void VNatsQuotFeed::receive(const char *subject, const char *frame, int length, const Route *route)
 {
-    m_received.fetch_add(1, std::memory_order_relaxed);
     VQuotData record;
     QString detail;
-    VQuotFrame::Defect defect = VQuotFrame::decode(natsMsg_GetData(message),
-                                                   size_t(qMax(natsMsg_GetDataLength(message), 0)), record, &detail);
-    if (defect == VQuotFrame::Defect::None
-        && (record.market != route.market || std::strcmp(record.code, route.code.constData()) != 0))
-        defect = VQuotFrame::Defect::Subject;
+    quint64 sequence = 0;
+    VQuotFrame::Defect defect = VQuotFrame::decode(frame, size_t(qMax(length, 0)), record, &detail, &sequence);
+    if (defect == VQuotFrame::Defect::None) {
+        const bool ofSubject = route
+            ? record.market == route->market && std::strcmp(record.code, route->code.constData()) == 0
+            : VQuotSubject::of(record.market, record.codeText()) == subject;
+        if (!ofSubject)
+            defect = VQuotFrame::Defect::Subject;
+    }
     if (defect != VQuotFrame::Defect::None) {
-        m_rejects.reject(defect, natsMsg_GetSubject(message), detail);
+        m_rejects.reject(defect, subject, detail);
         return;
     }
-    if (VQuotMgr *target = manager())
-        target->post(record);
+    m_order.admit(subject, sequence, [this, &record] {
+        if (VQuotMgr *target = manager())
+            target->post(record);
+    });
 }

@@ -2,6 +2,7 @@
 
 #include "vnatssettings.h"
 #include "vquotnats_global.h"
+#include "vquotorder.h"
 #include "vquotrejects.h"
 
 #include <vquotfeed.h>
@@ -11,21 +12,28 @@
 #include <QWaitCondition>
 
 #include <atomic>
+#include <memory>
 
 class VNatsLink;
+class VNatsQuotImages;
 typedef struct __natsConnection natsConnection;
 typedef struct __natsSubscription natsSubscription;
 typedef struct __natsMsg natsMsg;
 
 // The quote manager's feed over the bus: each wanted security is one
 // subscription to its subject (VQuotSubject), so only what the client's
-// components show travels to it. Frames arrive on the client library's
-// delivery thread; each is checked (VQuotFrame::decode, and the record must
-// be of its subject's security) and posted to the manager, whose queue
+// components show travels to it. Securities that become wanted together (a
+// page of rows) get their latest records from the quote stream in one batch
+// (VNatsQuotImages), and so does every wanted security after each
+// (re)connection, since what was published meanwhile never arrives live.
+// Frames arrive on the client library's delivery thread; each is checked
+// (VQuotFrame::decode, and the record must be of its subject's security),
+// ordered by its publish sequence (VQuotOrder: an image never takes a
+// security back behind a live record) and posted to the manager, whose queue
 // conflates them and hands them to the GUI thread in batches. Refused frames
 // are counted and logged by episode (VQuotRejects). The connection's state
-// is the feed's link state; after a reconnect the client library restores
-// the subscriptions.
+// is the feed's link state; after a reconnect, to the same or another server
+// of the cluster, the client library restores the subscriptions.
 class VQUOTNATS_EXPORT VNatsQuotFeed : public VQuotFeed
 {
     Q_OBJECT
@@ -42,7 +50,9 @@ public:
     bool subscribe(const QStringList &products) override;
     void unsubscribe(const QStringList &products) override;
 
+    // Frames received live, and latest records received from the stream.
     quint64 receivedCount() const;
+    quint64 imageCount() const;
     const VQuotRejects &rejects() const;
 
 private:
@@ -53,15 +63,20 @@ private:
         VNatsQuotFeed *feed;
         char market;
         QByteArray code;
+        QByteArray subject;
         natsSubscription *subscription = nullptr;
     };
 
     static void onMessage(natsConnection *, natsSubscription *, natsMsg *message, void *closure);
     static void onComplete(void *closure);
-    void receive(const Route &route, natsMsg *message);
+    void receive(const char *subject, const char *frame, int length, const Route *route);
     void release(Route *route);
+    void followLink();
 
     VNatsLink *m_link;
+    VQuotOrder m_order;
+    // Declared after m_order: its answers, which go through m_order, end first.
+    std::unique_ptr<VNatsQuotImages> m_images;
     QHash<QString, Route *> m_routes;
     std::atomic<quint64> m_received {0};
     VQuotRejects m_rejects;

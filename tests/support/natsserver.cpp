@@ -1,5 +1,7 @@
 #include "natsserver.h"
 
+#include <vnatsquotstream.h>
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -9,6 +11,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+
+#include <csignal>
+#include <limits>
+#include <sys/types.h>
 
 namespace {
 
@@ -27,10 +33,7 @@ QString quoted(QString text)
 
 } // namespace
 
-NatsServer::NatsServer()
-{
-    m_process.setProcessChannelMode(QProcess::MergedChannels);
-}
+NatsServer::NatsServer() = default;
 
 NatsServer::~NatsServer()
 {
@@ -58,77 +61,121 @@ void NatsServer::setTls(const QString &certFile, const QString &keyFile)
     m_keyFile = keyFile;
 }
 
+void NatsServer::setCluster(int routePort, const QList<int> &routePorts)
+{
+    Q_ASSERT(m_port == 0);
+    m_routePort = routePort;
+    m_routePorts = routePorts;
+}
+
 QString NatsServer::configText() const
 {
     QString text;
-    if (!m_token.isEmpty()) {
+    if (!m_token.isEmpty())
         text = QStringLiteral("authorization {\n  token: %1\n}\n").arg(quoted(m_token));
-    } else {
-        text = QStringLiteral("authorization {\n"
-                              "  users = [\n"
-                              "    {user: %1, password: %2}\n"
-                              "    {user: %3, password: %4, permissions: {publish: {deny: [\"tarn.quot.>\"]}}}\n"
-                              "  ]\n"
-                              "}\n")
-                   .arg(QLatin1String(User), QLatin1String(Password), QLatin1String(Viewer),
-                        QLatin1String(ViewerPassword));
-    }
+    else
+        text = QStringLiteral("include \"users.conf\"\n");
     // A client slower than the handshake's timeout (the default is two
     // seconds; a sanitizer build under load can take longer) is cut off
     // before it can judge the certificate.
     if (!m_certFile.isEmpty())
         text += QStringLiteral("tls {\n  cert_file: %1\n  key_file: %2\n  timeout: 10\n}\n")
                     .arg(quoted(m_certFile), quoted(m_keyFile));
+    if (m_routePort != 0) {
+        QStringList routes;
+        for (const int port : m_routePorts)
+            routes << QStringLiteral("\"nats-route://127.0.0.1:%1\"").arg(port);
+        // The quote stream lives in memory; the store folder keeps the
+        // server's identity in the cluster across a restart.
+        text += QStringLiteral("server_name: \"s%1\"\n"
+                               "jetstream {\n  store_dir: %2\n  max_memory_store: 256MB\n  max_file_store: 16MB\n}\n"
+                               "cluster {\n  name: \"tarn-test\"\n  host: \"127.0.0.1\"\n  port: %1\n"
+                               "  routes: [%3]\n}\n")
+                    .arg(m_routePort)
+                    .arg(quoted(m_dir.filePath(QStringLiteral("store"))), routes.join(QStringLiteral(", ")));
+    }
     return text;
 }
 
 bool NatsServer::start(QString *error)
 {
+    return launch(error) && waitHealthy(error);
+}
+
+bool NatsServer::launch(QString *error)
+{
     if (m_port == 0) {
         m_port = freePort();
         m_monitorPort = freePort();
+        QFile::remove(m_dir.filePath(QStringLiteral("users.conf")));
         QFile config(m_dir.filePath(QStringLiteral("nats.conf")));
-        if (!config.open(QIODevice::WriteOnly)) {
-            *error = config.errorString();
+        if (!QFile::copy(QStringLiteral(TARN_BUS_USERS), m_dir.filePath(QStringLiteral("users.conf")))
+            || !config.open(QIODevice::WriteOnly)) {
+            *error = QStringLiteral("cannot write the server's configuration in %1").arg(m_dir.path());
             return false;
         }
         config.write(configText().toUtf8());
     }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TARN_FEED_PASSWORD"), QString::fromLatin1(FeedPassword));
+    env.insert(QStringLiteral("TARN_HOST_PASSWORD"), QString::fromLatin1(ClientPassword));
+    // A process of its own each time: a closed input stays closed.
+    m_process.reset(new QProcess);
+    m_process->setProcessChannelMode(QProcess::MergedChannels);
+    m_process->setProcessEnvironment(env);
     // A shell holds the server and ends it when its input closes: on stop(),
     // and when the test dies without running its destructors (a sanitizer's
     // abort), so no server outlives its test.
-    m_process.start(QStringLiteral("/bin/sh"),
-                    {QStringLiteral("-c"),
-                     QStringLiteral("\"$0\" \"$@\" & server=$!; read -r _; kill $server; wait $server"), program(),
-                     QStringLiteral("-a"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port),
-                     QStringLiteral("-m"), QString::number(m_monitorPort), QStringLiteral("-c"),
-                     m_dir.filePath(QStringLiteral("nats.conf"))});
-    if (!m_process.waitForStarted()) {
-        *error = m_process.errorString();
+    m_process->start(QStringLiteral("/bin/sh"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("\"$0\" \"$@\" & server=$!; read -r _; kill $server; wait $server"), program(),
+                      QStringLiteral("-a"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port),
+                      QStringLiteral("-m"), QString::number(m_monitorPort), QStringLiteral("-P"),
+                      m_dir.filePath(QStringLiteral("nats.pid")), QStringLiteral("-c"),
+                      m_dir.filePath(QStringLiteral("nats.conf"))});
+    if (!m_process->waitForStarted()) {
+        *error = m_process->errorString();
         return false;
     }
-    const QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired() && m_process.state() == QProcess::Running) {
-        if (get(QStringLiteral("/healthz")).contains(QLatin1String("ok")))
+    return true;
+}
+
+bool NatsServer::waitHealthy(QString *error)
+{
+    const QDeadlineTimer deadline(20000);
+    QString health;
+    while (!deadline.hasExpired() && m_process->state() == QProcess::Running) {
+        health = get(QStringLiteral("/healthz"));
+        if (health.contains(QLatin1String("\"ok\"")))
             return true;
         QThread::msleep(20);
     }
-    *error = QStringLiteral("nats-server did not come up on port %1: %2")
+    *error = QStringLiteral("nats-server did not come up on port %1: %2 %3")
                  .arg(m_port)
-                 .arg(QString::fromLocal8Bit(m_process.readAll()));
+                 .arg(health, QString::fromLocal8Bit(m_process->readAll()));
     stop();
     return false;
 }
 
 void NatsServer::stop()
 {
-    if (m_process.state() == QProcess::NotRunning)
+    if (!isRunning())
         return;
-    m_process.closeWriteChannel();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished();
+    m_process->closeWriteChannel();
+    if (!m_process->waitForFinished(5000)) {
+        m_process->kill();
+        m_process->waitForFinished();
     }
+}
+
+void NatsServer::kill()
+{
+    QFile pidFile(m_dir.filePath(QStringLiteral("nats.pid")));
+    bool read = pidFile.open(QIODevice::ReadOnly);
+    const pid_t pid = read ? pid_t(pidFile.readAll().trimmed().toLongLong(&read)) : 0;
+    if (read && pid > 0)
+        ::kill(pid, SIGKILL);
+    stop();
 }
 
 QString NatsServer::url() const
@@ -143,17 +190,38 @@ int NatsServer::port() const
     return m_port;
 }
 
+bool NatsServer::isRunning() const
+{
+    return m_process && m_process->state() != QProcess::NotRunning;
+}
+
 QStringList NatsServer::subscriptions() const
 {
     const QByteArray body = get(QStringLiteral("/connz?subs=1")).toUtf8();
     QStringList subjects;
     const QJsonArray connections = QJsonDocument::fromJson(body).object().value(QLatin1String("connections")).toArray();
     for (const QJsonValue &connection : connections) {
-        for (const QJsonValue &subject : connection.toObject().value(QLatin1String("subscriptions_list")).toArray())
-            subjects << subject.toString();
+        for (const QJsonValue &subject : connection.toObject().value(QLatin1String("subscriptions_list")).toArray()) {
+            if (!subject.toString().startsWith(QLatin1String("_INBOX.")))
+                subjects << subject.toString();
+        }
     }
     subjects.sort();
     return subjects;
+}
+
+qint64 NatsServer::storedQuotes() const
+{
+    const QJsonObject monitor = QJsonDocument::fromJson(get(QStringLiteral("/jsz?streams=true")).toUtf8()).object();
+    for (const QJsonValue &account : monitor.value(QLatin1String("account_details")).toArray()) {
+        for (const QJsonValue &stream : account.toObject().value(QLatin1String("stream_detail")).toArray()) {
+            const QJsonObject details = stream.toObject();
+            if (details.value(QLatin1String("name")).toString() == QLatin1String(VNatsQuotStream::Name))
+                return qint64(
+                    details.value(QLatin1String("state")).toObject().value(QLatin1String("messages")).toDouble());
+        }
+    }
+    return -1;
 }
 
 // The body of an HTTP GET of the monitoring endpoint; empty when it does not answer.
@@ -169,4 +237,72 @@ QString NatsServer::get(const QString &path) const
         response += socket.readAll();
     const int body = response.indexOf("\r\n\r\n");
     return body < 0 ? QString() : QString::fromUtf8(response.mid(body + 4));
+}
+
+NatsCluster::NatsCluster()
+{
+    QList<int> routePorts;
+    for (int i = 0; i < Size; ++i)
+        routePorts << freePort();
+    for (int i = 0; i < Size; ++i)
+        m_servers[size_t(i)].setCluster(routePorts.at(i), routePorts);
+}
+
+bool NatsCluster::start(QString *error)
+{
+    // A server finds its cluster's leader only once a majority runs.
+    for (NatsServer &server : m_servers) {
+        if (!server.launch(error))
+            return false;
+    }
+    for (NatsServer &server : m_servers) {
+        if (!server.waitHealthy(error))
+            return false;
+    }
+    return true;
+}
+
+QStringList NatsCluster::urls() const
+{
+    QStringList urls;
+    for (const NatsServer &server : m_servers)
+        urls << server.url();
+    return urls;
+}
+
+int NatsCluster::indexOf(const QString &url) const
+{
+    for (int i = 0; i < Size; ++i) {
+        if (url.endsWith(QStringLiteral(":%1").arg(m_servers[size_t(i)].port())))
+            return i;
+    }
+    return -1;
+}
+
+QStringList NatsCluster::subscriptions() const
+{
+    QStringList subjects;
+    for (const NatsServer &server : m_servers)
+        subjects += server.subscriptions();
+    subjects.sort();
+    return subjects;
+}
+
+qint64 NatsCluster::storedQuotes() const
+{
+    qint64 stored = std::numeric_limits<qint64>::max();
+    for (const NatsServer &server : m_servers) {
+        if (server.isRunning())
+            stored = qMin(stored, server.storedQuotes());
+    }
+    return stored;
+}
+
+VNatsSettings NatsCluster::settings(const char *user, const char *password) const
+{
+    VNatsSettings settings;
+    settings.urls = urls();
+    settings.user = QString::fromLatin1(user);
+    settings.password = QString::fromLatin1(password);
+    return settings;
 }

@@ -1,22 +1,27 @@
 #pragma once
 
+#include <vnatssettings.h>
+
 #include <QProcess>
+#include <QScopedPointer>
 #include <QStringList>
 #include <QTemporaryDir>
 
-// A real nats-server on a free loopback port for one test, with two users:
-// User (password Password) may do everything, Viewer (password
-// ViewerPassword) may not publish quotes; or, after setToken(), one
-// authorization token instead. After setTls() clients must use TLS. The
-// server's monitoring endpoint tells which subjects its clients subscribe.
-// Stopped by the destructor.
+#include <array>
+
+// A real nats-server on free loopback ports for one test. Its users are the
+// bus's own (scripts/bus-users.conf): Feed may publish quotes and write the
+// quote stream, Client may subscribe and read the stream; or, after
+// setToken(), one authorization token admits anybody to everything. After
+// setTls() clients must use TLS. The server's monitoring endpoint tells
+// which subjects its clients subscribe. Stopped by the destructor.
 class NatsServer
 {
 public:
-    static constexpr const char *User = "tarn";
-    static constexpr const char *Password = "tarn-secret";
-    static constexpr const char *Viewer = "viewer";
-    static constexpr const char *ViewerPassword = "viewer-secret";
+    static constexpr const char *Feed = "tarn-feed";
+    static constexpr const char *FeedPassword = "feed-secret";
+    static constexpr const char *Client = "tarn-host";
+    static constexpr const char *ClientPassword = "host-secret";
 
     NatsServer();
     ~NatsServer();
@@ -29,30 +34,70 @@ public:
     // Before the first start(): the server requires TLS and shows the
     // certificate chain in certFile, whose private key is in keyFile.
     void setTls(const QString &certFile, const QString &keyFile);
-    // Starts the server, on the same ports as before after a stop(). False
+    // Before the first start(): the server is one of a JetStream cluster
+    // whose servers take routes on routePorts, its own among them.
+    void setCluster(int routePort, const QList<int> &routePorts);
+    // Starts the server, on the same ports as before after a stop() or a
+    // kill(), and waits until it is healthy (a cluster's server: until its
+    // cluster has a JetStream leader and its streams are current). False
     // with error set when it does not come up.
     bool start(QString *error);
+    // Starts the process without waiting; healthy() says when it is up.
+    bool launch(QString *error);
+    bool waitHealthy(QString *error);
+    // Ends the server as an operator does (it closes its connections)...
     void stop();
+    // ...or as a crash does: its clients see the connection drop.
+    void kill();
     // nats://127.0.0.1:PORT, or tls:// after setTls().
     QString url() const;
     int port() const;
+    bool isRunning() const;
 
-    // Every subject subscribed by a client, sorted; empty when the server
-    // does not answer.
+    // Every subject subscribed by a client but reply inboxes, sorted; empty
+    // when the server does not answer.
     QStringList subscriptions() const;
+    // The records in this server's copy of the quote stream; -1 without one.
+    qint64 storedQuotes() const;
 
 private:
     QString get(const QString &path) const;
-
     QString configText() const;
 
     QTemporaryDir m_dir;
     QString m_token;
     QString m_certFile;
     QString m_keyFile;
-    QProcess m_process;
+    int m_routePort = 0;
+    QList<int> m_routePorts;
+    QScopedPointer<QProcess> m_process;
     int m_port = 0;
     int m_monitorPort = 0;
+};
+
+// Three servers of one JetStream cluster on loopback ports, started together
+// and stopped by the destructor; a test kills and restarts single servers.
+class NatsCluster
+{
+public:
+    static constexpr int Size = 3;
+
+    NatsCluster();
+    // Starts every server and waits until the cluster is healthy.
+    bool start(QString *error);
+    NatsServer &server(int index) { return m_servers[size_t(index)]; }
+    QStringList urls() const;
+    // The server of url (as a connection reports it), -1 when none.
+    int indexOf(const QString &url) const;
+    // The subscriptions of every server's clients, sorted.
+    QStringList subscriptions() const;
+    // The records that every running server's copy of the quote stream holds.
+    qint64 storedQuotes() const;
+    // Settings that reach every server of the cluster as user.
+    VNatsSettings settings(const char *user, const char *password) const;
+
+private:
+    std::array<NatsServer, Size> m_servers;
 };
 
 // QSKIP in a test function when nats-server is missing, else starts it.

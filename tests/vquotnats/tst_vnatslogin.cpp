@@ -109,8 +109,8 @@ private:
             = QStringList((tls ? m_tlsServer.url() : m_tokenServer.url()).replace(QLatin1String("127.0.0.1"), host));
         settings.token = token;
         if (tls) {
-            settings.user = QString::fromLatin1(NatsServer::User);
-            settings.password = QString::fromLatin1(NatsServer::Password);
+            settings.user = QString::fromLatin1(NatsServer::Client);
+            settings.password = QString::fromLatin1(NatsServer::ClientPassword);
         }
         if (!ca.isEmpty())
             settings.caFile = m_certificates.filePath(ca);
@@ -162,9 +162,14 @@ private slots:
         LogCapture log;
         VNatsQuotFeed feed;
         VNatsQuotPublisher publisher;
+        VNatsSettings publishing = settings;
+        if (tls) {
+            publishing.user = QString::fromLatin1(NatsServer::Feed);
+            publishing.password = QString::fromLatin1(NatsServer::FeedPassword);
+        }
         QString error;
         QVERIFY2(feed.open(settings, &error), qPrintable(error));
-        QVERIFY2(publisher.open(settings, &error), qPrintable(error));
+        QVERIFY2(publisher.open(publishing, &error), qPrintable(error));
         QTRY_COMPARE_WITH_TIMEOUT(feed.linkState(), LinkState::Connected, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(publisher.link().state(), LinkState::Connected, 10000);
 
@@ -176,6 +181,7 @@ private slots:
         QTRY_COMPARE(feed.receivedCount(), quint64(1));
         QCOMPARE(feed.rejects().total(), quint64(0));
         verifyNoSecret(settings, log, feed.linkDetail());
+        verifyNoSecret(publishing, log, publisher.link().detail());
     }
 
     void refused_data()

@@ -1,0 +1,167 @@
+#include "vnatsquotimages.h"
+
+#include "vnatsquotstream.h"
+#include "vquotnatslog.h"
+
+#include <voutput.h>
+
+#include <nats/nats.h>
+
+#include <cstring>
+
+VNatsQuotImages::VNatsQuotImages(Found found)
+    : m_found(std::move(found))
+{
+    m_clock.start();
+}
+
+VNatsQuotImages::~VNatsQuotImages()
+{
+    if (!m_answers)
+        return;
+    natsSubscription_Unsubscribe(m_answers);
+    natsSubscription_Destroy(m_answers);
+    QMutexLocker lock(&m_completeMutex);
+    while (!m_complete)
+        m_completed.wait(&m_completeMutex);
+}
+
+bool VNatsQuotImages::request(natsConnection *connection, const QVector<QByteArray> &subjects)
+{
+    if (subjects.isEmpty())
+        return true;
+    QVector<Pending> requests;
+    requests.reserve(subjects.size());
+    for (const QByteArray &subject : subjects)
+        requests << Pending {subject, 0, 1};
+    return send(connection, requests);
+}
+
+void VNatsQuotImages::retry(natsConnection *connection, qint64 unansweredMs)
+{
+    QVector<Pending> requests;
+    {
+        QMutexLocker lock(&m_pendingMutex);
+        const qint64 due = m_clock.elapsed() - unansweredMs;
+        for (auto pending = m_pending.begin(); pending != m_pending.end();) {
+            if (pending->sentMs > due) {
+                ++pending;
+                continue;
+            }
+            if (pending->attempts < MaxAttempts)
+                requests << Pending {pending->subject, 0, pending->attempts + 1};
+            else
+                qCDebug(lcQuotNats) << "no latest record came for" << pending->subject;
+            pending = m_pending.erase(pending);
+        }
+    }
+    if (!requests.isEmpty())
+        send(connection, requests);
+}
+
+void VNatsQuotImages::clear()
+{
+    QMutexLocker lock(&m_pendingMutex);
+    m_pending.clear();
+}
+
+bool VNatsQuotImages::send(natsConnection *connection, const QVector<Pending> &requests)
+{
+    if (!connection)
+        return false;
+    natsStatus status = NATS_OK;
+    if (!m_answers) {
+        natsInbox *inbox = nullptr;
+        status = natsInbox_Create(&inbox);
+        if (status == NATS_OK) {
+            m_inbox = QByteArray(inbox) + '.';
+            natsInbox_Destroy(inbox);
+            status = natsConnection_Subscribe(&m_answers, connection, (m_inbox + '*').constData(),
+                                              &VNatsQuotImages::onAnswer, this);
+        }
+        if (status == NATS_OK)
+            natsSubscription_SetOnCompleteCB(m_answers, &VNatsQuotImages::onComplete, this);
+        else
+            m_answers = nullptr;
+    }
+    // Known before an answer can arrive.
+    QVector<quint64> ids;
+    ids.reserve(requests.size());
+    {
+        QMutexLocker lock(&m_pendingMutex);
+        const qint64 now = m_clock.elapsed();
+        for (const Pending &request : requests) {
+            ids << ++m_lastId;
+            m_pending.insert(m_lastId, Pending {request.subject, now, request.attempts});
+        }
+    }
+    for (int i = 0; status == NATS_OK && i < requests.size(); ++i)
+        status = natsConnection_PublishRequest(
+            connection, VNatsQuotStream::latestRequestSubject(requests.at(i).subject).constData(),
+            (m_inbox + QByteArray::number(ids.at(i))).constData(), nullptr, 0);
+    if (status != NATS_OK) {
+        qCDebug(lcQuotNats) << "latest records not requested:" << natsStatus_GetText(status);
+        return false;
+    }
+    qCDebug(lcQuotNats) << "latest records requested for" << requests.size() << "securities";
+    return true;
+}
+
+quint64 VNatsQuotImages::foundCount() const
+{
+    return m_foundCount.load(std::memory_order_relaxed);
+}
+
+quint64 VNatsQuotImages::missingCount() const
+{
+    return m_missingCount.load(std::memory_order_relaxed);
+}
+
+void VNatsQuotImages::onAnswer(natsConnection *, natsSubscription *, natsMsg *message, void *closure)
+{
+    static_cast<VNatsQuotImages *>(closure)->answer(message);
+    natsMsg_Destroy(message);
+}
+
+void VNatsQuotImages::onComplete(void *closure)
+{
+    auto *images = static_cast<VNatsQuotImages *>(closure);
+    QMutexLocker lock(&images->m_completeMutex);
+    images->m_complete = true;
+    images->m_completed.wakeAll();
+}
+
+// The delivery thread of the client library.
+void VNatsQuotImages::answer(natsMsg *message)
+{
+    const char *replySubject = natsMsg_GetSubject(message);
+    const quint64 id
+        = QByteArray::fromRawData(replySubject, int(std::strlen(replySubject))).mid(m_inbox.size()).toULongLong();
+    {
+        QMutexLocker lock(&m_pendingMutex);
+        m_pending.remove(id);
+    }
+    const char *subject = nullptr;
+    if (natsMsgHeader_Get(message, "Nats-Subject", &subject) == NATS_OK && subject) {
+        m_foundCount.fetch_add(1, std::memory_order_relaxed);
+        m_failureLogged.store(false, std::memory_order_relaxed);
+        m_found(subject, natsMsg_GetData(message), natsMsg_GetDataLength(message));
+        return;
+    }
+    m_missingCount.fetch_add(1, std::memory_order_relaxed);
+    const char *code = nullptr;
+    natsMsgHeader_Get(message, "Status", &code);
+    // 404: the stream holds nothing of the security yet; its first record comes live.
+    if (code && qstrcmp(code, "404") == 0)
+        return;
+    if (m_failureLogged.exchange(true, std::memory_order_relaxed))
+        return;
+    const char *description = nullptr;
+    natsMsgHeader_Get(message, "Description", &description);
+    const QString reason = natsMsg_IsNoResponders(message)
+        ? QStringLiteral("总线上没有最新行情流 %1").arg(QLatin1String(VNatsQuotStream::Name))
+        : QStringLiteral("%1 %2").arg(QString::fromUtf8(code ? code : "?"),
+                                      QString::fromUtf8(description ? description : ""));
+    VOutput(2, QStringLiteral(__FILE__), __LINE__, QString(),
+            QStringLiteral("行情总线取不到证券的最新行情 (%1); 新订阅的证券等它的下一笔行情").arg(reason));
+}

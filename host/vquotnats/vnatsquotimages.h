@@ -1,0 +1,81 @@
+#pragma once
+
+#include "vquotnats_global.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QMutex>
+#include <QVector>
+#include <QWaitCondition>
+
+#include <atomic>
+#include <functional>
+
+typedef struct __natsConnection natsConnection;
+typedef struct __natsSubscription natsSubscription;
+typedef struct __natsMsg natsMsg;
+
+// Reads securities' latest records from the quote stream (VNatsQuotStream),
+// a batch at a time. The client library's own direct get waits for each
+// answer before the next request, a round trip per security of a page;
+// here every request of a batch goes out at once on the same API subject,
+// each with a reply subject of its own under one reply subscription, and the
+// answers come back on the library's delivery thread in whatever order the
+// servers send them. A request that stays unanswered (lost with a server
+// that died under it) is sent again a few times. Answers without a record
+// are counted: a security never published, or a bus that keeps no stream
+// (logged once until a record comes again).
+class VQUOTNATS_EXPORT VNatsQuotImages
+{
+public:
+    static constexpr int MaxAttempts = 3;
+
+    // Called on the delivery thread with every record found: its subject and
+    // its frame, untrusted.
+    using Found = std::function<void(const char *subject, const char *frame, int length)>;
+
+    explicit VNatsQuotImages(Found found);
+    // Ends the reply subscription and waits until its handler has returned
+    // for the last time.
+    ~VNatsQuotImages();
+
+    // Asks for the latest record of every subject over connection, which
+    // must stay the same for the object's life. False when the requests
+    // cannot be sent (a closed connection).
+    bool request(natsConnection *connection, const QVector<QByteArray> &subjects);
+    // Asks again for what has had no answer for unansweredMs.
+    void retry(natsConnection *connection, qint64 unansweredMs);
+    // Forgets every request still unanswered.
+    void clear();
+
+    quint64 foundCount() const;
+    quint64 missingCount() const;
+
+private:
+    struct Pending
+    {
+        QByteArray subject;
+        qint64 sentMs;
+        int attempts;
+    };
+
+    bool send(natsConnection *connection, const QVector<Pending> &requests);
+    static void onAnswer(natsConnection *, natsSubscription *, natsMsg *message, void *closure);
+    static void onComplete(void *closure);
+    void answer(natsMsg *message);
+
+    Found m_found;
+    QByteArray m_inbox;
+    natsSubscription *m_answers = nullptr;
+    QElapsedTimer m_clock;
+    QMutex m_pendingMutex;
+    QHash<quint64, Pending> m_pending; // by the number that ends its reply subject
+    quint64 m_lastId = 0;
+    std::atomic<quint64> m_foundCount {0};
+    std::atomic<quint64> m_missingCount {0};
+    std::atomic<bool> m_failureLogged {false};
+    QMutex m_completeMutex;
+    QWaitCondition m_completed;
+    bool m_complete = false;
+};
