@@ -2,7 +2,8 @@
 // records on the NATS bus, one subject per security, for any number of
 // tarn-host windows started with --feed: the simulated market of the sample
 // data (every security, at a total rate), or a recording of tarn-host
-// --record at its recorded pace.
+// --record at its recorded pace. The bus's quote stream keeps each
+// security's latest record for clients that start wanting it.
 
 #include "feedoptions.h"
 #include "tapeplayer.h"
@@ -10,6 +11,7 @@
 #include <hostcontext.h>
 #include <vlogsink.h>
 #include <vnatsquotpublisher.h>
+#include <vnatsquotstream.h>
 #include <vsimquotfeed.h>
 
 #include <QCoreApplication>
@@ -109,6 +111,12 @@ int main(int argc, char **argv)
     // so no stale burst goes out on a reconnect.
     const auto follow = [&] {
         const VNatsLink::State state = link.state();
+        // The stream exists before the first record goes out; after a
+        // reconnection this only confirms it.
+        if (state == VNatsLink::State::Connected && !VNatsQuotStream::create(link.connection(), &error))
+            say(QStringLiteral("the bus keeps no latest records (stream %1: %2); clients wait for each security's "
+                               "next record")
+                    .arg(QLatin1String(VNatsQuotStream::Name), error));
         if (state == VNatsLink::State::Connected && !options.replayPath.isEmpty() && !player.isRunning()
             && !player.isFinished())
             player.start();

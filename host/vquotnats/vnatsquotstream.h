@@ -19,7 +19,8 @@ constexpr char Name[] = "TARN_QUOT";
 constexpr int Replicas = 3;
 
 // Creates the stream, or brings an existing one to this configuration; the
-// connection's user must be allowed to. Waits for the server's answer.
+// connection's user must be allowed to. Waits for the servers' answer, up to two
+// seconds.
 // False with error set (the server's reason) when the bus keeps no stream:
 // no JetStream, too few servers, no permission.
 VQUOTNATS_EXPORT bool create(natsConnection *connection, QString *error);

@@ -1,5 +1,5 @@
 // tarn-feed and tarn-host on the quote bus as a user runs them: the executables against a real
-// nats-server, read through the transport the way tarn-host reads them.
+// three-server cluster, read through the transport the way tarn-host reads them.
 
 #include <natsserver.h>
 #include <testutil.h>
@@ -13,6 +13,9 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
+#include <cstring>
 
 // The last record of every security it receives.
 class Receiver : public QObject
@@ -29,15 +32,14 @@ class TestTarnFeed : public QObject
 {
     Q_OBJECT
 
-    NatsServer m_server;
+    NatsCluster m_cluster;
     QTemporaryDir m_dir;
     QScopedPointer<QProcess> m_feed;
 
-    QStringList busArguments() const
+    QStringList busArguments(const char *user = NatsServer::Feed, const char *password = NatsServer::FeedPassword) const
     {
-        return {QStringLiteral("--feed"),          m_server.url(),
-                QStringLiteral("--feed-user"),     QString::fromLatin1(NatsServer::User),
-                QStringLiteral("--feed-password"), QString::fromLatin1(NatsServer::Password)};
+        return {QStringLiteral("--feed"),  m_cluster.urls().join(QLatin1Char(',')), QStringLiteral("--feed-user"),
+                QString::fromLatin1(user), QStringLiteral("--feed-password"),       QString::fromLatin1(password)};
     }
     QStringList marketArguments() const
     {
@@ -75,21 +77,17 @@ class TestTarnFeed : public QObject
         VQuotSubscriber *subscriber = new VQuotSubscriber(&receiver, QStringLiteral("test"));
         VNatsQuotFeed *feed = new VNatsQuotFeed;
 
-        bool subscribe(const NatsServer &server, const QStringList &products)
+        bool subscribe(const NatsCluster &cluster, const QStringList &products)
         {
-            VNatsSettings settings;
-            settings.urls = QStringList(server.url());
-            settings.user = QString::fromLatin1(NatsServer::User);
-            settings.password = QString::fromLatin1(NatsServer::Password);
             QString error;
-            if (!feed->open(settings, &error))
+            if (!feed->open(cluster.settings(NatsServer::Client, NatsServer::ClientPassword), &error))
                 return false;
             manager.setFeed(feed);
             subscriber->setRecvSlot(&receiver, SLOT(doRecv(VQuotData *)));
             for (const QString &product : products)
                 subscriber->addProduct(product.at(0).toLatin1(), product.mid(2));
             return subscriber->subscribe()
-                && QTest::qWaitFor([&] { return server.subscriptions().size() == products.size(); }, 10000);
+                && QTest::qWaitFor([&] { return cluster.subscriptions().size() >= products.size(); }, 10000);
         }
     };
 
@@ -97,7 +95,7 @@ private slots:
     void initTestCase()
     {
         VLog::setFileLogging(false);
-        START_NATS_SERVER(m_server);
+        START_NATS_SERVER(m_cluster);
     }
     void cleanup()
     {
@@ -110,7 +108,7 @@ private slots:
 
     void refuses_data()
     {
-        QTest::addColumn<QString>("arguments"); // BUS stands for the server's URL
+        QTest::addColumn<QString>("arguments"); // BUS stands for the servers' URLs
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("reason");
         QTest::newRow("no bus") << QString() << 2 << u("--feed is required");
@@ -118,7 +116,9 @@ private slots:
         QTest::newRow("speed without replay") << u("--feed BUS --speed 2") << 2 << u("--speed");
         QTest::newRow("replay of no recording") << u("--feed BUS --replay tst_tarnfeed") << 2 << u("--replay");
         QTest::newRow("rate of a replay") << u("--feed BUS --replay x --rate 5") << 2 << u("--rate");
-        QTest::newRow("wrong password") << u("--feed BUS --feed-user tarn --feed-password guess") << 1 << u("拒绝登录");
+        QTest::newRow("wrong password") << u("--feed BUS --feed-user tarn-feed --feed-password guess") << 1
+                                        << u("拒绝登录");
+        QTest::newRow("a bad server of the cluster") << u("--feed BUS,nats://127.0.0.1") << 2 << u("nats://HOST:PORT");
     }
     void refuses()
     {
@@ -126,9 +126,11 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, reason);
         QString errors;
-        QCOMPARE(run(QStringLiteral(TARN_FEED_PATH),
-                     arguments.replace(u("BUS"), m_server.url()).split(u' ', Qt::SkipEmptyParts), &errors),
-                 status);
+        QCOMPARE(
+            run(QStringLiteral(TARN_FEED_PATH),
+                arguments.replace(u("BUS"), m_cluster.urls().join(QLatin1Char(','))).split(u' ', Qt::SkipEmptyParts),
+                &errors),
+            status);
         QVERIFY2(errors.contains(reason), qPrintable(errors));
         QVERIFY2(!errors.contains(u("guess")), qPrintable(errors));
     }
@@ -139,13 +141,40 @@ private slots:
         QVERIFY(startFeed());
         Client client;
         const QStringList products = {u("1|600000"), u("0|000001"), u("1|510050")};
-        QVERIFY(client.subscribe(m_server, products));
+        QVERIFY(client.subscribe(m_cluster, products));
         QTRY_COMPARE_WITH_TIMEOUT(client.receiver.latest.size(), products.size(), 10000);
         for (const VQuotData &record : qAsConst(client.receiver.latest)) {
             QVERIFY2(record.lastPrice >= record.lowLimitPrice && record.lastPrice <= record.highLimitPrice
                          && record.lowLimitPrice > 0,
                      qPrintable(record.productKey()));
         }
+    }
+
+    // The stream keeps what tarn-feed published last: a client that starts
+    // wanting securities after the feed has stopped gets each one's latest
+    // record (once every copy of the stream has it: a new client each time).
+    void latestRecordsOutliveTheFeed()
+    {
+        QVERIFY(startFeed());
+        const QStringList products = {u("1|600000"), u("0|000001"), u("1|510050")};
+        // Live records, not only the latest ones: the subscriptions have reached every server.
+        Client live;
+        QVERIFY(live.subscribe(m_cluster, products));
+        QTRY_VERIFY_WITH_TIMEOUT(live.feed->receivedCount() >= 10, 10000);
+        cleanup();
+        QTest::qWait(300);
+
+        const auto lateClientSeesTheLast = [&] {
+            Client late;
+            if (!late.subscribe(m_cluster, products)
+                || !QTest::qWaitFor([&] { return late.receiver.latest.size() == products.size(); }))
+                return false;
+            return std::all_of(products.cbegin(), products.cend(), [&](const QString &product) {
+                return std::memcmp(&late.receiver.latest[product], &live.receiver.latest[product], sizeof(VQuotData))
+                    == 0;
+            });
+        };
+        QVERIFY(QTest::qWaitFor(lateClientSeesTheLast, 10000));
     }
 
     // tarn-host records what its components receive from the bus; tarn-feed replays it.
@@ -155,7 +184,7 @@ private slots:
         const QString tapePath = m_dir.filePath(QStringLiteral("day.tape"));
         QString errors;
         QCOMPARE(run(QStringLiteral(TARN_HOST_PATH),
-                     busArguments() + marketArguments()
+                     busArguments(NatsServer::Client, NatsServer::ClientPassword) + marketArguments()
                          + QStringList {QStringLiteral("--record"), tapePath, QStringLiteral("--config"),
                                         m_dir.filePath(QStringLiteral("config.db")), QStringLiteral("--duration"),
                                         QStringLiteral("2")},
@@ -177,7 +206,7 @@ private slots:
         QVERIFY2(!recorded.isEmpty(), qPrintable(errors));
 
         Client client;
-        QVERIFY(client.subscribe(m_server, recorded.values()));
+        QVERIFY(client.subscribe(m_cluster, recorded.values()));
         QCOMPARE(run(QStringLiteral(TARN_FEED_PATH),
                      busArguments()
                          + QStringList {QStringLiteral("--replay"), tapePath, QStringLiteral("--speed"),

@@ -1,15 +1,20 @@
-// The futures board over the quote bus: only the rows in view are
-// subscribed, and each change of that window reaches the server.
+// The futures board over the quote bus, a real three-server cluster: only
+// the rows in view are subscribed, each change of that window reaches the
+// servers, and rows that come into view show their latest records at once.
 
 #include "componentfixture.h"
 
 #include <natsserver.h>
+#include <quotrecord.h>
 #include <vnatsquotfeed.h>
+#include <vnatsquotpublisher.h>
+#include <vnatsquotstream.h>
 #include <vquotmgr.h>
 #include <vquotsubject.h>
 
 #include <icomponent.h>
 
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTableView>
 #include <QtTest>
@@ -18,19 +23,18 @@ class TestFuturesOnBus : public QObject
 {
     Q_OBJECT
 
+    NatsCluster m_cluster;
+
 private slots:
-    void windowChangesReachTheServer()
+    void initTestCase() { START_NATS_SERVER(m_cluster); }
+
+    void windowChangesReachTheServers()
     {
-        NatsServer server;
-        START_NATS_SERVER(server);
         ComponentFixture fixture;
-        VNatsSettings settings;
-        settings.urls = QStringList(server.url());
-        settings.user = QString::fromLatin1(NatsServer::User);
-        settings.password = QString::fromLatin1(NatsServer::Password);
         auto *feed = new VNatsQuotFeed;
         QString error;
-        QVERIFY2(feed->open(settings, &error), qPrintable(error));
+        QVERIFY2(feed->open(m_cluster.settings(NatsServer::Client, NatsServer::ClientPassword), &error),
+                 qPrintable(error));
         fixture.host.context().setQuotFeed(feed);
         VQuotMgr *manager = fixture.host.context().quotMgr();
         const auto wantedSubjects = [manager] {
@@ -46,15 +50,63 @@ private slots:
         auto *table = board->findChild<QTableView *>(QStringLiteral("tbSHQH"));
         QTRY_VERIFY(table->verticalScrollBar()->maximum() > 0);
         QTRY_VERIFY(!manager->wantedProducts().isEmpty());
-        QTRY_COMPARE(server.subscriptions(), wantedSubjects());
-        const QStringList top = server.subscriptions();
+        QTRY_COMPARE(m_cluster.subscriptions(), wantedSubjects());
+        const QStringList top = m_cluster.subscriptions();
 
         table->verticalScrollBar()->setValue(table->verticalScrollBar()->maximum());
         QTRY_VERIFY(wantedSubjects() != top);
-        QTRY_COMPARE(server.subscriptions(), wantedSubjects());
+        QTRY_COMPARE(m_cluster.subscriptions(), wantedSubjects());
 
         fixture.free(board);
-        QTRY_COMPARE(server.subscriptions(), QStringList());
+        QTRY_COMPARE(m_cluster.subscriptions(), QStringList());
+    }
+
+    // Every contract was published once, before the board opened, and never
+    // since: the rows in view, on opening and after a scroll, show their
+    // latest records from the stream instead of "--" until a next tick.
+    void rowsComingIntoViewShowTheirLatestRecords()
+    {
+        ComponentFixture fixture;
+        VNatsQuotPublisher publisher;
+        QString error;
+        QVERIFY(publisher.open(m_cluster.settings(NatsServer::Feed, NatsServer::FeedPassword), &error));
+        QTRY_COMPARE(publisher.link().state(), VQuotFeed::LinkState::Connected);
+        QVERIFY2(VNatsQuotStream::create(publisher.link().connection(), &error), qPrintable(error));
+        const QStringList securities = fixture.host.context().securityKeys();
+        for (const QString &key : securities) {
+            VQuotData record = makeQuotRecord(key.at(0).toLatin1(), key.mid(2).toUtf8());
+            record.lastPrice = 4321;
+            QVERIFY(publisher.publish(record));
+        }
+        QVERIFY(publisher.flush(5000));
+        QTRY_VERIFY(m_cluster.storedQuotes() >= securities.size());
+
+        auto *feed = new VNatsQuotFeed;
+        QVERIFY(feed->open(m_cluster.settings(NatsServer::Client, NatsServer::ClientPassword), &error));
+        fixture.host.context().setQuotFeed(feed);
+        VQuotMgr *manager = fixture.host.context().quotMgr();
+        IComponent *board = fixture.create("BCFtQuotPanel");
+        board->resize(1000, 220);
+        auto *table = board->findChild<QTableView *>(QStringLiteral("tbSHQH"));
+        const auto shown = [&] {
+            return ComponentFixture::tableTexts(board)
+                .filter(QRegularExpression(QStringLiteral("^4321(\\.0+)?$")))
+                .size();
+        };
+        QTRY_VERIFY(!manager->wantedProducts().isEmpty());
+        QTRY_COMPARE(shown(), manager->wantedProducts().size());
+
+        // The rows that were in view keep what they showed.
+        const QStringList top = manager->wantedProducts();
+        table->verticalScrollBar()->setValue(table->verticalScrollBar()->maximum());
+        QTRY_VERIFY(manager->wantedProducts() != top);
+        const auto shownEver = [&] {
+            const QStringList wanted = manager->wantedProducts();
+            return (QSet<QString>(top.cbegin(), top.cend()) + QSet<QString>(wanted.cbegin(), wanted.cend())).size();
+        };
+        QTRY_COMPARE(shown(), shownEver());
+        QCOMPARE(feed->receivedCount(), quint64(0));
+        fixture.free(board);
     }
 };
 

@@ -61,11 +61,12 @@ void NatsServer::setTls(const QString &certFile, const QString &keyFile)
     m_keyFile = keyFile;
 }
 
-void NatsServer::setCluster(int routePort, const QList<int> &routePorts)
+void NatsServer::setCluster(int routePort, const QList<int> &routePorts, bool jetStream)
 {
     Q_ASSERT(m_port == 0);
     m_routePort = routePort;
     m_routePorts = routePorts;
+    m_jetStream = jetStream;
 }
 
 QString NatsServer::configText() const
@@ -85,15 +86,17 @@ QString NatsServer::configText() const
         QStringList routes;
         for (const int port : m_routePorts)
             routes << QStringLiteral("\"nats-route://127.0.0.1:%1\"").arg(port);
-        // The quote stream lives in memory; the store folder keeps the
-        // server's identity in the cluster across a restart.
         text += QStringLiteral("server_name: \"s%1\"\n"
-                               "jetstream {\n  store_dir: %2\n  max_memory_store: 256MB\n  max_file_store: 16MB\n}\n"
                                "cluster {\n  name: \"tarn-test\"\n  host: \"127.0.0.1\"\n  port: %1\n"
-                               "  routes: [%3]\n}\n")
+                               "  routes: [%2]\n}\n")
                     .arg(m_routePort)
-                    .arg(quoted(m_dir.filePath(QStringLiteral("store"))), routes.join(QStringLiteral(", ")));
+                    .arg(routes.join(QStringLiteral(", ")));
     }
+    // The quote stream lives in memory; the store folder keeps the server's
+    // identity in the cluster across a restart.
+    if (m_jetStream)
+        text += QStringLiteral("jetstream {\n  store_dir: %1\n  max_memory_store: 256MB\n  max_file_store: 16MB\n}\n")
+                    .arg(quoted(m_dir.filePath(QStringLiteral("store"))));
     return text;
 }
 
@@ -239,13 +242,13 @@ QString NatsServer::get(const QString &path) const
     return body < 0 ? QString() : QString::fromUtf8(response.mid(body + 4));
 }
 
-NatsCluster::NatsCluster()
+NatsCluster::NatsCluster(bool jetStream)
 {
     QList<int> routePorts;
     for (int i = 0; i < Size; ++i)
         routePorts << freePort();
     for (int i = 0; i < Size; ++i)
-        m_servers[size_t(i)].setCluster(routePorts.at(i), routePorts);
+        m_servers[size_t(i)].setCluster(routePorts.at(i), routePorts, jetStream);
 }
 
 bool NatsCluster::start(QString *error)

@@ -34,9 +34,10 @@ public:
     // Before the first start(): the server requires TLS and shows the
     // certificate chain in certFile, whose private key is in keyFile.
     void setTls(const QString &certFile, const QString &keyFile);
-    // Before the first start(): the server is one of a JetStream cluster
-    // whose servers take routes on routePorts, its own among them.
-    void setCluster(int routePort, const QList<int> &routePorts);
+    // Before the first start(): the server is one of a cluster whose servers
+    // take routes on routePorts, its own among them, with JetStream unless
+    // told otherwise.
+    void setCluster(int routePort, const QList<int> &routePorts, bool jetStream = true);
     // Starts the server, on the same ports as before after a stop() or a
     // kill(), and waits until it is healthy (a cluster's server: until its
     // cluster has a JetStream leader and its streams are current). False
@@ -70,19 +71,21 @@ private:
     QString m_keyFile;
     int m_routePort = 0;
     QList<int> m_routePorts;
+    bool m_jetStream = false;
     QScopedPointer<QProcess> m_process;
     int m_port = 0;
     int m_monitorPort = 0;
 };
 
-// Three servers of one JetStream cluster on loopback ports, started together
-// and stopped by the destructor; a test kills and restarts single servers.
+// Three servers of one cluster on loopback ports, with JetStream unless told
+// otherwise, started together and stopped by the destructor; a test kills and
+// restarts single servers.
 class NatsCluster
 {
 public:
     static constexpr int Size = 3;
 
-    NatsCluster();
+    explicit NatsCluster(bool jetStream = true);
     // Starts every server and waits until the cluster is healthy.
     bool start(QString *error);
     NatsServer &server(int index) { return m_servers[size_t(index)]; }
