@@ -26,6 +26,7 @@ FeedStatus::FeedStatus(VQuotMgr *quotMgr, VSimQuotFeed *feed, QWidget *parent)
     layout->addWidget(m_subscribed);
 
     m_lastRecords = m_quotMgr->recordCount();
+    m_recordsSeen = m_lastRecords;
     m_lastConflated = m_quotMgr->conflatedCount();
     auto *timer = new QTimer(this);
     timer->setInterval(1000);
@@ -37,12 +38,43 @@ FeedStatus::FeedStatus(VQuotMgr *quotMgr, VSimQuotFeed *feed, QWidget *parent)
     refresh();
 }
 
+QString FeedStatus::sourceName() const
+{
+    const VQuotFeed *source = m_quotMgr->feed();
+    if (m_feed)
+        return QStringLiteral("模拟市场");
+    if (source && !source->linkServers().isEmpty())
+        return QStringLiteral("行情总线 %1").arg(source->linkServers());
+    return QStringLiteral("无行情源");
+}
+
+// Since the last record the components received, " (已 N 秒无行情)"; empty
+// before the first one. Sampled every second and on every change of the
+// link, so it is at most a second short.
+QString FeedStatus::silenceText()
+{
+    if (m_quotMgr->recordCount() != m_recordsSeen) {
+        m_recordsSeen = m_quotMgr->recordCount();
+        m_sinceRecord.start();
+    }
+    if (!m_sinceRecord.isValid())
+        return QString();
+    const qint64 seconds = m_sinceRecord.elapsed() / 1000;
+    const QString span = seconds < 60 ? QStringLiteral("%1 秒").arg(seconds)
+        : seconds < 3600              ? QStringLiteral("%1 分 %2 秒").arg(seconds / 60).arg(seconds % 60)
+                                      : QStringLiteral("%1 小时 %2 分").arg(seconds / 3600).arg(seconds / 60 % 60);
+    return QStringLiteral(" (已 %1无行情)").arg(span);
+}
+
 void FeedStatus::refresh()
 {
     const VQuotFeed *source = m_quotMgr->feed();
     m_rate->setToolTip(source ? source->linkDetail() : QString());
+    const QString silence = silenceText();
     if (source && source->linkState() != VQuotFeed::LinkState::Local)
-        m_rate->setText(QStringLiteral("行情总线: %1").arg(VQuotFeed::linkStateText(source->linkState())));
+        m_rate->setText(QStringLiteral("行情总线: %1%2")
+                            .arg(VQuotFeed::linkStateText(source->linkState()),
+                                 source->linkState() == VQuotFeed::LinkState::Connected ? QString() : silence));
     else if (!m_feed)
         m_rate->setText(QStringLiteral("行情源: 无"));
     else if (m_feed->isPaused())

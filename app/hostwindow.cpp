@@ -58,8 +58,6 @@ HostWindow::HostWindow(HostContext *context, IModule *module, VSimQuotFeed *feed
     , m_linker(new ComponentLinker(context->cacheMgr(), this))
 {
     const QDate date = QDate::fromString(QString::number(context->business()->sysDate()), QStringLiteral("yyyyMMdd"));
-    setWindowTitle(
-        QStringLiteral("tarn 行情 — 模拟市场  业务日期 %1").arg(date.toString(QStringLiteral("yyyy-MM-dd"))));
     setDockOptions(dockOptions() | QMainWindow::AllowTabbedDocks);
     // The tabs sit below a banner that appears when something must be said.
     auto *central = new QWidget(this);
@@ -69,6 +67,8 @@ HostWindow::HostWindow(HostContext *context, IModule *module, VSimQuotFeed *feed
     setCentralWidget(central);
     showSettingsProblem(context->settingsProblem());
     m_status = new FeedStatus(context->quotMgr(), feed, this);
+    setWindowTitle(QStringLiteral("tarn 行情 — %1  业务日期 %2")
+                       .arg(m_status->sourceName(), date.toString(QStringLiteral("yyyy-MM-dd"))));
     statusBar()->addPermanentWidget(m_status);
     buildMenus();
     connect(m_linker, &ComponentLinker::securityShown, this, [this](const QString &stkid) { m_shownSecurity = stkid; });

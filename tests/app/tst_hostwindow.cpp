@@ -6,11 +6,14 @@
 #include <hostwindow.h>
 #include <icomponent.h>
 #include <moduleloader.h>
+#include <quotrecord.h>
 #include <sampleprofile.h>
 #include <sqlitefile.h>
 #include <testhost.h>
 #include <testquotfeed.h>
 #include <vlocaldb.h>
+#include <vquotsubscriber.h>
+#include <vsimquotfeed.h>
 
 #include <QAction>
 #include <QDockWidget>
@@ -30,6 +33,14 @@ QStringList words(const char *text, char separator = ' ')
 }
 
 } // namespace
+
+// Takes quote records and does nothing with them.
+class QuotSink : public QObject
+{
+    Q_OBJECT
+public slots:
+    void doRecv(VQuotData *) { }
+};
 
 class TestHostWindow : public QObject
 {
@@ -116,8 +127,7 @@ private slots:
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             QVERIFY(banner->isVisible());
-            QVERIFY(banner->geometry().bottom()
-                    < window.centralWidget()->findChild<QTabWidget *>()->geometry().top());
+            QVERIFY(banner->geometry().bottom() < window.centralWidget()->findChild<QTabWidget *>()->geometry().top());
 
             IComponent *board = window.components().value(0);
             IComponent *watchlist = window.components().value(1);
@@ -133,20 +143,34 @@ private slots:
         QCOMPARE(QFileInfo::exists(options.configDbPath), kind != UnkeptConfig::MissingFolder);
     }
 
-    // The status bar says how the quote bus is reached, its tooltip where and why.
+    // The status bar says how the quote bus is reached, its tooltip where and why; while cut off, how long
+    // since the last record.
     void busStateInStatusBar_data()
     {
         QTest::addColumn<VQuotFeed::LinkState>("state");
+        QTest::addColumn<bool>("recordBefore");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("connected") << VQuotFeed::LinkState::Connected << u("行情总线: 已连接");
-        QTest::newRow("reconnecting") << VQuotFeed::LinkState::Reconnecting << u("行情总线: 连接中断, 正在重连");
-        QTest::newRow("refused") << VQuotFeed::LinkState::Refused << u("行情总线: 拒绝登录 (用户名、密码或令牌错误)");
+        QTest::newRow("connected") << VQuotFeed::LinkState::Connected << true << u("行情总线: 已连接");
+        QTest::newRow("reconnecting") << VQuotFeed::LinkState::Reconnecting << false
+                                      << u("行情总线: 连接中断, 正在重连");
+        QTest::newRow("reconnecting after a record")
+            << VQuotFeed::LinkState::Reconnecting << true << u("行情总线: 连接中断, 正在重连 (已 0 秒无行情)");
+        QTest::newRow("refused") << VQuotFeed::LinkState::Refused << false
+                                 << u("行情总线: 拒绝登录 (用户名、密码或令牌错误)");
     }
     void busStateInStatusBar()
     {
         QFETCH(VQuotFeed::LinkState, state);
+        QFETCH(bool, recordBefore);
         QFETCH(QString, shown);
         HostWindow window(&m_host->context(), &m_module, nullptr);
+        QuotSink sink;
+        VQuotSubscriber subscriber(&sink, u("status"));
+        QVERIFY(subscriber.setRecvSlot(&sink, SLOT(doRecv(VQuotData *))));
+        if (recordBefore) {
+            QVERIFY(subscriber.subOneProduct('1', u("600519")));
+            m_host->feed().inject(makeQuotRecord('1', "600519"));
+        }
         m_host->feed().setLinkState(state, u("nats://127.0.0.1:4222: reason"));
         QLabel *label = nullptr;
         for (QLabel *candidate : window.statusBar()->findChildren<QLabel *>()) {
@@ -156,6 +180,18 @@ private slots:
         QVERIFY(label);
         QCOMPARE(label->text(), shown);
         QCOMPARE(label->toolTip(), u("nats://127.0.0.1:4222: reason"));
+    }
+
+    // The window's title names where the quotes come from.
+    void sourceInTitle()
+    {
+        VSimQuotFeed simulator;
+        QVERIFY(
+            HostWindow(&m_host->context(), &m_module, &simulator).windowTitle().contains(u("— 模拟市场  业务日期")));
+        m_host->feed().setLinkServers(u("nats://a:4222,nats://b:4222"));
+        QVERIFY(HostWindow(&m_host->context(), &m_module, nullptr)
+                    .windowTitle()
+                    .contains(u("— 行情总线 nats://a:4222,nats://b:4222  业务日期")));
     }
 
     // Two runs of the client on one configuration. Each instance gets its own configuration group before its

@@ -20,6 +20,7 @@ public:
 
     void inject(const VQuotData &record);
     // As a feed that connects to a server reports its connection.
+    using VQuotFeed::setLinkServers;
     using VQuotFeed::setLinkState;
 
     bool refuse = false;
