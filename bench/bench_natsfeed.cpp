@@ -1,13 +1,26 @@
-// The quote bus end to end, through a local nats-server started here:
-//  - tarn-feed at its highest rate, every security of the sample market
-//    subscribed: records a second arriving at the transport and reaching a
-//    receiving slot, and the GUI thread's CPU;
-//  - tarn-feed at 50,000 records/s with the futures board shown: the board
-//    alone (only its rows in view cross the network), then with every
-//    security subscribed beside it (all 50,000/s reach the client);
-//  - latency from publishing to the receiving slot, median and 99th
-//    percentile: a publisher thread here sends 50,000 records/s for 100
-//    securities, each stamped with its send time.
+// The quote bus end to end, tarn-feed, the servers and the client on this
+// machine, on buses side by side: a single nats-server without the quote
+// stream (the same-run baseline), three servers in a cluster without
+// JetStream, and three in a JetStream cluster whose stream keeps every
+// security's latest record.
+//  - steady state on each bus: tarn-feed at the exchanges' pace and at its
+//    highest rate, every security of the sample market subscribed (records a
+//    second arriving at the transport and reaching a receiving slot, and the
+//    GUI thread's CPU);
+//    tarn-feed at 50,000 records/s with the futures board shown, alone (only
+//    its rows in view cross the network) and with every security subscribed
+//    beside it; latency from publishing to the receiving slot, median and
+//    99th percentile, a publisher thread here sending 5,000 and 50,000
+//    records/s for 100 securities, each stamped with its send time;
+//  - time to first value of securities newly subscribed together, tarn-feed
+//    at the exchanges' pace on each bus: a page of 23 futures contracts and
+//    the whole market, with the latest records from the stream (cluster) and
+//    without them, waiting for ticks (single server); and 2,000 securities
+//    published once and then subscribed on the cluster;
+//  - failover: a publisher here at 20,000 records/s for 100 securities on
+//    the servers the client does not use; the client's server is killed
+//    (and restarted) five times: the gap in each security's quotes, median
+//    and 99th percentile, and the time to reconnect.
 //
 //   bench_natsfeed [seconds]
 
@@ -23,6 +36,7 @@
 #include <vlogsink.h>
 #include <vnatsquotfeed.h>
 #include <vnatsquotpublisher.h>
+#include <vnatsquotstream.h>
 #include <vquotsubscriber.h>
 
 #include <QApplication>
@@ -31,21 +45,14 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
 constexpr int BusinessDate = 20261205;
 
-VNatsSettings busSettings(const NatsServer &server)
-{
-    VNatsSettings settings;
-    settings.urls = QStringList(server.url());
-    settings.user = QString::fromLatin1(NatsServer::User);
-    settings.password = QString::fromLatin1(NatsServer::Password);
-    return settings;
-}
-
-// Counts records and, for stamped ones, keeps their latency.
+// Counts records and, for stamped ones, keeps their latency; or keeps when
+// each security's first record came, or every record's arrival.
 class Receiver : public QObject
 {
     Q_OBJECT
@@ -53,27 +60,47 @@ public:
     quint64 records = 0;
     qint64 epoch = 0; // set: records carry their send time minus epoch in preOpenInterest
     QVector<qint64> latencies;
+    QHash<QString, qint64> firstNs;
+    bool keepArrivals = false;
+    QHash<QString, QVector<qint64>> arrivalsNs;
 
 public slots:
     void doRecv(VQuotData *record)
     {
         ++records;
+        const qint64 now = bench::nowNs();
         if (epoch)
-            latencies.append(bench::nowNs() - epoch - record->preOpenInterest);
+            latencies.append(now - epoch - record->preOpenInterest);
+        const QString key = record->productKey();
+        if (!firstNs.contains(key))
+            firstNs.insert(key, now);
+        if (keepArrivals)
+            arrivalsNs[key] << now;
     }
 };
+
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[size_t(p * double(values.size() - 1))];
+}
 
 class TarnFeed
 {
 public:
-    TarnFeed(const NatsServer &server, int rate)
+    // rate 0: the exchanges' pace.
+    TarnFeed(const QStringList &urls, int rate)
     {
-        m_process.start(QStringLiteral(TARN_FEED_PATH),
-                        {QStringLiteral("--feed"), server.url(), QStringLiteral("--feed-user"),
-                         QString::fromLatin1(NatsServer::User), QStringLiteral("--feed-password"),
-                         QString::fromLatin1(NatsServer::Password), QStringLiteral("--data"),
-                         QStringLiteral(TARN_DATA_DIR), QStringLiteral("--date"), QString::number(BusinessDate),
-                         QStringLiteral("--rate"), QString::number(rate)});
+        QStringList arguments = {QStringLiteral("--feed"),          urls.join(QLatin1Char(',')),
+                                 QStringLiteral("--feed-user"),     QString::fromLatin1(NatsServer::Feed),
+                                 QStringLiteral("--feed-password"), QString::fromLatin1(NatsServer::FeedPassword),
+                                 QStringLiteral("--data"),          QStringLiteral(TARN_DATA_DIR),
+                                 QStringLiteral("--date"),          QString::number(BusinessDate)};
+        if (rate > 0)
+            arguments << QStringLiteral("--rate") << QString::number(rate);
+        m_process.start(QStringLiteral(TARN_FEED_PATH), arguments);
         m_process.waitForStarted();
     }
     ~TarnFeed()
@@ -86,6 +113,35 @@ private:
     QProcess m_process;
 };
 
+// One bus: its servers, and a client of it in the host context.
+struct Bus
+{
+    const char *name;
+    QStringList urls;
+};
+
+VNatsSettings settingsOf(const QStringList &urls, const char *user, const char *password)
+{
+    VNatsSettings settings;
+    settings.urls = urls;
+    settings.user = QString::fromLatin1(user);
+    settings.password = QString::fromLatin1(password);
+    return settings;
+}
+
+VNatsQuotFeed *connectClient(const QStringList &urls)
+{
+    auto *feed = new VNatsQuotFeed;
+    QString error;
+    if (!feed->open(settingsOf(urls, NatsServer::Client, NatsServer::ClientPassword), &error)) {
+        std::fprintf(stderr, "bench_natsfeed: %s\n", qPrintable(error));
+        std::exit(1);
+    }
+    for (int i = 0; i < 500 && feed->linkState() != VQuotFeed::LinkState::Connected; ++i)
+        bench::runFor(10);
+    return feed;
+}
+
 struct Window
 {
     double received; // a second, at the transport
@@ -95,7 +151,7 @@ struct Window
 
 Window measure(VNatsQuotFeed *feed, VQuotMgr *manager, int seconds)
 {
-    bench::runFor(1000); // the feed's start and the subscriptions settle
+    bench::runFor(2500); // the feed's start (up to 2 s asking for the stream) and the subscriptions settle
     const quint64 received = feed->receivedCount();
     const quint64 delivered = manager->recordCount();
     const bench::GuiLoad load = bench::measureFor(manager, seconds * 1000);
@@ -103,54 +159,24 @@ Window measure(VNatsQuotFeed *feed, VQuotMgr *manager, int seconds)
             load.cpuPercent};
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+void steadyState(HostContext &host, const Bus &bus, const QStringList &securities, int seconds)
 {
-    QApplication app(argc, argv);
-    const int seconds = argc > 1 ? qMax(1, atoi(argv[1])) : 5;
-    QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
-    VLog::setFileLogging(false);
-
-    NatsServer server;
-    QString error;
-    if (NatsServer::program().isEmpty() || !server.start(&error)) {
-        std::fprintf(stderr, "bench_natsfeed: no nats-server: %s\n", qPrintable(error));
-        return 1;
-    }
-    QTemporaryDir dir;
-    HostContext::Options options;
-    options.configDbPath = dir.filePath(QStringLiteral("config.db"));
-    options.dataDir = QStringLiteral(TARN_DATA_DIR);
-    options.sysDate = BusinessDate;
-    HostContext host(options);
-    host.localDb()->setCfgParam(
-        QStringLiteral("PG_Trd_FtQuotPanel"),
-        {{QStringLiteral("Check_Market"), QStringLiteral("H")},
-         {QStringLiteral("SHQH_Check_Products"), QStringLiteral("cu=铜;au=黄金;ag=白银;rb=螺纹钢")}},
-        true);
-    auto *feed = new VNatsQuotFeed;
-    if (!feed->open(busSettings(server), &error)) {
-        std::fprintf(stderr, "bench_natsfeed: %s\n", qPrintable(error));
-        return 1;
-    }
+    std::printf("  %s:\n", bus.name);
+    VNatsQuotFeed *feed = connectClient(bus.urls);
     host.setQuotFeed(feed);
     VQuotMgr *manager = host.quotMgr();
-    const QStringList securities = host.securityKeys();
     Receiver everything;
     auto *all = new VQuotSubscriber(&everything, QStringLiteral("all"));
     all->setRecvSlot(&everything, SLOT(doRecv(VQuotData *)));
     for (const QString &key : securities)
         all->addProduct(key.at(0).toLatin1(), key.mid(2));
-    std::printf("bench_natsfeed: %d s windows, %lld securities, records of %d bytes\n", seconds,
-                static_cast<long long>(securities.size()), int(VQuotFrame::Size));
-
-    {
-        TarnFeed publisher(server, MarketOptions::MaxRate);
+    for (const int rate : {0, MarketOptions::MaxRate}) {
+        TarnFeed publisher(bus.urls, rate);
         all->subscribe();
         const Window w = measure(feed, manager, seconds);
-        std::printf("  tarn-feed at %d/s, all subscribed: %.0f received/s, %.0f delivered/s, GUI thread %.1f %%\n",
-                    MarketOptions::MaxRate, w.received, w.delivered, w.guiCpu);
+        std::printf("    tarn-feed %s, all subscribed: %.0f received/s, %.0f delivered/s, GUI thread %.1f %%\n",
+                    rate ? qPrintable(QStringLiteral("at %1/s").arg(rate)) : "at the exchanges' pace", w.received,
+                    w.delivered, w.guiCpu);
         all->unsubscribe(false);
     }
     {
@@ -159,24 +185,26 @@ int main(int argc, char **argv)
             = module->createComponent(nullptr, QStringLiteral("BCFtQuotPanel"), QStringLiteral("bench"), nullptr);
         board->resize(1280, 800);
         board->show();
-        TarnFeed publisher(server, 50000);
+        TarnFeed publisher(bus.urls, 50000);
         Window w = measure(feed, manager, seconds);
-        std::printf("  tarn-feed at 50000/s, the futures board alone (%d securities in view): %.0f received/s, "
+        std::printf("    tarn-feed at 50000/s, the futures board alone (%d securities in view): %.0f received/s, "
                     "%.0f delivered/s, GUI thread %.1f %%\n",
                     manager->wantedProducts().size(), w.received, w.delivered, w.guiCpu);
         all->subscribe();
         w = measure(feed, manager, seconds);
-        std::printf("  tarn-feed at 50000/s, the board and every security: %.0f received/s, %.0f delivered/s, "
+        std::printf("    tarn-feed at 50000/s, the board and every security: %.0f received/s, %.0f delivered/s, "
                     "GUI thread %.1f %%\n",
                     w.received, w.delivered, w.guiCpu);
         all->unsubscribe(false);
         module->freeComponent(board);
         UnloadBizModule();
     }
-    {
+    delete all;
+    for (const int rate : {5000, 50000}) {
         VNatsQuotPublisher publisher;
-        if (!publisher.open(busSettings(server), &error))
-            return 1;
+        QString error;
+        if (!publisher.open(settingsOf(bus.urls, NatsServer::Feed, NatsServer::FeedPassword), &error))
+            std::exit(1);
         Receiver stamped;
         stamped.epoch = bench::nowNs();
         auto *hundred = new VQuotSubscriber(&stamped, QStringLiteral("hundred"));
@@ -192,7 +220,7 @@ int main(int argc, char **argv)
                     publisher.publish(record);
                 }
             },
-            50000,
+            rate,
             [&](quint64 sequence, VQuotData &record) {
                 const QString &key = securities.at(int(sequence % 100));
                 record = bench::quote(key.at(0).toLatin1(), key.mid(2).toLatin1(), sequence / 100);
@@ -206,15 +234,190 @@ int main(int argc, char **argv)
         const double elapsed = double(bench::nowNs() - wall);
         const double guiCpu = 100.0 * double(bench::threadCpuNs() - cpu) / elapsed;
         paced.stop();
-        std::vector<qint64> sorted(stamped.latencies.cbegin(), stamped.latencies.cend());
-        std::sort(sorted.begin(), sorted.end());
-        const auto percentile = [&sorted](double p) {
-            return sorted.empty() ? 0.0 : double(sorted[size_t(p * double(sorted.size() - 1))]) / 1000.0;
-        };
-        std::printf("  publisher here at 50000/s for 100 securities: %.0f delivered/s, latency median %.0f µs, "
+        std::vector<double> latencies(stamped.latencies.cbegin(), stamped.latencies.cend());
+        std::printf("    publisher here at %d/s for 100 securities: %.0f delivered/s, latency median %.0f µs, "
                     "99th percentile %.0f µs, GUI thread %.1f %%\n",
-                    double(sorted.size()) * 1e9 / elapsed, percentile(0.5), percentile(0.99), guiCpu);
+                    rate, double(latencies.size()) * 1e9 / elapsed, percentile(latencies, 0.5) / 1000,
+                    percentile(latencies, 0.99) / 1000, guiCpu);
+        delete hundred;
     }
+    host.setQuotFeed(nullptr);
+}
+
+// Subscribes products together and waits up to timeoutMs for their first
+// values; prints the median, the 99th percentile and the last of them.
+void firstValues(VQuotMgr *manager, const char *what, const QStringList &products, int timeoutMs)
+{
+    Receiver first;
+    VQuotSubscriber page(&first, QStringLiteral("page"));
+    page.setRecvSlot(&first, SLOT(doRecv(VQuotData *)));
+    for (const QString &key : products)
+        page.addProduct(key.at(0).toLatin1(), key.mid(2));
+    const qint64 start = bench::nowNs();
+    manager->subscribe(&page);
+    while (first.firstNs.size() < products.size() && bench::nowNs() - start < qint64(timeoutMs) * 1000000)
+        bench::runFor(1);
+    std::vector<double> ms;
+    for (const qint64 at : qAsConst(first.firstNs))
+        ms.push_back(double(at - start) / 1e6);
+    const int missing = products.size() - int(ms.size());
+    std::printf("    %-44s median %8.1f ms, 99th percentile %8.1f ms, last %8.1f ms%s\n", what, percentile(ms, 0.5),
+                percentile(ms, 0.99), ms.empty() ? 0.0 : *std::max_element(ms.cbegin(), ms.cend()),
+                missing
+                    ? qPrintable(QStringLiteral(", %1 without a value after %2 s").arg(missing).arg(timeoutMs / 1000))
+                    : "");
+    manager->unsubscribe(&page);
+}
+
+void timeToFirstValue(NatsCluster &cluster, const Bus &single, const Bus &clustered, const QStringList &securities)
+{
+    QStringList page;
+    for (const QString &key : securities) {
+        if (key.startsWith(QLatin1String("H|")) && page.size() < 23)
+            page << key;
+    }
+    TarnFeed paceOnSingle(single.urls, 0);
+    TarnFeed paceOnCluster(clustered.urls, 0);
+    bench::runFor(3000); // every security's current record is out
+    for (const Bus *bus : {&clustered, &single}) {
+        std::printf("  %s, tarn-feed at the exchanges' pace:\n", bus->name);
+        VQuotMgr manager;
+        manager.setFeed(connectClient(bus->urls));
+        firstValues(&manager, "a page of 23 futures contracts:", page, 30000);
+        firstValues(&manager, qPrintable(QStringLiteral("the whole market, %1 securities:").arg(securities.size())),
+                    securities, 30000);
+    }
+
+    VNatsQuotPublisher publisher;
+    QString error;
+    if (!publisher.open(settingsOf(clustered.urls, NatsServer::Feed, NatsServer::FeedPassword), &error))
+        std::exit(1);
+    for (int i = 0; i < 300 && publisher.link().state() != VQuotFeed::LinkState::Connected; ++i)
+        bench::runFor(10);
+    QStringList synthetic;
+    const qint64 stored = cluster.storedQuotes();
+    for (int i = 0; i < 2000; ++i) {
+        synthetic << QStringLiteral("9|B%1").arg(i, 5, 10, QLatin1Char('0'));
+        publisher.publish(bench::quote('9', synthetic.constLast().mid(2).toLatin1(), 0));
+    }
+    publisher.flush(5000);
+    while (cluster.storedQuotes() < stored + synthetic.size())
+        bench::runFor(10);
+    std::printf("  %s, 2,000 securities published once:\n", clustered.name);
+    VQuotMgr manager;
+    manager.setFeed(connectClient(clustered.urls));
+    firstValues(&manager, "all 2,000 at once:", synthetic, 10000);
+    firstValues(&manager, "again, a page of 23 of them:", synthetic.mid(1000, 23), 10000);
+}
+
+void failover(NatsCluster &cluster, const Bus &clustered, const QStringList &securities)
+{
+    const int rounds = 5;
+    const QStringList hundred = securities.mid(0, 100);
+    VQuotMgr manager;
+    VNatsQuotFeed *feed = connectClient(clustered.urls);
+    manager.setFeed(feed);
+    Receiver arrivals;
+    arrivals.keepArrivals = true;
+    VQuotSubscriber subscriber(&arrivals, QStringLiteral("failover"));
+    subscriber.setRecvSlot(&arrivals, SLOT(doRecv(VQuotData *)));
+    for (const QString &key : hundred)
+        subscriber.addProduct(key.at(0).toLatin1(), key.mid(2));
+    subscriber.subscribe();
+    std::vector<double> gaps;
+    std::vector<double> reconnects;
+    for (int round = 0; round < rounds; ++round) {
+        const int victim = cluster.indexOf(feed->linkDetail());
+        QStringList others = clustered.urls;
+        others.removeAt(victim);
+        VNatsQuotPublisher publisher;
+        QString error;
+        if (victim < 0 || !publisher.open(settingsOf(others, NatsServer::Feed, NatsServer::FeedPassword), &error))
+            std::exit(1);
+        bench::PacedFeed paced(
+            [&](const QVector<VQuotData> &batch) {
+                for (const VQuotData &record : batch)
+                    publisher.publish(record);
+            },
+            20000,
+            [&](quint64 sequence, VQuotData &record) {
+                const QString &key = hundred.at(int(sequence % 100));
+                record = bench::quote(key.at(0).toLatin1(), key.mid(2).toLatin1(), sequence / 100);
+            });
+        paced.start();
+        bench::runFor(1000);
+        arrivals.arrivalsNs.clear();
+        const qint64 killedAt = bench::nowNs();
+        cluster.server(victim).kill();
+        while (feed->linkState() != VQuotFeed::LinkState::Connected || cluster.indexOf(feed->linkDetail()) == victim)
+            bench::runFor(1);
+        reconnects.push_back(double(bench::nowNs() - killedAt) / 1e6);
+        bench::runFor(1000);
+        paced.stop();
+        // A security's gap: the longest time between two of its records around the kill.
+        for (const QString &key : hundred) {
+            const QVector<qint64> &at = arrivals.arrivalsNs[key];
+            qint64 longest = 0;
+            for (int i = 1; i < at.size(); ++i)
+                longest = qMax(longest, at.at(i) - at.at(i - 1));
+            gaps.push_back(double(longest) / 1e6);
+        }
+        QString ignored;
+        cluster.server(victim).start(&ignored);
+    }
+    std::printf("  %s, the client's server killed %d times (%d securities at 20000 records/s from the others):\n"
+                "    reconnected after median %.1f ms, longest %.1f ms; gap in a security's quotes median %.1f ms, "
+                "99th percentile %.1f ms, longest %.1f ms\n",
+                clustered.name, rounds, int(hundred.size()), percentile(reconnects, 0.5),
+                *std::max_element(reconnects.cbegin(), reconnects.cend()), percentile(gaps, 0.5),
+                percentile(gaps, 0.99), *std::max_element(gaps.cbegin(), gaps.cend()));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const int seconds = argc > 1 ? qMax(1, atoi(argv[1])) : 5;
+    QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
+    VLog::setFileLogging(false);
+
+    NatsServer single;
+    NatsCluster plainCluster(false);
+    NatsCluster cluster;
+    QString error;
+    if (NatsServer::program().isEmpty() || !single.start(&error) || !plainCluster.start(&error)
+        || !cluster.start(&error)) {
+        std::fprintf(stderr, "bench_natsfeed: no nats-server: %s\n", qPrintable(error));
+        return 1;
+    }
+    const Bus alone {"one server without the quote stream", QStringList(single.url())};
+    const Bus plain {"three-server cluster without JetStream", plainCluster.urls()};
+    const Bus clustered {"three-server cluster with the quote stream", cluster.urls()};
+    QTemporaryDir dir;
+    HostContext::Options options;
+    options.configDbPath = dir.filePath(QStringLiteral("config.db"));
+    options.dataDir = QStringLiteral(TARN_DATA_DIR);
+    options.sysDate = BusinessDate;
+    HostContext host(options);
+    host.localDb()->setCfgParam(
+        QStringLiteral("PG_Trd_FtQuotPanel"),
+        {{QStringLiteral("Check_Market"), QStringLiteral("H")},
+         {QStringLiteral("SHQH_Check_Products"), QStringLiteral("cu=铜;au=黄金;ag=白银;rb=螺纹钢")}},
+        true);
+    const QStringList securities = host.securityKeys();
+    std::printf("bench_natsfeed: %d s windows, %lld securities, frames of %d bytes\n", seconds,
+                static_cast<long long>(securities.size()), int(VQuotFrame::Size));
+
+    std::printf("steady state\n");
+    for (const Bus *bus : {&alone, &plain, &clustered})
+        steadyState(host, *bus, securities, seconds);
+    for (int i = 0; i < NatsCluster::Size; ++i)
+        plainCluster.server(i).stop();
+    std::printf("time to first value of securities subscribed together\n");
+    timeToFirstValue(cluster, alone, clustered, securities);
+    std::printf("failover\n");
+    failover(cluster, clustered, securities);
     return 0;
 }
 
