@@ -33,3 +33,13 @@ bool LogCapture::contains(int level, const QString &text) const
     }
     return false;
 }
+
+QStringList LogCapture::failures() const
+{
+    QStringList messages;
+    for (const VLogRecord &r : records) {
+        if (r.level >= 3)
+            messages << r.message;
+    }
+    return messages;
+}

@@ -2,7 +2,7 @@
 
 #include <vlogsink.h>
 
-#include <QList>
+#include <QStringList>
 
 // Collects every log record while it lives.
 class LogCapture : public VLogSink
@@ -16,4 +16,6 @@ public:
     // The records whose message equals text.
     QList<VLogRecord> withMessage(const QString &text) const;
     bool contains(int level, const QString &text) const;
+    // The messages of the failure records (level 3 and above).
+    QStringList failures() const;
 };

@@ -2,13 +2,10 @@
 
 #include "testquotfeed.h"
 
-#include <vlogsink.h>
-
 TestHost::TestHost(int sysDate, const QString &dataDir)
     : m_sysDate(sysDate)
     , m_dataDir(dataDir)
 {
-    VLog::setFileLogging(false);
     build();
 }
 

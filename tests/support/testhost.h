@@ -12,7 +12,7 @@ class TestQuotFeed;
 
 // A host for one test: the real host context over a configuration database
 // in a temporary folder, a TestQuotFeed, recorded message boxes and captured
-// log records. The log file is off so tests leave nothing behind.
+// log records.
 class TestHost
 {
 public:

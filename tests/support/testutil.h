@@ -11,6 +11,19 @@ inline QString u(const char *utf8)
     return QString::fromUtf8(utf8);
 }
 
+// The blank-separated words of a table cell: words("H|a H|b").
+inline QStringList words(const char *utf8)
+{
+    return QString::fromUtf8(utf8).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+// Writes bytes as the whole content of the file at path.
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 // The bytes of the file at path; empty when it cannot be read.
 inline QByteArray fileBytes(const QString &path)
 {
