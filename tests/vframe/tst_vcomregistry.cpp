@@ -35,8 +35,6 @@ class TestVComRegistry : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { VLog::setFileLogging(false); }
-
     void connectByName_data()
     {
         QTest::addColumn<QString>("signalName");

@@ -1,18 +1,14 @@
 #include <msgrecorder.h>
 #include <testutil.h>
-#include <vlogsink.h>
 #include <vmsgbox.h>
 #include <vmsgdlg.h>
 
 #include <QApplication>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QToolButton>
 #include <QtTest>
-
-#include <memory>
 
 Q_DECLARE_METATYPE(Qt::WindowModality)
 Q_DECLARE_METATYPE(VMsgRequest::Kind)
@@ -33,8 +29,6 @@ class TestVMsgDlg : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { VLog::setFileLogging(false); }
-
     // option: seconds before an info or error box closes, the default button of a confirmation.
     void requestsReachThePresenter_data()
     {
@@ -77,18 +71,27 @@ private slots:
         QCOMPARE(kind == VMsgRequest::Confirm ? request.defaultButton : request.autoCloseSeconds, option);
     }
 
-    // A box opens centred over the window it is about (a running modal
-    // dialog before the active window), whatever a window manager would do
-    // with it, in the client's own frame: no window manager adds buttons.
-    void boxOpensOverItsOwner_data()
+    // A non-modal box returns at once and closes itself. It opens centred over the window it is about (a
+    // running modal dialog before the active window), whatever a window manager would do with it, in the
+    // client's own frame: no window manager adds buttons. Angle brackets are no tag; a later line may be coloured.
+    void nonModalBox_data()
     {
         QTest::addColumn<bool>("overModalDialog");
-        QTest::newRow("active window") << false;
-        QTest::newRow("running modal dialog") << true;
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("over the active window, angle brackets")
+            << false << "订阅<600000>行情失败." << int(Qt::PlainText) << "订阅<600000>行情失败.";
+        QTest::newRow("over a running modal dialog, red part on a second line")
+            << true << "订阅失败:\n<font color='red'>600000</font>" << int(Qt::RichText)
+            << "订阅失败:<br><font color='red'>600000</font>";
     }
-    void boxOpensOverItsOwner()
+    void nonModalBox()
     {
         QFETCH(bool, overModalDialog);
+        QFETCH(QString, text);
+        QFETCH(int, format);
+        QFETCH(QString, shown);
         QWidget window;
         window.setGeometry(QRect(QPoint(), window.screen()->availableGeometry().size() * 3 / 4));
         window.show();
@@ -102,13 +105,18 @@ private slots:
         }
         QWidget *owner = overModalDialog ? static_cast<QWidget *>(&dialog) : &window;
 
-        QVERIFY(VMsgDlg::info(QStringLiteral("分组名已存在!"), QString(), Qt::NonModal));
-        const std::unique_ptr<VMsgBox> box(shownBox());
-        QVERIFY(box);
-        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
-        QTRY_COMPARE(offCentre(box->geometry(), owner->geometry()), QString());
+        QVERIFY(VMsgDlg::error(text, QString(), Qt::NonModal, 3));
+        QPointer<VMsgBox> box = shownBox();
+        QVERIFY(box && QTest::qWaitForWindowExposed(box));
+        QTRY_COMPARE_WITH_TIMEOUT(offCentre(box->geometry(), owner->geometry()), QString(), 1000); // before it closes
         QCOMPARE(box->windowType(), Qt::Dialog);
         QVERIFY(box->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QCOMPARE(box->windowModality(), Qt::NonModal);
+        QCOMPARE(box->windowTitle(), QStringLiteral("错误"));
+        const auto *label = box->findChild<QLabel *>(QStringLiteral("textLabel"));
+        QCOMPARE(int(label->textFormat()), format);
+        QCOMPARE(label->text(), shown);
+        QTRY_VERIFY_WITH_TIMEOUT(box.isNull(), 5000);
     }
 
     // A confirmation: the first button accepts; any other button, Escape and
@@ -145,35 +153,6 @@ private slots:
         QCOMPARE(VMsgDlg::confirm(QStringLiteral("删除当前组?"), QString(),
                                   {QStringLiteral("删除"), QStringLiteral("保留")}, defaultButton),
                  accepted);
-    }
-
-    // The message-box presenter: a non-modal box returns at once and closes itself.
-    void nonModalBoxClosesItself_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("format");
-        QTest::addColumn<QString>("shown");
-
-        QTest::newRow("angle brackets are no tag")
-            << "订阅<600000>行情失败." << int(Qt::PlainText) << "订阅<600000>行情失败.";
-        QTest::newRow("red part on a second line") << "订阅失败:\n<font color='red'>600000</font>" << int(Qt::RichText)
-                                                   << "订阅失败:<br><font color='red'>600000</font>";
-    }
-    void nonModalBoxClosesItself()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, format);
-        QFETCH(QString, shown);
-
-        QVERIFY(VMsgDlg::error(text, QString(), Qt::NonModal, 1));
-        QPointer<VMsgBox> box = shownBox();
-        QVERIFY(box);
-        QCOMPARE(box->windowModality(), Qt::NonModal);
-        QCOMPARE(box->windowTitle(), QStringLiteral("错误"));
-        const auto *label = box->findChild<QLabel *>(QStringLiteral("textLabel"));
-        QCOMPARE(int(label->textFormat()), format);
-        QCOMPARE(label->text(), shown);
-        QTRY_VERIFY_WITH_TIMEOUT(box.isNull(), 5000);
     }
 };
 

@@ -2,8 +2,6 @@
 #include <vstylemgr.h>
 
 #include <QApplication>
-#include <QPalette>
-#include <QSignalSpy>
 #include <QtTest>
 
 class TestVStyleMgr : public QObject
@@ -11,19 +9,29 @@ class TestVStyleMgr : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { VLog::setFileLogging(false); }
-
-    // The names the components read, in every style, and what a switch announces.
+    // The names the components read, in every style, and what a switch announces. A switch repaints the
+    // whole application: its palette is the style's, from the start.
     void everyResourceInEveryStyle()
     {
         LogCapture log;
         VStyleMgr styles;
         QSignalSpy changed(&styles, &VStyleMgr::onSystemStyleChanged);
-        const QString background = QStringLiteral("Qout_Background_Color");
-        const QColor light = styles.colorRes(background);
+        const auto paletteIsTheStyles = [&styles] {
+            const QPalette palette = QApplication::palette();
+            return palette.color(QPalette::Window) == styles.colorRes(QStringLiteral("Wnd_Window_Color"))
+                && palette.color(QPalette::WindowText) == styles.colorRes(QStringLiteral("Wnd_Text_Color"))
+                && palette.color(QPalette::Base) == styles.colorRes(QStringLiteral("Wnd_Base_Color"))
+                && palette.color(QPalette::Text) == styles.colorRes(QStringLiteral("Wnd_Text_Color"))
+                && palette.color(QPalette::Button) == styles.colorRes(QStringLiteral("Wnd_Button_Color"))
+                && palette.color(QPalette::Highlight) == styles.colorRes(QStringLiteral("Wnd_Highlight_Color"));
+        };
+        QVERIFY(paletteIsTheStyles());
+        const QPalette light = QApplication::palette();
+        const QColor lightBackground = styles.colorRes(QStringLiteral("Qout_Background_Color"));
         QCOMPARE(VStyleMgr::styles(), (QStringList {QStringLiteral("light"), QStringLiteral("dark")}));
         for (const QString &style : VStyleMgr::styles()) {
             QVERIFY(styles.setStyle(style));
+            QVERIFY(paletteIsTheStyles());
             for (const char *name :
                  {"Qout_Border_Color", "Qout_Title_Font_Color", "Qout_Background_Color", "Qout_Label_Font_Color",
                   "Qout_Rise_Color", "Qout_Fall_Color", "Qout_Neutral_Color", "Stk_Code_Font_Color",
@@ -31,7 +39,10 @@ private slots:
                 QVERIFY2(styles.colorRes(QString::fromLatin1(name)).isValid(), name);
         }
         QCOMPARE(changed.count(), 2);
-        QVERIFY(styles.colorRes(background) != light);
+        for (const QPalette::ColorRole role :
+             {QPalette::Window, QPalette::WindowText, QPalette::Base, QPalette::Button, QPalette::Highlight})
+            QVERIFY(QApplication::palette().color(role) != light.color(role));
+        QVERIFY(styles.colorRes(QStringLiteral("Qout_Background_Color")) != lightBackground);
         QVERIFY(log.records.isEmpty());
         QVERIFY(!styles.setStyle(QStringLiteral("blue")));
         QCOMPARE(changed.count(), 2);
@@ -39,30 +50,6 @@ private slots:
         QCOMPARE(log.records.size(), 1);
         QCOMPARE(VStyleMgr::styleTitle(QStringLiteral("light")), QStringLiteral("浅色"));
         QCOMPARE(VStyleMgr::styleTitle(QStringLiteral("dark")), QStringLiteral("深色"));
-    }
-
-    // A switch repaints the whole application: its palette is the style's.
-    void applicationTakesTheStylePalette_data()
-    {
-        QTest::addColumn<int>("role");
-        QTest::addColumn<QString>("resource");
-        QTest::newRow("window") << int(QPalette::Window) << "Wnd_Window_Color";
-        QTest::newRow("window text") << int(QPalette::WindowText) << "Wnd_Text_Color";
-        QTest::newRow("base") << int(QPalette::Base) << "Wnd_Base_Color";
-        QTest::newRow("text") << int(QPalette::Text) << "Wnd_Text_Color";
-        QTest::newRow("button") << int(QPalette::Button) << "Wnd_Button_Color";
-        QTest::newRow("highlight") << int(QPalette::Highlight) << "Wnd_Highlight_Color";
-    }
-    void applicationTakesTheStylePalette()
-    {
-        QFETCH(int, role);
-        QFETCH(QString, resource);
-        VStyleMgr styles;
-        const QColor light = QApplication::palette().color(QPalette::ColorRole(role));
-        QCOMPARE(light, styles.colorRes(resource));
-        QVERIFY(styles.setStyle(QStringLiteral("dark")));
-        QCOMPARE(QApplication::palette().color(QPalette::ColorRole(role)), styles.colorRes(resource));
-        QVERIFY(QApplication::palette().color(QPalette::ColorRole(role)) != light);
     }
 };
 
