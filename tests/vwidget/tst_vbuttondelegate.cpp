@@ -1,7 +1,6 @@
 #include <vbuttondelegate.h>
 
 #include <QHeaderView>
-#include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QtTest>

@@ -3,7 +3,6 @@
 
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QSignalSpy>
 #include <QtTest>
 
 class TestVComboBox : public QObject
@@ -18,9 +17,9 @@ private slots:
         QTest::addColumn<bool>("numeric");
         QTest::addColumn<int>("order");
         QTest::addColumn<QStringList>("texts");
-        QTest::newRow("numbers ascending") << int(Qt::UserRole) << true << int(Qt::AscendingOrder) << u("5月 9月a 9月b 12月").split(QLatin1Char(' '));
-        QTest::newRow("numbers descending") << int(Qt::UserRole) << true << int(Qt::DescendingOrder) << u("12月 9月a 9月b 5月").split(QLatin1Char(' '));
-        QTest::newRow("texts ascending") << int(Qt::DisplayRole) << false << int(Qt::AscendingOrder) << u("12月 5月 9月a 9月b").split(QLatin1Char(' '));
+        QTest::newRow("numbers ascending") << int(Qt::UserRole) << true << int(Qt::AscendingOrder) << words("5月 9月a 9月b 12月");
+        QTest::newRow("numbers descending") << int(Qt::UserRole) << true << int(Qt::DescendingOrder) << words("12月 9月a 9月b 5月");
+        QTest::newRow("texts ascending") << int(Qt::DisplayRole) << false << int(Qt::AscendingOrder) << words("12月 5月 9月a 9月b");
     }
     void sortByData()
     {

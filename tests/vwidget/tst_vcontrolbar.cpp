@@ -1,8 +1,6 @@
 #include <vcontrolbar.h>
 #include <vtabbutton.h>
 
-#include <QAbstractButton>
-#include <QPointer>
 #include <QToolButton>
 #include <QtTest>
 

@@ -4,9 +4,7 @@
 #include <vcachemgr.h>
 #include <vdatadict.h>
 #include <vdataset.h>
-#include <vlogsink.h>
 
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -36,11 +34,6 @@ void fill(VDataset &ds, const QList<QPair<QVariant, QString>> &rows)
     }
 }
 
-QStringList words(const char *text)
-{
-    return QString::fromLatin1(text).split(QLatin1Char(' '));
-}
-
 QStringList codes(const VDataset &ds)
 {
     QStringList list;
@@ -56,8 +49,6 @@ class TestVDataset : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { VLog::setFileLogging(false); }
-
     // A new row is null everywhere; writes convert to the field's type and
     // signal only a real change, also for the lookup field keyed by it.
     void valuesAndChanges()
@@ -166,6 +157,33 @@ private slots:
         define(ds);
         fill(ds, {{2.0, QStringLiteral("a2")}, {1.0, QStringLiteral("b1")}, {2.0, QStringLiteral("c2")}});
         QCOMPARE(ds.locate(field, value, start, -1, last, exact), row);
+    }
+
+    // The dictionary of lookup fields, from a file whose header, comment and blank line are skipped; its
+    // malformed line is logged with its number and the lines after it load.
+    void dictionary_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("quoted text") << u("30070") << u("rb") << u("螺纹钢, 主力");
+        QTest::newRow("unknown entry") << u("5") << u("H") << u("H");
+        QTest::newRow("list with unknown") << u("4") << u("H,X,D") << u("上期所,X,大商所");
+    }
+    void dictionary()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, item);
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("dict.csv"));
+        QVERIFY(writeFile(path, "entry,item,text\n4,H,上期所\n# comment\n\n30070,broken\n4,D,大商所\n30070,rb,\"螺纹钢, 主力\"\n"));
+        LogCapture log;
+        VDataDict dict;
+        QVERIFY(dict.loadCsv(path));
+        QCOMPARE(log.records.size(), 1);
+        QVERIFY(log.contains(3, QStringLiteral("数据字典[%1]第5行格式错误,已跳过").arg(path)));
+        QCOMPARE(dict.transDictItem(entry, item, ','), text);
     }
 
     // The security name looked up by "stkid"; empty without a cache record.

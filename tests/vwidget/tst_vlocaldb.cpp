@@ -3,8 +3,6 @@
 #include <testutil.h>
 #include <vlocaldb.h>
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using Params = QHash<QString, QVariant>;
@@ -17,7 +15,6 @@ class LocalDbTest : public QObject
     QString dbPath() const { return m_dir.filePath(QStringLiteral("config.db")); }
 
 private slots:
-    void initTestCase() { VLog::setFileLogging(false); }
     void cleanup() { QFile::remove(dbPath()); }
 
     // A set stored over another, replacing it or not, as the next run reads

@@ -1,12 +1,10 @@
 #include <testutil.h>
 #include <vdataset.h>
-#include <vlogsink.h>
 #include <vtablemodel.h>
 #include <vtableview.h>
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -52,8 +50,6 @@ class TestVTableModel : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { VLog::setFileLogging(false); }
-
     void displayText_data()
     {
         QTest::addColumn<QString>("field");
@@ -136,9 +132,9 @@ private slots:
         QTest::addColumn<bool>("keepRowOrder");
         QTest::addColumn<int>("clicks");
         QTest::addColumn<QStringList>("ids");
-        QTest::newRow("ascending") << false << 1 << QString::fromLatin1("b d a c").split(QLatin1Char(' '));
-        QTest::newRow("descending") << false << 2 << QString::fromLatin1("a c b d").split(QLatin1Char(' '));
-        QTest::newRow("kept in order") << true << 1 << QString::fromLatin1("a b c d").split(QLatin1Char(' '));
+        QTest::newRow("ascending") << false << 1 << words("b d a c");
+        QTest::newRow("descending") << false << 2 << words("a c b d");
+        QTest::newRow("kept in order") << true << 1 << words("a b c d");
     }
     void headerClickSorts()
     {
