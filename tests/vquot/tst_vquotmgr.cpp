@@ -2,24 +2,15 @@
 #include <quotrecord.h>
 #include <testquotfeed.h>
 #include <testutil.h>
-#include <vlogsink.h>
 #include <vquotmgr.h>
 #include <vquotsubscriber.h>
 
-#include <QPointer>
-#include <QThread>
 #include <QtTest>
 #include <functional>
 #include <limits>
 #include <utility>
 
 namespace {
-
-// Blank-separated words: products "market|code", steps, calls.
-QStringList list(const char *words)
-{
-    return QString::fromLatin1(words).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-}
 
 VQuotData recordOf(const QString &product)
 {
@@ -71,18 +62,17 @@ private:
         auto *receiver = new Receiver(m_owner.data());
         receiver->setObjectName(name);
         subscriber->setRecvSlot(receiver, "1doRecvSubscribeQuot(VQuotData*)");
-        for (const QString &product : list(products))
+        for (const QString &product : words(products))
             subscriber->addProduct(product.at(0).toLatin1(), product.mid(2));
         return subscriber;
     }
     void inject(const char *products)
     {
-        for (const QString &product : list(products))
+        for (const QString &product : words(products))
             m_feed->inject(recordOf(product));
     }
 
 private slots:
-    void initTestCase() { VLog::setFileLogging(false); }
     void init()
     {
         m_mgr.reset(new VQuotMgr);
@@ -99,8 +89,9 @@ private slots:
 
     // Steps of the subscribers r and q (made on first use): "r+H|a" addProduct,
     // "r-H|a" removeProduct, "r=H|a" subOneProduct, "r.subscribe", "r.unsubscribe",
-    // "r.unsubscribe(true)"; "refuse" makes the feed refuse from then on. A step
-    // ending in "!" must fail. Then records of H|a, H|b and D|c arrive.
+    // "r.unsubscribe(true)"; "refuse" makes the feed refuse from then on, "answer" makes it answer a
+    // subscription at once with the securities' current records. A step ending in "!" must fail. Then
+    // the answers come with the next flush, and records of H|a, H|b and D|c arrive.
     void subscriptions_data()
     {
         QTest::addColumn<QStringList>("steps");
@@ -109,28 +100,31 @@ private slots:
         QTest::addColumn<QStringList>("delivered");
         const QStringList none;
         QTest::newRow("editing alone delivers the accepted list")
-            << list("r+H|a r+H|b r.subscribe r-H|a r+D|c") << list("H|b D|c") << list("H|a H|b") << list("r:H|a r:H|b");
+            << words("r+H|a r+H|b r.subscribe r-H|a r+D|c") << words("H|b D|c") << words("H|a H|b") << words("r:H|a r:H|b");
         QTest::newRow("subscribe replaces the list and releases the rest")
-            << list("r+H|a r+H|b r.subscribe r-H|a r+D|c r.subscribe") << list("H|b D|c") << list("H|b D|c")
-            << list("r:H|b r:D|c");
+            << words("r+H|a r+H|b r.subscribe r-H|a r+D|c r.subscribe") << words("H|b D|c") << words("H|b D|c")
+            << words("r:H|b r:D|c");
         QTest::newRow("unsubscribe(true) empties the list")
-            << list("r+H|a r+H|b r.subscribe r.unsubscribe(true) r+D|c r.subscribe") << list("D|c") << list("D|c")
-            << list("r:D|c");
+            << words("r+H|a r+H|b r.subscribe r.unsubscribe(true) r+D|c r.subscribe") << words("D|c") << words("D|c")
+            << words("r:D|c");
         QTest::newRow("unsubscribe keeps the list")
-            << list("r+H|a r.subscribe r.unsubscribe") << list("H|a") << none << none;
-        QTest::newRow("subOneProduct twice") << list("r=H|a r=D|c") << list("D|c") << list("D|c") << list("r:D|c");
+            << words("r+H|a r.subscribe r.unsubscribe") << words("H|a") << none << none;
+        QTest::newRow("subOneProduct twice") << words("r=H|a r=D|c") << words("D|c") << words("D|c") << words("r:D|c");
         QTest::newRow("overlapping subscribers get their own")
-            << list("r+H|a r+H|b r.subscribe q+H|b q+D|c q.subscribe") << list("H|a H|b") << list("H|a H|b D|c")
-            << list("r:H|a r:H|b q:H|b q:D|c");
+            << words("r+H|a r+H|b r.subscribe q+H|b q+D|c q.subscribe") << words("H|a H|b") << words("H|a H|b D|c")
+            << words("r:H|a r:H|b q:H|b q:D|c");
         QTest::newRow("a security stays wanted while anyone holds it")
-            << list("r+H|a r+H|b r.subscribe q+H|b q+D|c q.subscribe r.unsubscribe") << list("H|a H|b")
-            << list("H|b D|c") << list("q:H|b q:D|c");
+            << words("r+H|a r+H|b r.subscribe q+H|b q+D|c q.subscribe r.unsubscribe") << words("H|a H|b")
+            << words("H|b D|c") << words("q:H|b q:D|c");
         // Codes that would not fit the record's field or would not split back.
-        QTest::newRow("unusable codes") << (list("r+H|a r.subscribe r+H|ag|2606!")
+        QTest::newRow("unusable codes") << (words("r+H|a r.subscribe r+H|ag|2606!")
                                             << u("r+H|%1!").arg(QString(80, QLatin1Char('x'))))
-                                        << list("H|a") << list("H|a") << list("r:H|a");
+                                        << words("H|a") << words("H|a") << words("r:H|a");
         QTest::newRow("refused: the earlier subscription stays, a first one is none")
-            << list("r=H|a refuse r=D|c! q+H|b q.subscribe!") << list("D|c") << list("H|a") << list("r:H|a");
+            << words("r=H|a refuse r=D|c! q+H|b q.subscribe!") << words("D|c") << words("H|a") << words("r:H|a");
+        QTest::newRow("answers reach their routes, but not those of a refused subscription")
+            << words("answer r+H|a r+H|b r.subscribe refuse q+D|c q.subscribe!") << words("H|a H|b") << words("H|a H|b")
+            << words("r:H|a r:H|b r:H|a r:H|b");
     }
     void subscriptions()
     {
@@ -141,8 +135,8 @@ private slots:
 
         QHash<QChar, VQuotSubscriber *> subscribers;
         for (QString step : qAsConst(steps)) {
-            if (step == QLatin1String("refuse")) {
-                m_feed->refuse = true;
+            if (step == QLatin1String("refuse") || step == QLatin1String("answer")) {
+                (step == QLatin1String("refuse") ? m_feed->refuse : m_feed->answer) = true;
                 continue;
             }
             const bool fails = step.endsWith(QLatin1Char('!'));
@@ -166,21 +160,9 @@ private slots:
         }
         QCOMPARE(subscribers.value(QLatin1Char('r'))->productList(), products);
         QCOMPARE(m_feed->wanted, wanted);
+        QCoreApplication::sendPostedEvents(m_mgr.data(), QEvent::MetaCall);
         inject("H|a H|b D|c");
         QCOMPARE(g_calls, delivered);
-    }
-
-    // A feed answers a subscription at once with the securities' current
-    // records: they find their routes and come with the next flush, but not
-    // those of a subscription it then refuses.
-    void answerToASubscription()
-    {
-        m_feed->answer = true;
-        QVERIFY(newSubscriber(QStringLiteral("r"), "H|a H|b")->subscribe());
-        m_feed->refuse = true;
-        QVERIFY(!newSubscriber(QStringLiteral("q"), "D|c")->subscribe());
-        QCoreApplication::sendPostedEvents(m_mgr.data(), QEvent::MetaCall);
-        QCOMPARE(g_calls, list("r:H|a r:H|b"));
     }
 
     // Steps: "H|a:1" posts a record of H|a with sequence 1 from a feed
@@ -192,12 +174,12 @@ private slots:
         QTest::addColumn<QStringList>("delivered");
         QTest::addColumn<int>("conflated");
         QTest::newRow("a GUI thread that keeps up gets every record")
-            << list("H|a:1 flush H|a:2 flush H|b:3 flush") << list("H|a:1 H|a:2 H|b:3") << 0;
+            << words("H|a:1 flush H|a:2 flush H|b:3 flush") << words("H|a:1 H|a:2 H|b:3") << 0;
         QTest::newRow("a stalled one gets the latest of each, in first-arrival order")
-            << list("H|a:1 H|b:2 H|a:3 H|b:4 H|a:5 flush") << list("H|a:5 H|b:4") << 3;
-        QTest::newRow("nobody's securities are not queued") << list("Z|c:1 H|a:2 Z|c:3 flush") << list("H|a:2") << 0;
+            << words("H|a:1 H|b:2 H|a:3 H|b:4 H|a:5 flush") << words("H|a:5 H|b:4") << 3;
+        QTest::newRow("nobody's securities are not queued") << words("Z|c:1 H|a:2 Z|c:3 flush") << words("H|a:2") << 0;
         QTest::newRow("an unsubscribed security's waiting record is discarded")
-            << list("H|a:1 H|b:2 -H|a flush H|a:3 flush") << list("H|b:2") << 0;
+            << words("H|a:1 H|b:2 -H|a flush H|a:3 flush") << words("H|b:2") << 0;
     }
     void postedRecordsAreConflated()
     {
@@ -240,12 +222,12 @@ private slots:
     {
         QTest::addColumn<Action>("action");
         QTest::addColumn<QStringList>("calls");
-        QTest::newRow("delete the next subscriber") << Action::DeleteOther << list("r1:H|a r1:H|a");
-        QTest::newRow("delete the own subscriber") << Action::DeleteOwn << list("r1:H|a r2:H|a r2:H|a");
-        QTest::newRow("delete the next receiver") << Action::DeleteOtherReceiver << list("r1:H|a r1:H|a");
+        QTest::newRow("delete the next subscriber") << Action::DeleteOther << words("r1:H|a r1:H|a");
+        QTest::newRow("delete the own subscriber") << Action::DeleteOwn << words("r1:H|a r2:H|a r2:H|a");
+        QTest::newRow("delete the next receiver") << Action::DeleteOtherReceiver << words("r1:H|a r1:H|a");
         QTest::newRow("subscribe a newcomer")
-            << Action::SubscribeNewcomer << list("r1:H|a r2:H|a r1:H|a r2:H|a r3:H|a");
-        QTest::newRow("deliver from inside") << Action::Nested << list("r1:H|a r1:H|a r2:H|a r2:H|a r1:H|a r2:H|a");
+            << Action::SubscribeNewcomer << words("r1:H|a r2:H|a r1:H|a r2:H|a r3:H|a");
+        QTest::newRow("deliver from inside") << Action::Nested << words("r1:H|a r1:H|a r2:H|a r2:H|a r1:H|a r2:H|a");
     }
     void reentrancy()
     {
@@ -302,7 +284,7 @@ private slots:
         QVERIFY2(log.records.constFirst().message.contains(reason), qPrintable(log.records.constFirst().message));
         // The service goes on with good records.
         inject("H|a");
-        QCOMPARE(g_calls, list("r:H|a"));
+        QCOMPARE(g_calls, words("r:H|a"));
     }
 };
 

@@ -1,5 +1,4 @@
 #include <logcapture.h>
-#include <vlogsink.h>
 #include <vquotdata.h>
 #include <vquotmgr.h>
 #include <vquotsubscriber.h>
@@ -58,8 +57,6 @@ class TestVSimQuotFeed : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { VLog::setFileLogging(false); }
-
     void reproducibleMovesOnTheGridInsideLimits_data()
     {
         QTest::addColumn<VSimInstrument>("instrument");
