@@ -2,8 +2,8 @@
 #include <module_helper.h>
 #include <tarn.h>
 #include <testhost.h>
+#include <testutil.h>
 
-#include <QPointer>
 #include <QtTest>
 
 #include <stdexcept>
@@ -40,6 +40,7 @@ protected:
 };
 
 const QString kTest = QStringLiteral("TestComponent");
+const QString kThrowing = QStringLiteral("ThrowingCloseComponent");
 
 } // namespace
 
@@ -57,12 +58,16 @@ private:
 
 private slots:
     void init() { g_destroyed.clear(); }
+    // Unloading again, or with no module, is harmless.
     void cleanup()
     {
-        UnloadBizModule();
+        QVERIFY(UnloadBizModule());
+        QVERIFY(UnloadBizModule());
         QCOMPARE(tarn::hostContext(), nullptr);
     }
 
+    // A second load keeps the module and takes the new host context; class names the module does not
+    // register make nothing; the factory hands its arguments on unchanged.
     void secondLoadReplacesTheHostContext()
     {
         TestHost one;
@@ -71,8 +76,9 @@ private slots:
         VModule *module = load(&one.context());
         QCOMPARE(LoadBizModule(&two.context()), module);
         QCOMPARE(tarn::hostContext(), &two.context());
+        for (const QString &unknown : {u("testcomponent"), QString(), u("BCNoSuchPanel")})
+            QCOMPARE(module->createComponent(nullptr, unknown, QString(), nullptr), nullptr);
 
-        // The factory hands its arguments on unchanged.
         QWidget parent;
         const QMap<QString, QVariant> params {{QStringLiteral("k"), 1}};
         auto *component
@@ -84,95 +90,47 @@ private slots:
         QCOMPARE(module->components(), QList<IComponent *> {component});
     }
 
-    void unloadWithoutModule()
+    // Freeing deletes and logs a component the module made, one it did not make and one whose close()
+    // fails; each leaves the list.
+    void freeComponent()
     {
-        QVERIFY(UnloadBizModule());
-        QVERIFY(UnloadBizModule());
-        QCOMPARE(tarn::hostContext(), nullptr);
-    }
-
-    void unknownClassNames_data()
-    {
-        QTest::addColumn<QString>("className");
-        QTest::newRow("lower case") << QStringLiteral("testcomponent");
-        QTest::newRow("empty") << QString();
-        QTest::newRow("unregistered") << QStringLiteral("BCNoSuchPanel");
-    }
-    void unknownClassNames()
-    {
-        QFETCH(QString, className);
         TestHost host;
         VModule *module = load(&host.context());
-        QCOMPARE(module->createComponent(nullptr, className, QString(), nullptr), nullptr);
+        module->AddComItem(kThrowing, new VComFactory<ThrowingCloseComponent>);
+        // No QPointer: the exception skips Qt's own cleanup inside close(), which would leave a guard on
+        // the component's weak reference count.
+        const QList<IComponent *> components {
+            module->createComponent(nullptr, kTest, QStringLiteral("BCQuotPanel#1"), nullptr),
+            module->createComponent(nullptr, kThrowing, QStringLiteral("broken"), nullptr),
+            new TestComponent(nullptr, kTest, QStringLiteral("stranger"), nullptr)};
+        for (IComponent *component : components)
+            module->freeComponent(component);
+        QCOMPARE(g_destroyed, (QByteArrayList {"BCQuotPanel#1", "broken", "stranger"}));
         QVERIFY(module->components().isEmpty());
+        QCOMPARE(host.log().failures(), QStringList {u("调用元件close()失败")});
+        for (const QByteArray &name : qAsConst(g_destroyed)) {
+            const QList<VLogRecord> logged = host.log().withMessage(u("delete [%1] component.").arg(QLatin1String(name)));
+            QVERIFY2(logged.size() == 1 && logged.constFirst().level == 0, name.constData());
+        }
     }
 
-    void componentDeletedByItsParentLeavesTheList()
+    // A component deleted by its parent leaves the list; unloading deletes the rest in creation order
+    // (a second delete would be caught by the sanitizers), and their destructors still reach the host.
+    void unloadDeletesComponentsInCreationOrder()
     {
         TestHost host;
         VModule *module = load(&host.context());
         auto *parent = new QWidget;
         module->createComponent(parent, kTest, QStringLiteral("child"), nullptr);
-        IComponent *other = module->createComponent(nullptr, kTest, QStringLiteral("other"), nullptr);
-        delete parent;
-        QCOMPARE(module->components(), QList<IComponent *> {other});
-        // Unloading deletes only what is left; a second delete would be caught by the sanitizers.
-        UnloadBizModule();
-        QCOMPARE(g_destroyed, (QByteArrayList {"child", "other"}));
-    }
-
-    void freeComponentLogsTheObjectName_data()
-    {
-        QTest::addColumn<QString>("objectName");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("named") << QStringLiteral("BCQuotPanel#1")
-                               << QStringLiteral("delete [BCQuotPanel#1] component.");
-        QTest::newRow("unnamed") << QString() << QStringLiteral("delete [] component.");
-    }
-    void freeComponentLogsTheObjectName()
-    {
-        QFETCH(QString, objectName);
-        QFETCH(QString, message);
-        TestHost host;
-        VModule *module = load(&host.context());
-        QPointer<IComponent> component = module->createComponent(nullptr, kTest, objectName, nullptr);
-        // A component the module did not make is freed all the same.
-        QPointer<IComponent> stranger = new TestComponent(nullptr, kTest, QStringLiteral("stranger"), nullptr);
-        module->freeComponent(component);
-        module->freeComponent(stranger);
-        QVERIFY(component.isNull() && stranger.isNull());
-        QVERIFY(module->components().isEmpty());
-        QCOMPARE(host.log().withMessage(message).size(), 1);
-        QCOMPARE(host.log().withMessage(message).constFirst().level, 0);
-    }
-
-    void failingCloseStillDeletes()
-    {
-        TestHost host;
-        VModule *module = load(&host.context());
-        module->AddComItem(kTest, new VComFactory<ThrowingCloseComponent>);
-        // No QPointer here: the exception skips Qt's own cleanup inside close(),
-        // which would leave a guard on the component's weak reference count.
-        IComponent *component = module->createComponent(nullptr, kTest, QStringLiteral("broken"), nullptr);
-        module->freeComponent(component);
-        QCOMPARE(g_destroyed, QByteArrayList {"broken"});
-        QVERIFY(module->components().isEmpty());
-        QVERIFY(host.log().contains(3, QStringLiteral("调用元件close()失败")));
-        QVERIFY(host.log().contains(0, QStringLiteral("delete [broken] component.")));
-    }
-
-    void unloadDeletesComponentsInCreationOrder()
-    {
-        TestHost host;
-        VModule *module = load(&host.context());
-        IHostContext *seenAtDestruction = nullptr;
         for (const char *name : {"first", "second", "third"})
             module->createComponent(nullptr, kTest, QString::fromLatin1(name), nullptr);
+        delete parent;
+        QCOMPARE(module->components().size(), 3);
+        IHostContext *seenAtDestruction = nullptr;
         connect(module->components().constLast(), &QObject::destroyed, this,
                 [&] { seenAtDestruction = tarn::hostContext(); });
         QVERIFY(UnloadBizModule());
-        QCOMPARE(g_destroyed, (QByteArrayList {"first", "second", "third"}));
-        // Component destructors still reach the host.
+        QCOMPARE(g_destroyed, (QByteArrayList {"child", "first", "second", "third"}));
         QCOMPARE(seenAtDestruction, &host.context());
     }
 };
