@@ -13,11 +13,7 @@ class VOutputTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        VLog::setFileLogging(false);
-    }
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void sinksReceiveEveryFieldFromEveryThread()
     {
