@@ -56,7 +56,7 @@ bool ModuleLoader::load(const QString &path, IHostContext *context)
     if (!m_library.load()) {
         // A bare name the loader could not find: QLibrary's message would name
         // the variants of it that Qt tried.
-        if (file == path) {
+        if (bare && file == path) {
             return fail(
                 QStringLiteral("业务模块[%1]加载失败: 程序所在文件夹[%2]、当前文件夹和系统的库搜索路径中都没有这个文件")
                     .arg(path, QDir::toNativeSeparators(QCoreApplication::applicationDirPath())));
