@@ -3,11 +3,8 @@
 #include <testutil.h>
 #include <vlocaldb.h>
 
-#include <QDir>
 #include <QImage>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 namespace {
 
@@ -26,8 +23,8 @@ class TestTarnHost : public QObject
     int runHost(const QStringList &arguments, QString *errors, bool display = true, QString *output = nullptr)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_case->filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_case->filePath(QStringLiteral("share")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("share")));
         // A desktop session has a private runtime folder (Qt would say that it lacks one): the case's, mode 0700.
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_case->path());
         if (display)
@@ -47,17 +44,7 @@ class TestTarnHost : public QObject
         return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 
-    bool write(const QString &name, const QByteArray &content)
-    {
-        QFile file(m_case->filePath(name));
-        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-    }
-
-    QByteArray contents(const QString &name)
-    {
-        QFile file(m_case->filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QString path(const QString &name) const { return m_case->filePath(name); }
 
     QScopedPointer<QTemporaryDir> m_case;
 
@@ -71,7 +58,7 @@ private slots:
     // Paths are relative to the folder tarn-host runs in, which holds settings.ini, damaged.db and the
     // file blocker.
     // tarn-host saves screenshots in shots, or in tarn-screenshots when it finds no display. A refusal names
-    // what the user gave, never a file name Qt guessed from it.
+    // what the user gave. (The loader's refusals are the module loader's test.)
     void startsOrRefuses_data()
     {
         QTest::addColumn<QString>("arguments");
@@ -90,12 +77,6 @@ private slots:
         QTest::newRow("configuration that is a folder") << u("--config .") << true << 2 << u("是文件夹");
         QTest::newRow("bare module name beside tarn-host")
             << u("--library " TARN_MODULE_FILE_NAME) << true << 0 << u("截图已保存在");
-        QTest::newRow("missing module") << u("--library /nonexistent/libtarn.so") << true << 1
-                                        << u("[/nonexistent/libtarn.so]加载失败: 文件");
-        QTest::newRow("bare module name found nowhere")
-            << u("--library libnonexistent.so") << true << 1 << u("[libnonexistent.so]加载失败: 程序所在文件夹");
-        QTest::newRow("file that is no library")
-            << u("--library settings.ini") << true << 1 << u("[settings.ini]加载失败: 无法加载库");
         QTest::newRow("library that is no module")
             << u("--library " NOT_A_MODULE_PATH) << true << 1 << u("缺少入口函数LoadBizModule");
         QTest::newRow("unknown component") << u("--components BCNoSuchPanel") << true << 1 << u("BCNoSuchPanel");
@@ -109,9 +90,10 @@ private slots:
         QFETCH(bool, display);
         QFETCH(int, status);
         QFETCH(QString, reason);
-        QVERIFY(write(u("settings.ini"), Settings) && write(u("damaged.db"), Damaged) && write(u("blocker"), {}));
+        QVERIFY(writeFile(path(u("settings.ini")), Settings) && writeFile(path(u("damaged.db")), Damaged)
+                && writeFile(path(u("blocker")), {}));
 
-        const QDir dir(m_case->filePath(display ? QStringLiteral("shots") : QStringLiteral("tarn-screenshots")));
+        const QDir dir(path(display ? QStringLiteral("shots") : QStringLiteral("tarn-screenshots")));
         arguments += display ? QStringLiteral(" --screenshot shots") : QString();
         QString errors;
         QCOMPARE(runHost(arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts), &errors, display), status);
@@ -119,7 +101,7 @@ private slots:
         const QStringList files = dir.entryList({QStringLiteral("*.png")}, QDir::Files);
         // The module's debug trace goes to the log file, not to the console.
         QVERIFY2(!errors.contains(u("have created")) && !errors.contains(u("Cannot load library")), qPrintable(errors));
-        QVERIFY(!QFileInfo::exists(m_case->filePath(u("typo"))));
+        QVERIFY(!QFileInfo::exists(path(u("typo"))));
         if (status == 0) {
             QVERIFY2(files.contains(QStringLiteral("tarn-host.png")) && files.size() >= 2,
                      qPrintable(files.join(u' ')));
@@ -128,8 +110,8 @@ private slots:
         } else {
             QVERIFY(!dir.exists());
         }
-        QCOMPARE(contents(u("settings.ini")), Settings);
-        QCOMPARE(contents(u("damaged.db")), Damaged);
+        QCOMPARE(fileBytes(path(u("settings.ini"))), Settings);
+        QCOMPARE(fileBytes(path(u("damaged.db"))), Damaged);
     }
 
     // A timed run, with screenshots or without, works on a copy in memory: the user's configuration (the window's
@@ -146,18 +128,18 @@ private slots:
     {
         QFETCH(QString, arguments);
         {
-            VLocalDb db(m_case->filePath(u("config.db")));
+            VLocalDb db(path(u("config.db")));
             QVERIFY(db.setCfgParam(u("TarnHost"),
                                    {{u("WindowGeometry"), u("AdnQywADAAAAAAAAAAAAAAAA")}, {u("ShownSecurity"), u("0000858")}},
                                    true));
             QVERIFY(db.setCfgParam(u("OptionalStk"), {{u("自选股1"), u("1600519,")}}, true));
         }
-        const QByteArray before = contents(u("config.db"));
+        const QByteArray before = fileBytes(path(u("config.db")));
         QString errors;
         QCOMPARE(runHost(arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts), &errors), 0);
         QVERIFY2(errors.isEmpty() == !arguments.contains(u("--screenshot")), qPrintable(errors));
-        QCOMPARE(contents(u("config.db")), before);
-        QVERIFY(!QFileInfo::exists(m_case->filePath(u("config/tarn-host"))));
+        QCOMPARE(fileBytes(path(u("config.db"))), before);
+        QVERIFY(!QFileInfo::exists(path(u("config/tarn-host"))));
     }
 
     // The help is in Chinese, the option names as they are.
