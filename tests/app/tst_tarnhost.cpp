@@ -80,7 +80,6 @@ private slots:
         QTest::newRow("library that is no module")
             << u("--library " NOT_A_MODULE_PATH) << true << 1 << u("缺少入口函数LoadBizModule");
         QTest::newRow("unknown component") << u("--components BCNoSuchPanel") << true << 1 << u("BCNoSuchPanel");
-        QTest::newRow("impossible date") << u("--date 20261399") << true << 2 << u("20261399");
         QTest::newRow("unknown option") << u("--colour red") << true << 2 << u("未知选项");
     }
 
