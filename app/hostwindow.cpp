@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QDockWidget>
 #include <QLabel>
 #include <QMenuBar>
@@ -29,6 +30,9 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// How long a component brought forward for a screenshot settles.
+constexpr int SettleMs = 150;
 
 // The host's own settings in the configuration database.
 const QString HostCfgGroup = QStringLiteral("TarnHost");
@@ -300,7 +304,12 @@ void HostWindow::bringForward(IComponent *component)
     } else if (m_tabs && m_tabs->indexOf(component) >= 0) {
         m_tabs->setCurrentWidget(component);
     }
-    QApplication::processEvents();
+    // A component just brought forward lays itself out and fits its tables
+    // to their texts over a few passes of the event loop.
+    QElapsedTimer settling;
+    settling.start();
+    while (settling.elapsed() < SettleMs)
+        QApplication::processEvents(QEventLoop::AllEvents, SettleMs);
 }
 
 void HostWindow::buildMenus()

@@ -49,28 +49,30 @@ void LiveTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     const bool selected = option.state.testFlag(QStyle::State_Selected);
     if (option.features.testFlag(QStyleOptionViewItem::Alternate))
         painter->fillRect(option.rect, option.palette.brush(group, QPalette::AlternateBase));
-    QColor cellBackground;
+    // What the text is drawn on: the selection, the cell's own colour (a
+    // flash, a marker; a dark shade of it in a dark style) or the table.
+    const QColor base = option.palette.color(group, QPalette::Base);
+    QColor drawnOn = option.features.testFlag(QStyleOptionViewItem::Alternate)
+        ? option.palette.color(group, QPalette::AlternateBase)
+        : base;
     if (selected) {
-        painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
+        drawnOn = option.palette.color(group, QPalette::Highlight);
+        painter->fillRect(option.rect, drawnOn);
     } else {
         const QVariant background = index.data(Qt::BackgroundRole);
         if (background.canConvert<QBrush>()) {
-            const QBrush brush = qvariant_cast<QBrush>(background);
-            painter->fillRect(option.rect, brush);
-            cellBackground = brush.color();
+            drawnOn = m_colours.cellBackground(qvariant_cast<QBrush>(background).color(), base);
+            painter->fillRect(option.rect, drawnOn);
         }
     }
     if (!laid)
         return;
 
     QColor colour = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
-    // A light cell colour (a flash, a marker) under a dark style's light
-    // text: the text turns dark so it stays readable.
-    if (cellBackground.isValid() && cellBackground.lightness() > 160 && colour.lightness() > 160)
-        colour = Qt::black;
     const QVariant foreground = index.data(Qt::ForegroundRole);
     if (!selected && foreground.canConvert<QBrush>())
         colour = qvariant_cast<QBrush>(foreground).color();
+    colour = m_colours.text(colour, drawnOn);
     const QVariant alignmentRole = index.data(Qt::TextAlignmentRole);
     const Qt::Alignment alignment
         = alignmentRole.isValid() ? Qt::Alignment(alignmentRole.toInt()) : option.displayAlignment;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "readablecolours.h"
+
 #include <QFont>
 #include <QHash>
 #include <QStaticText>
@@ -9,9 +11,9 @@
 // font, alignment, background and foreground roles) is painted from a
 // cache of laid-out texts, so a price seen before costs no text shaping.
 // Quote tables repaint the same few hundred numbers many times a second,
-// and shaping them again took most of a repaint. Plain text on a light
-// cell colour (a flash) is drawn dark even in a dark style. Cells with an icon or a
-// check box and the cell with keyboard focus are painted as
+// and shaping them again took most of a repaint. Cell colours and text are
+// drawn readable in a light and a dark style (ReadableColours). Cells with
+// an icon or a check box and the cell with keyboard focus are painted as
 // QStyledItemDelegate paints them.
 class LiveTextDelegate : public QStyledItemDelegate
 {
@@ -31,4 +33,5 @@ private:
     mutable QHash<QString, QStaticText> m_texts;
     mutable QHash<QString, QStaticText> m_elided; // by width, mode and text
     mutable QFont m_font;
+    ReadableColours m_colours;
 };

@@ -165,6 +165,9 @@ QVariant VTableModel::data(const QModelIndex &index, int role) const
     case Qt::ForegroundRole: return getForeground(index);
     case Qt::BackgroundRole: return getBackground(index);
     case Qt::TextAlignmentRole: {
+        const QVariant aligned = m_headerAlignment.value(index.column());
+        if (aligned.isValid())
+            return aligned;
         const VField *definition = m_dataset->fields()->at(field);
         const bool number = !definition->isLookup() && definition->dataType() != vd::DT_String;
         return int((number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);

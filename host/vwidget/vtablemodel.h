@@ -56,7 +56,8 @@ public:
     int colIndexByFieldName(const QString &fieldName) const;
     // The field index of index's column, -1 when there is none.
     int fieldIndex(const QModelIndex &index) const;
-    // Horizontal header data of a column; HeaderAlignmentRole aligns the caption.
+    // Horizontal header data of a column; HeaderAlignmentRole aligns the
+    // column: its caption and its cells.
     bool setHeaderData(int section, const QVariant &value, int role);
     bool setHeaderData(int section, Qt::Orientation orientation, const QVariant &value,
                        int role = Qt::EditRole) override;

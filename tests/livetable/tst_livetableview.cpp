@@ -1,4 +1,5 @@
 #include <framepacer.h>
+#include <readablecolours.h>
 #include <framewait.h>
 #include <paintrecorder.h>
 #include <livetableview.h>
@@ -149,6 +150,35 @@ private slots:
         writer.request();
         QVERIFY(nextFrame.wait(2000));
         QVERIFY(paintedBeforeNext);
+    }
+
+    // Text keeps a contrast of 4.5 to what it is drawn on, rises red and
+    // falls green; a light cell colour is a dark shade of its hue on a dark
+    // table.
+    void readableColours_data()
+    {
+        QTest::addColumn<QColor>("text");
+        QTest::addColumn<QColor>("cell");
+        QTest::addColumn<QColor>("base");
+        const QColor flash(207, 227, 250), light(Qt::white), dark(0x1E1E1E);
+        QTest::newRow("red on a flash") << QColor(220, 10, 10) << flash << light;
+        QTest::newRow("green on a flash, dark table") << QColor(10, 128, 10) << flash << dark;
+        QTest::newRow("red on a dark table") << QColor(220, 10, 10) << QColor() << dark;
+        QTest::newRow("light text on a flash, dark table") << QColor(0xDCDCDC) << flash << dark;
+    }
+    void readableColours()
+    {
+        QFETCH(QColor, text);
+        QFETCH(QColor, cell);
+        QFETCH(QColor, base);
+        ReadableColours colours;
+        const QColor drawnOn = cell.isValid() ? colours.cellBackground(cell, base) : base;
+        if (cell.isValid())
+            QCOMPARE(drawnOn.lightness() < 128, base.lightness() < 128);
+        const QColor shown = colours.text(text, drawnOn);
+        QVERIFY(ReadableColours::contrast(shown, drawnOn) >= ReadableColours::MinContrast);
+        if (text.hslSaturation() > 0)
+            QCOMPARE(shown.hslHue(), text.hslHue());
     }
 
     // The view's own grid sits where QTableView's would, and goes with setShowGrid(false).
