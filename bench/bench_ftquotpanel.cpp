@@ -1,17 +1,16 @@
 // The futures quote board shown at 1280x800 with every contract of the
-// Shanghai exchange checked, while a feed thread offers quotes for all of
-// them, 50,000 records a second in total. The board subscribes only the rows
-// in view, so the quote manager drops the rest. Beside it, a naive board: a
-// QTableView over a QStandardItemModel subscribed to every contract, one
-// setData per changed cell and one single-shot timer per change to end the
-// cell's flash. For each: the GUI thread's CPU, the paints of the table, the
-// records delivered a second, and the resident memory over the run.
-// Qt keeps a thread's timers in one list that every single-shot timer walks
-// when it fires, so the naive board falls behind and its measurement ends
-// late (and the run lasts minutes); its figures are rates over the real
-// length, which is printed.
+// Shanghai exchange checked (200 and 2,000 contracts), while a feed thread
+// offers quotes of all of them in turn at 1,000, 10,000 and 50,000
+// records a second. The board subscribes only its rows in view, so the
+// quote manager drops the rest. Beside it, in interleaved rounds of the
+// same run, the plain table subscribed to every contract, and with 200
+// contracts at 50,000 records a second the naive board too: the plain
+// table with a single-shot timer per changed cell that ends the cell's
+// 600 ms flash. For each: the
+// post→painted latency of the last prices in view, the GUI thread's CPU and
+// its time per delivered record, and the paints a second.
 //
-//   bench_ftquotpanel [seconds] [tarn]    (tarn: the board alone, for long runs)
+//   bench_ftquotpanel [seconds per measurement] [rounds] [tarn]   (tarn: the board alone)
 
 #include "benchutil.h"
 
@@ -24,27 +23,26 @@
 #include <vdatadict.h>
 #include <vlocaldb.h>
 #include <vlogsink.h>
-#include <vquotdata.h>
 #include <vquotmgr.h>
-#include <vquotsubscriber.h>
 
 #include <QApplication>
-#include <QColor>
 #include <QLoggingCategory>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <algorithm>
+
 #include <cstdio>
-#include <iterator>
-#include <malloc.h>
+#include <cstdlib>
 
 namespace {
 
 const char Market = 'H';
 const int PerProduct = 20;
-const double Rate = 50000;
 const int BusinessDate = 20261205;
+// Records offered a second; the naive board is measured at the heaviest.
+const double Rates[] = {1000, 10000, 50000};
+const double NaiveRate = 50000;
+const int NaiveContracts = 200;
+const int FlashMs = 600;
 
 QString productId(int product)
 {
@@ -93,132 +91,46 @@ void prepare(HostContext &host, const QVector<QByteArray> &codes)
                                 true);
 }
 
-// The naive board: the futures board's columns, one row per contract, every
-// contract subscribed. A changed cell gets setData, a flash background and
-// its own 600 ms single-shot timer that clears it.
-class NaiveBoard : public QObject
+// Quotes of every contract in turn.
+bench::PacedFeed::Fill everyContract(const QVector<QByteArray> &codes)
 {
-    Q_OBJECT
-public:
-    explicit NaiveBoard(const QVector<QByteArray> &codes);
-    QTableView *view() { return &m_view; }
-
-public slots:
-    void doRecvSubscribeQuot(VQuotData *record);
-
-private:
-    QStandardItemModel m_model;
-    QTableView m_view;
-    QHash<QByteArray, int> m_rows;
-    VQuotSubscriber m_subscriber;
-};
-
-// Columns of the naive board: the board's leading four, then its quotes.
-const int FirstQuoteColumn = 4;
-
-NaiveBoard::NaiveBoard(const QVector<QByteArray> &codes)
-    : m_model(codes.size(), 0)
-    , m_subscriber(nullptr, QStringLiteral("naive"))
-{
-    m_model.setHorizontalHeaderLabels({QStringLiteral("订阅"), QStringLiteral("产品"), QStringLiteral("合约代码"),
-                                       QStringLiteral("合约名称"), QStringLiteral("最新价"), QStringLiteral("涨跌↑↓"),
-                                       QStringLiteral("涨跌幅(%)"), QStringLiteral("买价"), QStringLiteral("买量"),
-                                       QStringLiteral("卖价"), QStringLiteral("卖量"), QStringLiteral("成交量"),
-                                       QStringLiteral("今开盘"), QStringLiteral("昨结算"), QStringLiteral("最高价"),
-                                       QStringLiteral("最低价"), QStringLiteral("持仓量"), QStringLiteral("合约乘数")});
-    m_subscriber.setRecvSlot(this, "1doRecvSubscribeQuot(VQuotData*)");
-    for (int row = 0; row < codes.size(); ++row) {
-        const QString code = QString::fromLatin1(codes.at(row));
-        m_rows.insert(codes.at(row), row);
-        m_model.setData(m_model.index(row, 0), QStringLiteral("+"));
-        m_model.setData(m_model.index(row, 1), QStringLiteral("品种%1").arg(row / PerProduct));
-        m_model.setData(m_model.index(row, 2), code);
-        m_model.setData(m_model.index(row, 3), QStringLiteral("合约%1").arg(code));
-        m_model.setData(m_model.index(row, m_model.columnCount() - 1), 10);
-        m_subscriber.addProduct(Market, code);
-    }
-    m_view.setModel(&m_model);
-    m_view.resize(1280, 800);
-    m_view.show();
-    m_subscriber.subscribe();
+    return [codes](quint64 sequence, VQuotData &record) {
+        record = bench::quote(Market, codes.at(bench::spread(sequence, codes.size())), sequence / quint64(codes.size()));
+    };
 }
 
-void NaiveBoard::doRecvSubscribeQuot(VQuotData *record)
+// The board made through the module and shown, measured and freed.
+bench::Shown measureBoard(IModule *module, VQuotMgr *quotes, const QVector<QByteArray> &codes, double rate, int ms)
 {
-    const int row = m_rows.value(record->codeText(), -1);
-    if (row < 0)
-        return;
-    // The quote columns in order, as the futures board fills them.
-    const QVariant values[] = {record->lastPrice,
-                               record->priceChange,
-                               record->priceChangeRatio * 100.0,
-                               record->bidPrice[0],
-                               uint(record->bidVolume[0]),
-                               record->askPrice[0],
-                               uint(record->askVolume[0]),
-                               qint64(record->matchQuantity),
-                               record->openingPrice,
-                               record->preSettlementPrice,
-                               record->highPrice,
-                               record->lowPrice,
-                               qint64(record->openInterest)};
-    for (int i = 0; i < int(std::size(values)); ++i) {
-        const int column = FirstQuoteColumn + i;
-        const QModelIndex cell = m_model.index(row, column);
-        if (cell.data() == values[i])
-            continue;
-        m_model.setData(cell, values[i]);
-        m_model.setData(cell, QColor(207, 227, 250), Qt::BackgroundRole);
-        QTimer::singleShot(600, this, [this, row, column] {
-            m_model.setData(m_model.index(row, column), QVariant(), Qt::BackgroundRole);
-        });
+    IComponent *board
+        = module->createComponent(nullptr, QStringLiteral("BCFtQuotPanel"), QStringLiteral("bench"), nullptr);
+    board->resize(1280, 800);
+    board->show();
+    bench::runFor(200); // first layout and paint; the rows in view are subscribed
+    auto *table = board->findChild<QTableView *>(QStringLiteral("tbSHQH"));
+    if (!table || !table->isVisible() || table->model()->rowCount() != codes.size()) {
+        std::printf("the Shanghai page is not shown with %d rows\n", codes.size());
+        std::exit(1);
     }
+    bench::LatencyProbe probe(quotes);
+    probe.watch(table->viewport(),
+                bench::datasetCellsInView(table, QStringLiteral("stkcode"), QStringLiteral("lastprice")));
+    const bench::Shown shown = bench::measureShown(quotes, table->viewport(), probe, rate, everyContract(codes), ms);
+    module->freeComponent(board);
+    return shown;
 }
 
-struct Figures
+// The plain table, or with flashMs the naive board, made, measured and freed.
+bench::Shown measurePlain(VQuotMgr *quotes, const QVector<QByteArray> &codes, double rate, int ms, int flashMs)
 {
-    bench::GuiLoad load;
-    double recordsPerSecond; // delivered by the quote manager
-    int subscribed; // contracts the quote manager delivers
-    double seconds; // the measurement's length: a loop that falls behind ends it late
-    double peakMiB;
-    double growthMiB;
-};
-
-// Offers quotes of every contract round-robin for a second of warm-up and
-// then ms milliseconds of measurement, sampling the resident memory every
-// 100 ms.
-Figures measure(VQuotMgr *quotes, QTableView *table, const QVector<QByteArray> &codes, int ms)
-{
-    malloc_trim(0); // what an earlier board freed does not count as resident
-    const quint64 n = quint64(codes.size());
-    bench::PacedFeed feed(quotes, Rate, [&codes, n](quint64 sequence, VQuotData &record) {
-        record = bench::quote(Market, codes.at(int(sequence % n)), sequence / n);
-    });
-    feed.start();
-    bench::runFor(1000);
-    const int subscribed = quotes->wantedProducts().size();
-
-    const long first = bench::rssKiB();
-    long peak = first;
-    long last = first;
-    QTimer sampler;
-    QObject::connect(&sampler, &QTimer::timeout, [&] {
-        last = bench::rssKiB();
-        peak = std::max(peak, last);
-    });
-    sampler.start(100);
-    const quint64 records = quotes->recordCount();
-    const qint64 start = bench::nowNs();
-    const bench::GuiLoad load = bench::measureFor(table->viewport(), ms);
-    const double seconds = double(bench::nowNs() - start) / 1e9;
-    const quint64 delivered = quotes->recordCount() - records;
-    sampler.stop();
-
-    feed.stop();
-    while (quotes->queuedCount() > 0)
-        QCoreApplication::processEvents();
-    return {load, double(delivered) / seconds, subscribed, seconds, peak / 1024.0, (last - first) / 1024.0};
+    QVector<bench::PlainQuoteTable::Security> securities;
+    for (const QByteArray &code : codes)
+        securities.append({Market, code, QStringLiteral("合约%1").arg(QString::fromLatin1(code))});
+    bench::PlainQuoteTable table(securities, bench::quoteHeaders(), bench::quoteTexts(2), flashMs);
+    bench::runFor(200);
+    bench::LatencyProbe probe(quotes);
+    probe.watch(table.view()->viewport(), table.cellsInView());
+    return bench::measureShown(quotes, table.view()->viewport(), probe, rate, everyContract(codes), ms);
 }
 
 } // namespace
@@ -227,21 +139,21 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const int ms = args.size() > 1 ? qMax(1, args.at(1).toInt()) * 1000 : 10000;
-    const bool withNaive = args.value(2) != QLatin1String("tarn");
+    const int ms = args.size() > 1 ? qMax(1, int(args.at(1).toDouble() * 1000)) : 1500;
+    const int rounds = args.size() > 2 ? qMax(1, args.at(2).toInt()) : 3;
+    const bool tarnOnly = args.value(3) == QLatin1String("tarn");
     // As the client runs: no echo of the log on stderr; no log file either.
     QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
     VLog::setFileLogging(false);
 
-    std::printf("bench_ftquotpanel: shown at 1280x800, quotes of every contract offered at %.0f records/s"
-                " from a feed thread, 1 s warm-up, %d ms per measurement\n",
-                Rate, ms);
-    // subs: contracts delivered to the board; rec/s: records delivered a
-    // second; peak and grow: resident MiB, highest and last minus first;
-    // window: the measurement's real length in seconds.
-    std::printf("%9s %9s %9s %9s %9s %9s %11s %11s %9s %9s %10s %10s %12s\n", "contracts", "tarn subs", "tarn CPU",
-                "naive CPU", "tarn p/s", "naive p/s", "tarn rec/s", "naive rec/s", "tarn peak", "tarn grow",
-                "naive peak", "naive grow", "naive window");
+    std::printf("bench_ftquotpanel: the board shown at 1280x800, quotes of every contract offered in turn from a"
+                " feed thread; %d ms per measurement after %d ms of warm-up, medians of %d interleaved rounds\n",
+                ms, bench::WarmUpMs, rounds);
+    bench::printMachine();
+    bench::printShownHeader("contracts, rec/s", "tarn (subscribes its rows in view)", "plain table (every contract)");
+    QString naiveLabel;
+    std::vector<bench::Shown> naiveTarn;
+    std::vector<bench::Shown> naive;
     for (int n : {200, 2000}) {
         QVector<QByteArray> codes;
         for (int i = 0; i < n; ++i)
@@ -253,34 +165,33 @@ int main(int argc, char **argv)
         HostContext host(options);
         prepare(host, codes);
         IModule *module = LoadBizModule(&host);
+        VQuotMgr *quotes = host.quotMgr();
 
-        IComponent *board
-            = module->createComponent(nullptr, QStringLiteral("BCFtQuotPanel"), QStringLiteral("bench"), nullptr);
-        board->resize(1280, 800);
-        board->show();
-        bench::runFor(200); // first layout and paint
-        auto *table = board->findChild<QTableView *>(QStringLiteral("tbSHQH"));
-        if (!table || !table->isVisible() || table->model()->rowCount() != n) {
-            std::printf("the Shanghai page is not shown with %d rows\n", n);
-            return 1;
+        for (const double rate : Rates) {
+            std::vector<std::function<bench::Shown()>> sides {
+                [&] { return measureBoard(module, quotes, codes, rate, ms); }};
+            if (!tarnOnly)
+                sides.push_back([&] { return measurePlain(quotes, codes, rate, ms, 0); });
+            // The naive board falls so far behind with 2,000 contracts that
+            // a window of it lasts minutes: it runs beside 200.
+            if (!tarnOnly && rate == NaiveRate && n == NaiveContracts)
+                sides.push_back([&] { return measurePlain(quotes, codes, rate, ms, FlashMs); });
+            const auto figures = bench::interleaved(quotes, rounds, sides);
+            const QString label = QStringLiteral("%1, %2").arg(n).arg(rate, 0, 'f', 0);
+            bench::printShownRow(label, figures[0], tarnOnly ? std::vector<bench::Shown>() : figures[1]);
+            if (figures.size() > 2) {
+                naiveLabel = label;
+                naiveTarn = figures[0];
+                naive = figures[2];
+            }
         }
-        const Figures tarn = measure(host.quotMgr(), table, codes, ms);
-        module->freeComponent(board);
-
-        Figures naive {};
-        if (withNaive) {
-            NaiveBoard naiveBoard(codes);
-            bench::runFor(200);
-            naive = measure(host.quotMgr(), naiveBoard.view(), codes, ms);
-        }
-        std::printf("%9d %9d %8.1f%% %8.1f%% %9.1f %9.1f %11.0f %11.0f %9.1f %9.1f %10.1f %10.1f %12.1f\n", n,
-                    tarn.subscribed, tarn.load.cpuPercent, naive.load.cpuPercent, tarn.load.paintsPerSecond,
-                    naive.load.paintsPerSecond, tarn.recordsPerSecond, naive.recordsPerSecond, tarn.peakMiB,
-                    tarn.growthMiB, naive.peakMiB, naive.growthMiB, naive.seconds);
-        std::fflush(stdout);
         UnloadBizModule();
+    }
+    if (!naive.empty()) {
+        std::printf("\nthe naive board (the plain table with a %d ms single-shot timer per changed cell), same rounds\n",
+                    FlashMs);
+        bench::printShownHeader("contracts, rec/s", "tarn", "naive board");
+        bench::printShownRow(naiveLabel, naiveTarn, naive);
     }
     return 0;
 }
-
-#include "bench_ftquotpanel.moc"
