@@ -672,8 +672,8 @@ inline std::vector<std::vector<Shown>> interleaved(VQuotMgr *quotes, int rounds,
 // the cores other processes kept busy meanwhile and a's CPU over b's.
 inline void printShownHeader(const char *what, const char *a, const char *b)
 {
-    std::printf("%-16s | %-55s | %-55s |\n", "", a, b);
-    std::printf("%-16s | %8s %7s %7s %6s %7s %7s %6s | %8s %7s %7s %6s %7s %7s %6s | %6s %6s\n", what, "rec/s",
+    std::printf("%-18s | %-55s | %-55s |\n", "", a, b);
+    std::printf("%-18s | %8s %7s %7s %6s %7s %7s %6s | %8s %7s %7s %6s %7s %7s %6s | %6s %6s\n", what, "rec/s",
                 "p50 ms", "p99 ms", "timed", "CPU %", "us/rec", "p/s", "rec/s", "p50 ms", "p99 ms", "timed", "CPU %",
                 "us/rec", "p/s", "beside", "CPU a/b");
 }
@@ -692,7 +692,7 @@ inline void printShownRow(const QString &label, const std::vector<Shown> &a, con
                     median(rounds, [](const Shown &s) { return s.usPerRecord; }),
                     median(rounds, [](const Shown &s) { return s.load.paintsPerSecond; }));
     };
-    std::printf("%-16s |", qPrintable(label));
+    std::printf("%-18s |", qPrintable(label));
     side(a);
     side(b);
     std::vector<Shown> all = a;
