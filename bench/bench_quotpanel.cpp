@@ -1,10 +1,14 @@
 // The cost of one quote record on the quote panel: writing the items and
 // levels in one update batch, and painting the whole panel (what a receiver
 // that calls update() after every record pays), for a few layouts. Then the
-// quote panel component shown under a feed thread posting 50,000 records a
-// second of its security: the GUI thread's CPU and the panel's paints.
+// quote panel component shown under a feed thread posting records of its
+// security at 1,000, 10,000 and 50,000 a second, beside a one-row plain
+// table getting the same records in interleaved rounds of the same run: the
+// post→painted latency (for the panel: to its first paint after the record;
+// for the table: to the paint of the last price), the GUI thread's CPU and
+// its time per delivered record, and the paints a second.
 //
-//   bench_quotpanel [records] [seconds shown]
+//   bench_quotpanel [records] [seconds per shown measurement] [rounds]
 
 #include "benchutil.h"
 
@@ -21,8 +25,10 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -45,47 +51,67 @@ void writeRecord(VQuotPanel &panel, int i)
     panel.endUpdate();
 }
 
-// The component made through the module, subscribed to one security and
-// shown at its size hint; records of that security are posted every 1 ms.
-void shownComponent(int ms)
+const char Market = '1';
+const QByteArray Code = QByteArrayLiteral("600000");
+
+bench::PacedFeed::Fill oneSecurity()
 {
-    const double rate = 50000;
-    const QByteArray code = QByteArrayLiteral("600000");
-    QTemporaryDir dir;
-    HostContext::Options options;
-    options.configDbPath = dir.filePath(QStringLiteral("config.db"));
-    HostContext host(options);
-    IModule *module = LoadBizModule(&host);
+    return [](quint64 sequence, VQuotData &record) { record = bench::quote(Market, Code, sequence); };
+}
+
+// The component made through the module, subscribed to one security and
+// shown at its size hint; measured and freed.
+bench::Shown measureComponent(IModule *module, VQuotMgr *quotes, double rate, int ms)
+{
     IComponent *component
         = module->createComponent(nullptr, QStringLiteral("BCQuotPanel"), QStringLiteral("bench"), nullptr);
-    QMetaObject::invokeMethod(component, "doSubscribeQuot", Q_ARG(char, '1'), Q_ARG(QString, QString::fromLatin1(code)),
+    QMetaObject::invokeMethod(component, "doSubscribeQuot", Q_ARG(char, Market), Q_ARG(QString, QString::fromLatin1(Code)),
                               Q_ARG(QString, QStringLiteral("浦发银行")), Q_ARG(double, 0.01),
                               Q_ARG(QString, QStringLiteral("0")));
     component->resize(component->sizeHint());
     component->show();
     auto *panel = component->findChild<VQuotPanel *>(QStringLiteral("quotPanel"));
     if (!panel) {
-        std::printf("  no quote panel in the component\n");
-        return;
+        std::printf("no quote panel in the component\n");
+        std::exit(1);
     }
     bench::runFor(200);
-
-    VQuotMgr *quotes = host.quotMgr();
-    bench::PacedFeed feed(quotes, rate,
-                          [&code](quint64 sequence, VQuotData &record) { record = bench::quote('1', code, sequence); });
-    feed.start();
-    bench::runFor(300);
-    const quint64 records = quotes->recordCount();
-    const bench::GuiLoad load = bench::measureFor(panel, ms);
-    const double delivered = double(quotes->recordCount() - records) * 1000.0 / ms;
-    feed.stop();
-    while (quotes->queuedCount() > 0)
-        QCoreApplication::processEvents();
-
-    std::printf("  %-22s %4dx%-4d  %.0f records/s posted, %.0f/s delivered: GUI thread CPU %.1f%%, %.1f paints/s\n",
-                "component, shown", panel->width(), panel->height(), rate, delivered, load.cpuPercent,
-                load.paintsPerSecond);
+    bench::LatencyProbe probe(quotes);
+    probe.watch(panel, {{Code, QRect()}}); // any paint of the panel
+    const bench::Shown shown = bench::measureShown(quotes, panel, probe, rate, oneSecurity(), ms);
     module->freeComponent(component);
+    return shown;
+}
+
+bench::Shown measurePlain(VQuotMgr *quotes, double rate, int ms)
+{
+    bench::PlainQuoteTable table({{Market, Code, QStringLiteral("浦发银行")}}, bench::quoteHeaders(),
+                                 bench::quoteTexts(2));
+    bench::runFor(200);
+    bench::LatencyProbe probe(quotes);
+    probe.watch(table.view()->viewport(), table.cellsInView());
+    return bench::measureShown(quotes, table.view()->viewport(), probe, rate, oneSecurity(), ms);
+}
+
+void shownRuns(int ms, int rounds)
+{
+    QTemporaryDir dir;
+    HostContext::Options options;
+    options.configDbPath = dir.filePath(QStringLiteral("config.db"));
+    HostContext host(options);
+    IModule *module = LoadBizModule(&host);
+    VQuotMgr *quotes = host.quotMgr();
+    std::printf("\nthe component shown, records of its security posted from a feed thread; %d ms per measurement after"
+                " %d ms of warm-up, medians of %d interleaved rounds\n",
+                ms, bench::WarmUpMs, rounds);
+    bench::printMachine();
+    bench::printShownHeader("offered rec/s", "tarn (any paint of the panel)", "plain table (one row)");
+    for (const double rate : {1000.0, 10000.0, 50000.0}) {
+        const auto figures = bench::interleaved(quotes, rounds,
+                                                {[&] { return measureComponent(module, quotes, rate, ms); },
+                                                 [&] { return measurePlain(quotes, rate, ms); }});
+        bench::printShownRow(QString::number(rate, 'f', 0), figures[0], figures[1]);
+    }
     UnloadBizModule();
 }
 
@@ -96,7 +122,10 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const int n = args.size() > 1 ? qMax(1, args.at(1).toInt()) : 2000;
-    const int shownMs = args.size() > 2 ? qMax(1, args.at(2).toInt()) * 1000 : 3000;
+    const int shownMs = args.size() > 2 ? qMax(1, int(args.at(2).toDouble() * 1000)) : 1500;
+    const int rounds = args.size() > 3 ? qMax(1, args.at(3).toInt()) : 3;
+    // As the client runs: no echo of the log on stderr; no log file either.
+    QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
     VLog::setFileLogging(false);
 
     const struct
@@ -139,6 +168,6 @@ int main(int argc, char **argv)
         std::printf("  %-22s %4dx%-4d  write %7.1f us   paint %7.1f us per record\n", layout.name, panel.width(),
                     panel.height(), writing / 1000.0 / n, painting / 1000.0 / n);
     }
-    shownComponent(shownMs);
+    shownRuns(shownMs, rounds);
     return 0;
 }
