@@ -214,30 +214,24 @@ inline int spread(quint64 sequence, int n)
     return int((n % stride == 0 ? sequence : sequence * stride) % quint64(n));
 }
 
-// Counts the paint events of one widget (or a view's viewport) and the
-// pixels they paint.
+// Counts the paint events of one widget (or a view's viewport).
 class PaintCounter : public QObject
 {
 public:
     explicit PaintCounter(QObject *watched) { watched->installEventFilter(this); }
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint) {
+        if (event->type() == QEvent::Paint)
             ++count;
-            for (const QRect &rect : static_cast<QPaintEvent *>(event)->region())
-                pixels += double(rect.width()) * rect.height();
-        }
         return false;
     }
     int count = 0;
-    double pixels = 0;
 };
 
 struct GuiLoad
 {
     double cpuPercent; // of one core
     double paintsPerSecond;
-    double paintedShare; // of the widget's area, per second: 1.0 is one whole repaint a second
     double seconds; // the window's real length
 };
 
@@ -254,14 +248,11 @@ inline void runFor(int ms)
 inline GuiLoad measureFor(QObject *painted, int ms)
 {
     PaintCounter paints(painted);
-    const QWidget *widget = qobject_cast<const QWidget *>(painted);
-    const double area = widget ? double(widget->width()) * widget->height() : 1.0;
     const qint64 wall = nowNs();
     const qint64 cpu = threadCpuNs();
     runFor(ms);
     const double elapsed = double(nowNs() - wall);
-    return {100.0 * double(threadCpuNs() - cpu) / elapsed, paints.count * 1e9 / elapsed,
-            paints.pixels / area * 1e9 / elapsed, elapsed / 1e9};
+    return {100.0 * double(threadCpuNs() - cpu) / elapsed, paints.count * 1e9 / elapsed, elapsed / 1e9};
 }
 
 // A feed thread posting one batch a millisecond through VQuotMgr::post (or
@@ -418,7 +409,6 @@ public:
             m_cells.append({widget, it.value(), {}});
         }
     }
-    int watched() const { return m_cells.size(); }
     // Starts a window: the stamps seen so far are dropped.
     void restart()
     {
