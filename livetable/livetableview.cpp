@@ -39,12 +39,73 @@ void LiveTableView::dataChanged(const QModelIndex &topLeft, const QModelIndex &b
     const int bottom = bottomRight.row();
     const int left = topLeft.column();
     const int right = bottomRight.column();
+    // Most changes of a long table are of rows out of view: they cost a
+    // comparison with the rows in view, known until the view scrolls,
+    // resizes or its rows change.
+    if (!m_rowsInViewKnown)
+        knowRowsInView();
+    if (m_rowsInViewKnown && (bottom < m_firstRowInView || top > m_lastRowInView))
+        return;
     const QPair<int, int> rows = visibleSpan(verticalHeader(), top, bottom, viewport()->height());
     const QPair<int, int> columns = visibleSpan(horizontalHeader(), left, right, viewport()->width());
     if (rows.first >= rows.second || columns.first >= columns.second)
         return;
-    m_changed += QRect(QPoint(left, top), QPoint(right, bottom));
+    m_changed.append(QRect(QPoint(left, top), QPoint(right, bottom)));
     m_pacer->request();
+}
+
+void LiveTableView::knowRowsInView()
+{
+    const QHeaderView *rows = verticalHeader();
+    // With rows moved or hidden, the span is worked out change by change.
+    if (rows->sectionsMoved() || rows->hiddenSectionCount() > 0)
+        return;
+    m_firstRowInView = rows->visualIndexAt(0);
+    m_lastRowInView = rows->visualIndexAt(viewport()->height() - 1);
+    if (m_lastRowInView < 0)
+        m_lastRowInView = rows->count() - 1;
+    m_rowsInViewKnown = true;
+}
+
+void LiveTableView::forgetRowsInView()
+{
+    m_rowsInViewKnown = false;
+}
+
+void LiveTableView::scrollContentsBy(int dx, int dy)
+{
+    forgetRowsInView();
+    VTableView::scrollContentsBy(dx, dy);
+}
+
+void LiveTableView::resizeEvent(QResizeEvent *event)
+{
+    forgetRowsInView();
+    VTableView::resizeEvent(event);
+}
+
+void LiveTableView::updateGeometries()
+{
+    forgetRowsInView();
+    VTableView::updateGeometries();
+}
+
+void LiveTableView::rowsInserted(const QModelIndex &parent, int first, int last)
+{
+    forgetRowsInView();
+    VTableView::rowsInserted(parent, first, last);
+}
+
+void LiveTableView::rowsAboutToBeRemoved(const QModelIndex &parent, int first, int last)
+{
+    forgetRowsInView();
+    VTableView::rowsAboutToBeRemoved(parent, first, last);
+}
+
+void LiveTableView::reset()
+{
+    forgetRowsInView();
+    VTableView::reset();
 }
 
 void LiveTableView::repaintChanged()
@@ -54,20 +115,23 @@ void LiveTableView::repaintChanged()
     const QVector<int> rowsShown = sectionsShown(rows, 0, viewport()->height() - 1);
     const QVector<int> columnsShown = sectionsShown(columns, 0, viewport()->width() - 1);
     QRegion pixels;
+    QSet<quint64> seen;
     for (const QRect &cells : qAsConst(m_changed)) {
         for (int row : rowsShown) {
             if (row < cells.top() || row > cells.bottom())
                 continue;
             for (int column : columnsShown) {
-                if (column < cells.left() || column > cells.right()
-                    || (!m_lookRoles.isEmpty() && !takeNewLook(model()->index(row, column, rootIndex()))))
+                if (column < cells.left() || column > cells.right() || seen.contains(cellKey(row, column)))
+                    continue;
+                seen.insert(cellKey(row, column));
+                if (!m_lookRoles.isEmpty() && !takeNewLook(model()->index(row, column, rootIndex())))
                     continue;
                 pixels += QRect(columns->sectionViewportPosition(column), rows->sectionViewportPosition(row),
                                 columns->sectionSize(column), rows->sectionSize(row));
             }
         }
     }
-    m_changed = QRegion();
+    m_changed.clear();
     if (!pixels.isEmpty())
         viewport()->update(pixels);
 }
@@ -109,7 +173,8 @@ void LiveTableView::hideEvent(QHideEvent *event)
 }
 
 // The line below each row and at the trailing edge of each column, where
-// QTableView's grid would be, over the cells in region.
+// QTableView's grid would be, drawn rectangle by rectangle of region: a
+// paint of scattered cells draws the few lines it covers.
 void LiveTableView::paintGrid(const QRegion &region)
 {
     const QHeaderView *rows = verticalHeader();
@@ -118,29 +183,33 @@ void LiveTableView::paintGrid(const QRegion &region)
     const int lastColumn = columns->logicalIndex(columns->count() - 1);
     if (lastRow < 0 || lastColumn < 0)
         return;
-    const QRect bounds = region.boundingRect();
     // Not past the last row and column, as QTableView's grid.
-    const int bottom = qMin(bounds.bottom(), rows->sectionViewportPosition(lastRow) + rows->sectionSize(lastRow) - 1);
-    const int right = isRightToLeft() ? bounds.right()
-                                      : qMin(bounds.right(), columns->sectionViewportPosition(lastColumn)
-                                                                 + columns->sectionSize(lastColumn) - 1);
-    const int left = isRightToLeft() ? qMax(bounds.left(), columns->sectionViewportPosition(lastColumn)) : bounds.left();
-    if (bottom < bounds.top() || right < left)
-        return;
+    const int rowsEnd = rows->sectionViewportPosition(lastRow) + rows->sectionSize(lastRow) - 1;
+    const int columnsEdge = columns->sectionViewportPosition(lastColumn);
+    const int columnsEnd = columnsEdge + columns->sectionSize(lastColumn) - 1;
 
     QStyleOptionViewItem option = viewOptions();
     const QColor colour
         = QColor::fromRgba(QRgb(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
     QPainter painter(viewport());
-    for (int row : sectionsShown(rows, bounds.top(), bottom)) {
-        const int y = rows->sectionViewportPosition(row) + rows->sectionSize(row) - 1;
-        painter.fillRect(QRect(left, y, right - left + 1, 1), colour);
-    }
-    for (int column : sectionsShown(columns, left, right)) {
-        int x = columns->sectionViewportPosition(column);
-        if (!isRightToLeft())
-            x += columns->sectionSize(column) - 1;
-        painter.fillRect(QRect(x, bounds.top(), 1, bottom - bounds.top() + 1), colour);
+    for (const QRect &rect : region) {
+        const int bottom = qMin(rect.bottom(), rowsEnd);
+        const int left = isRightToLeft() ? qMax(rect.left(), columnsEdge) : rect.left();
+        const int right = isRightToLeft() ? rect.right() : qMin(rect.right(), columnsEnd);
+        if (bottom < rect.top() || right < left)
+            continue;
+        for (int row : sectionsShown(rows, rect.top(), bottom)) {
+            const int y = rows->sectionViewportPosition(row) + rows->sectionSize(row) - 1;
+            if (y >= rect.top() && y <= bottom)
+                painter.fillRect(QRect(left, y, right - left + 1, 1), colour);
+        }
+        for (int column : sectionsShown(columns, left, right)) {
+            int x = columns->sectionViewportPosition(column);
+            if (!isRightToLeft())
+                x += columns->sectionSize(column) - 1;
+            if (x >= left && x <= right)
+                painter.fillRect(QRect(x, rect.top(), 1, bottom - rect.top() + 1), colour);
+        }
     }
 }
 

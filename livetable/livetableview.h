@@ -51,12 +51,20 @@ public:
     // selected row (a button column).
     QString selectedRowsText() const;
 
+    void reset() override;
+
 protected:
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QVector<int> &roles = QVector<int>()) override;
     void paintEvent(QPaintEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void updateGeometries() override;
+    void rowsInserted(const QModelIndex &parent, int first, int last) override;
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int first, int last) override;
+
 
 private:
     using Look = QVector<QVariant>;
@@ -67,6 +75,8 @@ private:
     // The logical sections of header shown between viewport positions from and to.
     static QVector<int> sectionsShown(const QHeaderView *header, int from, int to);
     void repaintChanged();
+    void knowRowsInView();
+    void forgetRowsInView();
     void paintGrid(const QRegion &region);
     static quint64 cellKey(int row, int column) { return quint64(row) << 32 | quint32(column); }
     // Whether the cell's look differs from the one last painted; if so, it
@@ -78,7 +88,11 @@ private:
     QVector<int> m_lookRoles;
     bool m_grid = true;
     // Changed cells waiting for the frame, in cell units: x = column, y = row.
-    QRegion m_changed;
+    QVector<QRect> m_changed;
+    // The rows in view, while known (rows neither moved nor hidden).
+    bool m_rowsInViewKnown = false;
+    int m_firstRowInView = 0;
+    int m_lastRowInView = -1;
     // With look roles: the look of each cell when it was last painted, by
     // cellKey, and the cells whose look takeNewLook remembered for the
     // coming paint, which then need not read it again.

@@ -15,6 +15,20 @@ QuoteTableModel::QuoteTableModel(const QStringList &priceReferences, CellHighlig
             m_highlights->forget(securityOfRow(row));
     });
     connect(m_highlights, &CellHighlights::ended, this, &QuoteTableModel::highlightEnded);
+    for (auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(this, rowsChanged, this, &QuoteTableModel::rowsMoved);
+    connect(this, &QAbstractItemModel::layoutChanged, this, &QuoteTableModel::rowsMoved);
+}
+
+void QuoteTableModel::rowsMoved()
+{
+    ++m_rowsGeneration;
+}
+
+void QuoteTableModel::fieldWritten(int, int field)
+{
+    if (field == m_marketField || field == m_codeField)
+        ++m_rowsGeneration;
 }
 
 QModelIndex QuoteTableModel::fieldCell(int row, int field) const
@@ -27,7 +41,13 @@ SecurityId QuoteTableModel::securityOfRow(int row) const
     const VDataset *ds = dataset();
     if (!ds)
         return SecurityId();
-    return SecurityId::of(ds->fieldValue(row, m_marketField).toString(), ds->fieldValue(row, m_codeField).toString());
+    if (row != m_readRow || m_readGeneration != m_rowsGeneration) {
+        m_readSecurity = SecurityId::of(ds->fieldValue(row, m_marketField).toString(),
+                                        ds->fieldValue(row, m_codeField).toString());
+        m_readRow = row;
+        m_readGeneration = m_rowsGeneration;
+    }
+    return m_readSecurity;
 }
 
 QVariant QuoteTableModel::getDisplayText(const QModelIndex &index) const
@@ -61,7 +81,9 @@ void QuoteTableModel::fieldsChanged()
     m_columnOfField.clear();
     m_marketField = -1;
     m_codeField = -1;
+    ++m_rowsGeneration;
     if (fields) {
+        connect(dataset(), &VDataset::onAfterUpdate, this, &QuoteTableModel::fieldWritten, Qt::UniqueConnection);
         m_columnOfField.reserve(fields->count());
         for (int field = 0; field < fields->count(); ++field)
             m_columnOfField.append(colIndexByFieldName(fields->at(field)->name()));

@@ -49,6 +49,8 @@ protected:
 
 private:
     void fieldsChanged();
+    void rowsMoved();
+    void fieldWritten(int row, int field);
     int rowOf(const SecurityId &security) const;
     void highlightEnded(const SecurityId &security, int column);
 
@@ -60,4 +62,10 @@ private:
     int m_marketField = -1;
     int m_codeField = -1;
     RowLocator m_rowOf;
+    // The security of the row read last: a paint reads a row's cells one
+    // after the other. Any change of rows or of a row's security ends it.
+    quint64 m_rowsGeneration = 0;
+    mutable quint64 m_readGeneration = ~quint64(0);
+    mutable int m_readRow = -1;
+    mutable SecurityId m_readSecurity;
 };

@@ -37,11 +37,19 @@ void StkQuoteRouter::allRowAppended()
     m_allIndex.append(m_allRows->constLast());
     // A new row shows "0.00" in every quote column.
     m_allValues.append(Values {});
+    m_shownOfAll.append(-1);
 }
 
 void StkQuoteRouter::shownRowsChanged()
 {
     m_shownIndex.rebuild(*m_shownRows);
+    m_shownOfAll.fill(-1);
+    for (int shown = m_shownRows->size() - 1; shown >= 0; --shown) {
+        const StkModel::Row &row = m_shownRows->at(shown);
+        const int all = m_allIndex.rowOf(SecurityId::of(row.value(StkModel::Market), row.value(StkModel::Code)));
+        if (all >= 0)
+            m_shownOfAll[all] = shown; // the first shown row of the security, as a search finds it
+    }
 }
 
 void StkQuoteRouter::applyQuotes()
@@ -49,9 +57,9 @@ void StkQuoteRouter::applyQuotes()
     for (const VQuotData &quote : m_quotes->take()) {
         const SecurityId security = SecurityId::of(quote);
         const int all = m_allIndex.rowOf(security);
-        const int shown = m_shownIndex.rowOf(security);
         if (all < 0)
             continue;
+        const int shown = m_shownOfAll.at(all);
         // The record's change ratio is a fraction; the column "涨幅%" holds it in percent.
         const Values values = {quote.lastPrice,   quote.priceChangeRatio * 100.0, quote.priceChange,
                                double(quote.matchQuantity), quote.bidPrice[0], quote.askPrice[0],

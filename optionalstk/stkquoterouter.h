@@ -51,4 +51,5 @@ private:
     StkRowIndex m_allIndex;
     StkRowIndex m_shownIndex;
     QVector<Values> m_allValues; // by row of all rows
+    QVector<int> m_shownOfAll; // by row of all rows: its shown row, -1 for none
 };

@@ -173,9 +173,9 @@ void BCQuotPanel::doRecvSubscribeQuot(VQuotData *pQuotData)
 
 void BCQuotPanel::showLatest()
 {
-    const QVector<VQuotData> records = m_quotes->take();
-    if (!records.isEmpty())
-        showQuote(records.last());
+    const std::vector<VQuotData> &records = m_quotes->take();
+    if (!records.empty())
+        showQuote(records.back());
 }
 
 void BCQuotPanel::showQuote(const VQuotData &quote)

@@ -56,10 +56,10 @@ void UnderlyingLabels::receive(const VQuotData &record)
 
 void UnderlyingLabels::showLatest()
 {
-    const QVector<VQuotData> latest = m_quotes->take();
-    if (latest.isEmpty())
+    const std::vector<VQuotData> &latest = m_quotes->take();
+    if (latest.empty())
         return;
-    const VQuotData &q = latest.last();
+    const VQuotData &q = latest.back();
     const QString lastColour = riseFallColour(q.lastPrice, q.preClosingPrice);
     const QString changeColour = riseFallColour(q.priceChange, 0.0);
     m_code->setText(
