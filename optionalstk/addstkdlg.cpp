@@ -1,6 +1,10 @@
 #include "addstkdlg.h"
 
+#include "inputhint.h"
+
 #include <ihostcontext.h>
+#include <vcacheitem.h>
+#include <vcachemgr.h>
 #include <tarn_global.h>
 #include <vfutils.h>
 #include <voutput.h>
@@ -10,7 +14,6 @@
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStandardItemModel>
 
 void AddStkDLG::Form::setupUi(AddStkDLG *dialog)
 {
@@ -27,6 +30,8 @@ void AddStkDLG::Form::setupUi(AddStkDLG *dialog)
     pushButton->setObjectName(QStringLiteral("pushButton"));
     pushButton->setFixedSize(75, 26);
     gridLayout->addWidget(pushButton, 0, 1);
+    hint = new InputHint(dialog);
+    gridLayout->addWidget(hint, 1, 0, 1, 2);
     QWidget::setTabOrder(vStockEdit, pushButton);
 }
 
@@ -44,8 +49,8 @@ AddStkDLG::AddStkDLG(QWidget *parent)
     m_ui.vStockEdit->setFilterDisableStockType(QStringLiteral("*"));
 
     connect(m_ui.pushButton, &QPushButton::clicked, this, &AddStkDLG::bntclicked);
-    connect(m_ui.vStockEdit, &VStockEdit::stockChanged, this, [this] { showHint(QString()); });
-    connect(m_ui.vStockEdit->editor(), &QLineEdit::textEdited, this, [this] { showHint(QString()); });
+    // Typing, or a security chosen from the list, takes the hint away.
+    connect(m_ui.vStockEdit->editor(), &QLineEdit::textChanged, this, [this] { m_ui.hint->setText(QString()); });
     m_ui.vStockEdit->setFocus();
 }
 
@@ -57,7 +62,7 @@ QString AddStkDLG::missingStock() const
     const QString text = edit->editor()->text().trimmed();
     if (text.isEmpty())
         return QStringLiteral("请输入证券代码或名称");
-    if (edit->matches()->rowCount() > 0)
+    if (someSecurityMatches(text))
         return QStringLiteral("请从列表中选择证券");
     return QStringLiteral("未找到证券\"%1\"").arg(text);
 }
@@ -66,11 +71,34 @@ void AddStkDLG::bntclicked()
 {
     VStockEdit *edit = m_ui.vStockEdit;
     if (edit->isEmpty()) {
-        showHint(missingStock());
+        m_ui.hint->setText(missingStock());
         return;
     }
     emit sendData(edit->getStockId(), edit->getStockMarket(), edit->getStockCode());
     // Ready for the next search: typing replaces the previous security.
     edit->editor()->setFocus();
     edit->editor()->selectAll();
+}
+
+QString AddStkDLG::hint() const
+{
+    return m_ui.hint->text();
+}
+
+bool AddStkDLG::someSecurityMatches(const QString &text)
+{
+    IHostContext *host = tarn::hostContext();
+    VCacheItem *stocks = host && host->cacheMgr() ? host->cacheMgr()->stockCache() : nullptr;
+    if (!stocks || !stocks->isNormal())
+        return false;
+    const QString owner = QStringLiteral("AddStkDLG");
+    stocks->readLock(owner);
+    bool found = false;
+    for (int i = 0; !found && i < stocks->recordCount1(); ++i) {
+        found = stocks->fieldValue1(i, QStringLiteral("stkcode")).toString().startsWith(text, Qt::CaseInsensitive)
+            || stocks->fieldValue1(i, QStringLiteral("stkname")).toString().contains(text, Qt::CaseInsensitive)
+            || stocks->fieldValue1(i, QStringLiteral("pinyin")).toString().startsWith(text, Qt::CaseInsensitive);
+    }
+    stocks->unlock(owner);
+    return found;
 }

@@ -2,6 +2,7 @@
 
 #include <vdialog.h>
 
+class InputHint;
 class QGridLayout;
 class QPushButton;
 class VStockEdit;
@@ -15,6 +16,9 @@ class AddStkDLG : public VDialog
 public:
     explicit AddStkDLG(QWidget *parent = nullptr);
 
+    // What the line under the field says, empty while it says nothing.
+    QString hint() const;
+
 signals:
     // The chosen security: internal id, market character, trading code.
     void sendData(const QString &stockId, char market, const QString &stockCode);
@@ -24,12 +28,16 @@ private slots:
 
 private:
     QString missingStock() const;
+    // Whether some security's code starts with text, or its name or
+    // initials hold it, in the host's securities cache.
+    static bool someSecurityMatches(const QString &text);
 
     struct Form
     {
         QGridLayout *gridLayout;
         VStockEdit *vStockEdit;
         QPushButton *pushButton;
+        InputHint *hint;
         void setupUi(AddStkDLG *dialog);
     };
     Form m_ui;

@@ -2,7 +2,9 @@
 
 #include <vdialog.h>
 
+class InputHint;
 class QHBoxLayout;
+class QVBoxLayout;
 class QLineEdit;
 class QPushButton;
 
@@ -18,6 +20,8 @@ public:
 
     // Prefills the name field; a longer name is cut to six characters, with the hint.
     void setText(const QString &text);
+    // What the line under the field says, empty while it says nothing.
+    QString hint() const;
 
 signals:
     // A non-empty name; checking it (spaces, duplicates) is the receiver's job.
@@ -31,9 +35,11 @@ private:
 
     struct Form
     {
+        QVBoxLayout *verticalLayout;
         QHBoxLayout *horizontalLayout;
         QLineEdit *lineEdit;
         QPushButton *bnt_ok;
+        InputHint *hint;
         void setupUi(ChangeGroupDlg *dialog);
     };
     Form m_ui;

@@ -3,7 +3,6 @@
 #include "vwindowplace.h"
 
 #include <QEvent>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
 #include <QMouseEvent>
@@ -24,8 +23,6 @@ VDialog::VDialog(QWidget *parent, int shadowWidth, int borderWidth)
     , m_border(qMax(0, borderWidth))
     , m_title(new QLabel(this))
     , m_close(new QToolButton(this))
-    , m_hint(new QWidget(this))
-    , m_hintText(new QLabel(m_hint))
 {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     if (m_shadow > 0)
@@ -43,15 +40,6 @@ VDialog::VDialog(QWidget *parent, int shadowWidth, int borderWidth)
     m_close->setToolTip(QStringLiteral("关闭"));
     connect(m_close, &QToolButton::clicked, this, &QWidget::close);
 
-    auto *hintLayout = new QHBoxLayout(m_hint);
-    hintLayout->setContentsMargins(0, 0, 0, 0);
-    auto *sign = new QLabel(m_hint);
-    sign->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
-    hintLayout->addWidget(sign);
-    m_hintText->setObjectName(QStringLiteral("hintLabel"));
-    m_hintText->setTextFormat(Qt::PlainText);
-    hintLayout->addWidget(m_hintText, 1);
-    m_hint->hide();
     setFrameMargins();
 }
 
@@ -64,26 +52,7 @@ QRect VDialog::titleRect() const
 void VDialog::setFrameMargins()
 {
     const int frame = m_shadow + m_border;
-    const int hint = m_hint->isHidden() ? 0 : HintHeight;
-    setContentsMargins(frame, frame + TitleHeight, frame, frame + hint);
-}
-
-void VDialog::showHint(const QString &text)
-{
-    const bool shown = !m_hint->isHidden();
-    m_hintText->setText(text);
-    if (shown == !text.isEmpty())
-        return;
-    // New margins may resize the dialog to its new minimum at once.
-    const int height = this->height() + (shown ? -HintHeight : HintHeight);
-    m_hint->setVisible(!text.isEmpty());
-    setFrameMargins();
-    resize(width(), height);
-}
-
-QString VDialog::hint() const
-{
-    return m_hint->isHidden() ? QString() : m_hintText->text();
+    setContentsMargins(frame, frame + TitleHeight, frame, frame);
 }
 
 void VDialog::paintEvent(QPaintEvent *)
@@ -164,7 +133,5 @@ void VDialog::resizeEvent(QResizeEvent *event)
     const QRect title = titleRect();
     m_close->setGeometry(title.right() - TitleHeight + 1, title.top(), TitleHeight, TitleHeight);
     m_title->setGeometry(title.adjusted(8, 0, -TitleHeight, 0));
-    const int frame = m_shadow + m_border;
-    m_hint->setGeometry(frame + 8, height() - frame - HintHeight, width() - 2 * frame - 16, HintHeight);
     QDialog::resizeEvent(event);
 }

@@ -21,18 +21,11 @@ public:
     VDialog(QWidget *parent, int shadowWidth, int borderWidth);
 
     static constexpr int TitleHeight = 28;
-    static constexpr int HintHeight = 22;
 
     // The title bar inside the shadow and border, in widget coordinates.
     QRect titleRect() const;
     // The shadow drawn: 0 where the window system does not composite.
     int shadowWidth() const { return m_shadow; }
-
-    // Says what is wrong with the input in a line under the contents, after a
-    // warning sign; an empty text takes the line away. The dialog grows by
-    // the line's height while it shows.
-    void showHint(const QString &text);
-    QString hint() const;
 
     void setVisible(bool visible) override;
 
@@ -54,8 +47,6 @@ private:
     int m_border;
     QLabel *m_title;
     QToolButton *m_close;
-    QWidget *m_hint;
-    QLabel *m_hintText;
     QPoint m_dragOffset;
     bool m_dragging = false;
 };

