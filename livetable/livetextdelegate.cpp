@@ -2,10 +2,14 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QPixmap>
+#include <QtMath>
 
 namespace {
 
 constexpr int MaxCachedTexts = 4096;
+// Texts drawn in a colour, a few kilobytes each.
+constexpr int MaxRenderedTexts = 1024;
 
 QStaticText layOut(const QString &text, const QFont &font)
 {
@@ -77,24 +81,37 @@ void LiveTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     const Qt::Alignment alignment
         = alignmentRole.isValid() ? Qt::Alignment(alignmentRole.toInt()) : option.displayAlignment;
     const QRect placed = QStyle::alignedRect(option.direction, alignment, laid->size().toSize(), textRect);
+    const QPixmap &pixmap = rendered(*laid, colour, painter->device()->devicePixelRatioF());
     // Text taller than its cell is clipped to it; text that fits (nearly
     // every cell) spares the painter's whole save and restore.
-    const bool clip = !option.rect.contains(placed);
-    const QPen pen = painter->pen();
-    const QFont painterFont = painter->font();
-    if (clip) {
+    if (option.rect.contains(placed)) {
+        painter->drawPixmap(placed.topLeft(), pixmap);
+    } else {
         painter->save();
         painter->setClipRect(option.rect, Qt::IntersectClip);
-    }
-    painter->setPen(colour);
-    painter->setFont(font);
-    painter->drawStaticText(placed.topLeft(), *laid);
-    if (clip) {
+        painter->drawPixmap(placed.topLeft(), pixmap);
         painter->restore();
-    } else {
-        painter->setPen(pen);
-        painter->setFont(painterFont);
     }
+}
+
+const QPixmap &LiveTextDelegate::rendered(const QStaticText &laid, const QColor &colour, qreal pixelRatio) const
+{
+    const RenderKey key {laid.text(), colour.rgba()};
+    auto it = m_rendered.find(key);
+    if (it == m_rendered.end()) {
+        if (m_rendered.size() >= MaxRenderedTexts)
+            m_rendered.clear();
+        const QSizeF size = laid.size();
+        QPixmap pixmap(qCeil(size.width() * pixelRatio), qCeil(size.height() * pixelRatio));
+        pixmap.setDevicePixelRatio(pixelRatio);
+        pixmap.fill(Qt::transparent);
+        QPainter text(&pixmap);
+        text.setPen(colour);
+        text.setFont(m_font);
+        text.drawStaticText(QPointF(0, 0), laid);
+        it = m_rendered.insert(key, pixmap);
+    }
+    return it.value();
 }
 
 void LiveTextDelegate::useFont(const QFont &font) const
@@ -102,6 +119,7 @@ void LiveTextDelegate::useFont(const QFont &font) const
     if (font != m_font || m_texts.size() + m_elided.size() > MaxCachedTexts) {
         m_texts.clear();
         m_elided.clear();
+        m_rendered.clear();
         m_font = font;
     }
 }

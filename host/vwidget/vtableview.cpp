@@ -2,11 +2,13 @@
 
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QStyle>
 #include <QTimer>
 
 namespace {
 
-constexpr int CheckIntervalMs = 500;
+constexpr int CheckIntervalMs = 1000;
+constexpr int MaxCachedWidths = 4096;
 
 } // namespace
 
@@ -39,9 +41,36 @@ void VTableView::resizeEvent(QResizeEvent *event)
     }
 }
 
+int VTableView::textWidth(const QString &text) const
+{
+    auto found = m_textWidths.constFind(text);
+    if (found == m_textWidths.cend()) {
+        if (m_textWidths.size() >= MaxCachedWidths)
+            m_textWidths.clear();
+        found = m_textWidths.insert(text, fontMetrics().horizontalAdvance(text));
+    }
+    return *found;
+}
+
 int VTableView::widestText(int column) const
 {
-    return qMax(sizeHintForColumn(column), horizontalHeader()->sectionSizeHint(column));
+    // The item delegates' margins on either side of a text, and the grid line.
+    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
+    const QHeaderView *rows = verticalHeader();
+    int first = rows->visualIndexAt(0);
+    int last = rows->visualIndexAt(viewport()->height() - 1);
+    if (last < 0)
+        last = rows->count() - 1;
+    int widest = 0;
+    for (int visual = qMax(first, 0); visual <= last; ++visual) {
+        const QModelIndex index = model()->index(rows->logicalIndex(visual), column, rootIndex());
+        const QString text = index.data().toString();
+        const QVariant font = index.data(Qt::FontRole);
+        const int width = font.isValid() ? QFontMetrics(qvariant_cast<QFont>(font)).horizontalAdvance(text)
+                                         : textWidth(text);
+        widest = qMax(widest, width + margins);
+    }
+    return qMax(widest, horizontalHeader()->sectionSizeHint(column));
 }
 
 void VTableView::widenColumns()

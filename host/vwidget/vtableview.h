@@ -3,6 +3,7 @@
 #include "vwidget_global.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QSet>
 #include <QTableView>
 
@@ -13,7 +14,8 @@
 // never narrowed. Stretched columns share the view's width by their texts
 // instead of equally, as long as every text fits: each gets its widest
 // text and an equal share of the rest. The check follows the view's paints,
-// at most twice a second, and every resize of the view.
+// at most once a second, and every resize of the view; it measures the
+// cells' display texts in their fonts, each text once.
 class VWIDGET_EXPORT VTableView : public QTableView
 {
     Q_OBJECT
@@ -31,6 +33,10 @@ private:
     // texts do not fit, and the columns stretch equally again.
     bool fitStretched(const QList<int> &columns);
 
+    // The width of a text in the view's font; bounded.
+    int textWidth(const QString &text) const;
+
+    mutable QHash<QString, int> m_textWidths;
     QElapsedTimer m_sinceWidened;
     bool m_widenPending = false;
     bool m_widening = false;
