@@ -23,7 +23,7 @@ void setState(QAbstractItemModel *model, const QModelIndex &index, ButtonState s
 } // namespace
 
 StkDelegate::StkDelegate(QObject *parent)
-    : QStyledItemDelegate(parent)
+    : LiveTextDelegate(parent)
 {
     const QPixmap sprite(QStringLiteral(":/vexa/img/icon/del"));
     const int frameWidth = sprite.width() / SpriteFrames;
@@ -46,7 +46,7 @@ void StkDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
 {
     QStyleOptionViewItem cell(option);
     cell.state &= ~QStyle::State_HasFocus;
-    QStyledItemDelegate::paint(painter, cell, index);
+    LiveTextDelegate::paint(painter, cell, index);
     if (index.column() != m_buttonColumn)
         return;
 
@@ -65,7 +65,7 @@ bool StkDelegate::editorEvent(QEvent *event, QAbstractItemModel *model, const QS
                               const QModelIndex &index)
 {
     // Asked first: a click on the button may reach a slot that rebuilds the model.
-    const bool handled = QStyledItemDelegate::editorEvent(event, model, option, index);
+    const bool handled = LiveTextDelegate::editorEvent(event, model, option, index);
     switch (event->type()) {
     case QEvent::MouseMove: {
         const auto *mouse = static_cast<QMouseEvent *>(event);

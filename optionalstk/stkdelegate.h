@@ -1,14 +1,16 @@
 #pragma once
 
+#include <livetextdelegate.h>
+
 #include <QIcon>
 #include <QPersistentModelIndex>
-#include <QStyledItemDelegate>
 
-// Paints a delete button in one column of the watchlist table and turns the
-// mouse over it into signals. The button's state (0 normal, 1 hover,
+// Paints the watchlist table's cells as the live tables do, and a delete
+// button in one column of it, and turns the mouse over the button into
+// signals. The button's state (0 normal, 1 hover,
 // 2 pressed) is kept in the model: written with setData(…, Qt::UserRole) on
 // the button cell and read back from there when painting.
-class StkDelegate : public QStyledItemDelegate
+class StkDelegate : public LiveTextDelegate
 {
     Q_OBJECT
 public:
