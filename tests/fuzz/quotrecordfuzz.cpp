@@ -16,13 +16,8 @@ namespace {
 // The components live for the whole run, as in a client that runs all day.
 struct Components
 {
-    Components()
-    {
-        for (const char *name : ComponentFixture::ClassNames)
-            shown << fixture.create(name);
-    }
     ComponentFixture fixture;
-    QList<IComponent *> shown;
+    const QList<IComponent *> shown = fixture.createAll();
 };
 
 } // namespace

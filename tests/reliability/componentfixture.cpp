@@ -27,8 +27,8 @@ QByteArray firstCode(IComponent *component, const char *table)
 
 } // namespace
 
-ComponentFixture::ComponentFixture()
-    : host(20261205, QStringLiteral(TARN_DATA_DIR))
+ComponentFixture::ComponentFixture(const QString &tempParent)
+    : host(20261205, QStringLiteral(TARN_DATA_DIR), tempParent)
 {
     VLocalDb *db = host.context().localDb();
     db->setCfgParam(u("PG_Trd_FtQuotPanel"), {{u("Check_Market"), u("H")}, {u("SHQH_Check_Products"), u("cu=铜")}},
@@ -60,6 +60,14 @@ IComponent *ComponentFixture::create(const char *className, QWidget *parent)
         component->findChild<QComboBox *>(u("cbAllExpireDate"))->setCurrentIndex(0);
     }
     return component;
+}
+
+QList<IComponent *> ComponentFixture::createAll()
+{
+    QList<IComponent *> components;
+    for (const char *name : ClassNames)
+        components << create(name);
+    return components;
 }
 
 void ComponentFixture::free(IComponent *component)

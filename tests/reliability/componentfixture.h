@@ -21,11 +21,14 @@ class ComponentFixture
 public:
     static const char *const ClassNames[4];
 
-    ComponentFixture();
+    // The configuration database in a temporary folder in tempParent (the system's when empty).
+    explicit ComponentFixture(const QString &tempParent = QString());
     ~ComponentFixture();
 
     // Null (and a failed check) when the module offers no such component.
     IComponent *create(const char *className, QWidget *parent = nullptr);
+    // One component of each class, in the order of ClassNames.
+    QList<IComponent *> createAll();
     void free(IComponent *component);
     // A security the component shows, as market and code.
     static QPair<char, QByteArray> shownSecurity(IComponent *component);

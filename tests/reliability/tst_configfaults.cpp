@@ -45,22 +45,6 @@ QString smallDisk()
     return qEnvironmentVariable("TARN_SMALL_DISK");
 }
 
-// The fixture with its temporary folder, and so its configuration database,
-// in dir (the usual temporary folder when dir is empty).
-std::unique_ptr<ComponentFixture> fixtureIn(const QString &dir)
-{
-    if (dir.isEmpty())
-        return std::make_unique<ComponentFixture>();
-    const QByteArray tmp = qgetenv("TMPDIR");
-    qputenv("TMPDIR", QFile::encodeName(dir));
-    auto fixture = std::make_unique<ComponentFixture>();
-    if (tmp.isNull())
-        qunsetenv("TMPDIR");
-    else
-        qputenv("TMPDIR", tmp);
-    return fixture;
-}
-
 // Takes all the free space of the file system that holds dir but pagesLeft
 // pages, with one file of zeros; the destructor frees it again.
 class DiskFiller
@@ -150,17 +134,6 @@ QStringList allRows(const QString &path)
     return column(path, u("SELECT groupname||'|'||paramname||'='||ifnull(paramvalue,'') FROM cfgparam ORDER BY rowid"));
 }
 
-// Failures written to the log.
-QStringList failures(const LogCapture &log)
-{
-    QStringList messages;
-    for (const VLogRecord &record : log.records) {
-        if (record.level >= 3)
-            messages << record.message;
-    }
-    return messages;
-}
-
 // A quote of 600519 reaches the quote panel and the watchlist.
 void checkQuotesFlow(ComponentFixture &f, IComponent *panel, IComponent *watchlist)
 {
@@ -195,8 +168,7 @@ private slots:
         QFETCH(Fault, fault);
         if (fault == Fault::DiskFull && smallDisk().isEmpty())
             QSKIP("needs a small file system of its own: run it as the ctest entry tst_configfaults_fulldisk");
-        const auto fixture = fixtureIn(fault == Fault::DiskFull ? smallDisk() : QString());
-        ComponentFixture &f = *fixture;
+        ComponentFixture f(fault == Fault::DiskFull ? smallDisk() : QString());
         IComponent *panel = f.create("BCQuotPanel");
         IComponent *board = f.create("BCFtQuotPanel");
         IComponent *watchlist = f.create("BCOptionalStk");
@@ -222,7 +194,7 @@ private slots:
             f.free(board); // stores its choices as it closes
             checkQuotesFlow(f, panel, watchlist);
             // One record for the database the host shares, one for the watchlist's own statement.
-            const QStringList logged = failures(f.host.log());
+            const QStringList logged = f.host.log().failures();
             QVERIFY2(logged.size() == 2, qPrintable(logged.join(u("\n"))));
         }
         QCOMPARE(column(path, u("PRAGMA integrity_check")), QStringList {u("ok")});
@@ -241,8 +213,7 @@ private slots:
     {
         if (smallDisk().isEmpty())
             QSKIP("needs a small file system of its own: run it as the ctest entry tst_configfaults_fulldisk");
-        const auto fixture = fixtureIn(smallDisk());
-        ComponentFixture &f = *fixture;
+        ComponentFixture f(smallDisk());
         const QString path = f.host.configDbPath();
         IComponent *panel = f.create("BCQuotPanel");
         panel->setComCfgGroup(PanelGroup);
@@ -273,7 +244,7 @@ private slots:
         panel->saveScene();
         f.free(board);
         // The database's record on opening only.
-        const QStringList logged = failures(f.host.log());
+        const QStringList logged = f.host.log().failures();
         QVERIFY2(logged.size() == 1, qPrintable(logged.join(u("\n"))));
 
         filler.free();
@@ -287,8 +258,7 @@ private slots:
     {
         if (smallDisk().isEmpty())
             QSKIP("needs a small file system of its own: run it as the ctest entry tst_configfaults_fulldisk");
-        const auto fixture = fixtureIn(smallDisk());
-        ComponentFixture &f = *fixture;
+        ComponentFixture f(smallDisk());
         IComponent *watchlist = f.create("BCOptionalStk");
         const QString path = f.host.configDbPath();
         DiskFiller filler(QFileInfo(path).absolutePath(), 8);

@@ -10,7 +10,6 @@
 
 #include <icomponent.h>
 #include <vquotdataitems.h>
-#include <vquotframe.h>
 #include <vquotpanel.h>
 
 #include <QLabel>
@@ -109,9 +108,7 @@ private slots:
     {
         QFETCH(Spoil, spoil);
         ComponentFixture f;
-        QList<IComponent *> components;
-        for (const char *name : ComponentFixture::ClassNames)
-            components << f.create(name);
+        const QList<IComponent *> components = f.createAll();
         QTest::qWait(50);
         for (IComponent *shown : qAsConst(components)) {
             const QPair<char, QByteArray> security = ComponentFixture::shownSecurity(shown);
@@ -132,35 +129,12 @@ private slots:
         }
     }
 
-    // Every truncation of a bus frame is refused by the decoder; only the
-    // whole frame's record reaches the components.
-    void everyTruncationOfAFrame()
-    {
-        ComponentFixture f;
-        QList<IComponent *> components;
-        for (const char *name : ComponentFixture::ClassNames)
-            components << f.create(name);
-        const QByteArray frame = VQuotFrame::encode(makeQuotRecord('1', "600519"), 1);
-        for (int length = 0; length <= frame.size(); ++length) {
-            VQuotData record;
-            const bool accepted
-                = VQuotFrame::decode(frame.constData(), size_t(length), record) == VQuotFrame::Defect::None;
-            QCOMPARE(accepted, length == frame.size());
-            for (IComponent *component : qAsConst(components)) {
-                if (accepted)
-                    ComponentFixture::deliverDirectly(component, record);
-            }
-        }
-    }
-
     // Every status and market byte, through every component: nothing
     // crashes.
     void everyStatusAndMarket()
     {
         ComponentFixture f;
-        QList<IComponent *> components;
-        for (const char *name : ComponentFixture::ClassNames)
-            components << f.create(name);
+        const QList<IComponent *> components = f.createAll();
         for (int byte = 0; byte < 256; ++byte) {
             VQuotData record = makeQuotRecord(char(byte), "600519");
             record.status = char(byte);

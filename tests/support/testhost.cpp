@@ -2,8 +2,11 @@
 
 #include "testquotfeed.h"
 
-TestHost::TestHost(int sysDate, const QString &dataDir)
-    : m_sysDate(sysDate)
+#include <QDir>
+
+TestHost::TestHost(int sysDate, const QString &dataDir, const QString &tempParent)
+    : m_dir((tempParent.isEmpty() ? QDir::tempPath() : tempParent) + QStringLiteral("/tarn-test-XXXXXX"))
+    , m_sysDate(sysDate)
     , m_dataDir(dataDir)
 {
     build();

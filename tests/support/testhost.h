@@ -16,7 +16,9 @@ class TestQuotFeed;
 class TestHost
 {
 public:
-    explicit TestHost(int sysDate = 20261205, const QString &dataDir = QString());
+    // The temporary folder is made in tempParent, the system's temporary folder when empty.
+    explicit TestHost(int sysDate = 20261205, const QString &dataDir = QString(),
+                      const QString &tempParent = QString());
     ~TestHost();
 
     HostContext &context() { return *m_context; }
