@@ -4,8 +4,7 @@
 #include <componentlinker.h>
 #include <testhost.h>
 
-#include <QSignalSpy>
-#include <QTest>
+#include <QtTest>
 
 class TestComponentLinker : public QObject
 {

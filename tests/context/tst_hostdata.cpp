@@ -8,11 +8,7 @@
 #include <vlocaldb.h>
 #include <vsimquotfeed.h>
 
-#include <QDate>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <vlogsink.h>
 #include <vsimoption.h>
 
-#include <QTest>
+#include <QtTest>
 
 #include <algorithm>
 #include <cmath>

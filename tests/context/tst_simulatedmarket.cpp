@@ -13,7 +13,7 @@
 #include <vsimmarket.h>
 #include <vsimquotfeed.h>
 
-#include <QTest>
+#include <QtTest>
 
 #include <cmath>
 

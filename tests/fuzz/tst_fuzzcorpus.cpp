@@ -4,8 +4,6 @@
 
 #include "quotrecordfuzz.h"
 
-#include <QDir>
-#include <QFile>
 #include <QtTest>
 
 class TestFuzzCorpus : public QObject

@@ -23,13 +23,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStorageInfo>
-#include <QTimer>
 #include <QtTest>
 
 #include <memory>

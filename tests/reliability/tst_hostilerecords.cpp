@@ -13,7 +13,6 @@
 #include <vquotpanel.h>
 
 #include <QLabel>
-#include <QRegularExpression>
 #include <QtTest>
 
 #include <cfloat>

@@ -13,7 +13,6 @@
 #include <vquotmgr.h>
 #include <vquotsubscriber.h>
 
-#include <QPointer>
 #include <QScrollBar>
 #include <QTableView>
 #include <QtTest>

@@ -1,9 +1,6 @@
 #include <logcapture.h>
 #include <voutput.h>
 
-#include <QFile>
-#include <QStandardPaths>
-#include <QThread>
 #include <QtTest>
 
 #include <memory>

@@ -1,7 +1,6 @@
 #include <quotrecord.h>
 #include <vquotdata.h>
 
-#include <QtEndian>
 #include <QtTest>
 #include <cstring>
 

@@ -12,7 +12,6 @@ Q_DECLARE_METATYPE(PanelChange)
 Q_DECLARE_METATYPE(VQuotDataItem::Kind)
 Q_DECLARE_METATYPE(VQuotDataItems::Id)
 
-
 class QuotPanelTest : public QObject
 {
     Q_OBJECT
