@@ -1,5 +1,6 @@
 #include "bcstoquot.h"
 
+#include "boardanalytics.h"
 #include "stoquotlog.h"
 #include "underlyinglabels.h"
 
@@ -12,8 +13,10 @@
 #include <vcacheitem.h>
 #include <vcachemgr.h>
 #include <vcombobox.h>
+#include <vconfig.h>
 #include <vdatadict.h>
 #include <vfutils.h>
+#include <vlocaldb.h>
 #include <vquotdata.h>
 #include <vquotsubscriber.h>
 
@@ -23,7 +26,8 @@
 #include <QScrollBar>
 #include <QStackedWidget>
 
-BCStoQuot::BCStoQuot(QWidget *parent, QString className, const QString &identity, const QMap<QString, QVariant> *)
+BCStoQuot::BCStoQuot(QWidget *parent, QString className, const QString &identity,
+                     const QMap<QString, QVariant> *params)
     : IComponent(parent, className, identity)
 {
     m_ui.setupUi(this);
@@ -33,6 +37,7 @@ BCStoQuot::BCStoQuot(QWidget *parent, QString className, const QString &identity
     m_targetSubscriber = new VQuotSubscriber(this, QStringLiteral("期权行情面板标志证券订阅"));
     m_targetSubscriber->setRecvSlot(this, "1doRecvTargetStkSubscribeQuot(VQuotData*)");
     setupViews();
+    m_analytics = new BoardAnalytics(this, &m_ui, &m_tables, BoardAnalytics::rateOf(params));
     connect(&m_tables, &OptionTables::contractWithoutRow, this, [](const SecurityId &contract) {
         stoQuotLog(__LINE__, QStringLiteral("期权行情面板:行情列表没有合约(%1).")
                                  .arg(tarn::hostContext()->cacheMgr()->stkCodeToStkId(contract.marketText(),
@@ -169,16 +174,20 @@ void BCStoQuot::doTargetStkChanged(int)
     }
     // The labels keep the old underlying's texts until the new one's first quote.
     m_labels->setUnderlying(m_targetCode, m_targetName);
+    m_analytics->setUnderlying(m_targetMarket, m_targetCode);
     if (m_targetSubscriber)
         m_targetSubscriber->subOneProduct(vf::strToChar(m_targetMarket), m_targetCode);
     fillExpireDateCombos();
     clearDatasets(false, false);
+    m_analytics->setChain(callsShown(), putsShown(), 0);
 }
 
 void BCStoQuot::doRecvTargetStkSubscribeQuot(VQuotData *pQuotData)
 {
-    if (pQuotData && pQuotData->status != 0)
+    if (pQuotData && pQuotData->status != 0) {
         m_labels->receive(*pQuotData);
+        m_analytics->receiveUnderlying(*pQuotData);
+    }
 }
 
 void BCStoQuot::doAllTableSelectionChanged(const QItemSelection &selected, const QItemSelection &)
@@ -317,6 +326,7 @@ bool BCStoQuot::refreshTables(QComboBox *expiryCombo)
             addContractRow(underlying, expiry, price, QStringLiteral("P"), both);
     }
     m_tables.finishRefresh(calls, puts);
+    m_analytics->setChain(calls, puts, expiry);
     return m_contractSubscriber->subscribe();
 }
 
@@ -340,4 +350,24 @@ void BCStoQuot::doRecvSubscribeQuot(VQuotData *pQuotData)
 {
     if (pQuotData && pQuotData->status != 0)
         m_tables.receive(*pQuotData);
+}
+
+void BCStoQuot::saveScene()
+{
+    const QString group = comCfgGroup();
+    if (group.isEmpty())
+        return;
+    QHash<QString, QVariant> params;
+    m_analytics->saveScene(params);
+    tarn::hostContext()->config()->cfgLocalDb()->setCfgParam(group, params, true);
+}
+
+void BCStoQuot::restoreScene()
+{
+    const QString group = comCfgGroup();
+    if (group.isEmpty())
+        return;
+    QHash<QString, QVariant> params;
+    tarn::hostContext()->config()->cfgLocalDb()->getCfgParam(group, params);
+    m_analytics->restoreScene(params);
 }

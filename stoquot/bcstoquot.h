@@ -6,6 +6,7 @@
 
 #include <icomponent.h>
 
+class BoardAnalytics;
 class QComboBox;
 class QItemSelection;
 class UnderlyingLabels;
@@ -20,7 +21,11 @@ struct VQuotData;
 // shown, and the underlying, are subscribed; the five tables show the
 // contracts' quotes and mark changed cells for 800 ms (OptionTables); the
 // underlying's labels follow its quotes (UnderlyingLabels). A
-// double-clicked contract is published as onSelectedStoContract.
+// double-clicked contract is published as onSelectedStoContract. Option
+// analytics (implied volatility, Greeks, the smile) are off unless the user
+// switches them on from a table header's menu (BoardAnalytics); the scene
+// keeps that choice. The creation parameter "RiskFreeRate" sets their
+// risk-free rate.
 class BCStoQuot : public IComponent
 {
     Q_OBJECT
@@ -30,6 +35,9 @@ public:
 
     // "2026年12月" for 20261223; empty unless d has eight digits.
     static QString expireDateText(int d);
+
+    void saveScene() override;
+    void restoreScene() override;
 
 signals:
     void onSelectedStoContract(QString stkid);
@@ -78,6 +86,7 @@ private:
     BCStoQuotForm m_ui;
     OptionTables m_tables;
     UnderlyingLabels *m_labels = nullptr; // a child
+    BoardAnalytics *m_analytics = nullptr; // a child
 
     // The underlying chosen, from the securities cache.
     QString m_targetName;

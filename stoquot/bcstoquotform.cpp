@@ -1,11 +1,14 @@
 #include "bcstoquotform.h"
 
+#include "smilechart.h"
+
 #include <livetableview.h>
 
 #include <vcombobox.h>
 #include <vpanel.h>
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QSpacerItem>
@@ -60,6 +63,11 @@ void BCStoQuotForm::setupUi(QWidget *board)
     swQuotPanel->addWidget(pgPut);
     swQuotPanel->setCurrentWidget(pgAll);
     grid->addWidget(swQuotPanel, 1, 0);
+
+    chtSmile = new SmileChart(board);
+    chtSmile->setObjectName(QStringLiteral("chtSmile"));
+    chtSmile->hide();
+    grid->addWidget(chtSmile, 2, 0);
 }
 
 QWidget *BCStoQuotForm::buildInputBar(QWidget *board)
@@ -97,6 +105,10 @@ QWidget *BCStoQuotForm::buildInputBar(QWidget *board)
     grid->addWidget(lbExpireDate, 0, 8);
     cbExpireDate = comboOf(bar, "cbExpireDate", 90);
     grid->addWidget(cbExpireDate, 0, 9);
+    lbRemainDays = labelOf(bar, "lbRemainDays", QString());
+    lbRemainDays->setContentsMargins(6, 0, 0, 0);
+    lbRemainDays->hide();
+    grid->addWidget(lbRemainDays, 0, 10);
     return bar;
 }
 
@@ -113,7 +125,16 @@ QWidget *BCStoQuotForm::buildCombinedPage()
     cbAllExpireDate = comboOf(title, "cbAllExpireDate", 85);
     lbPut = labelOf(title, "lbPut", QStringLiteral("认沽"));
     titleGrid->addWidget(lbCall, 0, 0);
-    titleGrid->addWidget(cbAllExpireDate, 0, 1);
+    // The days to expiry sit right of the combo, in its cell.
+    auto *expiry = new QHBoxLayout;
+    expiry->setObjectName(QStringLiteral("horizontalLayout_expiry"));
+    expiry->setSpacing(6);
+    expiry->addWidget(cbAllExpireDate);
+    lbAllRemainDays = labelOf(title, "lbAllRemainDays", QString());
+    lbAllRemainDays->setContentsMargins(0, 0, 12, 0); // apart from lbPut's text
+    lbAllRemainDays->hide();
+    expiry->addWidget(lbAllRemainDays);
+    titleGrid->addLayout(expiry, 0, 1);
     titleGrid->addWidget(lbPut, 0, 2);
     titleGrid->setColumnStretch(0, 1);
     titleGrid->setColumnStretch(2, 1);

@@ -6,11 +6,14 @@ class LiveTableView;
 class QLabel;
 class QStackedWidget;
 class QWidget;
+class SmileChart;
 class VComboBox;
 
 // The option board's form: its widgets with their object names, layouts
 // and initial texts, as a generated form class would hold them. The
-// widgets belong to the board through Qt parents.
+// widgets belong to the board through Qt parents. The analytics' widgets
+// (the days to expiry beside each expiry combo, the smile below the pages)
+// start hidden.
 struct BCStoQuotForm
 {
     void setupUi(QWidget *board);
@@ -26,11 +29,14 @@ struct BCStoQuotForm
     QLabel *lbIncDecRatio = nullptr;
     QLabel *lbCall = nullptr;
     QLabel *lbPut = nullptr;
+    QLabel *lbRemainDays = nullptr;
+    QLabel *lbAllRemainDays = nullptr;
     QStackedWidget *swQuotPanel = nullptr;
     QWidget *pgAll = nullptr;
     QWidget *pgCall = nullptr;
     QWidget *pgPut = nullptr;
     LiveTableView *tables[OptionTables::TableCount] = {};
+    SmileChart *chtSmile = nullptr;
 
 private:
     QWidget *buildInputBar(QWidget *board);

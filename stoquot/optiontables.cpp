@@ -324,6 +324,7 @@ void OptionTables::applyQuotes()
         else
             emit contractWithoutRow(contract);
     }
+    emit written();
 }
 
 void OptionTables::updateRow(Table table, int row, const VQuotData &q)

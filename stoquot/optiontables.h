@@ -57,6 +57,8 @@ public:
 signals:
     // A record came for a contract without a row.
     void contractWithoutRow(const SecurityId &contract);
+    // A frame's records are written.
+    void written();
 
 private:
     struct QuoteTable

@@ -1,6 +1,11 @@
 #include "vsqtablemodel.h"
 
+#include "optionanalytics.h"
+
 #include <vdataset.h>
+
+#include <QGuiApplication>
+#include <QPalette>
 
 namespace {
 
@@ -8,6 +13,12 @@ constexpr int MarkerMs = 800;
 const QColor ExercisePriceBlue(207, 227, 250);
 
 } // namespace
+
+QColor VSQTableModel::inTheMoneyShade()
+{
+    const bool dark = QGuiApplication::palette().color(QPalette::Base).lightness() < 128;
+    return dark ? QColor(82, 66, 36) : QColor(252, 240, 212);
+}
 
 VSQTableModel::VSQTableModel(QObject *parent)
     : QuoteTableModel({QStringLiteral("ystdcloseprice")}, CellHighlights::AfterEachChange, MarkerMs, parent)
@@ -21,22 +32,107 @@ void VSQTableModel::linkDatasetTable(VDataset *dataset, QTableView *view, bool s
     VTableModel::linkDatasetTable(dataset, view, setViewModel, keepRowOrder);
 }
 
+void VSQTableModel::setAnalyticColumns(const QVector<AnalyticColumns::Column> &columns)
+{
+    if (columns == m_analyticColumns)
+        return;
+    const int first = firstAnalyticColumn();
+    if (!m_analyticColumns.isEmpty()) {
+        beginRemoveColumns(QModelIndex(), first, first + m_analyticColumns.size() - 1);
+        m_analyticColumns.clear();
+        endRemoveColumns();
+    }
+    if (!columns.isEmpty()) {
+        beginInsertColumns(QModelIndex(), first, first + columns.size() - 1);
+        m_analyticColumns = columns;
+        endInsertColumns();
+    }
+}
+
+void VSQTableModel::setInTheMoneyShaded(bool shaded)
+{
+    if (shaded == m_inTheMoneyShaded)
+        return;
+    m_inTheMoneyShaded = shaded;
+    if (rowCount() > 0 && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::BackgroundRole});
+}
+
+void VSQTableModel::figuresChanged(int row, bool shadingChanged)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    if (shadingChanged && m_inTheMoneyShaded)
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    else if (!m_analyticColumns.isEmpty())
+        emit dataChanged(index(row, firstAnalyticColumn()), index(row, columnCount() - 1));
+}
+
+int VSQTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : VTableModel::columnCount() + m_analyticColumns.size();
+}
+
+QVariant VSQTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    const int analytic = section - firstAnalyticColumn();
+    if (orientation != Qt::Horizontal || analytic < 0 || analytic >= m_analyticColumns.size())
+        return QuoteTableModel::headerData(section, orientation, role);
+    switch (role) {
+    case Qt::DisplayRole: return AnalyticColumns::caption(m_analyticColumns.at(analytic));
+    case Qt::ToolTipRole: return AnalyticColumns::explanation(m_analyticColumns.at(analytic));
+    default: return QVariant();
+    }
+}
+
 QVariant VSQTableModel::data(const QModelIndex &index, int role) const
 {
+    if (index.isValid() && index.column() >= firstAnalyticColumn())
+        return analyticData(index, role);
     if (role != Qt::BackgroundRole)
         return QuoteTableModel::data(index, role);
-    // The exercise-price column's colour wins over a marker.
+    // The exercise-price column's colour wins over a marker, a marker over the shade.
     const QVariant fixed = getBackground(index);
     if (fixed.isValid())
         return fixed;
-    return isHighlighted(index) ? QVariant(m_marker) : QVariant();
+    if (isHighlighted(index))
+        return m_marker;
+    return isShaded(index.row()) ? QVariant(inTheMoneyShade()) : QVariant();
+}
+
+QVariant VSQTableModel::analyticData(const QModelIndex &index, int role) const
+{
+    const int analytic = index.column() - firstAnalyticColumn();
+    if (analytic >= m_analyticColumns.size())
+        return QVariant();
+    switch (role) {
+    case Qt::DisplayRole: {
+        const AnalyticColumns::Column column = m_analyticColumns.at(analytic);
+        const OptionFigures *figures = m_figuresOf ? m_figuresOf(index.row()) : nullptr;
+        double value = 0;
+        if (!figures || !AnalyticColumns::value(column, *figures, &value))
+            return QStringLiteral("--");
+        return m_analyticTexts.text(column, value, [column, value] { return AnalyticColumns::text(column, value); });
+    }
+    case Qt::TextAlignmentRole: return int(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::BackgroundRole: return isShaded(index.row()) ? QVariant(inTheMoneyShade()) : QVariant();
+    default: return QVariant();
+    }
+}
+
+bool VSQTableModel::isShaded(int row) const
+{
+    if (!m_inTheMoneyShaded || !m_figuresOf)
+        return false;
+    const OptionFigures *figures = m_figuresOf(row);
+    return figures && figures->inTheMoney;
 }
 
 bool VSQTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
     if (role != Qt::BackgroundRole)
         return QuoteTableModel::setData(index, value, role);
-    if (!index.isValid())
+    if (!index.isValid() || index.column() >= firstAnalyticColumn())
         return false;
     const SecurityId contract = securityOfRow(index.row());
     if (value.canConvert<QColor>()) {
