@@ -99,7 +99,8 @@ QStringList HostWindow::createComponents(const QStringList &classNames)
     for (const QString &className : classNames) {
         const int instance = ++instances[className];
         const QString identity = QStringLiteral("%1#%2").arg(className).arg(instance);
-        const QMap<QString, QVariant> params;
+        // The market's risk-free rate, which the option board's analytics price with.
+        const QMap<QString, QVariant> params {{QStringLiteral("RiskFreeRate"), m_context->riskFreeRate()}};
         IComponent *component = m_module->createComponent(this, className, identity, &params);
         if (!component) {
             log(0, __LINE__, QStringLiteral("业务模块未提供元件[%1]").arg(className));

@@ -139,6 +139,11 @@ bool HostContext::simInstrument(char market, const QString &code, VSimInstrument
     return SimInstruments(&d->cacheMgr, d->optionModel, date).resolve(market, code, out);
 }
 
+double HostContext::riskFreeRate() const
+{
+    return d->optionModel.riskFreeRate;
+}
+
 QStringList HostContext::securityKeys() const
 {
     const VCacheItem *securities = d->cacheMgr.stockCache();

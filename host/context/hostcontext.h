@@ -54,6 +54,8 @@ public:
     // The simulation parameters of a security of the caches (SimInstruments).
     // False when the caches do not know it.
     bool simInstrument(char market, const QString &code, VSimInstrument &out);
+    // The risk-free rate the sample market prices its options with (rate.csv; 0 without one).
+    double riskFreeRate() const;
     // Every security of the securities cache as "market|code", in its order.
     QStringList securityKeys() const;
     // What could not be set up, one message per problem, each also logged (the
