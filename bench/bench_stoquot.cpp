@@ -21,7 +21,13 @@
 // table with a single-shot timer per changed cell that ends its 800 ms
 // marker.
 //
-//   bench_stoquot [seconds per board measurement] [rounds] [markers|board]
+// Analytics: the same board at 20,000 records a second with option prices
+// around an underlying near 3, without analytics and with every analytic
+// column and the smile shown, in interleaved rounds: the figures above and
+// the rows whose figures were worked out a second; then the
+// implied-volatility solves a second of one core, on their own.
+//
+//   bench_stoquot [seconds per board measurement] [rounds] [markers|board|analytics]
 
 #include "benchutil.h"
 
@@ -29,12 +35,16 @@
 #include <icomponent.h>
 #include <imodule.h>
 #include <cellhighlights.h>
+#include <stoquot/chainanalytics.h>
+#include <stoquot/optionanalytics.h>
 #include <stoquot/vsqtablemodel.h>
 #include <tarn.h>
 #include <vcacheitem.h>
 #include <vcachemgr.h>
 #include <vdatadict.h>
+#include <vconfig.h>
 #include <vdataset.h>
+#include <vlocaldb.h>
 #include <vlogsink.h>
 #include <vquotmgr.h>
 
@@ -46,6 +56,7 @@
 #include <QTimerEvent>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -308,6 +319,125 @@ void runBoard(int ms, int rounds)
     UnloadBizModule();
 }
 
+// A contract of the analytics' chain priced at its intrinsic value and a
+// time value that falls away from the money, with the underlying at spot.
+double analyticsPrice(bool call, int strike, double spot)
+{
+    const double k = 2.0 + strike * 0.05;
+    const double moneyness = (k - spot) / 0.4;
+    return std::max(0.0, call ? spot - k : k - spot) + 0.002 + 0.08 * std::exp(-moneyness * moneyness);
+}
+
+// The quotes of the chain's contracts and of the underlying, in turn: the
+// underlying moves about 3, each contract is quoted a tick either side of
+// its price.
+bench::PacedFeed::Fill analyticsQuotes(const QVector<QByteArray> &codes)
+{
+    return [codes](quint64 sequence, VQuotData &record) {
+        const int n = codes.size() + 1;
+        const int i = bench::spread(sequence, n);
+        const quint64 round = sequence / quint64(n);
+        const double spot = 3.0 + double(int(round % 200) - 100) * 0.001;
+        if (i == codes.size()) {
+            record = bench::quote('1', "510050", round);
+            record.lastPrice = spot;
+            return;
+        }
+        record = bench::quote('5', codes.at(i), round);
+        const double price = analyticsPrice(i % 2 == 0, i / 2, spot);
+        record.lastPrice = price;
+        record.preClosingPrice = price;
+        record.bidPrice[0] = price - 0.0001;
+        record.askPrice[0] = price + 0.0001;
+    };
+}
+
+// The board on the chain with every analytic column and the smile shown,
+// or none (through its scene); measured and freed. rows, when given, takes
+// the rows worked out a second.
+bench::Shown measureAnalytics(IModule *module, HostContext &host, const QVector<QByteArray> &codes, bool shown,
+                              int ms, std::vector<double> *rows = nullptr)
+{
+    const QString group = QStringLiteral("bench");
+    QHash<QString, QVariant> scene;
+    for (const char *key : {"ShowImpliedVolatility", "ShowDelta", "ShowGamma", "ShowVega", "ShowTheta",
+                            "ShowIntrinsicValue", "ShowTimeValue", "ShowSmile"})
+        scene.insert(QLatin1String(key), shown);
+    host.config()->cfgLocalDb()->setCfgParam(group, scene, true);
+    IComponent *board = module->createComponent(nullptr, QStringLiteral("BCStoQuot"), QStringLiteral("bench"), nullptr);
+    board->setComCfgGroup(group);
+    board->restoreScene();
+    board->resize(1280, 800);
+    board->show();
+    auto *underlyings = board->findChild<QComboBox *>(QStringLiteral("cbTargetStk"));
+    underlyings->setCurrentIndex(underlyings->findData(QStringLiteral("1510050")));
+    board->findChild<QComboBox *>(QStringLiteral("cbAllExpireDate"))->setCurrentIndex(0);
+    bench::runFor(200);
+    const ChainAnalytics *analytics = board->findChild<ChainAnalytics *>();
+    auto *calls = board->findChild<QTableView *>(QStringLiteral("tbvAllCall"));
+    auto *puts = board->findChild<QTableView *>(QStringLiteral("tbvAllPut"));
+    bench::LatencyProbe probe(host.quotMgr());
+    for (QTableView *table : {calls, puts})
+        probe.watch(table->viewport(),
+                    bench::datasetCellsInView(table, QStringLiteral("stkcode"), QStringLiteral("lastprice")));
+    const quint64 worked = analytics->evaluations();
+    const bench::Shown figures
+        = bench::measureShown(host.quotMgr(), calls->viewport(), probe, 20000, analyticsQuotes(codes), ms);
+    // Over the warm-up and the window.
+    if (rows)
+        rows->push_back(double(analytics->evaluations() - worked) / (figures.load.seconds + bench::WarmUpMs / 1000.0));
+    module->freeComponent(board);
+    return figures;
+}
+
+// Implied-volatility solves a second of the thread, on a chain of 40
+// strikes a side with the underlying moving, for ms of its CPU time.
+double solvesPerSecond(int ms)
+{
+    quint64 solves = 0;
+    quint64 round = 0;
+    const qint64 start = bench::threadCpuNs();
+    while (bench::threadCpuNs() - start < qint64(ms) * 1000000) {
+        const double spot = 3.0 + double(int(round++ % 200) - 100) * 0.001;
+        for (int strike = 0; strike < 40; ++strike) {
+            for (const bool call : {true, false}) {
+                const OptionInputs inputs {call, 2.0 + strike * 0.05, spot, analyticsPrice(call, strike, spot),
+                                           18 / 365.0, 0.015};
+                solves += OptionAnalytics::evaluate(inputs).status == OptionFigures::Solved;
+            }
+        }
+    }
+    return double(solves) * 1e9 / double(bench::threadCpuNs() - start);
+}
+
+void runAnalytics(int ms, int rounds)
+{
+    QTemporaryDir dir;
+    HostContext::Options options;
+    options.configDbPath = dir.filePath(QStringLiteral("config.db"));
+    options.sysDate = 20261205;
+    HostContext host(options);
+    const QVector<QByteArray> codes = prepareChain(host);
+    IModule *module = LoadBizModule(&host);
+
+    std::printf("\nanalytics: 40 strikes shown at 1280x800, 20,000 records/s offered in turn from a feed thread; %d ms"
+                " per measurement after %d ms of warm-up, medians of %d interleaved rounds; paints: the calls table's\n",
+                ms, bench::WarmUpMs, rounds);
+    bench::printMachine();
+    bench::printShownHeader("offered rec/s", "without analytics", "every analytic column and the smile");
+    std::vector<double> rows;
+    const auto figures
+        = bench::interleaved(host.quotMgr(), rounds,
+                             {[&] { return measureAnalytics(module, host, codes, false, ms); },
+                              [&] { return measureAnalytics(module, host, codes, true, ms, &rows); }});
+    bench::printShownRow(QStringLiteral("20000"), figures[0], figures[1]);
+    std::sort(rows.begin(), rows.end());
+    std::printf("rows worked out with the analytics shown: %.0f/s (median; each one implied-volatility solve)\n",
+                rows.at(rows.size() / 2));
+    std::printf("implied-volatility solves on one core: %.0f/s\n", solvesPerSecond(2000));
+    UnloadBizModule();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -319,6 +449,10 @@ int main(int argc, char **argv)
     const QString part = args.value(3);
     QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
     VLog::setFileLogging(false);
+    if (part == QLatin1String("analytics")) {
+        runAnalytics(ms, rounds);
+        return 0;
+    }
     if (part != QLatin1String("board")) {
         std::printf("bench_stoquot: markers ending 800 ms after each change; one second of changes each\n");
         std::printf("%9s | %-41s | %-41s\n", "", "one timer, a queue of deadlines", "a Qt timer per change");
