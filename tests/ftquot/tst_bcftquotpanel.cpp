@@ -1,117 +1,76 @@
-#include <ftquot/bcftquotpanel.h>
 #include <framewait.h>
+#include <ftquot/bcftquotpanel.h>
+#include <modulehost.h>
 #include <quotrecord.h>
-#include <tarn.h>
-#include <testhost.h>
 #include <testquotfeed.h>
 #include <testutil.h>
 
-#include <imodule.h>
-#include <vcacheitem.h>
 #include <vcachemgr.h>
-#include <vdatadict.h>
 #include <vlocaldb.h>
-#include <vquotmgr.h>
 
 #include <QAction>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QToolButton>
-#include <QtTest>
 
 namespace {
 
+const QString Group = QStringLiteral("PG_Trd_FtQuotPanel");
+
 // Futures contracts on the business date 2026-12-05: two live silver
 // contracts and an expired one, a gold one, a Dalian one and one of a
-// market the board has no page for.
-class Fixture
+// market the board has no page for; copper: that many more contracts of a
+// product "cu" (cu3001, cu3002, …).
+class Fixture : public ModuleHost
 {
 public:
-    // copper: that many more contracts of a product "cu" (cu3001, cu3002, …).
-    explicit Fixture(const QHash<QString, QVariant> &stored = {}, int copper = 0)
+    explicit Fixture(const QVariantHash &stored = {}, int copper = 0)
     {
-        auto *futures = new VCacheItem(u("851101"));
-        QVector<QVector<QVariant>> contracts {{u("Hag2612"), u("H"), u("ag"), 20261215, u("ag2612"), 15},
-                                              {u("Hag2701"), u("H"), u("ag"), 20270115, u("ag2701"), 15},
-                                              {u("Hag2611"), u("H"), u("ag"), 20261115, u("ag2611"), 15},
-                                              {u("Hau2612"), u("H"), u("au"), 20261215, u("au2612"), 1000},
-                                              {u("Dm2701"), u("D"), u("m"), 20270115, u("m2701"), 10},
-                                              {u("Xzz2701"), u("X"), u("zz"), 20270115, u("zz2701"), 1}};
-        for (int i = 1; i <= copper; ++i) {
-            const QString code = u("cu%1").arg(3000 + i);
-            contracts.append({u("H") + code, u("H"), u("cu"), 20301231, code, 5});
-        }
-        futures->load({u("stkid"), u("market"), u("productid"), u("expiredate"), u("stkcode"), u("convertunit")},
-                      contracts);
-        auto *stocks = new VCacheItem(VCacheMgr::StockCacheName);
-        stocks->load({u("stkid"), u("market"), u("stkcode"), u("stkname"), u("stktype")},
-                     {{u("Hag2612"), u("H"), u("ag2612"), u("白银2612"), u("Q")},
-                      {u("Hag2701"), u("H"), u("ag2701"), u("白银2701"), u("Q")}});
-        host.context().cacheMgr()->addCache(futures);
-        host.context().cacheMgr()->addCache(stocks);
-        VDataDict *dict = host.context().dataDict();
-        dict->setItem(u("30070"), u("ag"), u("白银"));
-        dict->setItem(u("30070"), u("au"), u("黄金"));
-        dict->setItem(u("4"), u("H"), u("上期所"));
-        host.context().localDb()->setCfgParam(u("PG_Trd_FtQuotPanel"), stored, true);
-        m_module = LoadBizModule(&host.context());
+        QList<QByteArray> contracts {"Hag2612 H ag 20261215 ag2612 15", "Hag2701 H ag 20270115 ag2701 15",
+                                     "Hag2611 H ag 20261115 ag2611 15", "Hau2612 H au 20261215 au2612 1000",
+                                     "Dm2701 D m 20270115 m2701 10",    "Xzz2701 X zz 20270115 zz2701 1"};
+        for (int i = 3001; i <= 3000 + copper; ++i)
+            contracts << QStringLiteral("Hcu%1 H cu 20301231 cu%1 5").arg(i).toLatin1();
+        addCache(u("851101"), "stkid market productid expiredate stkcode convertunit", contracts);
+        addCache(VCacheMgr::StockCacheName, "stkid market stkcode stkname stktype",
+                 {"Hag2612 H ag2612 白银2612 Q", "Hag2701 H ag2701 白银2701 Q"});
+        addNames("30070", "ag=白银 au=黄金");
+        addNames("4", "H=上期所");
+        context().localDb()->setCfgParam(Group, stored, true);
     }
-    ~Fixture() { UnloadBizModule(); }
 
-    BCFtQuotPanel *create()
-    {
-        auto *board = qobject_cast<BCFtQuotPanel *>(
-            m_module->createComponent(nullptr, u("BCFtQuotPanel"), u("board"), nullptr));
-        board->resize(900, 500);
-        board->show();
-        if (!QTest::qWaitForWindowExposed(board))
-            qWarning("the board was not exposed");
-        return board;
-    }
-    void free(BCFtQuotPanel *board) { m_module->freeComponent(board); }
-
-    QHash<QString, QVariant> stored()
+    BCFtQuotPanel *create() { return ModuleHost::create<BCFtQuotPanel>("BCFtQuotPanel", QSize(900, 500)); }
+    QString stored(const char *key)
     {
         QHash<QString, QVariant> params;
-        host.context().localDb()->getCfgParam(u("PG_Trd_FtQuotPanel"), params);
-        return params;
+        context().localDb()->getCfgParam(Group, params);
+        return params.value(QLatin1String(key)).toString();
     }
-    QString wanted() { return host.context().quotMgr()->wantedProducts().join(QLatin1Char(' ')); }
-
-    TestHost host;
-
-private:
-    IModule *m_module = nullptr;
 };
-
-QString checkedButton(BCFtQuotPanel *board)
-{
-    for (QToolButton *button : board->findChildren<QToolButton *>()) {
-        if (button->isChecked())
-            return button->objectName();
-    }
-    return QString();
-}
 
 // The codes of a table's rows, in row order.
 QString codes(BCFtQuotPanel *board, const char *table)
 {
     QAbstractItemModel *model = board->findChild<QTableView *>(QLatin1String(table))->model();
-    const int column = 2; // subscribe, product name, code
     QStringList list;
     for (int row = 0; row < model->rowCount(); ++row)
-        list << model->index(row, column).data().toString();
+        list << model->index(row, 2).data().toString(); // subscribe, product name, code
     return list.join(QLatin1Char(' '));
 }
 
-QAction *product(BCFtQuotPanel *board, const char *button, const QString &id)
+QAction *product(BCFtQuotPanel *board, const QString &id)
 {
-    for (QAction *action : board->findChild<QToolButton *>(QLatin1String(button))->actions()) {
+    for (QAction *action : board->findChild<QToolButton *>(u("btnSHQHMarket"))->actions()) {
         if (action->data().toString() == id)
             return action;
     }
     return nullptr;
+}
+
+void showPage(BCFtQuotPanel *board, const char *button)
+{
+    board->findChild<QToolButton *>(QLatin1String(button))->click();
 }
 
 } // namespace
@@ -138,41 +97,45 @@ private slots:
     void storedConfiguration()
     {
         QFETCH(QVariantHash, stored);
-        QFETCH(QString, checked);
-        QFETCH(QString, silverRows);
-        QFETCH(QString, storedAgain);
         Fixture f(stored);
         BCFtQuotPanel *board = f.create();
-        QCOMPARE(checkedButton(board), checked);
-        QCOMPARE(codes(board, "tbSHQH"), silverRows);
-        QVERIFY(f.host.log().contains(3, u("期货行情面板:不存在的期货市场(X[X]).")));
+        QString checked;
+        for (QToolButton *button : board->findChildren<QToolButton *>())
+            checked += button->isChecked() ? button->objectName() : QString();
+        QTEST(checked, "checked");
+        QTEST(codes(board, "tbSHQH"), "silverRows");
+        QVERIFY(f.log().contains(3, u("期货行情面板:不存在的期货市场(X[X]).")));
         f.free(board);
-        QCOMPARE(f.stored().value(u("SHQH_Check_Products")).toString(), storedAgain);
+        QTEST(f.stored("SHQH_Check_Products"), "storedAgain");
     }
 
-    // Checking and unchecking products adds and removes their rows; the own
+    // Checking and unchecking products adds and removes their rows, and a
+    // refused subscription is tried again with the next change; the own
     // list takes a contract once; a delete on no row says so.
     void productsAndOwnList()
     {
         Fixture f({{u("Check_Market"), u("H")}});
+        f.feed().refuse = true;
         BCFtQuotPanel *board = f.create();
-        product(board, "btnSHQHMarket", u("au"))->setChecked(true);
-        product(board, "btnSHQHMarket", u("ag"))->setChecked(true);
+        product(board, u("au"))->setChecked(true);
+        QCOMPARE(f.wanted(), QString());
+        f.feed().refuse = false;
+        product(board, u("ag"))->setChecked(true);
         QCOMPARE(codes(board, "tbSHQH"), u("au2612 ag2701 ag2612"));
         QCOMPARE(f.wanted(), u("H|ag2612 H|ag2701 H|au2612"));
-        product(board, "btnSHQHMarket", u("au"))->setChecked(false);
+        product(board, u("au"))->setChecked(false);
         QCOMPARE(codes(board, "tbSHQH"), u("ag2701 ag2612"));
         QCOMPARE(f.wanted(), u("H|ag2612 H|ag2701"));
 
-        QTableView *table = board->findChild<QTableView *>(u("tbSHQH"));
-        board->doSubscibeClicked(table->model()->index(1, 0));
-        board->doSubscibeClicked(table->model()->index(1, 0));
+        QAbstractItemModel *rows = board->findChild<QTableView *>(u("tbSHQH"))->model();
+        board->doSubscibeClicked(rows->index(1, 0));
+        board->doSubscibeClicked(rows->index(1, 0));
         QCOMPARE(codes(board, "tbOften"), u("ag2612"));
-        board->doCanelSubscibeClicked(table->model()->index(5, 0));
-        QCOMPARE(f.host.messages().texts(), QStringList {u("删除自选合约行情失败")});
+        board->doCanelSubscibeClicked(rows->index(5, 0));
+        QCOMPARE(f.messages().texts(), QStringList {u("删除自选合约行情失败")});
         f.free(board);
-        QCOMPARE(f.stored().value(u("ZXQH_Check_Contracts")).toString(), u("Hag2612=白银2612"));
-        QCOMPARE(f.stored().value(u("SHQH_Check_Products")).toString(), u("ag=白银"));
+        QCOMPARE(f.stored("ZXQH_Check_Contracts"), u("Hag2612=白银2612"));
+        QCOMPARE(f.stored("SHQH_Check_Products"), u("ag=白银"));
     }
 
     // An emptied table keeps nothing subscribed, whichever way it was emptied.
@@ -185,20 +148,21 @@ private slots:
     void emptiedTableKeepsNothingSubscribed()
     {
         QFETCH(bool, ownList);
-        Fixture f(ownList ? QVariantHash {{u("Check_Market"), u("*")}, {u("ZXQH_Check_Contracts"), u("Hag2612=白银2612")}}
-                          : QVariantHash {{u("Check_Market"), u("H")}, {u("SHQH_Check_Products"), u("au=黄金")}});
+        Fixture f(ownList
+                      ? QVariantHash {{u("Check_Market"), u("*")}, {u("ZXQH_Check_Contracts"), u("Hag2612=白银2612")}}
+                      : QVariantHash {{u("Check_Market"), u("H")}, {u("SHQH_Check_Products"), u("au=黄金")}});
         BCFtQuotPanel *board = f.create();
         QCOMPARE(f.wanted(), ownList ? u("H|ag2612") : u("H|au2612"));
         if (ownList)
             board->doCanelSubscibeClicked(board->findChild<QTableView *>(u("tbOften"))->model()->index(0, 0));
         else
-            product(board, "btnSHQHMarket", u("au"))->setChecked(false);
+            product(board, u("au"))->setChecked(false);
         QCOMPARE(f.wanted(), QString());
     }
 
-    // Quotes fill the shown page's rows: the first without a flash, a change
-    // with one, nothing for a record without data; a page switch hands the
-    // subscription over; a double-click names the contract.
+    // Quotes fill the shown page's rows at the next frame: the first without
+    // a flash, a change with one, nothing for a record without data; a
+    // double-click names the contract.
     void quotes()
     {
         Fixture f({{u("Check_Market"), u("H")}, {u("SHQH_Check_Products"), u("ag=白银")}});
@@ -206,30 +170,17 @@ private slots:
         QTableView *table = board->findChild<QTableView *>(u("tbSHQH"));
         const QModelIndex last = table->model()->index(1, 4); // ag2612, 最新价
         VQuotData record = makeQuotRecord('H', "ag2612");
-        record.lastPrice = 8950;
-        const auto deliver = [&f](const VQuotData &record) {
-            f.host.feed().inject(record);
-            QVERIFY(waitForFrame()); // the board writes at its next frame
-        };
-        deliver(record);
-        QCOMPARE(last.data().toString(), u("8950"));
-        QVERIFY(!last.data(Qt::BackgroundRole).isValid());
-        record.lastPrice = 8951;
-        deliver(record);
-        QCOMPARE(last.data(Qt::BackgroundRole), QVariant(QColor(207, 227, 250)));
-        record.status = 0;
-        record.lastPrice = 1;
-        deliver(record);
-        QCOMPARE(last.data().toString(), u("8951"));
-
+        for (const double price : {8950.0, 8951.0, 1.0}) {
+            record.status = price > 1.0;
+            record.lastPrice = price;
+            f.feed().inject(record);
+            QVERIFY(waitForFrame());
+            QCOMPARE(last.data().toString(), price == 8950.0 ? u("8950") : u("8951"));
+            QCOMPARE(last.data(Qt::BackgroundRole).isValid(), price != 8950.0);
+        }
         QSignalSpy chosen(board, &BCFtQuotPanel::onSelectedFtContract);
         emit table->doubleClicked(last);
         QCOMPARE(chosen.value(0).value(0).toString(), u("Hag2612"));
-
-        board->findChild<QToolButton *>(u("btnOften"))->click();
-        QCOMPARE(f.wanted(), QString());
-        board->findChild<QToolButton *>(u("btnSHQHMarket"))->click();
-        QCOMPARE(f.wanted(), u("H|ag2612 H|ag2701"));
     }
 
     // Only the rows in view are subscribed: a scroll moves the window after
@@ -256,24 +207,10 @@ private slots:
         QVERIFY(!f.wanted().contains(u("H|cu3040")));
 
         const QString window = f.wanted();
-        board->findChild<QToolButton *>(u("btnOften"))->click();
+        showPage(board, "btnOften");
         QCOMPARE(f.wanted(), QString());
-        board->findChild<QToolButton *>(u("btnSHQHMarket"))->click();
+        showPage(board, "btnSHQHMarket");
         QCOMPARE(f.wanted(), window);
-    }
-
-    // A subscription the quote service refuses is tried again with the next
-    // change of the window.
-    void refusedSubscriptionIsRetried()
-    {
-        Fixture f({{u("Check_Market"), u("H")}});
-        f.host.feed().refuse = true;
-        BCFtQuotPanel *board = f.create();
-        product(board, "btnSHQHMarket", u("ag"))->setChecked(true);
-        QCOMPARE(f.wanted(), QString());
-        f.host.feed().refuse = false;
-        product(board, "btnSHQHMarket", u("au"))->setChecked(true);
-        QCOMPARE(f.wanted(), u("H|ag2612 H|ag2701 H|au2612"));
     }
 };
 

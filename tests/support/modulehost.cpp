@@ -1,0 +1,97 @@
+#include "modulehost.h"
+
+#include "testutil.h"
+
+#include <tarn.h>
+
+#include <icomponent.h>
+#include <imodule.h>
+#include <vcacheitem.h>
+#include <vcachemgr.h>
+#include <vdatadict.h>
+#include <vlocaldb.h>
+#include <vquotmgr.h>
+
+#include <QSqlQuery>
+
+ModuleHost::ModuleHost()
+    : m_module(LoadBizModule(&context()))
+{
+}
+
+ModuleHost::~ModuleHost()
+{
+    UnloadBizModule();
+}
+
+void ModuleHost::addCache(const QString &name, const char *fields, const QList<QByteArray> &rows)
+{
+    QVector<QVector<QVariant>> values;
+    for (const QByteArray &row : rows) {
+        values.append(QVector<QVariant>());
+        for (const QString &word : words(row.constData()))
+            values.last() << word;
+    }
+    auto *cache = new VCacheItem(name);
+    QVERIFY(cache->load(words(fields), values));
+    context().cacheMgr()->addCache(cache);
+}
+
+void ModuleHost::addNames(const char *kind, const char *names)
+{
+    for (const QString &name : words(names))
+        context().dataDict()->setItem(QLatin1String(kind), name.section(QLatin1Char('='), 0, 0),
+                                      name.section(QLatin1Char('='), 1));
+}
+
+IComponent *ModuleHost::createComponent(const char *className, const QSize &size)
+{
+    IComponent *component
+        = m_module->createComponent(nullptr, QLatin1String(className), QStringLiteral("test"), nullptr);
+    if (component && !size.isEmpty()) {
+        component->resize(size);
+        component->show();
+        if (!QTest::qWaitForWindowExposed(component))
+            qWarning("%s was not exposed", className);
+    }
+    return component;
+}
+
+void ModuleHost::free(IComponent *component)
+{
+    m_module->freeComponent(component);
+}
+
+void ModuleHost::restart()
+{
+    UnloadBizModule();
+    TestHost::restart();
+    m_module = LoadBizModule(&context());
+}
+
+QString ModuleHost::wanted()
+{
+    return context().quotMgr()->wantedProducts().join(QLatin1Char(' '));
+}
+
+QString ModuleHost::stored(const QString &group)
+{
+    QSqlQuery query(context().localDb()->database());
+    query.prepare(
+        QStringLiteral("SELECT paramname || '=' || paramvalue FROM cfgparam WHERE groupname = ? ORDER BY rowid"));
+    query.addBindValue(group);
+    QStringList entries;
+    for (query.exec(); query.next();)
+        entries << query.value(0).toString();
+    return entries.join(QLatin1Char(' '));
+}
+
+void ModuleHost::store(const QString &group, const QString &name, const QString &value)
+{
+    QSqlQuery query(context().localDb()->database());
+    query.prepare(
+        QStringLiteral("INSERT INTO cfgparam (groupname, paramname, paramvalue, encrypt) VALUES (?, ?, ?, '0')"));
+    for (const QString &bound : {group, name, value})
+        query.addBindValue(bound);
+    QVERIFY(query.exec());
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "testhost.h"
+
+#include <QSize>
+
+class IComponent;
+class IModule;
+
+// A TestHost with the module loaded, for the tests of one component: caches
+// and names given as words, components made as the client makes them, and
+// what the quote manager and the configuration hold, as text.
+class ModuleHost : public TestHost
+{
+public:
+    ModuleHost();
+    ~ModuleHost();
+
+    // A cache of that name: its fields, then each row, as blank-separated words.
+    void addCache(const QString &name, const char *fields, const QList<QByteArray> &rows);
+    // Data-dictionary names of one kind, as "key=name" words.
+    void addNames(const char *kind, const char *names);
+    // A component of the class; shown at size and exposed unless size is empty.
+    template<class T> T *create(const char *className, const QSize &size = QSize())
+    {
+        return qobject_cast<T *>(createComponent(className, size));
+    }
+    void free(IComponent *component);
+    // Unloads the module (deleting its components), restarts the host on the
+    // same configuration database and loads the module again.
+    void restart();
+
+    // The products the quote manager subscribes, blank-separated.
+    QString wanted();
+    // The configuration group's "name=value" entries, in the order stored.
+    QString stored(const QString &group);
+    // An entry of the configuration group, written as another tool would.
+    void store(const QString &group, const QString &name, const QString &value);
+
+private:
+    IComponent *createComponent(const char *className, const QSize &size);
+
+    IModule *m_module = nullptr;
+};
