@@ -1,17 +1,13 @@
-#include <stoquot/bcstoquot.h>
 #include <framewait.h>
+#include <modulehost.h>
 #include <quotrecord.h>
-#include <tarn.h>
-#include <testhost.h>
+#include <stoquot/bcstoquot.h>
 #include <testquotfeed.h>
 #include <testutil.h>
 
-#include <imodule.h>
 #include <vcacheitem.h>
 #include <vcachemgr.h>
-#include <vdatadict.h>
 #include <vdataset.h>
-#include <vquotmgr.h>
 #include <vtablemodel.h>
 
 #include <QAbstractItemModelTester>
@@ -19,7 +15,6 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTableView>
-#include <QtTest>
 
 namespace {
 
@@ -28,49 +23,34 @@ const QColor Marker(207, 227, 250);
 // Options of 510050 on the business date 2026-12-05: in December two calls
 // at 2.75 and a call at 2.80 without a put; in January one pair. An option
 // of 510300 ended yesterday, one of 510500 ends today, one of 510900 (not
-// in the securities cache) is live, and one has no side.
-class Fixture
+// in the securities cache) is live, and one has no side. The board is made,
+// not shown.
+class Fixture : public ModuleHost
 {
 public:
     Fixture()
     {
-        auto *options = new VCacheItem(u("600570"));
-        const auto contract = [](const char *underlying, int expiry, const char *price, const char *side, int end,
-                                 const char *code) {
-            return QVector<QVariant> {u(underlying), expiry, u(price), u(side), end,
-                                      u("5") + u(code), u(code), u("5"), u("期权") + u(code)};
-        };
-        options->load({u("securityid"), u("expiredate"), u("exerciseprice"), u("callorput"), u("enddate"), u("stkid"),
-                       u("stkcode"), u("market"), u("contractname")},
-                      {contract("1510050", 20261223, "2.750", "C", 20261223, "10000001"),
-                       contract("1510050", 20261223, "2.750", "C", 20261223, "10000002"),
-                       contract("1510050", 20261223, "2.750", "P", 20261223, "10000003"),
-                       contract("1510050", 20261223, "2.800", "C", 20261223, "10000004"),
-                       contract("1510050", 20270127, "2.700", "C", 20270127, "10000005"),
-                       contract("1510050", 20270127, "2.700", "P", 20270127, "10000006"),
-                       contract("1510050", 20261223, "2.900", "X", 20261223, "10000007"),
-                       contract("1510300", 20261223, "4.000", "C", 20261204, "10000008"),
-                       contract("1510500", 20261223, "6.000", "C", 20261205, "10000009"),
-                       contract("1510900", 20261223, "1.000", "C", 20261223, "10000010")});
-        QVector<QVector<QVariant>> securities {{u("1510050"), u("1"), u("510050"), u("50ETF")},
-                                               {u("1510500"), u("1"), u("510500"), u("500ETF")}};
-        for (int i = 0; i < options->recordCount1(); ++i)
-            securities.append({options->fieldValue1(i, u("stkid")), u("5"), options->fieldValue1(i, u("stkcode")),
-                               options->fieldValue1(i, u("contractname"))});
-        auto *stocks = new VCacheItem(VCacheMgr::StockCacheName);
-        stocks->load({u("stkid"), u("market"), u("stkcode"), u("stkname")}, securities);
-        host.context().cacheMgr()->addCache(options);
-        host.context().cacheMgr()->addCache(stocks);
-        host.context().dataDict()->setItem(u("4"), u("1"), u("上交所"));
-        m_module = LoadBizModule(&host.context());
-        board = qobject_cast<BCStoQuot *>(m_module->createComponent(nullptr, u("BCStoQuot"), u("board"), nullptr));
+        // underlying, expiry, exercise price, side, last day, code
+        const char *const chain[]
+            = {"1510050 20261223 2.750 C 20261223 10000001", "1510050 20261223 2.750 C 20261223 10000002",
+               "1510050 20261223 2.750 P 20261223 10000003", "1510050 20261223 2.800 C 20261223 10000004",
+               "1510050 20270127 2.700 C 20270127 10000005", "1510050 20270127 2.700 P 20270127 10000006",
+               "1510050 20261223 2.900 X 20261223 10000007", "1510300 20261223 4.000 C 20261204 10000008",
+               "1510500 20261223 6.000 C 20261205 10000009", "1510900 20261223 1.000 C 20261223 10000010"};
+        QList<QByteArray> options, securities {"1510050 1 510050 50ETF", "1510500 1 510500 500ETF"};
+        for (const QByteArray option : chain) {
+            const QByteArray code = option.right(8);
+            options << option + " 5" + code + " 5 期权" + code;
+            securities << "5" + code + " 5 " + code + " 期权" + code;
+        }
+        addCache(u("600570"), "securityid expiredate exerciseprice callorput enddate stkcode stkid market contractname",
+                 options);
+        addCache(VCacheMgr::StockCacheName, "stkid market stkcode stkname", securities);
+        addNames("4", "1=上交所");
+        board = create<BCStoQuot>("BCStoQuot");
         board->resize(1000, 400);
     }
-    ~Fixture()
-    {
-        m_module->freeComponent(board);
-        UnloadBizModule();
-    }
+    ~Fixture() { free(board); }
 
     QComboBox *combo(const char *name) { return board->findChild<QComboBox *>(QLatin1String(name)); }
     QString label(const char *name) { return board->findChild<QLabel *>(QLatin1String(name))->text(); }
@@ -113,13 +93,7 @@ public:
         board->doRecvSubscribeQuot(&record);
         QVERIFY(waitForFrame());
     }
-    QString wanted() { return host.context().quotMgr()->wantedProducts().join(QLatin1Char(' ')); }
-
-    TestHost host;
     BCStoQuot *board = nullptr;
-
-private:
-    IModule *m_module = nullptr;
 };
 
 QStringList items(QComboBox *combo)
@@ -145,7 +119,7 @@ private slots:
         // 510300 ended yesterday; 510900 is not in the securities cache.
         QCOMPARE(underlyings, (QStringList {u("  "), u("上交所 510050 50ETF"), u("上交所 510500 500ETF")}));
         QCOMPARE(f.combo("cbTargetStk")->currentIndex(), -1);
-        QVERIFY(f.host.log().contains(3, u("期权行情面板:合约信息认沽认购不正确，新增期权行情显示失败.")));
+        QVERIFY(f.log().contains(3, u("期权行情面板:合约信息认沽认购不正确，新增期权行情显示失败.")));
 
         f.choose("cbTargetStk", u("1510050"));
         for (const char *name : {"cbExpireDate", "cbAllExpireDate"}) {
@@ -155,23 +129,9 @@ private slots:
         QCOMPARE(f.wanted(), u("1|510050"));
 
         f.choose("cbTargetStk", u("1510900"));
-        QVERIFY(f.host.log().contains(3, u("期权行情面板:证券缓存中不存在标的证券[  ].")));
+        QVERIFY(f.log().contains(3, u("期权行情面板:证券缓存中不存在标的证券[  ].")));
         QCOMPARE(f.combo("cbAllExpireDate")->count(), 2); // still 510050's
-    }
-
-    void expireDateText_data()
-    {
-        QTest::addColumn<int>("date");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("eight digits") << 20260305 << u("2026年03月");
-        QTest::newRow("seven digits") << 2026035 << QString();
-        QTest::newRow("zero") << 0 << QString();
-    }
-    void expireDateText()
-    {
-        QFETCH(int, date);
-        QFETCH(QString, text);
-        QCOMPARE(BCStoQuot::expireDateText(date), text);
+        QCOMPARE(BCStoQuot::expireDateText(2026035), QString()); // a date of seven digits has no month
     }
 
     // The rows each page type builds for December, and what is subscribed.
@@ -185,8 +145,8 @@ private slots:
             << 3 << u("tbvAllCall") << u("1@2.75 4@2.8") << u("5|10000001 5|10000003 5|10000004");
         QTest::newRow("both: prices") << 3 << u("tbvAllExercisePrice") << u("2.75 2.8")
                                       << u("5|10000001 5|10000003 5|10000004");
-        QTest::newRow("both: a put short") << 3 << u("tbvAllPut") << u("3@2.75")
-                                           << u("5|10000001 5|10000003 5|10000004");
+        QTest::newRow("both: a put short")
+            << 3 << u("tbvAllPut") << u("3@2.75") << u("5|10000001 5|10000003 5|10000004");
         QTest::newRow("calls: every call appended")
             << 1 << u("tbvCall") << u("1@2.75 1@2.75 4@2.8") << u("5|10000001 5|10000004");
         QTest::newRow("puts: one per call price") << 2 << u("tbvPut") << u("3@2.75 3@2.75") << u("5|10000003");
@@ -198,7 +158,8 @@ private slots:
         QFETCH(QString, rows);
         QFETCH(QString, wanted);
         Fixture f;
-        QAbstractItemModelTester tester(f.model(table.toLatin1()), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(f.model(table.toLatin1()),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         f.choose("cbTargetStk", u("1510050"));
         f.choose("cbQuotPanelType", type);
         f.choose(type == 3 ? "cbAllExpireDate" : "cbExpireDate", 20261223);
@@ -222,9 +183,9 @@ private slots:
         QCOMPARE(f.combo("cbExpireDate")->currentData().toInt(), 20270127);
         QCOMPARE(f.rows("tbvCall"), u("5@2.7"));
 
-        const int subscriptions = f.host.feed().subscribeCalls;
+        const int subscriptions = f.feed().subscribeCalls;
         f.choose("cbExpireDate", 20270127);
-        QCOMPARE(f.host.feed().subscribeCalls, subscriptions);
+        QCOMPARE(f.feed().subscribeCalls, subscriptions);
 
         f.choose("cbTargetStk", u("1510500"));
         QCOMPARE(f.rows("tbvCall"), QString());
@@ -267,7 +228,7 @@ private slots:
         f.quote("10000004", base); // on the page: found in the call table
         QCOMPARE(f.cell("tbvAllCall", 1, "lastprice"), u("0.2500"));
         f.quote("10000005", base); // January: no row
-        QVERIFY(f.host.log().contains(3, u("期权行情面板:行情列表没有合约(510000005).")));
+        QVERIFY(f.log().contains(3, u("期权行情面板:行情列表没有合约(510000005).")));
     }
 
     // A calls page sorted by a header click still writes each quote, and
@@ -280,7 +241,8 @@ private slots:
         f.choose("cbExpireDate", 20261223);
         auto price = [](double last) { return [last](VQuotData &q) { q.lastPrice = last; }; };
         f.quote("10000004", price(0.3));
-        f.view("tbvCall")->sortByColumn(f.model("tbvCall")->colIndexByFieldName(u("exerciseprice")), Qt::DescendingOrder);
+        f.view("tbvCall")->sortByColumn(f.model("tbvCall")->colIndexByFieldName(u("exerciseprice")),
+                                        Qt::DescendingOrder);
         QCOMPARE(f.rows("tbvCall"), u("4@2.8 1@2.75 1@2.75"));
         f.quote("10000004", price(0.31));
         QCOMPARE(f.cell("tbvCall", 0, "lastprice"), u("0.3100"));
@@ -289,33 +251,28 @@ private slots:
         QCOMPARE(f.background("tbvCall", 2, "lastprice"), QVariant());
     }
 
+    // The last price, change and ratio, coloured by their sign.
     void underlyingLabels_data()
     {
         QTest::addColumn<double>("last");
         QTest::addColumn<double>("change");
         QTest::addColumn<double>("ratio");
-        QTest::addColumn<QString>("lastText");
-        QTest::addColumn<QString>("changeText");
-        QTest::addColumn<QString>("ratioText");
+        QTest::addColumn<QString>("colour");
+        QTest::addColumn<QStringList>("texts");
         const double nan = std::numeric_limits<double>::quiet_NaN();
-        QTest::newRow("up") << 2.8 << 0.05 << 0.0123 << u("最新价:<font color='#DC0A0A'>2.8000</font>")
-                            << u("涨跌:<font color='#DC0A0A'>0.0500</font>")
-                            << u("涨跌幅:<font color='#DC0A0A'>1.23%</font>");
+        QTest::newRow("up") << 2.8 << 0.05 << 0.0123 << u("#DC0A0A") << words("2.8000 0.0500 1.23%");
         QTest::newRow("at the close within 1e-5")
-            << 2.750001 << 0.000001 << 0.0 << u("最新价:<font color='#808080'>2.7500</font>")
-            << u("涨跌:<font color='#808080'>0.0000</font>") << u("涨跌幅:<font color='#808080'>0.00%</font>");
-        QTest::newRow("down") << 2.7 << -0.05 << -0.018 << u("最新价:<font color='#008000'>2.7000</font>")
-                              << u("涨跌:<font color='#008000'>-0.0500</font>")
-                              << u("涨跌幅:<font color='#008000'>-1.80%</font>");
-        QTest::newRow("no number") << nan << nan << nan << u("最新价:<font color='#808080'>--</font>")
-                                   << u("涨跌:<font color='#808080'>--</font>")
-                                   << u("涨跌幅:<font color='#808080'>--%</font>");
+            << 2.750001 << 0.000001 << 0.0 << u("#808080") << words("2.7500 0.0000 0.00%");
+        QTest::newRow("down") << 2.7 << -0.05 << -0.018 << u("#008000") << words("2.7000 -0.0500 -1.80%");
+        QTest::newRow("no number") << nan << nan << nan << u("#808080") << words("-- -- --%");
     }
     void underlyingLabels()
     {
         QFETCH(double, last);
         QFETCH(double, change);
         QFETCH(double, ratio);
+        QFETCH(QString, colour);
+        QFETCH(QStringList, texts);
         Fixture f;
         f.choose("cbTargetStk", u("1510050"));
         VQuotData q = makeQuotRecord('1', "510050");
@@ -326,9 +283,10 @@ private slots:
         f.board->doRecvTargetStkSubscribeQuot(&q);
         QVERIFY(waitForFrame());
         QCOMPARE(f.label("lbStkCode"), u("标的证券:<font color='#808080'>510050(50ETF)</font>"));
-        QTEST(f.label("lbLastPrice"), "lastText");
-        QTEST(f.label("IncDecPrice"), "changeText");
-        QTEST(f.label("lbIncDecRatio"), "ratioText");
+        const QString text = u("%1:<font color='%2'>%3</font>");
+        QCOMPARE(f.label("lbLastPrice"), text.arg(u("最新价"), colour, texts.at(0)));
+        QCOMPARE(f.label("IncDecPrice"), text.arg(u("涨跌"), colour, texts.at(1)));
+        QCOMPARE(f.label("lbIncDecRatio"), text.arg(u("涨跌幅"), colour, texts.at(2)));
     }
 
     // A quote of the old underlying still waiting for its frame when a new
@@ -382,9 +340,9 @@ private slots:
     void brokenCache()
     {
         Fixture f;
-        f.host.context().cacheMgr()->cache(u("600570"))->loadCsv(f.host.tempPath(u("missing.csv")));
+        f.context().cacheMgr()->cache(u("600570"))->loadCsv(f.tempPath(u("missing.csv")));
         f.board->doStoContractDynCacheUpdated();
-        QVERIFY(f.host.log().contains(3, u("期权行情面板:期权合约动态缓存异常.")));
+        QVERIFY(f.log().contains(3, u("期权行情面板:期权合约动态缓存异常.")));
         QCOMPARE(f.combo("cbTargetStk")->count(), 3); // the chain as it was
     }
 };
