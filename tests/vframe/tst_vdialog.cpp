@@ -1,12 +1,24 @@
+// The client's framed dialogs, and the message boxes made of them.
+
+#include <msgrecorder.h>
 #include <testutil.h>
 #include <vdialog.h>
 #include <vfutils.h>
+#include <vmsgbox.h>
+#include <vmsgdlg.h>
 #include <vwindowplace.h>
 
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
+#include <QToolButton>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(Qt::WindowModality)
+Q_DECLARE_METATYPE(VMsgRequest::Kind)
 
 // A dialog built the way the client's dialogs build theirs: a layout set on the dialog itself.
 class NameDialog : public VDialog
@@ -24,6 +36,17 @@ public:
     }
     QLineEdit *edit = new QLineEdit;
 };
+
+// The one message box on screen; null when there is none or more than one.
+VMsgBox *shownBox()
+{
+    QList<VMsgBox *> boxes;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *box = qobject_cast<VMsgBox *>(window); box && box->isVisible())
+            boxes << box;
+    }
+    return boxes.size() == 1 ? boxes.constFirst() : nullptr;
+}
 
 class TestVDialog : public QObject
 {
@@ -70,6 +93,132 @@ private slots:
         QCOMPARE(dialog.shadowWidth(), composites ? vc::CWM_SHADOW_WIDTH : 0);
         const QImage image = dialog.grab().toImage();
         QCOMPARE(image.pixelColor(0, dialog.height() / 2).alpha() < 255, composites);
+    }
+
+    // option: seconds before an info or error box closes, the default button of a confirmation.
+    void requestsReachThePresenter_data()
+    {
+        QTest::addColumn<VMsgRequest::Kind>("kind");
+        QTest::addColumn<Qt::WindowModality>("modality");
+        QTest::addColumn<int>("option");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<bool>("answer");
+
+        QTest::newRow("info, non-modal, closes after 5 s")
+            << VMsgRequest::Info << Qt::NonModal << 5 << QStringList() << true;
+        QTest::newRow("error, window-modal") << VMsgRequest::Error << Qt::WindowModal << 0 << QStringList() << true;
+        QTest::newRow("confirm accepted") << VMsgRequest::Confirm << Qt::ApplicationModal << 0 << QStringList() << true;
+        QTest::newRow("confirm refused, own buttons")
+            << VMsgRequest::Confirm << Qt::ApplicationModal << 1
+            << QStringList({QStringLiteral("删除"), QStringLiteral("保留")}) << false;
+    }
+    void requestsReachThePresenter()
+    {
+        QFETCH(VMsgRequest::Kind, kind);
+        QFETCH(Qt::WindowModality, modality);
+        QFETCH(int, option);
+        QFETCH(QStringList, buttons);
+        QFETCH(bool, answer);
+
+        MsgRecorder recorder;
+        recorder.answers << answer;
+        const QString text = QStringLiteral("删除当前组<font color='red'>[自选1]</font>?");
+        switch (kind) {
+        case VMsgRequest::Info: QCOMPARE(VMsgDlg::info(text, QString(), modality, option), answer); break;
+        case VMsgRequest::Error: QCOMPARE(VMsgDlg::error(text, QString(), modality, option), answer); break;
+        case VMsgRequest::Confirm: QCOMPARE(VMsgDlg::confirm(text, QString(), buttons, option), answer); break;
+        }
+        QCOMPARE(recorder.requests.size(), 1);
+        const VMsgRequest &request = recorder.requests.constFirst();
+        QCOMPARE(request.kind, kind);
+        QCOMPARE(request.text, text);
+        QCOMPARE(request.modality, modality);
+        QCOMPARE(request.buttons, buttons);
+        QCOMPARE(kind == VMsgRequest::Confirm ? request.defaultButton : request.autoCloseSeconds, option);
+    }
+
+    // A non-modal box returns at once and closes itself. It opens centred over the window it is about (a
+    // running modal dialog before the active window), whatever a window manager would do with it, in the
+    // client's own frame: no window manager adds buttons. Angle brackets are no tag; a later line may be coloured.
+    void nonModalBox_data()
+    {
+        QTest::addColumn<bool>("overModalDialog");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("over the active window, angle brackets")
+            << false << "订阅<600000>行情失败." << int(Qt::PlainText) << "订阅<600000>行情失败.";
+        QTest::newRow("over a running modal dialog, red part on a second line")
+            << true << "订阅失败:\n<font color='red'>600000</font>" << int(Qt::RichText)
+            << "订阅失败:<br><font color='red'>600000</font>";
+    }
+    void nonModalBox()
+    {
+        QFETCH(bool, overModalDialog);
+        QFETCH(QString, text);
+        QFETCH(int, format);
+        QFETCH(QString, shown);
+        QWidget window;
+        window.setGeometry(QRect(QPoint(), window.screen()->availableGeometry().size() * 3 / 4));
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QDialog dialog(&window);
+        dialog.resize(200, 120);
+        if (overModalDialog) {
+            dialog.open();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        }
+        QWidget *owner = overModalDialog ? static_cast<QWidget *>(&dialog) : &window;
+
+        QVERIFY(VMsgDlg::error(text, QString(), Qt::NonModal, 3));
+        QPointer<VMsgBox> box = shownBox();
+        QVERIFY(box && QTest::qWaitForWindowExposed(box));
+        QTRY_COMPARE_WITH_TIMEOUT(offCentre(box->geometry(), owner->geometry()), QString(), 1000); // before it closes
+        QCOMPARE(box->windowType(), Qt::Dialog);
+        QVERIFY(box->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QCOMPARE(box->windowModality(), Qt::NonModal);
+        QCOMPARE(box->windowTitle(), QStringLiteral("错误"));
+        const auto *label = box->findChild<QLabel *>(QStringLiteral("textLabel"));
+        QCOMPARE(int(label->textFormat()), format);
+        QCOMPARE(label->text(), shown);
+        QTRY_VERIFY_WITH_TIMEOUT(box.isNull(), 5000);
+    }
+
+    // A confirmation: the first button accepts; any other button, Escape and
+    // the close button refuse; Enter takes the default button.
+    void confirmationAnswers_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("defaultButton");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("first button") << "删除" << 1 << true;
+        QTest::newRow("second button") << "保留" << 0 << false;
+        QTest::newRow("Escape") << "Escape" << 0 << false;
+        QTest::newRow("close button") << "close" << 0 << false;
+        QTest::newRow("Enter, default first") << "Enter" << 0 << true;
+        QTest::newRow("Enter, default second") << "Enter" << 1 << false;
+    }
+    void confirmationAnswers()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, defaultButton);
+        QFETCH(bool, accepted);
+        QTimer::singleShot(0, [action] {
+            auto *box = qobject_cast<VMsgBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            if (action == QLatin1String("Escape") || action == QLatin1String("Enter"))
+                QTest::keyClick(box, action == QLatin1String("Escape") ? Qt::Key_Escape : Qt::Key_Return);
+            else if (action == QLatin1String("close"))
+                box->findChild<QToolButton *>(QStringLiteral("closeButton"))->click();
+            for (QPushButton *button : box->findChildren<QPushButton *>()) {
+                if (button->text() == action)
+                    QTest::mouseClick(button, Qt::LeftButton);
+            }
+        });
+        QCOMPARE(VMsgDlg::confirm(QStringLiteral("删除当前组?"), QString(),
+                                  {QStringLiteral("删除"), QStringLiteral("保留")}, defaultButton),
+                 accepted);
     }
 };
 
