@@ -12,6 +12,7 @@
 
 #include "benchutil.h"
 
+#include <optionalstk/bcoptionalstk.h>
 #include <optionalstk/stkmodel.h>
 
 #include <hostcontext.h>
@@ -91,7 +92,9 @@ QTableView *shownView(QWidget *component)
 void startUpRuns()
 {
     std::printf("bench_optionalstk: %d groups sharing the securities\n", Groups);
-    std::printf("%10s %12s %12s\n", "securities", "start-up ms", "switch ms");
+    // receive: the receiving slot's work per record (the watchlist hidden);
+    // write: the frame's work per security it writes (one record each).
+    std::printf("%10s %12s %12s %12s %12s\n", "securities", "start-up ms", "switch ms", "receive ns", "write ns");
     for (int n : {1000, 5000, 20000}) {
         QTemporaryDir dir;
         HostContext::Options options;
@@ -116,7 +119,27 @@ void startUpRuns()
             second->click();
         const double switching = timer.nsecsElapsed() / 1e6;
 
-        std::printf("%10d %12.1f %12.1f\n", n, startUp, switching);
+        // Every security of the shown group once, a few rounds, straight into the slot.
+        auto *receiver = qobject_cast<BCOptionalStk *>(watchlist);
+        const int rounds = 5;
+        qint64 receiveNs = 0;
+        qint64 writeNs = 0;
+        int received = 0;
+        for (int round = 1; round <= rounds; ++round) {
+            QVector<VQuotData> records;
+            for (int i = 1; i < n; i += Groups)
+                records.append(bench::quote(Market, stockCode(i), quint64(round)));
+            qint64 cpu = bench::threadCpuNs();
+            for (VQuotData &record : records)
+                receiver->doRecvSubscribe(&record);
+            received += records.size();
+            receiveNs += bench::threadCpuNs() - cpu;
+            cpu = bench::threadCpuNs();
+            bench::runFor(40); // the frame that writes them
+            writeNs += bench::threadCpuNs() - cpu;
+        }
+        std::printf("%10d %12.1f %12.1f %12.0f %12.0f\n", n, startUp, switching, double(receiveNs) / received,
+                    double(writeNs) / received);
         std::fflush(stdout);
         module->freeComponent(watchlist);
         UnloadBizModule();
