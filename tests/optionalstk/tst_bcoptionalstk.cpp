@@ -1,21 +1,14 @@
 #include <framewait.h>
+#include <modulehost.h>
 #include <optionalstk/addstkdlg.h>
 #include <optionalstk/bcoptionalstk.h>
 #include <optionalstk/changegroupdlg.h>
 #include <quotrecord.h>
-#include <tarn.h>
-#include <testhost.h>
 #include <testquotfeed.h>
 #include <testutil.h>
 
-#include <imodule.h>
-#include <vcacheitem.h>
 #include <vcachemgr.h>
 #include <vcontrolbar.h>
-#include <vdatadict.h>
-#include <vdialog.h>
-#include <vlocaldb.h>
-#include <vquotmgr.h>
 #include <vstockedit.h>
 #include <vstylemgr.h>
 #include <vtabbutton.h>
@@ -29,15 +22,15 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QSqlQuery>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QToolTip>
-#include <QtTest>
 
 #include <functional>
 
 namespace {
+
+const QString Group = QStringLiteral("OptionalStk");
 
 QWidget *child(QObject *parent, const char *name)
 {
@@ -80,64 +73,32 @@ QTableView *view(BCOptionalStk *c)
     return c->findChild<QStackedWidget *>()->currentWidget()->findChild<QTableView *>();
 }
 
-// The module over a TestHost with a stock cache, market names and the
-// watchlist groups the database starts with ("name=list", in order). "1BAD"
-// has a code with the product-list separator, so subscribing it fails.
-class Fixture
+// The module with a stock cache, market names and the watchlist groups the
+// database starts with ("name=list", in order). "1BAD" has a code with the
+// product-list separator, so subscribing it fails.
+class Fixture : public ModuleHost
 {
 public:
     explicit Fixture(const QStringList &groups = {})
     {
-        for (const QString &group : groups) {
-            QSqlQuery(host.context().localDb()->database())
-                .exec(u("INSERT INTO cfgparam (groupname, paramname, paramvalue, encrypt) "
-                        "VALUES ('OptionalStk', '%1', '%2', '0')")
-                          .arg(group.section(QLatin1Char('='), 0, 0), group.section(QLatin1Char('='), 1)));
-        }
-        auto *stocks = new VCacheItem(VCacheMgr::StockCacheName);
-        stocks->load({u("stkid"), u("market"), u("stkcode"), u("stkname"), u("stktype")},
-                     {{u("1600519"), u("1"), u("600519"), u("贵州茅台"), u("0")},
-                      {u("2000001"), u("2"), u("000001"), u("平安银行"), u("0")},
-                      {u("1600000"), u("1"), u("600000"), u("浦发银行"), u("T")},
-                      {u("1BAD"), u("1"), u("60|01"), u("坏代码"), u("0")}});
-        host.context().cacheMgr()->addCache(stocks);
-        host.context().dataDict()->setItem(u("4"), u("1"), u("上海A股"));
-        host.context().dataDict()->setItem(u("4"), u("2"), u("深圳A股"));
-        m_module = LoadBizModule(&host.context());
+        for (const QString &group : groups)
+            store(Group, group.section(QLatin1Char('='), 0, 0), group.section(QLatin1Char('='), 1));
+        addCache(VCacheMgr::StockCacheName, "stkid market stkcode stkname stktype",
+                 {"1600519 1 600519 贵州茅台 0", "2000001 2 000001 平安银行 0", "1600000 1 600000 浦发银行 T",
+                  "1BAD 1 60|01 坏代码 0"});
+        addNames("4", "1=上海A股 2=深圳A股");
     }
-    ~Fixture() { UnloadBizModule(); }
 
     // A shown component whose model runs under the item-model tester.
     BCOptionalStk *create()
     {
-        auto *c = qobject_cast<BCOptionalStk *>(
-            m_module->createComponent(nullptr, u("BCOptionalStk"), u("watchlist"), nullptr));
+        auto *c = ModuleHost::create<BCOptionalStk>("BCOptionalStk", QSize(1400, 400));
         QAbstractItemModel *model = view(c)->model();
         new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::QtTest, model);
-        c->resize(1400, 400);
-        c->show();
-        if (!QTest::qWaitForWindowExposed(c))
-            qWarning("the watchlist was not exposed");
         return c;
     }
-
-    // The stored groups, "name=list" in order.
-    QString stored()
-    {
-        QSqlQuery query(host.context().localDb()->database());
-        query.exec(u("select paramname||'='||paramvalue from cfgparam where groupname='OptionalStk' order by rowid"));
-        QStringList groups;
-        while (query.next())
-            groups << query.value(0).toString();
-        return groups.join(QLatin1Char(' '));
-    }
-    QString messages() { return host.messages().texts().join(QLatin1String(" | ")); }
-    QString wanted() { return host.context().quotMgr()->wantedProducts().join(QLatin1Char(' ')); }
-
-    TestHost host;
-
-private:
-    IModule *m_module = nullptr;
+    QString stored() { return ModuleHost::stored(Group); }
+    QString said() { return messages().texts().join(QLatin1String(" | ")); }
 };
 
 VTabButton *tab(BCOptionalStk *c, int position)
@@ -205,7 +166,9 @@ class OptionalStkTest : public QObject
 
 private slots:
     // The name dialog itself refuses only an empty name and keeps six characters;
-    // the watchlist refuses duplicates and names with a space, each time with a fresh dialog.
+    // the watchlist refuses duplicates and names with a space, each time with a
+    // fresh dialog. A tab cuts a name too long for it and shows the whole name
+    // as its tooltip.
     void addGroupThroughTheNameDialog()
     {
         Fixture f;
@@ -216,9 +179,16 @@ private slots:
         QCOMPARE(answeringGroupDialogs(c, {u("")}, addGroup), (QStringList {u("自选股"), u("")})); // then closed
         QCOMPARE(answeringGroupDialogs(c, {u("自选股1"), u("新 组"), u("一二三四五六七")}, addGroup),
                  QVector<QString>(3, u("自选股")).toList());
-        QCOMPARE(f.messages(), u("分组名已存在! | 分组名称不能为空！"));
+        QCOMPARE(f.said(), u("分组名已存在! | 分组名称不能为空！"));
         QCOMPARE(tabs(c), u("自选股1 自选股 一二三四五六* @一二三四五六"));
         QCOMPARE(f.stored(), u("自选股1= 自选股= 一二三四五六="));
+        // The uncut name first: a tooltip once shown keeps its text while it fades.
+        for (int position : {1, 2}) {
+            VTabButton *t = tab(c, position);
+            QHelpEvent event(QEvent::ToolTip, t->rect().center(), t->mapToGlobal(t->rect().center()));
+            QApplication::sendEvent(t, &event);
+            QCOMPARE(QToolTip::text(), position == 2 ? u("一二三四五六") : QString());
+        }
     }
 
     void renameByDoubleClick()
@@ -228,7 +198,7 @@ private slots:
         clickTab(c, 1);
         const QStringList prefilled = answeringGroupDialogs(c, {u("A"), u("科技")}, [c] { doubleClick(tab(c, 1)); });
         QCOMPARE(prefilled, (QStringList {u("B"), u("B")}));
-        QCOMPARE(f.messages(), u("分组名已存在!"));
+        QCOMPARE(f.said(), u("分组名已存在!"));
         QCOMPARE(tabs(c), u("A 科技* C @科技"));
         QCOMPARE(shown(c), u("000001"));
         QCOMPARE(f.stored(), u("A=1600519, 科技=2000001, C="));
@@ -259,10 +229,10 @@ private slots:
         BCOptionalStk *c = f.create();
         clickTab(c, current);
         const QString name = tab(c, deleted)->text();
-        f.host.messages().answers = {answer};
+        f.messages().answers = {answer};
         // The tab's own close button; its id is the tab count when it was made.
         tab(c, deleted)->internalButton(QString::number(deleted))->click();
-        QCOMPARE(f.messages(), u("删除当前组<font color='red'>[%1]</font>?").arg(name));
+        QCOMPARE(f.said(), u("删除当前组<font color='red'>[%1]</font>?").arg(name));
         QCOMPARE(::tabs(c), tabs);
         QCOMPARE(f.stored().remove(QRegularExpression(u("=\\S*"))),
                  tabs.section(u(" @"), 0, 0).remove(QLatin1Char('*')));
@@ -271,7 +241,7 @@ private slots:
             c->AddCurrentGStk();
             c->DeleteCurrentGStk();
             c->receiveStk(u("1600519"), '1', u("600519"));
-            QCOMPARE(f.messages().count(u("未创建分组!")), 3);
+            QCOMPARE(f.said().count(u("未创建分组!")), 3);
         }
     }
 
@@ -304,7 +274,7 @@ private slots:
         QCOMPARE(dialog->hint(), hint);
         QVERIFY(dialog->height() > height);
         QCOMPARE(f.stored(), u("A="));
-        QCOMPARE(f.messages(), QString());
+        QCOMPARE(f.said(), QString());
         typeText(field, u("6"));
         QCOMPARE(dialog->hint(), QString());
         QCOMPARE(dialog->height(), height);
@@ -354,20 +324,6 @@ private slots:
         QVERIFY(sent.isEmpty());
     }
 
-    // A tab cuts a name too long for it and shows the whole name as its tooltip.
-    void cutTabsShowTheWholeName()
-    {
-        Fixture f({u("A="), u("一二三四五六=")});
-        BCOptionalStk *c = f.create();
-        // The whole name first: a tooltip once shown keeps its text while it fades.
-        for (const QString &name : {u("A"), u("一二三四五六")}) {
-            VTabButton *t = tab(c, name != u("A"));
-            QHelpEvent event(QEvent::ToolTip, t->rect().center(), t->mapToGlobal(t->rect().center()));
-            QApplication::sendEvent(t, &event);
-            QCOMPARE(QToolTip::text(), name == u("A") ? QString() : name);
-        }
-    }
-
     // Start-up with a refused security and one missing from the stock cache,
     // then additions through the search dialog, which stays open for more.
     // Whatever the window manager does with top-level windows, the dialog
@@ -376,7 +332,7 @@ private slots:
     {
         Fixture f({u("A=1BAD,9999999,1600519,"), u("B=")});
         BCOptionalStk *c = f.create();
-        QCOMPARE(f.messages(), u("证券<font color='red'>[上海A股|坏代码]</font>订阅行情失败!"));
+        QCOMPARE(f.said(), u("证券<font color='red'>[上海A股|坏代码]</font>订阅行情失败!"));
         QCOMPARE(shown(c), u("60|01 600519"));
         QCOMPARE(f.wanted(), u("1|600519"));
 
@@ -395,12 +351,12 @@ private slots:
         QVERIFY(dialog->isVisible());
         QCOMPARE(field->selectedText(), u("000001 平安银行")); // typing replaces it
         QCOMPARE(view(c)->selectionModel()->selectedRows().value(0).row(), 0);
-        const int subscribeCalls = f.host.feed().subscribeCalls;
+        const int subscribeCalls = f.feed().subscribeCalls;
         c->receiveStk(u("1600519"), '1', u("600519")); // already there: only selected
         QCOMPARE(view(c)->selectionModel()->selectedRows().value(0).row(), 2);
         QCOMPARE(f.stored(), u("A=2000001,1BAD,9999999,1600519, B="));
         QCOMPARE(shown(c), u("000001 60|01 600519"));
-        QCOMPARE(f.host.feed().subscribeCalls, subscribeCalls);
+        QCOMPARE(f.feed().subscribeCalls, subscribeCalls);
         receive(c, '2', "000001", 11.5);
         QCOMPARE(shown(c, StkModel::Last), u("11.50 0.00 0.00"));
 
@@ -408,7 +364,7 @@ private slots:
         clickTab(c, 1);
         c->receiveStk(u("1BAD"), '1', u("60|01"));
         c->receiveStk(u("1600000"), '1', u("600000"));
-        QVERIFY(f.messages().endsWith(u("证券<font color = 'red'>[上海A股|坏代码]</font>订阅行情失败!")));
+        QVERIFY(f.said().endsWith(u("证券<font color = 'red'>[上海A股|坏代码]</font>订阅行情失败!")));
         QCOMPARE(f.stored(), u("A=2000001,1BAD,9999999,1600519, B=1600000,1BAD,"));
         QCOMPARE(f.wanted(), u("1|600000 1|600519 2|000001"));
     }
@@ -418,7 +374,7 @@ private slots:
         Fixture f({u("A=1600519,2000001,"), u("B=1600519,"), u("C=1600000,")});
         BCOptionalStk *c = f.create();
         QCOMPARE(f.wanted(), u("1|600000 1|600519 2|000001"));
-        QCOMPARE(f.host.feed().subscribeCalls, 1);
+        QCOMPARE(f.feed().subscribeCalls, 1);
 
         // Every column from its field: each value is the number of its column.
         QSignalSpy changed(view(c)->model(), &QAbstractItemModel::dataChanged);
@@ -465,13 +421,13 @@ private slots:
         Fixture f({u("A=1600519,2000001,1600000,")});
         BCOptionalStk *c = f.create();
         receive(c, '1', "600519", 1700.0);
-        f.host.messages().answers = {false, true};
+        f.messages().answers = {false, true};
         const QRect button = view(c)->visualRect(view(c)->model()->index(1, StkModel::DeleteButton));
         QTest::mouseClick(view(c)->viewport(), Qt::LeftButton, {}, button.center()); // declined
         QCOMPARE(f.stored(), u("A=1600519,2000001,1600000,"));
         QTest::mouseClick(view(c)->viewport(), Qt::LeftButton, {}, button.center());
         const QString question = u("删除当前组内股票<font color='red'>[深圳A股|平安银行]</font>?");
-        QCOMPARE(f.messages(), question + u(" | ") + question);
+        QCOMPARE(f.said(), question + u(" | ") + question);
         QCOMPARE(shown(c), u("600519 600000"));
         QCOMPARE(f.stored(), u("A=1600519,1600000,"));
         // The rows keep their quotes, and the row that moved up takes its own.
@@ -490,8 +446,7 @@ private slots:
                  (QStringList {u("代码\t名称\t最新"), u("600519\t贵州茅台\t1700.00"), u("600000\t浦发银行\t8.50")}));
         QVERIFY(!QGuiApplication::clipboard()->text().contains(u("删除")));
         QTest::keyClick(view(c), Qt::Key_Delete);
-        QVERIFY(
-            f.messages().endsWith(u("删除当前组内股票<font color='red'>[上海A股|浦发银行][上海A股|贵州茅台]</font>?")));
+        QVERIFY(f.said().endsWith(u("删除当前组内股票<font color='red'>[上海A股|浦发银行][上海A股|贵州茅台]</font>?")));
         QCOMPARE(shown(c), QString());
         QCOMPARE(f.stored(), u("A="));
     }
@@ -519,31 +474,34 @@ private slots:
     }
 
     // The text colours and the table's palette come from the client's style, and follow a switch.
-    void coloursFollowTheClientStyle_data()
-    {
-        QTest::addColumn<int>("column");
-        QTest::addColumn<double>("ratio");
-        QTest::addColumn<QString>("resource");
-        QTest::newRow("code") << int(StkModel::Code) << 0.0 << u("Stk_Code_Font_Color");
-        QTest::newRow("rising") << int(StkModel::Last) << 0.01 << u("Stk_Rise_Color");
-        QTest::newRow("falling") << int(StkModel::Change) << -0.01 << u("Stk_Fall_Color");
-    }
     void coloursFollowTheClientStyle()
     {
-        QFETCH(int, column);
-        QFETCH(double, ratio);
-        QFETCH(QString, resource);
-        Fixture f({u("A=1600519,")});
+        Fixture f({u("A=1600519,2000001,")});
         BCOptionalStk *c = f.create();
-        receive(c, '1', "600519", 1700.0, ratio);
-        VStyleMgr *styles = f.host.context().styleMgr();
-        const QModelIndex cell = view(c)->model()->index(0, column);
-        const QColor light = styles->colorRes(resource);
-        QCOMPARE(cell.data(Qt::ForegroundRole).value<QColor>(), light);
-        QSignalSpy changed(view(c)->model(), &QAbstractItemModel::dataChanged);
+        receive(c, '1', "600519", 1700.0, 0.01);
+        receive(c, '2', "000001", 11.0, -0.01);
+        VStyleMgr *styles = f.context().styleMgr();
+        QAbstractItemModel *model = view(c)->model();
+        const std::tuple<int, int, const char *> cells[] = {{0, StkModel::Code, "Stk_Code_Font_Color"},
+                                                            {0, StkModel::Last, "Stk_Rise_Color"},
+                                                            {1, StkModel::Change, "Stk_Fall_Color"}};
+        // The cells' colours as shown, and as the style defines them.
+        const auto colours = [&] {
+            QList<QColor> shown, styled;
+            for (const auto &[row, column, resource] : cells) {
+                shown << model->index(row, column).data(Qt::ForegroundRole).value<QColor>();
+                styled << styles->colorRes(QLatin1String(resource));
+            }
+            return qMakePair(shown, styled);
+        };
+        const auto light = colours();
+        QCOMPARE(light.first, light.second);
+        QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
         QVERIFY(styles->setStyle(u("dark")));
-        QCOMPARE(cell.data(Qt::ForegroundRole).value<QColor>(), styles->colorRes(resource));
-        QVERIFY(cell.data(Qt::ForegroundRole).value<QColor>() != light);
+        const auto dark = colours();
+        QCOMPARE(dark.first, dark.second);
+        for (int i = 0; i < 3; ++i) // each colour differs between the styles
+            QVERIFY(dark.second.at(i) != light.second.at(i));
         QCOMPARE(changed.size(), 1); // the view repaints
         QCOMPARE(view(c)->palette().color(QPalette::Base), styles->colorRes(u("Wnd_Base_Color")));
     }

@@ -1,18 +1,12 @@
-#include <logcapture.h>
+#include <modulehost.h>
 #include <optionalstk/groupstore.h>
 #include <testutil.h>
 #include <vlocaldb.h>
 
-#include <QSqlQuery>
-#include <QTemporaryDir>
-#include <QtTest>
-
-#include <algorithm>
-
 namespace {
 
-const QString kWatchlist = QStringLiteral("OptionalStk");
-const QString kForeign = QStringLiteral("PG_Trd_FtQuotPanel");
+const QString Watchlist = QStringLiteral("OptionalStk");
+const QString Foreign = QStringLiteral("PG_Trd_FtQuotPanel");
 
 // The groups as loaded, "name=list" in their order.
 QString dump(GroupStore &store)
@@ -31,49 +25,16 @@ class GroupStoreTest : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    QScopedPointer<VLocalDb> m_localDb;
-
-    QSqlDatabase db() const { return m_localDb->database(); }
-    QString path() const { return m_dir.filePath(QStringLiteral("config.db")); }
-    // Closes the database and opens the same file again, as a restart of the client would.
-    void reopen()
-    {
-        m_localDb.reset();
-        m_localDb.reset(new VLocalDb(path()));
-    }
-
-    // A row as another module or tool left it; a null value stores NULL.
-    void insertRow(const QString &group, const QString &name, const QString &value)
-    {
-        QSqlQuery query(db());
-        query.prepare(QStringLiteral("INSERT INTO cfgparam (groupname, paramname, paramvalue, encrypt) "
-                                     "VALUES (?, ?, ?, '0')"));
-        for (const QString &bound : {group, name, value})
-            query.addBindValue(bound);
-        QVERIFY(query.exec());
-    }
-
-    QVariant storedValue(const QString &group, const QString &name) const
-    {
-        QSqlQuery query(db());
-        query.prepare(QStringLiteral("SELECT paramvalue FROM cfgparam WHERE groupname = ? AND paramname = ?"));
-        query.addBindValue(group);
-        query.addBindValue(name);
-        return query.exec() && query.next() ? query.value(0) : QVariant();
-    }
+    QScopedPointer<ModuleHost> m_host;
+    QSqlDatabase db() const { return m_host->context().localDb()->database(); }
 
 private slots:
-    void initTestCase() { VLog::setFileLogging(false); }
-    void init()
-    {
-        m_localDb.reset();
-        QFile::remove(path());
-        reopen();
-    }
+    void init() { m_host.reset(new ModuleHost); }
+    void cleanup() { m_host.reset(); }
 
     // Every change runs beside a row of another module with the same name and
-    // a second watchlist group "H": neither may change. Groups keep their order.
+    // a second watchlist group "H": neither may change. Groups keep their
+    // order, and the change outlives the client.
     void changes_data()
     {
         QTest::addColumn<QString>("initial"); // the list of group "G"
@@ -95,11 +56,10 @@ private slots:
         QFETCH(QString, initial);
         QFETCH(char, op);
         QFETCH(QString, arg);
-        QFETCH(QString, groups);
         const QString g = QStringLiteral("G");
-        insertRow(kForeign, g, u("a,b,"));
-        insertRow(kWatchlist, g, initial);
-        insertRow(kWatchlist, QStringLiteral("H"), u("9,"));
+        m_host->store(Foreign, g, u("a,b,"));
+        m_host->store(Watchlist, g, initial);
+        m_host->store(Watchlist, QStringLiteral("H"), u("9,"));
         {
             GroupStore store(db());
             switch (op) {
@@ -109,10 +69,10 @@ private slots:
             default: store.deleteGroupStk(g, QString());
             }
         }
-        reopen(); // the change outlives the client
+        m_host->restart();
         GroupStore store(db());
-        QCOMPARE(dump(store), groups);
-        QCOMPARE(storedValue(kForeign, g), QVariant(u("a,b,")));
+        QTEST(dump(store), "groups");
+        QCOMPARE(m_host->stored(Foreign), u("G=a,b,"));
     }
 
     // The default group comes with no watchlist row at all, and another
@@ -120,7 +80,7 @@ private slots:
     // it, whatever its name, the component's tests show: they start without it.)
     void defaultGroupBesideAnotherModulesRow()
     {
-        insertRow(kForeign, GroupStore::DefaultGroupName, u("x"));
+        m_host->store(Foreign, GroupStore::DefaultGroupName, u("x"));
         GroupStore store(db());
         store.initDefaultGroup();
         QCOMPARE(dump(store), u("自选股1="));
@@ -130,14 +90,12 @@ private slots:
 
     void unusableDatabaseReadsAsNoGroupsAndIsLogged()
     {
-        LogCapture log;
         GroupStore store {QSqlDatabase()};
         store.initDefaultGroup();
         QCOMPARE(dump(store), QString());
-        QVERIFY(std::any_of(log.records.cbegin(), log.records.cend(),
-                            [](const VLogRecord &record) { return record.level == 3; }));
+        QVERIFY(!m_host->log().failures().isEmpty());
     }
 };
 
-QTEST_GUILESS_MAIN(GroupStoreTest)
+QTEST_MAIN(GroupStoreTest)
 #include "tst_groupstore.moc"
