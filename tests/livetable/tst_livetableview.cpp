@@ -1,10 +1,11 @@
 #include <framepacer.h>
-#include <readablecolours.h>
 #include <framewait.h>
-#include <paintrecorder.h>
 #include <livetableview.h>
+#include <paintrecorder.h>
+#include <readablecolours.h>
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QtTest>
 
@@ -78,8 +79,8 @@ private slots:
         const QList<QRect> offScreen {range(150, 0, 150, 9), cell(199, 9)};
         QTest::newRow("off screen") << offScreen << offScreen << false << 0 << QList<QRect>() << QRect();
         const QList<QRect> column {range(5, 1, 150, 1)};
-        QTest::newRow("partly on screen") << column << column << false << 1 << QList<QRect> {cell(5, 1), cell(8, 1)}
-                                          << cell(5, 2);
+        QTest::newRow("partly on screen")
+            << column << column << false << 1 << QList<QRect> {cell(5, 1), cell(8, 1)} << cell(5, 2);
         QTest::newRow("moved column") << QList<QRect> {cell(1, 0)} << QList<QRect> {cell(1, 0)} << true << 1
                                       << QList<QRect> {cell(1, 0)} << cell(1, 1);
     }
@@ -118,10 +119,30 @@ private slots:
         QCOMPARE(recorder.count, paints);
         for (const QRect &cells : qAsConst(repainted)) {
             const QRect rect = view.visualRect(model.index(cells.y(), cells.x()));
-            QVERIFY2(recorder.painted.contains(rect), qPrintable(QStringLiteral("%1,%2").arg(cells.y()).arg(cells.x())));
+            QVERIFY2(recorder.painted.contains(rect),
+                     qPrintable(QStringLiteral("%1,%2").arg(cells.y()).arg(cells.x())));
         }
         if (!untouched.isNull())
             QVERIFY(!recorder.painted.intersects(view.visualRect(model.index(untouched.y(), untouched.x()))));
+    }
+
+    // Frames that keep the thread busy come further apart, down to the
+    // slowest rate; once they are light again the clock is back at 60 a
+    // second.
+    void busyFramesComeFurtherApart()
+    {
+        FramePacer pacer(FramePacer::Write);
+        int busyMs = 20;
+        connect(&pacer, &FramePacer::frame, this, [&] {
+            QElapsedTimer busy;
+            busy.start();
+            while (busy.elapsed() < busyMs) { }
+            pacer.request();
+        });
+        pacer.request();
+        QTRY_COMPARE_WITH_TIMEOUT(FramePacer::frameIntervalNs(), 1000000000 / FramePacer::MinFramesPerSecond, 5000);
+        busyMs = 0;
+        QTRY_COMPARE_WITH_TIMEOUT(FramePacer::frameIntervalNs(), FramePacer::FastestIntervalNs, 5000);
     }
 
     // A cell written in a frame's Write phase is painted before the next
@@ -192,7 +213,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QStyleOptionViewItem option;
         option.initFrom(&view);
-        const QColor grid = QColor::fromRgba(QRgb(view.style()->styleHint(QStyle::SH_Table_GridLineColor, &option, &view)));
+        const QColor grid
+            = QColor::fromRgba(QRgb(view.style()->styleHint(QStyle::SH_Table_GridLineColor, &option, &view)));
         const int x = view.columnViewportPosition(1) + view.columnWidth(1) - 1;
         const int y = view.rowViewportPosition(1) + view.rowHeight(1) - 1;
         const QPoint right(x, y - view.rowHeight(1) / 2);

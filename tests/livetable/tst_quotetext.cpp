@@ -31,19 +31,14 @@ class TestQuoteText : public QObject
     Q_OBJECT
 
 private slots:
+    // What the comparison with Qt below does not draw: a negative zero, the
+    // largest quotes, and values that are no quote.
     void fixed_data()
     {
         QTest::addColumn<double>("value");
         QTest::addColumn<int>("decimals");
         QTest::addColumn<QString>("text");
-        QTest::newRow("price") << 3.2745 << 4 << "3.2745";
-        QTest::newRow("rounds up") << 10.006 << 2 << "10.01";
-        QTest::newRow("binary just below a tie") << 1.005 << 2 << "1.00";
-        QTest::newRow("exact tie") << 0.125 << 2 << reference(0.125, 2);
-        QTest::newRow("negative") << -0.0452 << 4 << "-0.0452";
-        QTest::newRow("negative rounding to zero") << -0.001 << 2 << "0.00";
         QTest::newRow("negative zero") << -0.0 << 2 << "0.00";
-        QTest::newRow("no decimals") << 1149.5 << 0 << reference(1149.5, 0);
         QTest::newRow("amount") << 116012345678.9 << 2 << "116012345678.90";
         QTest::newRow("volume") << 4294967296.0 << 2 << "4294967296.00";
         QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << 2 << "--";
