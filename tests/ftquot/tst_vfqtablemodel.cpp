@@ -1,7 +1,6 @@
 #include <ftquot/vfqtablemodel.h>
 #include <testutil.h>
 #include <vdataset.h>
-#include <vlogsink.h>
 
 #include <QAbstractItemModelTester>
 #include <QElapsedTimer>
@@ -52,8 +51,6 @@ class TestVFQTableModel : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { VLog::setFileLogging(false); }
-
     // Zero prices and quantities read "--"; changes are coloured against 0,
     // prices against the previous close where the dataset has one, else
     // against the previous settlement (100 here).

@@ -1,7 +1,6 @@
 #include <stoquot/vsqtablemodel.h>
 #include <testutil.h>
 #include <vdataset.h>
-#include <vlogsink.h>
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -23,14 +22,14 @@ struct Table
     Table()
     {
         ds.setBusiness(false);
-        ds.addField(QStringLiteral("exerciseprice"), u("行权价"), vd::DT_Double, 33, 9)->setDecimals(4);
-        ds.addField(QStringLiteral("market"), u("市场"), vd::DT_String, 1, 9)->setVisible(false);
-        ds.addField(QStringLiteral("stkcode"), u("证券代码"), vd::DT_String, 33, 9)->setVisible(false);
-        ds.addField(QStringLiteral("stkname"), u("证券名称"), vd::DT_String, 33, 9);
-        ds.addField(QStringLiteral("ystdcloseprice"), u("昨收盘"), vd::DT_Double, 33, 9)->setDecimals(4);
-        ds.addField(QStringLiteral("holdqty"), u("持仓量"), vd::DT_Integer, 33, 9);
-        ds.addField(QStringLiteral("incratio"), u("涨幅"), vd::DT_Double, 33, 9)->setDecimals(4)->setDisplayFormat(QStringLiteral("pct"));
-        ds.addField(QStringLiteral("lastprice"), u("最新"), vd::DT_Double, 33, 9)->setDecimals(4);
+        for (const char *price : {"exerciseprice", "ystdcloseprice", "incratio", "lastprice"}) {
+            VField *field = ds.addField(QLatin1String(price), QString(), vd::DT_Double, 33, 9)->setDecimals(4);
+            if (qstrcmp(price, "incratio") == 0)
+                field->setDisplayFormat(QStringLiteral("pct"));
+        }
+        for (const char *text : {"market", "stkcode", "stkname"})
+            ds.addField(QLatin1String(text), QString(), vd::DT_String, 33, 9);
+        ds.addField(QStringLiteral("holdqty"), QString(), vd::DT_Integer, 33, 9);
         ds.open();
         model.linkDatasetTable(&ds, nullptr, false, true);
         ds.append();
@@ -51,8 +50,6 @@ class TestVSQTableModel : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { VLog::setFileLogging(false); }
-
     void look_data()
     {
         QTest::addColumn<QString>("field");
