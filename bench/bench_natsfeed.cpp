@@ -3,24 +3,23 @@
 // stream (the same-run baseline), three servers in a cluster without
 // JetStream, and three in a JetStream cluster whose stream keeps every
 // security's latest record.
-//  - steady state on each bus: tarn-feed at the exchanges' pace and at its
-//    highest rate, every security of the sample market subscribed (records a
-//    second arriving at the transport and reaching a receiving slot, and the
-//    GUI thread's CPU);
-//    tarn-feed at 50,000 records/s with the futures board shown, alone (only
-//    its rows in view cross the network) and with every security subscribed
-//    beside it; latency from publishing to the receiving slot, median and
-//    99th percentile, a publisher thread here sending 5,000 and 50,000
-//    records/s for 100 securities, each stamped with its send time;
 //  - time to first value of securities newly subscribed together, tarn-feed
-//    at the exchanges' pace on each bus: a page of 23 futures contracts and
-//    the whole market, with the latest records from the stream (cluster) and
-//    without them, waiting for ticks (single server); and 2,000 securities
-//    published once and then subscribed on the cluster;
+//    at the exchanges' pace: a page of 23 futures contracts and the whole
+//    market, with the latest records from the stream (cluster) and without
+//    them, waiting for ticks (single server); and 2,000 securities published
+//    once and then subscribed on the cluster;
 //  - failover: a publisher here at 20,000 records/s for 100 securities on
 //    the servers the client does not use; the client's server is killed
 //    (and restarted) five times: the gap in each security's quotes, median
-//    and 99th percentile, and the time to reconnect.
+//    and 99th percentile, and the time to reconnect;
+//  - steady state on each bus: tarn-feed at the exchanges' pace and at its
+//    highest rate, every security of the sample market subscribed (records a
+//    second arriving at the transport and reaching a receiving slot, and the
+//    GUI thread's CPU); tarn-feed at 50,000 records/s with the futures board
+//    shown, alone (only its rows in view cross the network) and with every
+//    security subscribed beside it; latency from publishing to the receiving
+//    slot, median and 99th percentile, a publisher thread here sending 5,000
+//    and 50,000 records/s for 100 securities, each stamped with its send time.
 //
 //   bench_natsfeed [seconds]
 
@@ -159,6 +158,53 @@ Window measure(VNatsQuotFeed *feed, VQuotMgr *manager, int seconds)
             load.cpuPercent};
 }
 
+// From a publisher thread here at rate records a second for 100 securities
+// to the receiving slot, each record stamped with its send time.
+void latency(VQuotMgr *manager, const Bus &bus, const QStringList &securities, int rate, int seconds)
+{
+    VNatsQuotPublisher publisher;
+    QString error;
+    if (!publisher.open(settingsOf(bus.urls, NatsServer::Feed, NatsServer::FeedPassword), &error))
+        std::exit(1);
+    Receiver stamped;
+    stamped.epoch = bench::nowNs();
+    VQuotSubscriber hundred(&stamped, QStringLiteral("hundred"));
+    hundred.setRecvSlot(&stamped, SLOT(doRecv(VQuotData *)));
+    for (int i = 0; i < 100; ++i)
+        hundred.addProduct(securities.at(i).at(0).toLatin1(), securities.at(i).mid(2));
+    manager->subscribe(&hundred);
+    bench::runFor(500);
+    bench::PacedFeed paced(
+        [&](const QVector<VQuotData> &batch) {
+            for (VQuotData record : batch) {
+                record.preOpenInterest -= stamped.epoch;
+                publisher.publish(record);
+            }
+        },
+        rate,
+        [&](quint64 sequence, VQuotData &record) {
+            const QString &key = securities.at(int(sequence % 100));
+            record = bench::quote(key.at(0).toLatin1(), key.mid(2).toLatin1(), sequence / 100);
+        });
+    paced.start();
+    bench::runFor(1000);
+    stamped.latencies.clear();
+    const qint64 cpu = bench::threadCpuNs();
+    const qint64 wall = bench::nowNs();
+    bench::runFor(seconds * 1000);
+    const double elapsed = double(bench::nowNs() - wall);
+    const double guiCpu = 100.0 * double(bench::threadCpuNs() - cpu) / elapsed;
+    paced.stop();
+    std::vector<double> latencies(stamped.latencies.cbegin(), stamped.latencies.cend());
+    std::printf("    publisher here at %d/s for 100 securities: %.0f delivered/s, latency median %.0f µs, "
+                "99th percentile %.0f µs, GUI thread %.1f %%\n",
+                rate, double(latencies.size()) * 1e9 / elapsed, percentile(latencies, 0.5) / 1000,
+                percentile(latencies, 0.99) / 1000, guiCpu);
+    manager->unsubscribe(&hundred);
+}
+
+// The realistic loads first, then the stress runs, which can leave a
+// cluster's stream behind for a while.
 void steadyState(HostContext &host, const Bus &bus, const QStringList &securities, int seconds)
 {
     std::printf("  %s:\n", bus.name);
@@ -166,19 +212,22 @@ void steadyState(HostContext &host, const Bus &bus, const QStringList &securitie
     host.setQuotFeed(feed);
     VQuotMgr *manager = host.quotMgr();
     Receiver everything;
-    auto *all = new VQuotSubscriber(&everything, QStringLiteral("all"));
-    all->setRecvSlot(&everything, SLOT(doRecv(VQuotData *)));
+    VQuotSubscriber all(&everything, QStringLiteral("all"));
+    all.setRecvSlot(&everything, SLOT(doRecv(VQuotData *)));
     for (const QString &key : securities)
-        all->addProduct(key.at(0).toLatin1(), key.mid(2));
-    for (const int rate : {0, MarketOptions::MaxRate}) {
+        all.addProduct(key.at(0).toLatin1(), key.mid(2));
+    const auto everySecurity = [&](int rate) {
         TarnFeed publisher(bus.urls, rate);
-        all->subscribe();
+        manager->subscribe(&all);
         const Window w = measure(feed, manager, seconds);
         std::printf("    tarn-feed %s, all subscribed: %.0f received/s, %.0f delivered/s, GUI thread %.1f %%\n",
                     rate ? qPrintable(QStringLiteral("at %1/s").arg(rate)) : "at the exchanges' pace", w.received,
                     w.delivered, w.guiCpu);
-        all->unsubscribe(false);
-    }
+        manager->unsubscribe(&all);
+    };
+    everySecurity(0);
+    latency(manager, bus, securities, 5000, seconds);
+    everySecurity(MarketOptions::MaxRate);
     {
         IModule *module = LoadBizModule(&host);
         IComponent *board
@@ -190,57 +239,16 @@ void steadyState(HostContext &host, const Bus &bus, const QStringList &securitie
         std::printf("    tarn-feed at 50000/s, the futures board alone (%d securities in view): %.0f received/s, "
                     "%.0f delivered/s, GUI thread %.1f %%\n",
                     manager->wantedProducts().size(), w.received, w.delivered, w.guiCpu);
-        all->subscribe();
+        manager->subscribe(&all);
         w = measure(feed, manager, seconds);
         std::printf("    tarn-feed at 50000/s, the board and every security: %.0f received/s, %.0f delivered/s, "
                     "GUI thread %.1f %%\n",
                     w.received, w.delivered, w.guiCpu);
-        all->unsubscribe(false);
+        manager->unsubscribe(&all);
         module->freeComponent(board);
         UnloadBizModule();
     }
-    delete all;
-    for (const int rate : {5000, 50000}) {
-        VNatsQuotPublisher publisher;
-        QString error;
-        if (!publisher.open(settingsOf(bus.urls, NatsServer::Feed, NatsServer::FeedPassword), &error))
-            std::exit(1);
-        Receiver stamped;
-        stamped.epoch = bench::nowNs();
-        auto *hundred = new VQuotSubscriber(&stamped, QStringLiteral("hundred"));
-        hundred->setRecvSlot(&stamped, SLOT(doRecv(VQuotData *)));
-        for (int i = 0; i < 100; ++i)
-            hundred->addProduct(securities.at(i).at(0).toLatin1(), securities.at(i).mid(2));
-        hundred->subscribe();
-        bench::runFor(500);
-        bench::PacedFeed paced(
-            [&](const QVector<VQuotData> &batch) {
-                for (VQuotData record : batch) {
-                    record.preOpenInterest -= stamped.epoch;
-                    publisher.publish(record);
-                }
-            },
-            rate,
-            [&](quint64 sequence, VQuotData &record) {
-                const QString &key = securities.at(int(sequence % 100));
-                record = bench::quote(key.at(0).toLatin1(), key.mid(2).toLatin1(), sequence / 100);
-            });
-        paced.start();
-        bench::runFor(1000);
-        stamped.latencies.clear();
-        const qint64 cpu = bench::threadCpuNs();
-        const qint64 wall = bench::nowNs();
-        bench::runFor(seconds * 1000);
-        const double elapsed = double(bench::nowNs() - wall);
-        const double guiCpu = 100.0 * double(bench::threadCpuNs() - cpu) / elapsed;
-        paced.stop();
-        std::vector<double> latencies(stamped.latencies.cbegin(), stamped.latencies.cend());
-        std::printf("    publisher here at %d/s for 100 securities: %.0f delivered/s, latency median %.0f µs, "
-                    "99th percentile %.0f µs, GUI thread %.1f %%\n",
-                    rate, double(latencies.size()) * 1e9 / elapsed, percentile(latencies, 0.5) / 1000,
-                    percentile(latencies, 0.99) / 1000, guiCpu);
-        delete hundred;
-    }
+    latency(manager, bus, securities, 50000, seconds);
     host.setQuotFeed(nullptr);
 }
 
@@ -409,15 +417,14 @@ int main(int argc, char **argv)
     std::printf("bench_natsfeed: %d s windows, %lld securities, frames of %d bytes\n", seconds,
                 static_cast<long long>(securities.size()), int(VQuotFrame::Size));
 
-    std::printf("steady state\n");
-    for (const Bus *bus : {&alone, &plain, &clustered})
-        steadyState(host, *bus, securities, seconds);
-    for (int i = 0; i < NatsCluster::Size; ++i)
-        plainCluster.server(i).stop();
+    // Stress runs last: they can leave a cluster's stream behind for a while.
     std::printf("time to first value of securities subscribed together\n");
     timeToFirstValue(cluster, alone, clustered, securities);
     std::printf("failover\n");
     failover(cluster, clustered, securities);
+    std::printf("steady state\n");
+    for (const Bus *bus : {&alone, &plain, &clustered})
+        steadyState(host, *bus, securities, seconds);
     return 0;
 }
 

@@ -128,13 +128,15 @@ bool NatsServer::launch(QString *error)
     m_process->setProcessEnvironment(env);
     // A shell holds the server and ends it when its input closes: on stop(),
     // and when the test dies without running its destructors (a sanitizer's
-    // abort), so no server outlives its test.
+    // abort), so no server outlives its test. The shell ends with the server,
+    // so a server that cannot start is seen at once.
     m_process->start(QStringLiteral("/bin/sh"),
                      {QStringLiteral("-c"),
-                      QStringLiteral("\"$0\" \"$@\" & server=$!; read -r _; kill $server; wait $server"), program(),
-                      QStringLiteral("-a"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port),
-                      QStringLiteral("-m"), QString::number(m_monitorPort), QStringLiteral("-P"),
-                      m_dir.filePath(QStringLiteral("nats.pid")), QStringLiteral("-c"),
+                      QStringLiteral("exec 3<&0; \"$0\" \"$@\" & server=$!; "
+                                     "{ read -r _ <&3; kill $server 2>/dev/null; } & wait $server"),
+                      program(), QStringLiteral("-a"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                      QString::number(m_port), QStringLiteral("-m"), QString::number(m_monitorPort),
+                      QStringLiteral("-P"), m_dir.filePath(QStringLiteral("nats.pid")), QStringLiteral("-c"),
                       m_dir.filePath(QStringLiteral("nats.conf"))});
     if (!m_process->waitForStarted()) {
         *error = m_process->errorString();
@@ -153,6 +155,7 @@ bool NatsServer::waitHealthy(QString *error)
             return true;
         QThread::msleep(20);
     }
+    m_process->waitForReadyRead(500);
     *error = QStringLiteral("nats-server did not come up on port %1: %2 %3")
                  .arg(m_port)
                  .arg(health, QString::fromLocal8Bit(m_process->readAll()));
@@ -165,20 +168,27 @@ void NatsServer::stop()
     if (!isRunning())
         return;
     m_process->closeWriteChannel();
+    // A server that does not finish shutting down in time is ended as by a crash.
     if (!m_process->waitForFinished(5000)) {
-        m_process->kill();
-        m_process->waitForFinished();
+        killServer();
+        if (!m_process->waitForFinished(5000))
+            m_process->kill();
     }
 }
 
 void NatsServer::kill()
+{
+    killServer();
+    stop();
+}
+
+void NatsServer::killServer()
 {
     QFile pidFile(m_dir.filePath(QStringLiteral("nats.pid")));
     bool read = pidFile.open(QIODevice::ReadOnly);
     const pid_t pid = read ? pid_t(pidFile.readAll().trimmed().toLongLong(&read)) : 0;
     if (read && pid > 0)
         ::kill(pid, SIGKILL);
-    stop();
 }
 
 QString NatsServer::url() const

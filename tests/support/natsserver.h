@@ -64,6 +64,7 @@ public:
 private:
     QString get(const QString &path) const;
     QString configText() const;
+    void killServer();
 
     QTemporaryDir m_dir;
     QString m_token;
