@@ -170,13 +170,16 @@ private slots:
         QTableView *table = board->findChild<QTableView *>(u("tbSHQH"));
         const QModelIndex last = table->model()->index(1, 4); // ag2612, 最新价
         VQuotData record = makeQuotRecord('H', "ag2612");
-        for (const double price : {8950.0, 8951.0, 1.0}) {
-            record.status = price > 1.0;
+        // status, last price, then the cell's text and whether it flashes
+        const std::tuple<int, double, const char *, bool> records[]
+            = {{1, 8950, "8950", false}, {1, 8951, "8951", true}, {0, 1, "8951", true}};
+        for (const auto &[status, price, text, flashes] : records) {
+            record.status = status;
             record.lastPrice = price;
             f.feed().inject(record);
             QVERIFY(waitForFrame());
-            QCOMPARE(last.data().toString(), price == 8950.0 ? u("8950") : u("8951"));
-            QCOMPARE(last.data(Qt::BackgroundRole).isValid(), price != 8950.0);
+            QCOMPARE(last.data().toString(), u(text));
+            QCOMPARE(last.data(Qt::BackgroundRole).isValid(), flashes);
         }
         QSignalSpy chosen(board, &BCFtQuotPanel::onSelectedFtContract);
         emit table->doubleClicked(last);
