@@ -17,7 +17,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QTableView>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -27,8 +29,19 @@ const OptionTables::Table SideTables[]
 const QString SmileKey = QStringLiteral("ShowSmile");
 // Rates beyond this are no rate.
 constexpr double LargestRate = 1.0;
-// Analytic columns of a single-side page, in average characters.
-constexpr int AnalyticColumnChars = 10;
+// Room beside a caption or a cell's text, in pixels.
+constexpr int SectionPadding = 12;
+
+// Wide enough for the column's caption and its usual values, so the
+// columns the user asked for read whole however the others share the table.
+int sectionWidth(const QTableView *view, AnalyticColumns::Column column)
+{
+    const QString widest
+        = column == AnalyticColumns::ImpliedVolatility ? QStringLiteral("88.88%") : QStringLiteral("-0.0000");
+    return SectionPadding
+        + std::max(view->horizontalHeader()->fontMetrics().horizontalAdvance(AnalyticColumns::caption(column)),
+                   view->fontMetrics().horizontalAdvance(widest));
+}
 
 QDate dateOf(int yyyymmdd)
 {
@@ -127,17 +140,21 @@ void BoardAnalytics::apply()
         VSQTableModel &model = m_tables->model(table);
         model.setAnalyticColumns(columns);
         model.setInTheMoneyShaded(on);
-        QHeaderView *header = m_tables->view(table)->horizontalHeader();
+        const QTableView *view = m_tables->view(table);
+        QHeaderView *header = view->horizontalHeader();
         const int first = model.firstAnalyticColumn();
+        const bool combined = table == OptionTables::AllCall || table == OptionTables::AllPut;
+        for (int i = 0; i < columns.size(); ++i) {
+            // On the combined page the table's own columns share what is left.
+            if (combined)
+                header->setSectionResizeMode(first + i, QHeaderView::Fixed);
+            header->resizeSection(first + i, sectionWidth(view, columns.at(i)));
+        }
+        // The calls mirror the puts: their analytic columns lead, read
+        // outwards from the exercise price.
         if (table == OptionTables::AllCall) {
-            // The calls mirror the puts: their analytic columns lead, read
-            // outwards from the exercise price.
             for (int i = 0; i < columns.size(); ++i)
                 header->moveSection(header->visualIndex(first + columns.size() - 1 - i), i);
-        } else if (table == OptionTables::Call || table == OptionTables::Put) {
-            const int width = header->fontMetrics().averageCharWidth() * AnalyticColumnChars;
-            for (int i = 0; i < columns.size(); ++i)
-                header->resizeSection(first + i, width);
         }
     }
     m_chain->setEnabled(on);

@@ -80,7 +80,10 @@ QVariant VSQTableModel::headerData(int section, Qt::Orientation orientation, int
         return QuoteTableModel::headerData(section, orientation, role);
     switch (role) {
     case Qt::DisplayRole: return AnalyticColumns::caption(m_analyticColumns.at(analytic));
-    case Qt::ToolTipRole: return AnalyticColumns::explanation(m_analyticColumns.at(analytic));
+    case Qt::ToolTipRole: {
+        const AnalyticColumns::Column column = m_analyticColumns.at(analytic);
+        return AnalyticColumns::caption(column) + QLatin1Char(':') + AnalyticColumns::explanation(column);
+    }
     default: return QVariant();
     }
 }
