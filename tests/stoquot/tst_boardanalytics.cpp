@@ -3,15 +3,13 @@
 // implies against the one the market priced each contract with.
 
 #include <framewait.h>
+#include <modulehost.h>
 #include <stoquot/chainanalytics.h>
 #include <stoquot/smilechart.h>
 #include <stoquot/vsqtablemodel.h>
-#include <tarn.h>
-#include <testhost.h>
 #include <testutil.h>
 
 #include <icomponent.h>
-#include <imodule.h>
 #include <vconfig.h>
 #include <vdataset.h>
 #include <vlocaldb.h>
@@ -33,24 +31,17 @@ namespace {
 constexpr int BusinessDate = 20261215;
 const char *const Group = "TarnHost.BCStoQuot.1";
 
-// A board of the sample market, shown, its scene under Group.
-class Board
+// The board's tables and its header menu, as the user reaches them.
+struct Board
 {
-public:
-    explicit Board(TestHost &host, const QMap<QString, QVariant> &params = {})
-        : m_module(LoadBizModule(&host.context()))
+    Board(ModuleHost &host, const QMap<QString, QVariant> &params = {})
+        : host(host)
+        , board(host.create<IComponent>("BCStoQuot", QSize(1280, 900), params))
     {
-        board = m_module->createComponent(nullptr, u("BCStoQuot"), u("board"), &params);
         board->setComCfgGroup(u(Group));
         board->restoreScene();
-        board->resize(1280, 900);
-        board->show();
     }
-    ~Board()
-    {
-        m_module->freeComponent(board);
-        UnloadBizModule();
-    }
+    ~Board() { host.free(board); }
 
     QTableView *view(const char *name) { return board->findChild<QTableView *>(QLatin1String(name)); }
     VSQTableModel *model(const char *name) { return qobject_cast<VSQTableModel *>(view(name)->model()); }
@@ -78,10 +69,8 @@ public:
         menu->hide();
     }
 
+    ModuleHost &host;
     IComponent *board;
-
-private:
-    IModule *m_module;
 };
 
 } // namespace
@@ -90,7 +79,7 @@ class TestBoardAnalytics : public QObject
 {
     Q_OBJECT
 
-    TestHost m_host {BusinessDate, QStringLiteral(TARN_DATA_DIR)};
+    ModuleHost m_host {BusinessDate, QStringLiteral(TARN_DATA_DIR)};
 
 private slots:
     void init() { m_host.context().config()->cfgLocalDb()->setCfgParam(u(Group), {}, true); }

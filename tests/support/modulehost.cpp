@@ -14,8 +14,9 @@
 
 #include <QSqlQuery>
 
-ModuleHost::ModuleHost()
-    : m_module(LoadBizModule(&context()))
+ModuleHost::ModuleHost(int sysDate, const QString &dataDir)
+    : TestHost(sysDate, dataDir)
+    , m_module(LoadBizModule(&context()))
 {
 }
 
@@ -44,10 +45,10 @@ void ModuleHost::addNames(const char *kind, const char *names)
                                       name.section(QLatin1Char('='), 1));
 }
 
-IComponent *ModuleHost::createComponent(const char *className, const QSize &size)
+IComponent *ModuleHost::createComponent(const char *className, const QSize &size,
+                                        const QMap<QString, QVariant> &params)
 {
-    IComponent *component
-        = m_module->createComponent(nullptr, QLatin1String(className), QStringLiteral("test"), nullptr);
+    IComponent *component = m_module->createComponent(nullptr, QLatin1String(className), QStringLiteral("test"), &params);
     if (component && !size.isEmpty()) {
         component->resize(size);
         component->show();

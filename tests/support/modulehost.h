@@ -2,7 +2,9 @@
 
 #include "testhost.h"
 
+#include <QMap>
 #include <QSize>
+#include <QVariant>
 
 class IComponent;
 class IModule;
@@ -13,17 +15,18 @@ class IModule;
 class ModuleHost : public TestHost
 {
 public:
-    ModuleHost();
+    explicit ModuleHost(int sysDate = 20261205, const QString &dataDir = QString());
     ~ModuleHost();
 
     // A cache of that name: its fields, then each row, as blank-separated words.
     void addCache(const QString &name, const char *fields, const QList<QByteArray> &rows);
     // Data-dictionary names of one kind, as "key=name" words.
     void addNames(const char *kind, const char *names);
-    // A component of the class; shown at size and exposed unless size is empty.
-    template<class T> T *create(const char *className, const QSize &size = QSize())
+    // A component of the class, made with params; shown at size and exposed unless size is empty.
+    template<class T>
+    T *create(const char *className, const QSize &size = QSize(), const QMap<QString, QVariant> &params = {})
     {
-        return qobject_cast<T *>(createComponent(className, size));
+        return qobject_cast<T *>(createComponent(className, size, params));
     }
     void free(IComponent *component);
     // Unloads the module (deleting its components), restarts the host on the
@@ -38,7 +41,7 @@ public:
     void store(const QString &group, const QString &name, const QString &value);
 
 private:
-    IComponent *createComponent(const char *className, const QSize &size);
+    IComponent *createComponent(const char *className, const QSize &size, const QMap<QString, QVariant> &params);
 
     IModule *m_module = nullptr;
 };
