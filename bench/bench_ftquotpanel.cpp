@@ -92,14 +92,6 @@ void prepare(HostContext &host, const QVector<QByteArray> &codes)
                                 true);
 }
 
-// Quotes of every contract in turn.
-bench::PacedFeed::Fill everyContract(const QVector<QByteArray> &codes)
-{
-    return [codes](quint64 sequence, VQuotData &record) {
-        record = bench::quote(Market, codes.at(bench::spread(sequence, codes.size())), sequence / quint64(codes.size()));
-    };
-}
-
 // The board made through the module and shown, measured and freed.
 bench::Shown measureBoard(IModule *module, VQuotMgr *quotes, const QVector<QByteArray> &codes, double rate, int ms)
 {
@@ -116,7 +108,7 @@ bench::Shown measureBoard(IModule *module, VQuotMgr *quotes, const QVector<QByte
     bench::LatencyProbe probe(quotes);
     probe.watch(table->viewport(),
                 bench::datasetCellsInView(table, QStringLiteral("stkcode"), QStringLiteral("lastprice")));
-    const bench::Shown shown = bench::measureShown(quotes, table->viewport(), probe, rate, everyContract(codes), ms);
+    const bench::Shown shown = bench::measureShown(quotes, table->viewport(), probe, rate, bench::inTurn(Market, codes), ms);
     module->freeComponent(board);
     return shown;
 }
@@ -131,7 +123,7 @@ bench::Shown measurePlain(VQuotMgr *quotes, const QVector<QByteArray> &codes, do
     bench::runFor(200);
     bench::LatencyProbe probe(quotes);
     probe.watch(table.view()->viewport(), table.cellsInView());
-    return bench::measureShown(quotes, table.view()->viewport(), probe, rate, everyContract(codes), ms);
+    return bench::measureShown(quotes, table.view()->viewport(), probe, rate, bench::inTurn(Market, codes), ms);
 }
 
 } // namespace

@@ -146,14 +146,6 @@ void startUpRuns()
     }
 }
 
-// Quotes of every security of the list in turn.
-bench::PacedFeed::Fill everySecurity(const QVector<QByteArray> &codes)
-{
-    return [codes](quint64 sequence, VQuotData &record) {
-        record = bench::quote(Market, codes.at(bench::spread(sequence, codes.size())), sequence / quint64(codes.size()));
-    };
-}
-
 // The watchlist made through the module, showing its one group; measured and freed.
 bench::Shown measureWatchlist(IModule *module, VQuotMgr *quotes, const QVector<QByteArray> &codes, double rate, int ms)
 {
@@ -172,7 +164,7 @@ bench::Shown measureWatchlist(IModule *module, VQuotMgr *quotes, const QVector<Q
     probe.watch(view->viewport(), bench::cellsInView(view, StkModel::Last, [model](int row) {
                     return model->index(row, StkModel::Code).data(Qt::UserRole).toString().toUtf8();
                 }));
-    const bench::Shown shown = bench::measureShown(quotes, view->viewport(), probe, rate, everySecurity(codes), ms);
+    const bench::Shown shown = bench::measureShown(quotes, view->viewport(), probe, rate, bench::inTurn(Market, codes), ms);
     module->freeComponent(watchlist);
     return shown;
 }
@@ -217,7 +209,7 @@ bench::Shown measurePlain(VQuotMgr *quotes, const QVector<QByteArray> &codes, do
     bench::runFor(200);
     bench::LatencyProbe probe(quotes);
     probe.watch(table.view()->viewport(), table.cellsInView());
-    return bench::measureShown(quotes, table.view()->viewport(), probe, rate, everySecurity(codes), ms);
+    return bench::measureShown(quotes, table.view()->viewport(), probe, rate, bench::inTurn(Market, codes), ms);
 }
 
 void shownRuns(int ms, int rounds)

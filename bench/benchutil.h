@@ -345,6 +345,14 @@ private:
     qint64 m_longestPost = 0;
 };
 
+// Quotes of every security of one market in turn, spread over the cycle (spread()).
+inline PacedFeed::Fill inTurn(char market, const QVector<QByteArray> &codes)
+{
+    return [market, codes](quint64 sequence, VQuotData &record) {
+        record = quote(market, codes.at(spread(sequence, codes.size())), sequence / quint64(codes.size()));
+    };
+}
+
 // The cells of column in the rows of view that are in view, clipped to the
 // viewport, by the code codeOf reads from each row.
 inline QHash<QByteArray, QRect> cellsInView(const QTableView *view, int column,
