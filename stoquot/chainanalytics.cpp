@@ -146,6 +146,9 @@ void ChainAnalytics::update()
         return;
     bool changed = std::exchange(m_changed, false);
     for (const OptionTables::Table table : qAsConst(m_shown)) {
+        // A board out of sight works out nothing; its rows follow when it shows again.
+        if (!m_tables->view(table)->isVisible())
+            continue;
         const QPair<int, int> rows
             = m_wholeChain ? qMakePair(0, m_tables->dataset(table).recordCount() - 1) : rowsOnScreen(table);
         changed = work(table, rows.first, rows.second) || changed;

@@ -17,8 +17,8 @@ class QDate;
 struct VQuotData;
 
 // The option board's analytics, worked out at the frame clock: for each
-// row of the shown side tables that is on screen (every row while the
-// whole chain is wanted, as the smile wants it), the row's inputs (its side
+// row of the shown side tables that is on screen (every row of a table in
+// sight while the whole chain is wanted, as the smile wants it), the row's inputs (its side
 // and exercise price, its mid price or last price, the underlying's last
 // price, the time to the expiry shown and the risk-free rate) and, when
 // they changed since the row was last worked out, its figures
