@@ -1,13 +1,17 @@
 #include "cellhighlights.h"
 
+#include "framepacer.h"
+
 #include <QTimerEvent>
 
 CellHighlights::CellHighlights(int durationMs, Ending ending, QObject *parent)
     : QObject(parent)
     , m_durationMs(durationMs)
     , m_ending(ending)
+    , m_pacer(new FramePacer(FramePacer::Write, this))
 {
     m_clock.start();
+    connect(m_pacer, &FramePacer::frame, this, &CellHighlights::endDue);
 }
 
 void CellHighlights::setLit(State &state, int column, bool lit)
@@ -29,7 +33,7 @@ void CellHighlights::endLater(const SecurityId &id, int column)
     State &state = m_cells[cell];
     state.lastEnd = ++m_serial;
     m_ends.enqueue({m_clock.elapsed() + m_durationMs, m_serial, cell});
-    if (!m_timer.isActive())
+    if (!m_timer.isActive() && m_ends.size() == 1)
         m_timer.start(m_durationMs, Qt::PreciseTimer, this);
 }
 
@@ -79,6 +83,12 @@ void CellHighlights::timerEvent(QTimerEvent *event)
         QObject::timerEvent(event);
         return;
     }
+    m_timer.stop();
+    m_pacer->request();
+}
+
+void CellHighlights::endDue()
+{
     const qint64 now = m_clock.elapsed();
     while (!m_ends.isEmpty() && m_ends.head().due <= now) {
         const End end = m_ends.dequeue();
@@ -91,8 +101,6 @@ void CellHighlights::timerEvent(QTimerEvent *event)
             m_cells.erase(found);
         emit ended(end.cell.id, end.cell.column);
     }
-    if (m_ends.isEmpty())
-        m_timer.stop();
-    else
+    if (!m_ends.isEmpty())
         m_timer.start(int(m_ends.head().due - now), Qt::PreciseTimer, this);
 }

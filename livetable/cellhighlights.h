@@ -2,6 +2,8 @@
 
 #include "securityid.h"
 
+class FramePacer;
+
 #include <QBasicTimer>
 #include <QElapsedTimer>
 #include <QHash>
@@ -19,7 +21,9 @@
 //
 // One timer serves every cell from a queue of deadlines (in order, since
 // every end comes the same duration after its cause): a Qt timer per change
-// falls behind at tens of thousands of changes a second.
+// falls behind at tens of thousands of changes a second. Ends are carried
+// out in the Write phase of the frame after they fall due (FramePacer), so
+// their repaints are frame work and share the frame with the quotes.
 class CellHighlights : public QObject
 {
     Q_OBJECT
@@ -58,6 +62,8 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
+    void endDue();
+
     struct Cell
     {
         SecurityId id;
@@ -87,4 +93,5 @@ private:
     quint64 m_serial = 0;
     QBasicTimer m_timer;
     QElapsedTimer m_clock;
+    FramePacer *m_pacer; // a child
 };

@@ -31,6 +31,7 @@ QString shortened(const QString &text)
 StkModel::StkModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
+    m_bold.setWeight(QFont::Bold);
 }
 
 QStringList StkModel::headerLabels()
@@ -52,6 +53,7 @@ void StkModel::setHorizontalHeaderLabels(const QStringList &labels)
 void StkModel::setRowSource(QList<Row> *rows)
 {
     beginResetModel();
+    m_derived.clear();
     m_rows = rows;
     endResetModel();
 }
@@ -78,12 +80,14 @@ void StkModel::setColours(const Colours &colours)
 void StkModel::refresh()
 {
     beginResetModel();
+    m_derived.clear();
     endResetModel();
     emit updateCount(rowCount());
 }
 
 void StkModel::rowChanged(int row)
 {
+    forgetDerived(row);
     if (row >= 0 && row < rowCount() && columnCount() > 0)
         emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
@@ -130,46 +134,62 @@ QVariant StkModel::data(const QModelIndex &index, int role) const
         return QVariant();
     const int column = index.column();
     switch (role) {
-    case Qt::DisplayRole: return displayText(*row, column);
-    case Qt::FontRole: {
-        QFont font;
-        if (column >= Last && column <= Change)
-            font.setWeight(QFont::Bold);
-        return font;
-    }
+    case Qt::DisplayRole: return displayText(index.row(), column);
+    case Qt::FontRole: return column >= Last && column <= Change ? m_bold : QFont();
     case Qt::TextAlignmentRole: return int(Qt::AlignRight | Qt::AlignVCenter);
-    case Qt::ForegroundRole: return foreground(*row, column);
+    case Qt::ForegroundRole: return foreground(index.row(), column);
     case Qt::UserRole: return row->value(column);
     default: return QVariant();
     }
 }
 
-QVariant StkModel::displayText(const Row &row, int column) const
+const StkModel::Derived &StkModel::derived(int row) const
+{
+    if (m_derived.size() <= row)
+        m_derived.resize(rowCount());
+    Derived &values = m_derived[row];
+    if (!values.valid) {
+        const Row &texts = m_rows->at(row);
+        const double ratio = number(texts.value(ChangeRatio));
+        values.sign = ratio > 0 ? 1 : ratio < 0 ? -1 : 0;
+        values.volume = shortened(texts.value(Volume));
+        values.amount = shortened(texts.value(Amount));
+        values.valid = true;
+    }
+    return values;
+}
+
+void StkModel::forgetDerived(int row)
+{
+    if (row >= 0 && row < m_derived.size())
+        m_derived[row].valid = false;
+}
+
+QVariant StkModel::displayText(int row, int column) const
 {
     if (column < 0 || column >= columnCount() || column == m_textlessColumn)
         return QVariant();
-    const QString text = row.value(column);
+    const QString text = m_rows->at(row).value(column);
     switch (column) {
     case ChangeRatio:
-    case Change: return number(row.value(ChangeRatio)) > 0 ? QLatin1Char('+') + text : text;
-    case Volume:
-    case Amount: return shortened(text);
+    case Change: return derived(row).sign > 0 ? QLatin1Char('+') + text : text;
+    case Volume: return derived(row).volume;
+    case Amount: return derived(row).amount;
     default: return text;
     }
 }
 
-QVariant StkModel::foreground(const Row &row, int column) const
+QVariant StkModel::foreground(int row, int column) const
 {
     if (column == Code || column == Name)
         return m_colours.code;
     if (column < Last || column > Change)
         return QVariant();
-    const double change = number(row.value(ChangeRatio));
-    if (change > 0)
-        return m_colours.rise;
-    if (change < 0)
-        return m_colours.fall;
-    return QVariant();
+    switch (derived(row).sign) {
+    case 1: return m_colours.rise;
+    case -1: return m_colours.fall;
+    default: return QVariant();
+    }
 }
 
 bool StkModel::setData(const QModelIndex &index, const QVariant &value, int role)
@@ -183,6 +203,7 @@ bool StkModel::setData(const QModelIndex &index, const QVariant &value, int role
     const QString text = value.toString();
     if (row.at(column) != text) {
         row[column] = text;
+        forgetDerived(index.row());
         emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
     }
     return true;
@@ -202,4 +223,5 @@ void StkModel::sortdata(int column, Qt::SortOrder order)
         return order == Qt::AscendingOrder ? number(ta) > number(tb) : number(ta) < number(tb);
     };
     std::stable_sort(m_rows->begin(), m_rows->end(), before);
+    m_derived.clear();
 }

@@ -2,6 +2,8 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QFont>
+#include <QVector>
 #include <QStringList>
 
 // The quote table of one watchlist group. Every row is a list of nineteen
@@ -85,12 +87,26 @@ public slots:
     void sortdata(int column, Qt::SortOrder order = Qt::AscendingOrder);
 
 private:
+    // What a row shows besides its texts, worked out when first asked for
+    // and again after the row changed: every paint of a live table asks.
+    struct Derived
+    {
+        bool valid = false;
+        int sign = 0; // of the change ratio
+        QString volume; // shortened
+        QString amount;
+    };
+
     const Row *rowAt(int row) const;
-    QVariant displayText(const Row &row, int column) const;
-    QVariant foreground(const Row &row, int column) const;
+    const Derived &derived(int row) const;
+    void forgetDerived(int row);
+    QVariant displayText(int row, int column) const;
+    QVariant foreground(int row, int column) const;
 
     QStringList m_horizontalLabels;
     QList<Row> *m_rows = nullptr;
     int m_textlessColumn = -1;
     Colours m_colours;
+    QFont m_bold;
+    mutable QVector<Derived> m_derived; // by row
 };
