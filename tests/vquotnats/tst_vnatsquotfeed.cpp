@@ -114,14 +114,6 @@ private:
         return publish(products, lastPrice)
             && QTest::qWaitFor([&] { return m_cluster.storedQuotes() >= stored + products.size(); }, 10000);
     }
-    static QStringList subjects(const QStringList &products)
-    {
-        QStringList subjects;
-        for (const QString &product : products)
-            subjects << QString::fromLatin1(subjectOf(product));
-        subjects.sort();
-        return subjects;
-    }
     // Waits without taking events until the feed has received count frames,
     // then lets the GUI thread take what the manager's queue holds.
     bool receiveStalled(quint64 count, int timeoutMs)
@@ -160,30 +152,6 @@ private slots:
         delete m_mgr;
     }
 
-    void subscriptionsReachTheServers()
-    {
-        QVERIFY(connectAll());
-        const QStringList three = {own("H|ag2606"), own("F|IF2606"), own("1|600000")};
-        QVERIFY(subscribe(three));
-        QTRY_COMPARE(m_cluster.subscriptions(), subjects(three));
-        QVERIFY(subscribe(three.mid(1)));
-        QTRY_COMPARE(m_cluster.subscriptions(), subjects(three.mid(1)));
-        QVERIFY(m_subscriber->unsubscribe(true));
-        QTRY_COMPARE(m_cluster.subscriptions(), QStringList());
-    }
-
-    void recordsReachTheirSubscribers()
-    {
-        QVERIFY(connectAll());
-        const QStringList two = {own("H|ag2606"), own("1|600000")};
-        QVERIFY(subscribe(two));
-        QTRY_COMPARE(m_cluster.subscriptions().size(), 2);
-        QVERIFY(publish({two.at(0)}, 5123));
-        QVERIFY(publish({own("H|cu2606")}, 1)); // nobody's
-        QVERIFY(publish({two.at(1)}, 10.5));
-        QTRY_COMPARE(m_receiver->received, QStringList({two.at(0) + u("=5123"), two.at(1) + u("=10.5")}));
-    }
-
     // A fresh subscription of a page of 2,000 securities shows their latest
     // records at once, though nothing is published after it.
     void latestRecordsOfAFreshSubscription()
@@ -202,72 +170,65 @@ private slots:
         QCOMPARE(m_feed->receivedCount(), quint64(0));
     }
 
-    // Records of one security leave the feed in the order of their publish
-    // sequence, whatever order they arrive in; version-1 frames carry none.
-    void olderRecordsAreLeftOut_data()
+    // Frames on one security's subject while the GUI thread takes no events,
+    // a record's price its place among them (1, 2, 3...): records leave the
+    // feed in the order of their publish sequence (0: a version-1 frame,
+    // which carries none), whatever order they arrive in; a refused frame,
+    // sent 500 times before them, is counted and logged once. Every defect is
+    // found before the record's security is compared with the subject's.
+    void framesOfOneSecurity_data()
     {
-        QTest::addColumn<QList<quint64>>("sequences"); // 0: a version-1 frame; the prices are 1, 2, 3...
+        QTest::addColumn<QList<quint64>>("sequences");
+        QTest::addColumn<QByteArray>("refused");
+        QTest::addColumn<Defect>("defect");
         QTest::addColumn<double>("shown");
-        QTest::newRow("in order") << QList<quint64> {3, 5} << 2.0;
-        QTest::newRow("an older one after a newer one") << QList<quint64> {5, 3} << 1.0;
-        QTest::newRow("the same twice") << QList<quint64> {5, 5} << 1.0;
-        QTest::newRow("version 1 in between") << QList<quint64> {5, 0, 4} << 2.0;
+        QTest::newRow("in order") << QList<quint64> {3, 5} << QByteArray() << Defect::None << 2.0;
+        QTest::newRow("an older one after a newer one") << QList<quint64> {5, 3} << QByteArray() << Defect::None << 1.0;
+        QTest::newRow("the same twice") << QList<quint64> {5, 5} << QByteArray() << Defect::None << 1.0;
+        QTest::newRow("version 1 in between") << QList<quint64> {5, 0, 4} << QByteArray() << Defect::None << 2.0;
+        const QString product = u("H|ag2606");
+        const QByteArray good = VQuotFrame::encode(quote(product, 1), 1);
+        QByteArray version3 = good;
+        version3[4] = 3;
+        const VQuotData notFinite = quote(product, std::numeric_limits<double>::quiet_NaN());
+        QTest::newRow("truncated") << QList<quint64> {1} << good.left(100) << Defect::Length << 1.0;
+        QTest::newRow("version 3") << QList<quint64> {1} << version3 << Defect::Version << 1.0;
+        QTest::newRow("NaN last price") << QList<quint64> {1} << VQuotFrame::encode(notFinite, 1) << Defect::NotFinite
+                                        << 1.0;
+        QTest::newRow("another security's record")
+            << QList<quint64> {1} << VQuotFrame::encode(quote(u("H|cu2606"), 1), 1) << Defect::Subject << 1.0;
     }
-    void olderRecordsAreLeftOut()
+    void framesOfOneSecurity()
     {
         QFETCH(QList<quint64>, sequences);
+        QFETCH(QByteArray, refused);
+        QFETCH(Defect, defect);
         QFETCH(double, shown);
         QVERIFY(connectAll());
         const QString product = own("H|ag2606");
         QVERIFY(subscribe({product}));
         QTRY_COMPARE(m_cluster.subscriptions().size(), 1);
+        const int refusals = refused.isEmpty() ? 0 : 500;
+        QVector<QByteArray> frames(refusals, refused);
         for (int i = 0; i < sequences.size(); ++i) {
             QByteArray frame(VQuotFrame::Version1Size, Qt::Uninitialized);
             if (sequences.at(i) == 0)
                 VQuotFrame::encodeVersion1(quote(product, i + 1), frame.data());
             else
                 frame = VQuotFrame::encode(quote(product, i + 1), sequences.at(i));
-            QVERIFY(m_publisher->publish(subjectOf(product), frame));
+            frames << frame;
         }
-        QVERIFY(m_publisher->flush(2000));
-        QVERIFY(receiveStalled(quint64(sequences.size()), 10000));
-        QCOMPARE(m_receiver->received, QStringList(product + u("=") + QString::number(shown)));
-    }
-
-    void refusedFramesAreCountedAndLoggedOnce_data()
-    {
-        QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<Defect>("defect");
-        // Every defect is found before the record's security is compared with the subject's.
-        const QString product = u("H|ag2606");
-        const QByteArray good = VQuotFrame::encode(quote(product, 1), 1);
-        QByteArray version3 = good;
-        version3[4] = 3;
-        VQuotData notFinite = quote(product, std::numeric_limits<double>::quiet_NaN());
-        QTest::newRow("truncated") << good.left(100) << Defect::Length;
-        QTest::newRow("version 3") << version3 << Defect::Version;
-        QTest::newRow("NaN last price") << VQuotFrame::encode(notFinite, 1) << Defect::NotFinite;
-        QTest::newRow("another security's record") << VQuotFrame::encode(quote(u("H|cu2606"), 1), 1) << Defect::Subject;
-    }
-    void refusedFramesAreCountedAndLoggedOnce()
-    {
-        QFETCH(QByteArray, frame);
-        QFETCH(Defect, defect);
-        QVERIFY(connectAll());
-        const QString product = own("H|ag2606");
-        QVERIFY(subscribe({product}));
-        QTRY_COMPARE(m_cluster.subscriptions().size(), 1);
         LogCapture log;
-        for (int i = 0; i < 500; ++i)
+        for (const QByteArray &frame : qAsConst(frames))
             QVERIFY(m_publisher->publish(subjectOf(product), frame));
-        QVERIFY(publish({product}, 7));
-
-        QTRY_COMPARE(m_receiver->received, QStringList(product + u("=7")));
-        QCOMPARE(m_feed->rejects().count(defect), quint64(500));
-        QCOMPARE(m_feed->rejects().total(), quint64(500));
-        QCOMPARE(log.records.size(), 1);
-        QVERIFY2(log.records.constFirst().message.contains(VQuotFrame::defectText(defect)),
-                 qPrintable(log.records.constFirst().message));
+        QVERIFY(m_publisher->flush(2000));
+        QVERIFY(receiveStalled(quint64(frames.size()), 10000));
+        QCOMPARE(m_receiver->received, QStringList(product + u("=") + QString::number(shown)));
+        QCOMPARE(m_feed->rejects().count(defect), quint64(refusals));
+        QCOMPARE(m_feed->rejects().total(), quint64(refusals));
+        QCOMPARE(log.records.size(), refusals ? 1 : 0);
+        for (const VLogRecord &record : qAsConst(log.records))
+            QVERIFY2(record.message.contains(VQuotFrame::defectText(defect)), qPrintable(record.message));
     }
 
     void wrongCredentialsAreRefused_data()
@@ -300,86 +261,32 @@ private slots:
     }
 
     // A client's user may read quotes, not write them: the server refuses a
-    // forged quote and every change of the stream, and the stream still
-    // holds the feed's record.
-    void clientMayNotWrite_data()
-    {
-        QTest::addColumn<QByteArray>("subject"); // empty: the security's own
-        QTest::newRow("a quote") << QByteArray();
-        QTest::newRow("purge the stream") << QByteArray("$JS.API.STREAM.PURGE.TARN_QUOT");
-        QTest::newRow("delete the stream") << QByteArray("$JS.API.STREAM.DELETE.TARN_QUOT");
-        QTest::newRow("delete a record") << QByteArray("$JS.API.STREAM.MSG.DELETE.TARN_QUOT");
-        QTest::newRow("change the stream") << QByteArray("$JS.API.STREAM.UPDATE.TARN_QUOT");
-    }
+    // forged quote and every change of the stream (purging or deleting it,
+    // deleting a record, changing it), and the stream still holds the feed's
+    // record.
     void clientMayNotWrite()
     {
-        QFETCH(QByteArray, subject);
         QVERIFY(connectAll());
         const QString product = own("H|ag2606");
         QVERIFY(publishStored({product}, 1));
-        if (subject.isEmpty())
-            subject = subjectOf(product);
-
         VNatsQuotPublisher client;
         QString error;
         QVERIFY(client.open(m_cluster.settings(NatsServer::Client, NatsServer::ClientPassword), &error));
         QTRY_COMPARE(client.link().state(), LinkState::Connected);
         QSignalSpy errors(&client.link(), &VNatsLink::serverError);
-        QVERIFY(client.publish(subject, VQuotFrame::encode(quote(product, 666), std::numeric_limits<quint64>::max())));
-        QTRY_COMPARE(errors.size(), 1);
-        const QString text = errors.constFirst().constFirst().toString();
-        QVERIFY2(text.contains(u("Permissions Violation for Publish to \"%1\"").arg(QLatin1String(subject))),
-                 qPrintable(text));
-
+        const QList<QByteArray> subjects
+            = {subjectOf(product), "$JS.API.STREAM.PURGE.TARN_QUOT", "$JS.API.STREAM.DELETE.TARN_QUOT",
+               "$JS.API.STREAM.MSG.DELETE.TARN_QUOT", "$JS.API.STREAM.UPDATE.TARN_QUOT"};
+        for (int i = 0; i < subjects.size(); ++i) {
+            QVERIFY(client.publish(subjects.at(i),
+                                   VQuotFrame::encode(quote(product, 666), std::numeric_limits<quint64>::max())));
+            QTRY_COMPARE(errors.size(), i + 1);
+            const QString text = errors.at(i).constFirst().toString();
+            QVERIFY2(text.contains(u("Permissions Violation for Publish to \"%1\"").arg(QLatin1String(subjects.at(i)))),
+                     qPrintable(text));
+        }
         QVERIFY(subscribe({product}));
         QTRY_COMPARE(m_receiver->received, QStringList(product + u("=1")));
-    }
-
-    // A burst for 100 securities while the GUI thread takes no events: the
-    // manager's queue holds one record per security, and the GUI thread then
-    // receives the latest of each, once. On a server of its own, without the
-    // stream: the burst concerns the client alone.
-    void burstWithTheGuiThreadStalled()
-    {
-        const int securities = 100;
-        const int records = 1000000;
-        NatsServer server;
-        START_NATS_SERVER(server);
-        VNatsSettings settings = m_cluster.settings(NatsServer::Client, NatsServer::ClientPassword);
-        settings.urls = QStringList(server.url());
-        m_feed = new VNatsQuotFeed;
-        m_mgr->setFeed(m_feed);
-        VNatsQuotPublisher publisher;
-        QString error;
-        QVERIFY(m_feed->open(settings, &error));
-        settings.user = QString::fromLatin1(NatsServer::Feed);
-        settings.password = QString::fromLatin1(NatsServer::FeedPassword);
-        QVERIFY(publisher.open(settings, &error));
-        QStringList products;
-        for (int i = 0; i < securities; ++i)
-            products << QStringLiteral("1|6%1").arg(i, 5, 10, QLatin1Char('0'));
-        QVERIFY(subscribe(products));
-        QTRY_COMPARE(server.subscriptions().size(), securities);
-        QTRY_COMPARE(publisher.link().state(), LinkState::Connected);
-
-        QVector<VQuotData> quotes;
-        for (const QString &product : qAsConst(products))
-            quotes << quote(product, 0);
-        for (int i = 0; i < records; ++i) {
-            VQuotData &record = quotes[i % securities];
-            record.lastPrice = i;
-            QVERIFY(publisher.publish(record));
-        }
-        QVERIFY(publisher.flush(10000));
-        QVERIFY(receiveStalled(quint64(records), 60000));
-        QVERIFY(m_mgr->queuedCount() <= securities);
-
-        QStringList latest;
-        for (int i = 0; i < securities; ++i)
-            latest << products.at(i) + QLatin1Char('=') + QString::number(records - securities + i);
-        m_receiver->received.sort();
-        QCOMPARE(m_receiver->received, latest);
-        QCOMPARE(m_mgr->conflatedCount(), quint64(records - securities));
     }
 
     // The server the client is connected to dies, twice, while every
