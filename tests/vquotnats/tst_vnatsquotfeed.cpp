@@ -231,35 +231,6 @@ private slots:
             QVERIFY2(record.message.contains(VQuotFrame::defectText(defect)), qPrintable(record.message));
     }
 
-    void wrongCredentialsAreRefused_data()
-    {
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("password");
-        QTest::newRow("wrong password") << QString::fromLatin1(NatsServer::Client) << QStringLiteral("guess-1");
-        QTest::newRow("unknown user") << QStringLiteral("mallory") << QStringLiteral("guess-2");
-        QTest::newRow("none") << QString() << QString();
-    }
-    void wrongCredentialsAreRefused()
-    {
-        QFETCH(QString, user);
-        QFETCH(QString, password);
-        LogCapture log;
-        auto *feed = new VNatsQuotFeed;
-        m_mgr->setFeed(feed);
-        VNatsSettings settings = m_cluster.settings(NatsServer::Client, NatsServer::ClientPassword);
-        settings.user = user;
-        settings.password = password;
-        QString error;
-        QVERIFY(feed->open(settings, &error));
-        QTRY_COMPARE(feed->linkState(), LinkState::Refused);
-        QVERIFY2(feed->linkDetail().contains(QLatin1String("Authorization Violation")), qPrintable(feed->linkDetail()));
-        // Nothing is subscribed on a refused connection, and no password reaches the log.
-        QVERIFY(!subscribe({own("H|ag2606")}));
-        QVERIFY(!log.records.isEmpty());
-        for (const VLogRecord &record : qAsConst(log.records))
-            QVERIFY2(password.isEmpty() || !record.message.contains(password), qPrintable(record.message));
-    }
-
     // A client's user may read quotes, not write them: the server refuses a
     // forged quote and every change of the stream (purging or deleting it,
     // deleting a record, changing it), and the stream still holds the feed's
