@@ -14,7 +14,7 @@
 
 #include <csignal>
 #include <limits>
-#include <sys/types.h>
+#include <sys/prctl.h>
 
 namespace {
 
@@ -24,16 +24,15 @@ int freePort()
     return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
-// A string of the server's configuration language.
-QString quoted(QString text)
+// nats-server ends with the test, even one that dies without running its
+// destructors (a sanitizer's abort), so no server outlives its test.
+class ServerProcess : public QProcess
 {
-    text.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
+protected:
+    void setupChildProcess() override { ::prctl(PR_SET_PDEATHSIG, SIGTERM); }
+};
 
 } // namespace
-
-NatsServer::NatsServer() = default;
 
 NatsServer::~NatsServer()
 {
@@ -48,22 +47,8 @@ QString NatsServer::program()
     return onPath.isEmpty() ? QStandardPaths::findExecutable(name, {QStringLiteral("/usr/sbin")}) : onPath;
 }
 
-void NatsServer::setToken(const QString &token)
-{
-    Q_ASSERT(m_port == 0);
-    m_token = token;
-}
-
-void NatsServer::setTls(const QString &certFile, const QString &keyFile)
-{
-    Q_ASSERT(m_port == 0);
-    m_certFile = certFile;
-    m_keyFile = keyFile;
-}
-
 void NatsServer::setCluster(int routePort, const QList<int> &routePorts, bool jetStream)
 {
-    Q_ASSERT(m_port == 0);
     m_routePort = routePort;
     m_routePorts = routePorts;
     m_jetStream = jetStream;
@@ -73,15 +58,15 @@ QString NatsServer::configText() const
 {
     QString text;
     if (!m_token.isEmpty())
-        text = QStringLiteral("authorization {\n  token: %1\n}\n").arg(quoted(m_token));
+        text = QStringLiteral("authorization {\n  token: \"%1\"\n}\n").arg(m_token);
     else
         text = QStringLiteral("include \"users.conf\"\n");
     // A client slower than the handshake's timeout (the default is two
     // seconds; a sanitizer build under load can take longer) is cut off
     // before it can judge the certificate.
     if (!m_certFile.isEmpty())
-        text += QStringLiteral("tls {\n  cert_file: %1\n  key_file: %2\n  timeout: 10\n}\n")
-                    .arg(quoted(m_certFile), quoted(m_keyFile));
+        text += QStringLiteral("tls {\n  cert_file: \"%1\"\n  key_file: \"%2\"\n  timeout: 10\n}\n")
+                    .arg(m_certFile, m_keyFile);
     if (m_routePort != 0) {
         QStringList routes;
         for (const int port : m_routePorts)
@@ -95,14 +80,10 @@ QString NatsServer::configText() const
     // The quote stream lives in memory; the store folder keeps the server's
     // identity in the cluster across a restart.
     if (m_jetStream)
-        text += QStringLiteral("jetstream {\n  store_dir: %1\n  max_memory_store: 256MB\n  max_file_store: 16MB\n}\n")
-                    .arg(quoted(m_dir.filePath(QStringLiteral("store"))));
+        text += QStringLiteral(
+                    "jetstream {\n  store_dir: \"%1\"\n  max_memory_store: 256MB\n  max_file_store: 16MB\n}\n")
+                    .arg(m_dir.filePath(QStringLiteral("store")));
     return text;
-}
-
-bool NatsServer::start(QString *error)
-{
-    return launch(error) && waitHealthy(error);
 }
 
 bool NatsServer::launch(QString *error)
@@ -110,7 +91,6 @@ bool NatsServer::launch(QString *error)
     if (m_port == 0) {
         m_port = freePort();
         m_monitorPort = freePort();
-        QFile::remove(m_dir.filePath(QStringLiteral("users.conf")));
         QFile config(m_dir.filePath(QStringLiteral("nats.conf")));
         if (!QFile::copy(QStringLiteral(TARN_BUS_USERS), m_dir.filePath(QStringLiteral("users.conf")))
             || !config.open(QIODevice::WriteOnly)) {
@@ -122,21 +102,12 @@ bool NatsServer::launch(QString *error)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("TARN_FEED_PASSWORD"), QString::fromLatin1(FeedPassword));
     env.insert(QStringLiteral("TARN_HOST_PASSWORD"), QString::fromLatin1(ClientPassword));
-    // A process of its own each time: a closed input stays closed.
-    m_process.reset(new QProcess);
+    m_process.reset(new ServerProcess);
     m_process->setProcessChannelMode(QProcess::MergedChannels);
     m_process->setProcessEnvironment(env);
-    // A shell holds the server and ends it when its input closes: on stop(),
-    // and when the test dies without running its destructors (a sanitizer's
-    // abort), so no server outlives its test. The shell ends with the server,
-    // so a server that cannot start is seen at once.
-    m_process->start(QStringLiteral("/bin/sh"),
-                     {QStringLiteral("-c"),
-                      QStringLiteral("exec 3<&0; \"$0\" \"$@\" & server=$!; "
-                                     "{ read -r _ <&3; kill $server 2>/dev/null; } & wait $server"),
-                      program(), QStringLiteral("-a"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
-                      QString::number(m_port), QStringLiteral("-m"), QString::number(m_monitorPort),
-                      QStringLiteral("-P"), m_dir.filePath(QStringLiteral("nats.pid")), QStringLiteral("-c"),
+    m_process->start(program(),
+                     {QStringLiteral("-a"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port),
+                      QStringLiteral("-m"), QString::number(m_monitorPort), QStringLiteral("-c"),
                       m_dir.filePath(QStringLiteral("nats.conf"))});
     if (!m_process->waitForStarted()) {
         *error = m_process->errorString();
@@ -167,28 +138,18 @@ void NatsServer::stop()
 {
     if (!isRunning())
         return;
-    m_process->closeWriteChannel();
+    m_process->terminate();
     // A server that does not finish shutting down in time is ended as by a crash.
-    if (!m_process->waitForFinished(5000)) {
-        killServer();
-        if (!m_process->waitForFinished(5000))
-            m_process->kill();
-    }
+    if (!m_process->waitForFinished(5000))
+        kill();
 }
 
 void NatsServer::kill()
 {
-    killServer();
-    stop();
-}
-
-void NatsServer::killServer()
-{
-    QFile pidFile(m_dir.filePath(QStringLiteral("nats.pid")));
-    bool read = pidFile.open(QIODevice::ReadOnly);
-    const pid_t pid = read ? pid_t(pidFile.readAll().trimmed().toLongLong(&read)) : 0;
-    if (read && pid > 0)
-        ::kill(pid, SIGKILL);
+    if (!isRunning())
+        return;
+    m_process->kill();
+    m_process->waitForFinished(5000);
 }
 
 QString NatsServer::url() const
@@ -196,16 +157,6 @@ QString NatsServer::url() const
     return QStringLiteral("%1://127.0.0.1:%2")
         .arg(m_certFile.isEmpty() ? QLatin1String("nats") : QLatin1String("tls"))
         .arg(m_port);
-}
-
-int NatsServer::port() const
-{
-    return m_port;
-}
-
-bool NatsServer::isRunning() const
-{
-    return m_process && m_process->state() != QProcess::NotRunning;
 }
 
 QStringList NatsServer::subscriptions() const

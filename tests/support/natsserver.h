@@ -23,17 +23,20 @@ public:
     static constexpr const char *Client = "tarn-host";
     static constexpr const char *ClientPassword = "host-secret";
 
-    NatsServer();
     ~NatsServer();
 
     // The nats-server program on the path or in /usr/sbin; empty when missing.
     static QString program();
     // Before the first start(): clients log in with this token instead of
     // the two users.
-    void setToken(const QString &token);
+    void setToken(const QString &token) { m_token = token; }
     // Before the first start(): the server requires TLS and shows the
     // certificate chain in certFile, whose private key is in keyFile.
-    void setTls(const QString &certFile, const QString &keyFile);
+    void setTls(const QString &certFile, const QString &keyFile)
+    {
+        m_certFile = certFile;
+        m_keyFile = keyFile;
+    }
     // Before the first start(): the server is one of a cluster whose servers
     // take routes on routePorts, its own among them, with JetStream unless
     // told otherwise.
@@ -42,8 +45,8 @@ public:
     // kill(), and waits until it is healthy (a cluster's server: until its
     // cluster has a JetStream leader and its streams are current). False
     // with error set when it does not come up.
-    bool start(QString *error);
-    // Starts the process without waiting; healthy() says when it is up.
+    bool start(QString *error) { return launch(error) && waitHealthy(error); }
+    // Starts the process without waiting; waitHealthy() waits until it is up.
     bool launch(QString *error);
     bool waitHealthy(QString *error);
     // Ends the server as an operator does (it closes its connections)...
@@ -52,8 +55,8 @@ public:
     void kill();
     // nats://127.0.0.1:PORT, or tls:// after setTls().
     QString url() const;
-    int port() const;
-    bool isRunning() const;
+    int port() const { return m_port; }
+    bool isRunning() const { return m_process && m_process->state() != QProcess::NotRunning; }
 
     // Every subject subscribed by a client but reply inboxes, sorted; empty
     // when the server does not answer.
@@ -64,7 +67,6 @@ public:
 private:
     QString get(const QString &path) const;
     QString configText() const;
-    void killServer();
 
     QTemporaryDir m_dir;
     QString m_token;
