@@ -253,8 +253,8 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const int ms = args.size() > 1 ? qMax(1, int(args.at(1).toDouble() * 1000)) : 1500;
-    const int rounds = args.size() > 2 ? qMax(1, args.at(2).toInt()) : 3;
+    const bench::ShownArgs shown = bench::shownArgs(args);
+    const int ms = shown.ms, rounds = shown.rounds;
     // As the client runs: no echo of the log on stderr; no log file either.
     QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
     VLog::setFileLogging(false);

@@ -122,8 +122,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const int n = args.size() > 1 ? qMax(1, args.at(1).toInt()) : 2000;
-    const int shownMs = args.size() > 2 ? qMax(1, int(args.at(2).toDouble() * 1000)) : 1500;
-    const int rounds = args.size() > 3 ? qMax(1, args.at(3).toInt()) : 3;
+    const bench::ShownArgs shown = bench::shownArgs(args, 2);
+    const int shownMs = shown.ms, rounds = shown.rounds;
     // As the client runs: no echo of the log on stderr; no log file either.
     QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
     VLog::setFileLogging(false);

@@ -282,15 +282,8 @@ bench::Shown measurePlain(VQuotMgr *quotes, const QVector<QByteArray> &codes, do
     return bench::measureShown(quotes, table.view()->viewport(), probe, rate, chainQuotes(codes), ms);
 }
 
-void runBoard(int ms, int rounds)
+void runBoard(HostContext &host, IModule *module, const QVector<QByteArray> &codes, int ms, int rounds)
 {
-    QTemporaryDir dir;
-    HostContext::Options options;
-    options.configDbPath = dir.filePath(QStringLiteral("config.db"));
-    options.sysDate = 20261205;
-    HostContext host(options);
-    const QVector<QByteArray> codes = prepareChain(host);
-    IModule *module = LoadBizModule(&host);
     VQuotMgr *quotes = host.quotMgr();
 
     std::printf("\nboard: 40 strikes shown at 1280x800, quotes of the 80 contracts and the underlying offered in turn"
@@ -316,7 +309,6 @@ void runBoard(int ms, int rounds)
     std::printf("\nthe naive board (the plain table with an 800 ms single-shot timer per changed cell), same rounds\n");
     bench::printShownHeader("offered rec/s", "tarn", "naive board");
     bench::printShownRow(QString::number(NaiveRate, 'f', 0), naiveTarn, naive);
-    UnloadBizModule();
 }
 
 // A contract of the analytics' chain priced at its intrinsic value and a
@@ -410,15 +402,8 @@ double solvesPerSecond(int ms)
     return double(solves) * 1e9 / double(bench::threadCpuNs() - start);
 }
 
-void runAnalytics(int ms, int rounds)
+void runAnalytics(HostContext &host, IModule *module, const QVector<QByteArray> &codes, int ms, int rounds)
 {
-    QTemporaryDir dir;
-    HostContext::Options options;
-    options.configDbPath = dir.filePath(QStringLiteral("config.db"));
-    options.sysDate = 20261205;
-    HostContext host(options);
-    const QVector<QByteArray> codes = prepareChain(host);
-    IModule *module = LoadBizModule(&host);
 
     std::printf("\nanalytics: 40 strikes shown at 1280x800, 20,000 records/s offered in turn from a feed thread; %d ms"
                 " per measurement after %d ms of warm-up, medians of %d interleaved rounds; paints: the calls table's\n",
@@ -435,7 +420,6 @@ void runAnalytics(int ms, int rounds)
     std::printf("rows worked out with the analytics shown: %.0f/s (median; each one implied-volatility solve)\n",
                 rows.at(rows.size() / 2));
     std::printf("implied-volatility solves on one core: %.0f/s\n", solvesPerSecond(2000));
-    UnloadBizModule();
 }
 
 } // namespace
@@ -444,16 +428,13 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const int ms = args.size() > 1 ? qMax(1, int(args.at(1).toDouble() * 1000)) : 1500;
-    const int rounds = args.size() > 2 ? qMax(1, args.at(2).toInt()) : 3;
+    const bench::ShownArgs shown = bench::shownArgs(args);
+    const int ms = shown.ms, rounds = shown.rounds;
     const QString part = args.value(3);
     QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
     VLog::setFileLogging(false);
-    if (part == QLatin1String("analytics")) {
-        runAnalytics(ms, rounds);
-        return 0;
-    }
-    if (part != QLatin1String("board")) {
+    const bool analytics = part == QLatin1String("analytics");
+    if (!analytics && part != QLatin1String("board")) {
         std::printf("bench_stoquot: markers ending 800 ms after each change; one second of changes each\n");
         std::printf("%9s | %-41s | %-41s\n", "", "one timer, a queue of deadlines", "a Qt timer per change");
         std::printf("%9s | %9s %9s %9s %7s %3s | %9s %9s %9s %7s %3s\n", "offered/s", "fed/s", "late p50", "late max",
@@ -469,8 +450,20 @@ int main(int argc, char **argv)
         }
         std::printf("(fed/s: changes made in the second; !: markers not ended 20 s after the feed)\n");
     }
-    if (part != QLatin1String("markers"))
-        runBoard(ms, rounds);
+    if (part == QLatin1String("markers"))
+        return 0;
+    QTemporaryDir dir;
+    HostContext::Options options;
+    options.configDbPath = dir.filePath(QStringLiteral("config.db"));
+    options.sysDate = 20261205;
+    HostContext host(options);
+    const QVector<QByteArray> codes = prepareChain(host);
+    IModule *module = LoadBizModule(&host);
+    if (analytics)
+        runAnalytics(host, module, codes, ms, rounds);
+    else
+        runBoard(host, module, codes, ms, rounds);
+    UnloadBizModule();
     return 0;
 }
 

@@ -639,6 +639,24 @@ inline Shown measureShown(VQuotMgr *quotes, QWidget *painted, LatencyProbe &prob
             ms / 1000.0};
 }
 
+// The shown measurements' command line from argument `first` on:
+// [seconds per measurement] [rounds].
+struct ShownArgs
+{
+    int ms = 1500;
+    int rounds = 3;
+};
+
+inline ShownArgs shownArgs(const QStringList &args, int first = 1)
+{
+    ShownArgs shown;
+    if (args.size() > first)
+        shown.ms = qMax(1, int(args.at(first).toDouble() * 1000));
+    if (args.size() > first + 1)
+        shown.rounds = qMax(1, args.at(first + 1).toInt());
+    return shown;
+}
+
 // Hands out what the quote manager still holds. After the side that
 // subscribed them is gone, records cost a look-up each; a side that fell
 // behind would take seconds to receive them.

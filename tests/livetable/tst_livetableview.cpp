@@ -48,6 +48,14 @@ QRect range(int top, int left, int bottom, int right)
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
+// Shows the view at 400x300; true once it is on the screen.
+bool shown(LiveTableView &view)
+{
+    view.resize(400, 300);
+    view.show();
+    return QTest::qWaitForWindowExposed(&view);
+}
+
 } // namespace
 
 class TestLiveTableView : public QObject
@@ -102,9 +110,7 @@ private slots:
         view.verticalHeader()->setDefaultSectionSize(20);
         if (firstColumnMoved)
             view.horizontalHeader()->moveSection(0, 2);
-        view.resize(400, 300);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(shown(view));
         QTest::qWait(50);
 
         PaintRecorder recorder(view.viewport());
@@ -152,9 +158,7 @@ private slots:
         TouchModel model;
         LiveTableView view;
         view.setModel(&model);
-        view.resize(400, 300);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(shown(view));
         QVERIFY(waitForFrame());
         PaintRecorder recorder(view.viewport());
         FramePacer writer(FramePacer::Write);
@@ -208,9 +212,7 @@ private slots:
         TouchModel model;
         LiveTableView view;
         view.setModel(&model);
-        view.resize(400, 300);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(shown(view));
         QStyleOptionViewItem option;
         option.initFrom(&view);
         const QColor grid
