@@ -1,6 +1,6 @@
 #include "quotrecordfuzz.h"
 
-#include <componentfixture.h>
+#include <livehost.h>
 
 #include <icomponent.h>
 #include <vquotdata.h>
@@ -16,8 +16,8 @@ namespace {
 // The components live for the whole run, as in a client that runs all day.
 struct Components
 {
-    ComponentFixture fixture;
-    const QList<IComponent *> shown = fixture.createAll();
+    LiveHost host;
+    const QList<IComponent *> shown = host.showAll();
 };
 
 } // namespace
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::memset(&record, 0, sizeof record);
         std::memcpy(&record, data + offset, std::min(sizeof record, size - offset));
         for (IComponent *component : qAsConst(components->shown))
-            ComponentFixture::deliverDirectly(component, record);
+            LiveHost::deliverDirectly(component, record);
     }
     // The same bytes as frames from the bus: what the decoder lets through
     // reaches the components too.
@@ -40,12 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (VQuotFrame::decode(reinterpret_cast<const char *>(data + offset), length, record)
             == VQuotFrame::Defect::None) {
             for (IComponent *component : qAsConst(components->shown))
-                ComponentFixture::deliverDirectly(component, record);
+                LiveHost::deliverDirectly(component, record);
         }
     }
     // Frame-paced writes and repaints run as they would between records.
     QCoreApplication::processEvents();
     // The test host keeps every log record; a run of millions of inputs must not.
-    components->fixture.host.log().records.clear();
+    components->host.log().records.clear();
     return 0;
 }

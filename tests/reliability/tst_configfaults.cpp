@@ -8,14 +8,13 @@
 // tst_configfaults_fulldisk mounts a tmpfs (small-disk.sh) and names it in
 // TARN_SMALL_DISK; without it they are skipped.
 
-#include "componentfixture.h"
+#include "livehost.h"
 
 #include <quotrecord.h>
 #include <testquotfeed.h>
 #include <testutil.h>
 
 #include <icomponent.h>
-#include <tarn.h>
 #include <vquotdataitems.h>
 #include <vquotpanel.h>
 #include <vquotstyle.h>
@@ -131,15 +130,15 @@ QStringList allRows(const QString &path)
 }
 
 // A quote of 600519 reaches the quote panel and the watchlist.
-void checkQuotesFlow(ComponentFixture &f, IComponent *panel, IComponent *watchlist)
+void checkQuotesFlow(LiveHost &f, IComponent *panel, IComponent *watchlist)
 {
     VQuotData record = makeQuotRecord('1', "600519");
     record.lastPrice = record.preClosingPrice = 1500.0;
-    f.host.feed().inject(record);
+    f.feed().inject(record);
     QTest::qWait(40);
     auto *quot = panel->findChild<VQuotPanel *>();
     QCOMPARE(quot->itemText(quot->quotItems()->lastPrice()), u("1500.00"));
-    const QStringList cells = ComponentFixture::tableTexts(watchlist);
+    const QStringList cells = LiveHost::tableTexts(watchlist);
     QVERIFY2(cells.contains(u("1500.00")), qPrintable(cells.join(u(" "))));
 }
 
@@ -164,11 +163,11 @@ private slots:
         QFETCH(Fault, fault);
         if (fault == Fault::DiskFull && smallDisk().isEmpty())
             QSKIP("needs a small file system of its own: run it as the ctest entry tst_configfaults_fulldisk");
-        ComponentFixture f(fault == Fault::DiskFull ? smallDisk() : QString());
-        IComponent *panel = f.create("BCQuotPanel");
-        IComponent *board = f.create("BCFtQuotPanel");
-        IComponent *watchlist = f.create("BCOptionalStk");
-        const QString path = f.host.configDbPath();
+        LiveHost f(fault == Fault::DiskFull ? smallDisk() : QString());
+        IComponent *panel = f.show("BCQuotPanel");
+        IComponent *board = f.show("BCFtQuotPanel");
+        IComponent *watchlist = f.show("BCOptionalStk");
+        const QString path = f.configDbPath();
         const QStringList tabs = tabNames(watchlist);
         VQuotStyle *style = panel->findChild<VQuotPanel *>()->quotStyle();
         panel->setComCfgGroup(PanelGroup);
@@ -179,10 +178,10 @@ private slots:
         QVERIFY(committed.contains(u("QuotPanel_fixture|ShowTitle=true")));
         {
             FaultOn on(fault, path);
-            f.host.messages().requests.clear();
-            f.host.log().records.clear();
+            f.messages().requests.clear();
+            f.log().records.clear();
             QMetaObject::invokeMethod(watchlist, "addgroupname", Q_ARG(QString, u("新组")));
-            QCOMPARE(f.host.messages().texts(), QStringList {u("分组<font color='red'>[新组]</font>保存失败!")});
+            QCOMPARE(f.messages().texts(), QStringList {u("分组<font color='red'>[新组]</font>保存失败!")});
             QCOMPARE(tabNames(watchlist), tabs);
             style->setShowTitle(false);
             panel->saveScene();
@@ -190,7 +189,7 @@ private slots:
             f.free(board); // stores its choices as it closes
             checkQuotesFlow(f, panel, watchlist);
             // One record for the database the host shares, one for the watchlist's own statement.
-            const QStringList logged = f.host.log().failures();
+            const QStringList logged = f.log().failures();
             QVERIFY2(logged.size() == 2, qPrintable(logged.join(u("\n"))));
         }
         QCOMPARE(column(path, u("PRAGMA integrity_check")), QStringList {u("ok")});
@@ -198,7 +197,7 @@ private slots:
         // Once the fault is over, changes are kept again, and the log says how many were lost.
         panel->saveScene();
         QVERIFY(!allRows(path).contains(u("QuotPanel_fixture|ShowTitle=true")));
-        QVERIFY(f.host.log().contains(1, u("配置库[%1]恢复写入, 此前3次保存失败").arg(QDir::toNativeSeparators(path))));
+        QVERIFY(f.log().contains(1, u("配置库[%1]恢复写入, 此前3次保存失败").arg(QDir::toNativeSeparators(path))));
     }
 
     // The client starts with its configuration database on a full disk: it
@@ -209,9 +208,9 @@ private slots:
     {
         if (smallDisk().isEmpty())
             QSKIP("needs a small file system of its own: run it as the ctest entry tst_configfaults_fulldisk");
-        ComponentFixture f(smallDisk());
-        const QString path = f.host.configDbPath();
-        IComponent *panel = f.create("BCQuotPanel");
+        LiveHost f(smallDisk());
+        const QString path = f.configDbPath();
+        IComponent *panel = f.show("BCQuotPanel");
         panel->setComCfgGroup(PanelGroup);
         panel->findChild<VQuotPanel *>()->quotStyle()->setShowChart(true);
         panel->saveScene();
@@ -219,28 +218,26 @@ private slots:
         QVERIFY(committed.contains(u("QuotPanel_fixture|ShowChart=true")));
 
         DiskFiller filler(QFileInfo(path).absolutePath(), 0);
-        UnloadBizModule();
-        f.host.log().records.clear();
-        f.host.messages().requests.clear();
-        f.host.restart();
-        f.module = LoadBizModule(&f.host.context());
-        QCOMPARE(f.host.context().loadProblems(), QStringList {f.host.context().settingsProblem()});
+        f.log().records.clear();
+        f.messages().requests.clear();
+        f.restart();
+        QCOMPARE(f.context().loadProblems(), QStringList {f.context().settingsProblem()});
 
-        panel = f.create("BCQuotPanel");
-        IComponent *board = f.create("BCFtQuotPanel");
-        IComponent *watchlist = f.create("BCOptionalStk");
+        panel = f.show("BCQuotPanel");
+        IComponent *board = f.show("BCFtQuotPanel");
+        IComponent *watchlist = f.show("BCOptionalStk");
         panel->setComCfgGroup(PanelGroup);
         panel->restoreScene();
         QVERIFY(panel->findChild<VQuotPanel *>()->quotStyle()->showChart());
         checkQuotesFlow(f, panel, watchlist); // 600519 from the stored group
         QCOMPARE(tabNames(watchlist), QStringList {u("自选股1")});
         QMetaObject::invokeMethod(watchlist, "addgroupname", Q_ARG(QString, u("新组")));
-        QCOMPARE(f.host.messages().texts(), QStringList());
+        QCOMPARE(f.messages().texts(), QStringList());
         QCOMPARE(tabNames(watchlist), (QStringList {u("自选股1"), u("新组")}));
         panel->saveScene();
         f.free(board);
         // The database's record on opening only.
-        const QStringList logged = f.host.log().failures();
+        const QStringList logged = f.log().failures();
         QVERIFY2(logged.size() == 1, qPrintable(logged.join(u("\n"))));
 
         filler.free();
@@ -254,19 +251,19 @@ private slots:
     {
         if (smallDisk().isEmpty())
             QSKIP("needs a small file system of its own: run it as the ctest entry tst_configfaults_fulldisk");
-        ComponentFixture f(smallDisk());
-        IComponent *watchlist = f.create("BCOptionalStk");
-        const QString path = f.host.configDbPath();
+        LiveHost f(smallDisk());
+        IComponent *watchlist = f.show("BCOptionalStk");
+        const QString path = f.configDbPath();
         DiskFiller filler(QFileInfo(path).absolutePath(), 8);
-        f.host.messages().requests.clear();
+        f.messages().requests.clear();
         QStringList added;
-        for (int i = 0; i < 16 && f.host.messages().requests.isEmpty(); ++i) {
+        for (int i = 0; i < 16 && f.messages().requests.isEmpty(); ++i) {
             const QString name = QString::number(i) + QString(3000, QLatin1Char('x')); // most of a page
             QMetaObject::invokeMethod(watchlist, "addgroupname", Q_ARG(QString, name));
-            if (f.host.messages().requests.isEmpty())
+            if (f.messages().requests.isEmpty())
                 added << name;
         }
-        QCOMPARE(f.host.messages().requests.size(), 1);
+        QCOMPARE(f.messages().requests.size(), 1);
         QVERIFY(!added.isEmpty());
         QCOMPARE(tabNames(watchlist), QStringList {u("自选股1")} + added);
 
@@ -290,9 +287,9 @@ private slots:
     void hostileGroupNames()
     {
         QFETCH(QString, name);
-        ComponentFixture f;
-        IComponent *watchlist = f.create("BCOptionalStk");
-        f.host.messages().requests.clear();
+        LiveHost f;
+        IComponent *watchlist = f.show("BCOptionalStk");
+        f.messages().requests.clear();
         // A refused name opens the group dialog again; the user cancels it.
         QTimer closer;
         QObject::connect(&closer, &QTimer::timeout, [] {
@@ -301,9 +298,9 @@ private slots:
         });
         closer.start(10);
         QMetaObject::invokeMethod(watchlist, "addgroupname", Q_ARG(QString, name));
-        const QStringList names = column(f.host.configDbPath(),
+        const QStringList names = column(f.configDbPath(),
                                          u("SELECT paramname FROM cfgparam WHERE groupname='OptionalStk' ORDER BY rowid"));
-        if (f.host.messages().requests.isEmpty())
+        if (f.messages().requests.isEmpty())
             QCOMPARE(names, (QStringList {u("自选股1"), name}));
         else
             QCOMPARE(names, QStringList {u("自选股1")});

@@ -2,7 +2,7 @@
 // the rows in view are subscribed, each change of that window reaches the
 // servers, and rows that come into view show their latest records at once.
 
-#include "componentfixture.h"
+#include "livehost.h"
 
 #include <natsserver.h>
 #include <quotrecord.h>
@@ -34,13 +34,13 @@ private slots:
     // stream instead of "--" until a next tick.
     void rowsInView()
     {
-        ComponentFixture fixture;
+        LiveHost fixture;
         VNatsQuotPublisher publisher;
         QString error;
         QVERIFY(publisher.open(m_cluster.settings(NatsServer::Feed, NatsServer::FeedPassword), &error));
         QTRY_COMPARE(publisher.link().state(), VQuotFeed::LinkState::Connected);
         QVERIFY2(VNatsQuotStream::create(publisher.link().connection(), &error), qPrintable(error));
-        const QStringList securities = fixture.host.context().securityKeys();
+        const QStringList securities = fixture.context().securityKeys();
         for (const QString &key : securities) {
             VQuotData record = makeQuotRecord(key.at(0).toLatin1(), key.mid(2).toUtf8());
             record.lastPrice = 4321;
@@ -51,9 +51,9 @@ private slots:
 
         auto *feed = new VNatsQuotFeed;
         QVERIFY(feed->open(m_cluster.settings(NatsServer::Client, NatsServer::ClientPassword), &error));
-        fixture.host.context().setQuotFeed(feed);
-        VQuotMgr *manager = fixture.host.context().quotMgr();
-        IComponent *board = fixture.create("BCFtQuotPanel");
+        fixture.context().setQuotFeed(feed);
+        VQuotMgr *manager = fixture.context().quotMgr();
+        IComponent *board = fixture.show("BCFtQuotPanel");
         board->resize(1000, 220);
         auto *table = board->findChild<QTableView *>(QStringLiteral("tbSHQH"));
         const auto wantedSubjects = [manager] {
@@ -64,7 +64,7 @@ private slots:
             return subjects;
         };
         const auto shown = [&] {
-            return ComponentFixture::tableTexts(board)
+            return LiveHost::tableTexts(board)
                 .filter(QRegularExpression(QStringLiteral("^4321(\\.0+)?$")))
                 .size();
         };

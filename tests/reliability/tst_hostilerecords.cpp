@@ -2,7 +2,7 @@
 // past the quote manager's own checks: whatever a record holds, nothing
 // crashes and every text on screen is "--" or a plain, short number.
 
-#include "componentfixture.h"
+#include "livehost.h"
 
 #include <framewait.h>
 #include <quotrecord.h>
@@ -43,7 +43,7 @@ void setIntegers(VQuotData &q, qint64 value)
 // title, items and levels.
 QStringList shownTexts(QWidget *component)
 {
-    QStringList texts = ComponentFixture::tableTexts(component);
+    QStringList texts = LiveHost::tableTexts(component);
     for (QLabel *label : component->findChildren<QLabel *>())
         texts << label->text();
     for (VQuotPanel *panel : component->findChildren<VQuotPanel *>()) {
@@ -106,19 +106,18 @@ private slots:
     void records()
     {
         QFETCH(Spoil, spoil);
-        ComponentFixture f;
-        const QList<IComponent *> components = f.createAll();
+        LiveHost f;
+        const QList<IComponent *> components = f.showAll();
         QTest::qWait(50);
         for (IComponent *shown : qAsConst(components)) {
-            const QPair<char, QByteArray> security = ComponentFixture::shownSecurity(shown);
             for (int round = 0; round < 2; ++round) { // a plain quote first, then the spoiled one
-                VQuotData record = makeQuotRecord(security.first, security.second);
+                VQuotData record = LiveHost::shownRecord(shown);
                 setDoubles(record, 10.0 + round);
                 setIntegers(record, 100);
                 if (round == 1)
                     spoil(record);
                 for (IComponent *component : qAsConst(components))
-                    ComponentFixture::deliverDirectly(component, record);
+                    LiveHost::deliverDirectly(component, record);
                 QVERIFY(waitForFrame()); // the boards write at their next frame
             }
         }
@@ -132,13 +131,13 @@ private slots:
     // crashes.
     void everyStatusAndMarket()
     {
-        ComponentFixture f;
-        const QList<IComponent *> components = f.createAll();
+        LiveHost f;
+        const QList<IComponent *> components = f.showAll();
         for (int byte = 0; byte < 256; ++byte) {
             VQuotData record = makeQuotRecord(char(byte), "600519");
             record.status = char(byte);
             for (IComponent *component : qAsConst(components))
-                ComponentFixture::deliverDirectly(component, record);
+                LiveHost::deliverDirectly(component, record);
         }
         QTest::qWait(40);
     }

@@ -3,14 +3,12 @@
 // build reports any use after free or leak), and every subscription ends
 // with its component.
 
-#include "componentfixture.h"
+#include "livehost.h"
 
-#include <quotrecord.h>
 #include <testquotfeed.h>
 #include <testutil.h>
 
 #include <icomponent.h>
-#include <vquotmgr.h>
 #include <vquotsubscriber.h>
 
 #include <QScrollBar>
@@ -24,7 +22,7 @@ class Assassin : public QObject
 {
     Q_OBJECT
 public:
-    explicit Assassin(ComponentFixture &fixture)
+    explicit Assassin(LiveHost &fixture)
         : m_fixture(fixture)
         , m_subscriber(this, u("assassin"))
     {
@@ -41,7 +39,7 @@ public slots:
     }
 
 private:
-    ComponentFixture &m_fixture;
+    LiveHost &m_fixture;
     QPointer<IComponent> m_victim;
     VQuotSubscriber m_subscriber;
 };
@@ -49,7 +47,7 @@ private:
 void addClassNames()
 {
     QTest::addColumn<QString>("className");
-    for (const char *name : ComponentFixture::ClassNames)
+    for (const char *name : LiveHost::ClassNames)
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 
@@ -66,22 +64,22 @@ private slots:
     void deletedInsideQuoteCallback()
     {
         QFETCH(QString, className);
-        ComponentFixture f;
+        LiveHost f;
         // The security a first instance shows; the assassin subscribes it
         // before the victim does, so the manager calls it first.
-        IComponent *scout = f.create(className.toLatin1());
-        const QPair<char, QByteArray> security = ComponentFixture::shownSecurity(scout);
+        IComponent *scout = f.show(className.toLatin1());
+        const VQuotData record = LiveHost::shownRecord(scout);
         f.free(scout);
         Assassin first(f);
-        first.subscriber().subOneProduct(security.first, QString::fromLatin1(security.second));
-        IComponent *component = f.create(className.toLatin1());
+        first.subscriber().subOneProduct(record.market, QString::fromUtf8(record.code));
+        IComponent *component = f.show(className.toLatin1());
         first.setVictim(component);
         QPointer<IComponent> watched(component);
-        f.host.feed().inject(makeQuotRecord(security.first, security.second));
+        f.feed().inject(record);
         QVERIFY(!watched);
-        f.host.feed().inject(makeQuotRecord(security.first, security.second));
+        f.feed().inject(record);
         first.subscriber().unsubscribe(true);
-        QCOMPARE(f.host.context().quotMgr()->wantedProducts(), QStringList());
+        QCOMPARE(f.wanted(), QString());
     }
 
     // With flash, marker, frame and scroll timers pending, and with the
@@ -90,7 +88,7 @@ private slots:
     {
         QTest::addColumn<QString>("className");
         QTest::addColumn<bool>("byParent");
-        for (const char *name : ComponentFixture::ClassNames) {
+        for (const char *name : LiveHost::ClassNames) {
             QTest::addRow("%s, freed", name) << QString::fromLatin1(name) << false;
             QTest::addRow("%s, parent deleted", name) << QString::fromLatin1(name) << true;
         }
@@ -99,16 +97,16 @@ private slots:
     {
         QFETCH(QString, className);
         QFETCH(bool, byParent);
-        ComponentFixture f;
+        LiveHost f;
         auto *parent = new QWidget;
-        IComponent *component = f.create(className.toLatin1(), byParent ? parent : nullptr);
+        parent->show();
+        IComponent *component = f.show(className.toLatin1(), byParent ? parent : nullptr);
         QTest::qWait(50);
-        const QPair<char, QByteArray> security = ComponentFixture::shownSecurity(component);
         for (int round = 0; round < 3; ++round) {
-            VQuotData record = makeQuotRecord(security.first, security.second);
+            VQuotData record = LiveHost::shownRecord(component);
             record.lastPrice = record.preClosingPrice = 10.0 + round;
             record.openInterest = record.matchQuantity = round + 1;
-            f.host.feed().inject(record);
+            f.feed().inject(record);
             QTest::qWait(20);
         }
         for (QTableView *table : component->findChildren<QTableView *>())
@@ -118,7 +116,7 @@ private slots:
         else
             f.free(component);
         QTest::qWait(1000);
-        QCOMPARE(f.host.context().quotMgr()->wantedProducts(), QStringList());
+        QCOMPARE(f.wanted(), QString());
         if (!byParent)
             delete parent;
     }
@@ -126,13 +124,13 @@ private slots:
     // While a confirmation of the watchlist's runs, the host frees it.
     void deletedWhileItsConfirmationRuns()
     {
-        ComponentFixture f;
-        QPointer<IComponent> watchlist = f.create("BCOptionalStk");
-        f.host.messages().onPresent = [&](const VMsgRequest &) { f.free(watchlist); };
+        LiveHost f;
+        QPointer<IComponent> watchlist = f.show("BCOptionalStk");
+        f.messages().onPresent = [&](const VMsgRequest &) { f.free(watchlist); };
         QMetaObject::invokeMethod(watchlist, "DeleteCurrentG", Q_ARG(int, 0));
         QVERIFY(!watchlist);
-        f.host.messages().onPresent = nullptr;
-        QCOMPARE(f.host.context().quotMgr()->wantedProducts(), QStringList());
+        f.messages().onPresent = nullptr;
+        QCOMPARE(f.wanted(), QString());
     }
 
     // Created and deleted many times with live subscriptions: the
@@ -141,14 +139,14 @@ private slots:
     void createDeleteCycles()
     {
         QFETCH(QString, className);
-        ComponentFixture f;
+        LiveHost f;
         // TARN_LIFECYCLE_CYCLES=10000 for the long run the README reports.
         const int cycles = qMax(50, qEnvironmentVariableIntValue("TARN_LIFECYCLE_CYCLES"));
         for (int cycle = 0; cycle < cycles; ++cycle) {
-            IComponent *component = f.create(className.toLatin1());
-            QVERIFY(!f.host.context().quotMgr()->wantedProducts().isEmpty());
+            IComponent *component = f.show(className.toLatin1());
+            QVERIFY(!f.wanted().isEmpty());
             f.free(component);
-            QCOMPARE(f.host.context().quotMgr()->wantedProducts(), QStringList());
+            QCOMPARE(f.wanted(), QString());
         }
     }
 };

@@ -14,8 +14,8 @@
 
 #include <QSqlQuery>
 
-ModuleHost::ModuleHost(int sysDate, const QString &dataDir)
-    : TestHost(sysDate, dataDir)
+ModuleHost::ModuleHost(int sysDate, const QString &dataDir, const QString &tempParent)
+    : TestHost(sysDate, dataDir, tempParent)
     , m_module(LoadBizModule(&context()))
 {
 }
@@ -46,9 +46,9 @@ void ModuleHost::addNames(const char *kind, const char *names)
 }
 
 IComponent *ModuleHost::createComponent(const char *className, const QSize &size,
-                                        const QMap<QString, QVariant> &params)
+                                        const QMap<QString, QVariant> &params, QWidget *parent)
 {
-    IComponent *component = m_module->createComponent(nullptr, QLatin1String(className), QStringLiteral("test"), &params);
+    IComponent *component = m_module->createComponent(parent, QLatin1String(className), QStringLiteral("test"), &params);
     if (component && !size.isEmpty()) {
         component->resize(size);
         component->show();

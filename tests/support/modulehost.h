@@ -8,6 +8,7 @@
 
 class IComponent;
 class IModule;
+class QWidget;
 
 // A TestHost with the module loaded, for the tests of one component: caches
 // and names given as words, components made as the client makes them, and
@@ -15,18 +16,21 @@ class IModule;
 class ModuleHost : public TestHost
 {
 public:
-    explicit ModuleHost(int sysDate = 20261205, const QString &dataDir = QString());
+    // The configuration database in a temporary folder in tempParent (the system's when empty).
+    explicit ModuleHost(int sysDate = 20261205, const QString &dataDir = QString(),
+                        const QString &tempParent = QString());
     ~ModuleHost();
 
     // A cache of that name: its fields, then each row, as blank-separated words.
     void addCache(const QString &name, const char *fields, const QList<QByteArray> &rows);
     // Data-dictionary names of one kind, as "key=name" words.
     void addNames(const char *kind, const char *names);
-    // A component of the class, made with params; shown at size and exposed unless size is empty.
+    // A component of the class in parent, made with params; shown at size and exposed unless size is empty.
     template<class T>
-    T *create(const char *className, const QSize &size = QSize(), const QMap<QString, QVariant> &params = {})
+    T *create(const char *className, const QSize &size = QSize(), const QMap<QString, QVariant> &params = {},
+              QWidget *parent = nullptr)
     {
-        return qobject_cast<T *>(createComponent(className, size, params));
+        return qobject_cast<T *>(createComponent(className, size, params, parent));
     }
     void free(IComponent *component);
     // Unloads the module (deleting its components), restarts the host on the
@@ -41,7 +45,8 @@ public:
     void store(const QString &group, const QString &name, const QString &value);
 
 private:
-    IComponent *createComponent(const char *className, const QSize &size, const QMap<QString, QVariant> &params);
+    IComponent *createComponent(const char *className, const QSize &size, const QMap<QString, QVariant> &params,
+                                QWidget *parent);
 
     IModule *m_module = nullptr;
 };

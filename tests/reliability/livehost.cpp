@@ -1,56 +1,33 @@
-#include "componentfixture.h"
+#include "livehost.h"
 
-#include <tarn.h>
+#include <quotrecord.h>
 #include <testutil.h>
 
 #include <icomponent.h>
-#include <imodule.h>
-#include <vdataset.h>
 #include <vlocaldb.h>
 #include <vquotsubscriber.h>
-#include <vtablemodel.h>
 
 #include <QComboBox>
 #include <QTableView>
-#include <QtTest>
 
-const char *const ComponentFixture::ClassNames[4] = {"BCQuotPanel", "BCFtQuotPanel", "BCOptionalStk", "BCStoQuot"};
+const char *const LiveHost::ClassNames[4] = {"BCQuotPanel", "BCFtQuotPanel", "BCOptionalStk", "BCStoQuot"};
 
-namespace {
-
-QByteArray firstCode(IComponent *component, const char *table)
+LiveHost::LiveHost(const QString &tempParent)
+    : ModuleHost(20261205, QStringLiteral(TARN_DATA_DIR), tempParent)
 {
-    auto *view = component->findChild<QTableView *>(QLatin1String(table));
-    auto *model = view ? qobject_cast<VTableModel *>(view->model()) : nullptr;
-    return model ? model->dataset()->fieldValue(0, QStringLiteral("stkcode")).toString().toLatin1() : QByteArray();
-}
-
-} // namespace
-
-ComponentFixture::ComponentFixture(const QString &tempParent)
-    : host(20261205, QStringLiteral(TARN_DATA_DIR), tempParent)
-{
-    VLocalDb *db = host.context().localDb();
+    VLocalDb *db = context().localDb();
     db->setCfgParam(u("PG_Trd_FtQuotPanel"), {{u("Check_Market"), u("H")}, {u("SHQH_Check_Products"), u("cu=铜")}},
                     true);
     db->setCfgParam(u("OptionalStk"), {{u("自选股1"), u("1600519,")}}, false);
-    module = LoadBizModule(&host.context());
 }
 
-ComponentFixture::~ComponentFixture()
+IComponent *LiveHost::show(const char *className, QWidget *parent)
 {
-    UnloadBizModule();
-}
-
-IComponent *ComponentFixture::create(const char *className, QWidget *parent)
-{
-    IComponent *component = module->createComponent(parent, QLatin1String(className), u("fixture"), nullptr);
+    IComponent *component = create<IComponent>(className, QSize(1000, 600), {}, parent);
     if (!component) {
         QTest::qFail(className, __FILE__, __LINE__);
         return nullptr;
     }
-    component->resize(1000, 600);
-    component->show();
     if (component->className() == QLatin1String("BCQuotPanel")) {
         QMetaObject::invokeMethod(component, "doSubscribeQuot", Q_ARG(char, '1'), Q_ARG(QString, u("600519")),
                                   Q_ARG(QString, u("贵州茅台")), Q_ARG(double, 0.01), Q_ARG(QString, u("A")));
@@ -62,30 +39,28 @@ IComponent *ComponentFixture::create(const char *className, QWidget *parent)
     return component;
 }
 
-QList<IComponent *> ComponentFixture::createAll()
+QList<IComponent *> LiveHost::showAll()
 {
     QList<IComponent *> components;
     for (const char *name : ClassNames)
-        components << create(name);
+        components << show(name);
     return components;
 }
 
-void ComponentFixture::free(IComponent *component)
+VQuotData LiveHost::shownRecord(IComponent *component)
 {
-    module->freeComponent(component);
+    char market = 0;
+    QByteArray code;
+    for (VQuotSubscriber *subscriber : component->findChildren<VQuotSubscriber *>()) {
+        if (!subscriber->productList().isEmpty()) {
+            VQuotSubscriber::splitProductKey(subscriber->productList().constFirst(), &market, &code);
+            break;
+        }
+    }
+    return makeQuotRecord(market, code);
 }
 
-QPair<char, QByteArray> ComponentFixture::shownSecurity(IComponent *component)
-{
-    const QString name = component->className();
-    if (name == QLatin1String("BCFtQuotPanel"))
-        return {'H', firstCode(component, "tbSHQH")};
-    if (name == QLatin1String("BCStoQuot"))
-        return {'5', firstCode(component, "tbvAllCall")};
-    return {'1', QByteArray("600519")};
-}
-
-void ComponentFixture::deliverDirectly(IComponent *component, const VQuotData &record)
+void LiveHost::deliverDirectly(IComponent *component, const VQuotData &record)
 {
     for (VQuotSubscriber *subscriber : component->findChildren<VQuotSubscriber *>()) {
         if (!subscriber->receiver())
@@ -98,7 +73,7 @@ void ComponentFixture::deliverDirectly(IComponent *component, const VQuotData &r
     }
 }
 
-QStringList ComponentFixture::tableTexts(QWidget *widget)
+QStringList LiveHost::tableTexts(QWidget *widget)
 {
     QStringList texts;
     for (QTableView *table : widget->findChildren<QTableView *>()) {
