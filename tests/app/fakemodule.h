@@ -2,7 +2,6 @@
 
 #include <icomponent.h>
 #include <imodule.h>
-#include <orderdetail.h>
 
 #include <QStringList>
 
@@ -15,9 +14,8 @@ struct Journal
 // A stand-in for the module's components. Like the real ones, what it
 // publishes depends on its class name: "BCQuotPanel" publishes the show slot
 // "doSubscribeQuot", "BCFtQuotPanel" the signal "onSelectedFtContract",
-// "BCStoQuot" both "onSelectedStoContract" and a show slot, "BCOptionalStk"
-// has the plain signal onIssueOrder; "BCBadPanel" publishes "doSubscribeQuot"
-// with a signature that does not take a security.
+// "BCStoQuot" both "onSelectedStoContract" and a show slot; "BCBadPanel"
+// publishes "doSubscribeQuot" with a signature that does not take a security.
 class FakeComponent : public IComponent
 {
     Q_OBJECT
@@ -32,7 +30,6 @@ public:
 
 signals:
     void onChosen(const QString &stkid);
-    void onIssueOrder(OrderDetail order);
 
 public slots:
     void doSubscribeQuot(char market, QString code, QString name, double priceUnit, const QString &type);

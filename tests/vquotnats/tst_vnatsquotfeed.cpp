@@ -2,6 +2,7 @@
 
 #include <logcapture.h>
 #include <natsserver.h>
+#include <quotreceiver.h>
 #include <quotrecord.h>
 #include <testutil.h>
 #include <vnatsquotfeed.h>
@@ -10,7 +11,6 @@
 #include <vquotframe.h>
 #include <vquotmgr.h>
 #include <vquotsubject.h>
-#include <vquotsubscriber.h>
 
 #include <QDeadlineTimer>
 #include <QSignalSpy>
@@ -38,22 +38,6 @@ QByteArray subjectOf(const QString &product)
 
 } // namespace
 
-// Every record it receives, as "market|code=lastPrice", and each security's prices.
-class Receiver : public QObject
-{
-    Q_OBJECT
-public:
-    QStringList received;
-    QHash<QString, QVector<double>> prices;
-
-private slots:
-    void doRecv(VQuotData *record)
-    {
-        received << record->productKey() + QLatin1Char('=') + QString::number(record->lastPrice);
-        prices[record->productKey()] << record->lastPrice;
-    }
-};
-
 class TestVNatsQuotFeed : public QObject
 {
     Q_OBJECT
@@ -62,8 +46,7 @@ private:
     NatsCluster m_cluster;
     VQuotMgr *m_mgr = nullptr;
     VNatsQuotFeed *m_feed = nullptr; // owned by m_mgr
-    Receiver *m_receiver = nullptr;
-    VQuotSubscriber *m_subscriber = nullptr;
+    QuotReceiver *m_receiver = nullptr;
     VNatsQuotPublisher *m_publisher = nullptr;
     int m_round = 0;
 
@@ -88,13 +71,6 @@ private:
         m_publisher = new VNatsQuotPublisher;
         return m_publisher->open(publishing, &error)
             && QTest::qWaitFor([this] { return m_publisher->link().state() == LinkState::Connected; });
-    }
-    bool subscribe(const QStringList &products)
-    {
-        m_subscriber->clear();
-        for (const QString &product : products)
-            m_subscriber->addProduct(product.at(0).toLatin1(), product.mid(2));
-        return m_subscriber->subscribe();
     }
     bool publish(const QStringList &products, double lastPrice)
     {
@@ -137,9 +113,7 @@ private slots:
     {
         ++m_round;
         m_mgr = new VQuotMgr;
-        m_receiver = new Receiver;
-        m_subscriber = new VQuotSubscriber(m_receiver, QStringLiteral("bus"));
-        QVERIFY(m_subscriber->setRecvSlot(m_receiver, SLOT(doRecv(VQuotData *))));
+        m_receiver = new QuotReceiver;
     }
     void cleanup()
     {
@@ -180,7 +154,7 @@ private slots:
         QFETCH(double, shown);
         QVERIFY(connectAll());
         const QString product = own("H|ag2606");
-        QVERIFY(subscribe({product}));
+        QVERIFY(m_receiver->subscribe({product}));
         QTRY_COMPARE(m_cluster.subscriptions().size(), 1);
         const int refusals = refused.isEmpty() ? 0 : 500;
         QVector<QByteArray> frames(refusals, refused);
@@ -197,7 +171,7 @@ private slots:
             QVERIFY(m_publisher->publish(subjectOf(product), frame));
         QVERIFY(m_publisher->flush(2000));
         QVERIFY(receiveStalled(quint64(frames.size()), 10000));
-        QCOMPARE(m_receiver->received, QStringList(product + u("=") + QString::number(shown)));
+        QCOMPARE(m_receiver->prices, (QHash<QString, QVector<double>> {{product, {shown}}}));
         QCOMPARE(m_feed->rejects().count(defect), quint64(refusals));
         QCOMPARE(m_feed->rejects().total(), quint64(refusals));
         QCOMPARE(log.records.size(), refusals ? 1 : 0);
@@ -230,8 +204,8 @@ private slots:
             QVERIFY2(text.contains(u("Permissions Violation for Publish to \"%1\"").arg(QLatin1String(subjects.at(i)))),
                      qPrintable(text));
         }
-        QVERIFY(subscribe({product}));
-        QTRY_COMPARE(m_receiver->received, QStringList(product + u("=1")));
+        QVERIFY(m_receiver->subscribe({product}));
+        QTRY_COMPARE(m_receiver->prices.value(product), QVector<double> {1});
     }
 
     // A fresh subscription shows the securities' latest records from the
@@ -250,8 +224,10 @@ private slots:
             products << own("1|6") + QStringLiteral("x%1").arg(i);
         double price = 1;
         QVERIFY(publishStored(products, price));
-        QVERIFY(subscribe(products));
-        QTRY_COMPARE(m_receiver->received.filter(u("=1")).size(), products.size());
+        QVERIFY(m_receiver->subscribe(products));
+        QTRY_COMPARE(m_receiver->prices.size(), products.size());
+        for (const QString &product : qAsConst(products))
+            QCOMPARE(m_receiver->prices.value(product), QVector<double> {1});
         QCOMPARE(m_feed->receivedCount(), quint64(0));
         QTimer ticker;
         connect(&ticker, &QTimer::timeout, this, [&] {
