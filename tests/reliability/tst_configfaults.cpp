@@ -11,6 +11,7 @@
 #include "livehost.h"
 
 #include <quotrecord.h>
+#include <sqlitefile.h>
 #include <testquotfeed.h>
 #include <testutil.h>
 
@@ -34,6 +35,8 @@ namespace {
 enum class Fault { Locked, Removed, DiskFull };
 
 const QString PanelGroup = QStringLiteral("QuotPanel_fixture");
+const QString OptionalStkGroups
+    = QStringLiteral("SELECT paramname FROM cfgparam WHERE groupname='OptionalStk' ORDER BY rowid");
 
 QString smallDisk()
 {
@@ -107,26 +110,11 @@ private:
     std::unique_ptr<DiskFiller> m_filler;
 };
 
-QStringList column(const QString &path, const QString &sql)
-{
-    QStringList values;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("checker"));
-        db.setDatabaseName(path);
-        db.open();
-        QSqlQuery query(db);
-        query.exec(sql);
-        while (query.next())
-            values << query.value(0).toString();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("checker"));
-    return values;
-}
-
 // Every row of the file, in order.
 QStringList allRows(const QString &path)
 {
-    return column(path, u("SELECT groupname||'|'||paramname||'='||ifnull(paramvalue,'') FROM cfgparam ORDER BY rowid"));
+    return runSqlite(path,
+                     {u("SELECT groupname||'|'||paramname||'='||ifnull(paramvalue,'') FROM cfgparam ORDER BY rowid")});
 }
 
 // A quote of 600519 reaches the quote panel and the watchlist.
@@ -192,7 +180,7 @@ private slots:
             const QStringList logged = f.log().failures();
             QVERIFY2(logged.size() == 2, qPrintable(logged.join(u("\n"))));
         }
-        QCOMPARE(column(path, u("PRAGMA integrity_check")), QStringList {u("ok")});
+        QCOMPARE(runSqlite(path, {u("PRAGMA integrity_check")}), QStringList {u("ok")});
         QCOMPARE(allRows(path), committed);
         // Once the fault is over, changes are kept again, and the log says how many were lost.
         panel->saveScene();
@@ -241,7 +229,7 @@ private slots:
         QVERIFY2(logged.size() == 1, qPrintable(logged.join(u("\n"))));
 
         filler.free();
-        QCOMPARE(column(path, u("PRAGMA integrity_check")), QStringList {u("ok")});
+        QCOMPARE(runSqlite(path, {u("PRAGMA integrity_check")}), QStringList {u("ok")});
         QCOMPARE(allRows(path), committed);
     }
 
@@ -268,9 +256,8 @@ private slots:
         QCOMPARE(tabNames(watchlist), QStringList {u("自选股1")} + added);
 
         filler.free();
-        QCOMPARE(column(path, u("PRAGMA integrity_check")), QStringList {u("ok")});
-        QCOMPARE(column(path, u("SELECT paramname FROM cfgparam WHERE groupname='OptionalStk' ORDER BY rowid")),
-                 QStringList {u("自选股1")} + added);
+        QCOMPARE(runSqlite(path, {u("PRAGMA integrity_check")}), QStringList {u("ok")});
+        QCOMPARE(runSqlite(path, {OptionalStkGroups}), QStringList {u("自选股1")} + added);
     }
 
     // Names a user (or a pasted text) may give a group: stored and read back
@@ -298,8 +285,7 @@ private slots:
         });
         closer.start(10);
         QMetaObject::invokeMethod(watchlist, "addgroupname", Q_ARG(QString, name));
-        const QStringList names = column(f.configDbPath(),
-                                         u("SELECT paramname FROM cfgparam WHERE groupname='OptionalStk' ORDER BY rowid"));
+        const QStringList names = runSqlite(f.configDbPath(), {OptionalStkGroups});
         if (f.messages().requests.isEmpty())
             QCOMPARE(names, (QStringList {u("自选股1"), name}));
         else

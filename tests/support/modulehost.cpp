@@ -45,10 +45,11 @@ void ModuleHost::addNames(const char *kind, const char *names)
                                       name.section(QLatin1Char('='), 1));
 }
 
-IComponent *ModuleHost::createComponent(const char *className, const QSize &size,
-                                        const QMap<QString, QVariant> &params, QWidget *parent)
+IComponent *ModuleHost::createComponent(const char *className, const QSize &size, const QMap<QString, QVariant> &params,
+                                        QWidget *parent)
 {
-    IComponent *component = m_module->createComponent(parent, QLatin1String(className), QStringLiteral("test"), &params);
+    IComponent *component
+        = m_module->createComponent(parent, QLatin1String(className), QStringLiteral("test"), &params);
     if (component && !size.isEmpty()) {
         component->resize(size);
         component->show();

@@ -1,53 +1,56 @@
 #include "sqlitefile.h"
 
+#include "testutil.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStringList>
 
-namespace {
-
 // The header byte of the file format version that may write the file.
 const qint64 WriteVersionOffset = 18;
 
-bool writeSqliteFile(const QString &path, const QStringList &statements)
+QStringList runSqlite(const QString &path, const QStringList &statements, bool *ok)
 {
     const QString connection = QStringLiteral("sqlitefile");
-    bool written = true;
+    QStringList values;
+    bool done = true;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(path);
-        written = db.open();
-        for (const QString &statement : statements)
-            written = written && QSqlQuery(db).exec(statement);
+        done = db.open();
+        for (const QString &statement : statements) {
+            QSqlQuery query(db);
+            done = done && query.exec(statement);
+            for (values.clear(); query.next();)
+                values << query.value(0).toString();
+        }
         db.close();
     }
     QSqlDatabase::removeDatabase(connection);
-    return written;
+    if (ok)
+        *ok = done;
+    return values;
 }
-
-} // namespace
 
 QString makeUnkeptConfig(const QString &dir, UnkeptConfig kind)
 {
     const QString path = QDir(dir).filePath(QStringLiteral("config.db"));
+    bool written = false;
     switch (kind) {
     case UnkeptConfig::MissingFolder: return QDir(dir).filePath(QStringLiteral("no/such/folder/config.db"));
-    case UnkeptConfig::NotSqlite: {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write("user notes, not a database\n") > 0 ? path : QString();
-    }
+    case UnkeptConfig::NotSqlite: return writeFile(path, "user notes, not a database\n") ? path : QString();
     case UnkeptConfig::OtherColumns:
-        return writeSqliteFile(path, {QStringLiteral("CREATE TABLE cfgparam (name, value)")}) ? path : QString();
+        runSqlite(path, {QStringLiteral("CREATE TABLE cfgparam (name, value)")}, &written);
+        return written ? path : QString();
     case UnkeptConfig::ReadOnly:
-        return writeSqliteFile(path,
-                               {QStringLiteral("CREATE TABLE cfgparam (groupname TEXT NOT NULL, paramname TEXT NOT "
-                                               "NULL, paramvalue TEXT, encrypt TEXT NOT NULL DEFAULT '0')"),
-                                QStringLiteral("INSERT INTO cfgparam VALUES ('G', 'k', 'v', '0')")})
-                && makeSqliteFileReadOnly(path)
-            ? path
-            : QString();
+        runSqlite(path,
+                  {QStringLiteral("CREATE TABLE cfgparam (groupname TEXT NOT NULL, paramname TEXT NOT NULL, "
+                                  "paramvalue TEXT, encrypt TEXT NOT NULL DEFAULT '0')"),
+                   QStringLiteral("INSERT INTO cfgparam VALUES ('G', 'k', 'v', '0')")},
+                  &written);
+        return written && makeSqliteFileReadOnly(path) ? path : QString();
     }
     return QString();
 }

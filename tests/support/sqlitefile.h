@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QMetaType>
-#include <QString>
+#include <QStringList>
 
 // Configuration databases that keep no change, as a user may have them.
 enum class UnkeptConfig {
@@ -11,6 +11,10 @@ enum class UnkeptConfig {
     ReadOnly, // ours, holding the set G = {k: v}, in a file SQLite may not write
 };
 Q_DECLARE_METATYPE(UnkeptConfig)
+
+// Runs the statements on the SQLite file at path, over a connection of its
+// own; the first column of the last one's rows. ok says whether all ran.
+QStringList runSqlite(const QString &path, const QStringList &statements, bool *ok = nullptr);
 
 // Makes one in dir and returns its path; empty when it could not be made.
 QString makeUnkeptConfig(const QString &dir, UnkeptConfig kind);
