@@ -5,9 +5,12 @@
 
 #include <icomponent.h>
 #include <vlocaldb.h>
+#include <vquotdataitems.h>
+#include <vquotpanel.h>
 #include <vquotsubscriber.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QTableView>
 
 const char *const LiveHost::ClassNames[4] = {"BCQuotPanel", "BCFtQuotPanel", "BCOptionalStk", "BCStoQuot"};
@@ -73,7 +76,7 @@ void LiveHost::deliverDirectly(IComponent *component, const VQuotData &record)
     }
 }
 
-QStringList LiveHost::tableTexts(QWidget *widget)
+QStringList LiveHost::shownTexts(QWidget *widget)
 {
     QStringList texts;
     for (QTableView *table : widget->findChildren<QTableView *>()) {
@@ -81,6 +84,18 @@ QStringList LiveHost::tableTexts(QWidget *widget)
         for (int row = 0; model && row < model->rowCount(); ++row) {
             for (int column = 0; column < model->columnCount(); ++column)
                 texts << model->index(row, column).data().toString();
+        }
+    }
+    for (QLabel *label : widget->findChildren<QLabel *>())
+        texts << label->text();
+    for (VQuotPanel *panel : widget->findChildren<VQuotPanel *>()) {
+        texts << panel->titleText();
+        for (int id = 0; id < VQuotDataItems::ItemCount; ++id)
+            texts << panel->itemText(panel->quotItems()->item(VQuotDataItems::Id(id)));
+        for (int stall = vd::QS_Stall1; stall <= vd::QS_Stall10; ++stall) {
+            for (const VQuotPanel::Side side : {VQuotPanel::Ask, VQuotPanel::Bid})
+                texts << panel->levelPriceText(vd::QuotStall(stall), side)
+                      << panel->levelVolumeText(vd::QuotStall(stall), side);
         }
     }
     return texts;

@@ -26,6 +26,7 @@ public:
     // Hands the record to every receiving slot of the component, as the
     // quote manager does, but past its checks.
     static void deliverDirectly(IComponent *component, const VQuotData &record);
-    // The display text of every cell of the widget's tables.
-    static QStringList tableTexts(QWidget *widget);
+    // Every text the widget shows: table cells, labels, the quote panel's
+    // title, items and levels.
+    static QStringList shownTexts(QWidget *widget);
 };

@@ -126,7 +126,7 @@ void checkQuotesFlow(LiveHost &f, IComponent *panel, IComponent *watchlist)
     QTest::qWait(40);
     auto *quot = panel->findChild<VQuotPanel *>();
     QCOMPARE(quot->itemText(quot->quotItems()->lastPrice()), u("1500.00"));
-    const QStringList cells = LiveHost::tableTexts(watchlist);
+    const QStringList cells = LiveHost::shownTexts(watchlist);
     QVERIFY2(cells.contains(u("1500.00")), qPrintable(cells.join(u(" "))));
 }
 

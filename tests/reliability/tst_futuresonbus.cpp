@@ -64,7 +64,7 @@ private slots:
             return subjects;
         };
         const auto shown = [&] {
-            return LiveHost::tableTexts(board).filter(QRegularExpression(QStringLiteral("^4321(\\.0+)?$"))).size();
+            return LiveHost::shownTexts(board).filter(QRegularExpression(QStringLiteral("^4321(\\.0+)?$"))).size();
         };
         QTRY_VERIFY(table->verticalScrollBar()->maximum() > 0);
         QTRY_VERIFY(!manager->wantedProducts().isEmpty());

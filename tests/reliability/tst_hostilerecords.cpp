@@ -9,10 +9,7 @@
 #include <testutil.h>
 
 #include <icomponent.h>
-#include <vquotdataitems.h>
-#include <vquotpanel.h>
 
-#include <QLabel>
 #include <QtTest>
 
 #include <cfloat>
@@ -37,26 +34,6 @@ void setDoubles(VQuotData &q, double value)
 void setIntegers(VQuotData &q, qint64 value)
 {
     q.matchQuantity = q.openInterest = q.preOpenInterest = value;
-}
-
-// Every text a component shows: table cells, labels, the quote panel's
-// title, items and levels.
-QStringList shownTexts(QWidget *component)
-{
-    QStringList texts = LiveHost::tableTexts(component);
-    for (QLabel *label : component->findChildren<QLabel *>())
-        texts << label->text();
-    for (VQuotPanel *panel : component->findChildren<VQuotPanel *>()) {
-        texts << panel->titleText();
-        for (int id = 0; id < VQuotDataItems::ItemCount; ++id)
-            texts << panel->itemText(panel->quotItems()->item(VQuotDataItems::Id(id)));
-        for (int stall = vd::QS_Stall1; stall <= vd::QS_Stall10; ++stall) {
-            for (const VQuotPanel::Side side : {VQuotPanel::Ask, VQuotPanel::Bid})
-                texts << panel->levelPriceText(vd::QuotStall(stall), side)
-                      << panel->levelVolumeText(vd::QuotStall(stall), side);
-        }
-    }
-    return texts;
 }
 
 // A number no wider than a table cell, "--", or words and markup of the
@@ -122,7 +99,7 @@ private slots:
             }
         }
         for (IComponent *component : qAsConst(components)) {
-            for (const QString &text : shownTexts(component))
+            for (const QString &text : LiveHost::shownTexts(component))
                 QVERIFY2(looksSane(text), qPrintable(component->className() + u(": ") + text));
         }
     }

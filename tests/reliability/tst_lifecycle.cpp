@@ -5,44 +5,17 @@
 
 #include "livehost.h"
 
+#include <quotreceiver.h>
 #include <testquotfeed.h>
 #include <testutil.h>
 
 #include <icomponent.h>
-#include <vquotsubscriber.h>
 
 #include <QScrollBar>
 #include <QTableView>
 #include <QtTest>
 
 namespace {
-
-// Deletes a component from inside a quote callback of its own security.
-class Assassin : public QObject
-{
-    Q_OBJECT
-public:
-    explicit Assassin(LiveHost &fixture)
-        : m_fixture(fixture)
-        , m_subscriber(this, u("assassin"))
-    {
-        m_subscriber.setRecvSlot(this, "1doRecv(VQuotData*)");
-    }
-    VQuotSubscriber &subscriber() { return m_subscriber; }
-    void setVictim(IComponent *victim) { m_victim = victim; }
-
-public slots:
-    void doRecv(VQuotData *)
-    {
-        if (m_victim)
-            m_fixture.free(m_victim);
-    }
-
-private:
-    LiveHost &m_fixture;
-    QPointer<IComponent> m_victim;
-    VQuotSubscriber m_subscriber;
-};
 
 void addClassNames()
 {
@@ -65,20 +38,22 @@ private slots:
     {
         QFETCH(QString, className);
         LiveHost f;
-        // The security a first instance shows; the assassin subscribes it
-        // before the victim does, so the manager calls it first.
+        // The security a first instance shows; a receiver subscribes it
+        // before the victim does, so the manager calls it first, and frees
+        // the victim.
         IComponent *scout = f.show(className.toLatin1());
         const VQuotData record = LiveHost::shownRecord(scout);
         f.free(scout);
-        Assassin first(f);
-        first.subscriber().subOneProduct(record.market, QString::fromUtf8(record.code));
-        IComponent *component = f.show(className.toLatin1());
-        first.setVictim(component);
-        QPointer<IComponent> watched(component);
-        f.feed().inject(record);
-        QVERIFY(!watched);
-        f.feed().inject(record);
-        first.subscriber().unsubscribe(true);
+        {
+            QPointer<IComponent> victim;
+            QuotReceiver first;
+            first.onRecord = [&](const VQuotData &) { f.free(victim); };
+            QVERIFY(first.subscribe({record.productKey()}));
+            victim = f.show(className.toLatin1());
+            f.feed().inject(record);
+            QVERIFY(!victim);
+            f.feed().inject(record);
+        }
         QCOMPARE(f.wanted(), QString());
     }
 

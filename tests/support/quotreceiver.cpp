@@ -18,4 +18,6 @@ void QuotReceiver::doRecv(VQuotData *record)
 {
     prices[record->productKey()] << record->lastPrice;
     latest.insert(record->productKey(), *record);
+    if (onRecord)
+        onRecord(*record);
 }

@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QVector>
 
+#include <functional>
+
 // Receives the quotes of the securities it subscribes: each security's last
 // prices in the order received, and its latest record.
 class QuotReceiver : public QObject
@@ -19,6 +21,8 @@ public:
 
     QHash<QString, QVector<double>> prices;
     QHash<QString, VQuotData> latest;
+    // Runs with every record, after it is kept.
+    std::function<void(const VQuotData &)> onRecord;
 
 private slots:
     void doRecv(VQuotData *record);
