@@ -155,7 +155,6 @@ private slots:
     {
         QFETCH(int, type);
         QFETCH(QString, table);
-        QFETCH(QString, rows);
         QFETCH(QString, wanted);
         Fixture f;
         QAbstractItemModelTester tester(f.model(table.toLatin1()),
@@ -163,7 +162,7 @@ private slots:
         f.choose("cbTargetStk", u("1510050"));
         f.choose("cbQuotPanelType", type);
         f.choose(type == 3 ? "cbAllExpireDate" : "cbExpireDate", 20261223);
-        QCOMPARE(f.rows(table.toLatin1()), rows);
+        QTEST(f.rows(table.toLatin1()), "rows");
         QCOMPARE(f.wanted(), u("1|510050 ") + wanted);
     }
 
@@ -223,7 +222,6 @@ private slots:
         QCOMPARE(f.background("tbvAllCall", 0, "holdqty"), QVariant(Marker));
         QCOMPARE(f.cell("tbvAllCall", 0, "holdqty"), u("6"));
         QCOMPARE(f.cell("tbvAllCall", 0, "buy1price"), u("--"));
-        QTRY_COMPARE_WITH_TIMEOUT(f.background("tbvAllCall", 0, "holdqty"), QVariant(), 2000);
 
         f.quote("10000004", base); // on the page: found in the call table
         QCOMPARE(f.cell("tbvAllCall", 1, "lastprice"), u("0.2500"));

@@ -69,13 +69,11 @@ private slots:
     {
         QFETCH(QString, field);
         QFETCH(QVariant, value);
-        QFETCH(QString, text);
-        QFETCH(QVariant, foreground);
         Table table;
         table.ds.setFieldValue(0, field, value);
         const QModelIndex cell = table.model.index(0, table.model.colIndexByFieldName(field));
-        QCOMPARE(cell.data().toString(), text);
-        QCOMPARE(cell.data(Qt::ForegroundRole), foreground);
+        QTEST(cell.data().toString(), "text");
+        QTEST(cell.data(Qt::ForegroundRole), "foreground");
     }
 
     // A change's marker goes 800 ms after it; the exercise price keeps its
