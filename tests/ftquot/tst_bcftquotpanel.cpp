@@ -67,11 +67,6 @@ QAction *product(BCFtQuotPanel *board, const QString &id)
     return nullptr;
 }
 
-void showPage(BCFtQuotPanel *board, const char *button)
-{
-    board->findChild<QToolButton *>(QLatin1String(button))->click();
-}
-
 } // namespace
 
 class TestBCFtQuotPanel : public QObject
@@ -205,9 +200,9 @@ private slots:
         QVERIFY(!f.wanted().contains(u("H|cu3040")));
 
         const QString window = f.wanted();
-        showPage(board, "btnOften");
+        board->findChild<QToolButton *>(u("btnOften"))->click();
         QCOMPARE(f.wanted(), QString());
-        showPage(board, "btnSHQHMarket");
+        board->findChild<QToolButton *>(u("btnSHQHMarket"))->click();
         QCOMPARE(f.wanted(), window);
     }
 };

@@ -191,7 +191,6 @@ private slots:
         const auto row = [](const char *name, char market, const char *type, int server, const char *shown) {
             QTest::newRow(name) << market << u(type) << server << u(shown);
         };
-        row("A: lots of 1", '1', "A", 0, "12345 9.87 -- 0 0 10 199 10.02 -- 4294967295");
         row("part of a list: lots of 1", '1', "g,S", 0, "12345 9.87 -- 0 0 10 199 10.02 -- 4294967295");
         row("empty type: lots of 1", '1', "", 0, "12345 9.87 -- 0 0 10 199 10.02 -- 4294967295");
         row("0: lots of 100", '1', "0", 0, "123 9.87 -- 0 0 10 1 10.02 -- 42949672");
