@@ -11,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -20,21 +21,14 @@ VQuotData recordOf(const QString &product)
     return makeQuotRecord(product.at(0).toLatin1(), product.mid(2).toUtf8());
 }
 
-// Reads one field through the struct; every type the layout uses fits a double exactly here.
-using Reader = double (*)(const VQuotData &);
-
-// Writes value at offset as the wire does: little-endian, doubles as binary64.
-void put(VQuotData &record, int offset, char type, double value)
-{
-    uchar *at = reinterpret_cast<uchar *>(&record) + offset;
-    quint64 bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    switch (type) {
-    case 'd': qToLittleEndian(bits, at); break;
-    case 'q': qToLittleEndian(qint64(value), at); break;
-    case 'u': qToLittleEndian(quint32(value), at); break;
-    }
-}
+// The header pins the offsets; this pins what an offset cannot: which fields are binary64, which integers,
+// and which integers are unsigned.
+static_assert(std::is_same_v<decltype(VQuotData::highPrice), double>
+              && std::is_same_v<decltype(VQuotData::priceChangeRatio), double>
+              && std::is_same_v<decltype(VQuotData::matchQuantity), int64_t>
+              && std::is_same_v<decltype(VQuotData::openInterest), int64_t>
+              && std::is_same_v<std::remove_extent_t<decltype(VQuotData::askVolume)>, uint32_t>
+              && std::is_same_v<std::remove_extent_t<decltype(VQuotData::bidVolume)>, uint32_t>);
 
 // Every quote received, as "receiver:market|code".
 QStringList g_calls;
@@ -61,12 +55,6 @@ private slots:
             onRecord();
     }
 };
-
-Q_DECLARE_METATYPE(Reader)
-
-#define FIELD(field, offset, type, value)                                                                              \
-    QTest::newRow(#field) << offset << type << double(value)                                                           \
-                          << Reader([](const VQuotData &r) { return double(r.field); })
 
 enum class Action { DeleteOther, DeleteOwn, DeleteOtherReceiver, SubscribeNewcomer, Nested };
 Q_DECLARE_METATYPE(Action)
@@ -310,33 +298,6 @@ private slots:
         // The service goes on with good records.
         inject("H|a");
         QCOMPARE(g_calls, words("r:H|a"));
-    }
-
-    void layout_data()
-    {
-        QTest::addColumn<int>("offset");
-        QTest::addColumn<char>("type");
-        QTest::addColumn<double>("value");
-        QTest::addColumn<Reader>("read");
-
-        // The header pins the offsets; these rows pin what an offset cannot: which
-        // fields read as binary64, which as integers, and which integers are unsigned.
-        FIELD(highPrice, 88, 'd', 3512.5);
-        FIELD(priceChangeRatio, 192, 'd', -0.0035);
-        FIELD(matchQuantity, 160, 'q', 123456789012LL);
-        FIELD(openInterest, 200, 'q', 9876543210LL);
-        FIELD(askVolume[0], 296, 'u', 3000000000u);
-        FIELD(bidVolume[9], 452, 'u', 4294967295u);
-    }
-    void layout()
-    {
-        QFETCH(int, offset);
-        QFETCH(char, type);
-        QFETCH(double, value);
-        QFETCH(Reader, read);
-        VQuotData record {};
-        put(record, offset, type, value);
-        QCOMPARE(read(record), value);
     }
 
     void code()
