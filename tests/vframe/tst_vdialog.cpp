@@ -1,6 +1,5 @@
 // The client's framed dialogs, and the message boxes made of them.
 
-#include <msgrecorder.h>
 #include <testutil.h>
 #include <vdialog.h>
 #include <vfutils.h>
@@ -17,8 +16,6 @@
 #include <QToolButton>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(Qt::WindowModality)
-Q_DECLARE_METATYPE(VMsgRequest::Kind)
 
 // A dialog built the way the client's dialogs build theirs: a layout set on the dialog itself.
 class NameDialog : public VDialog
@@ -93,48 +90,6 @@ private slots:
         QCOMPARE(dialog.shadowWidth(), composites ? vc::CWM_SHADOW_WIDTH : 0);
         const QImage image = dialog.grab().toImage();
         QCOMPARE(image.pixelColor(0, dialog.height() / 2).alpha() < 255, composites);
-    }
-
-    // option: seconds before an info or error box closes, the default button of a confirmation.
-    void requestsReachThePresenter_data()
-    {
-        QTest::addColumn<VMsgRequest::Kind>("kind");
-        QTest::addColumn<Qt::WindowModality>("modality");
-        QTest::addColumn<int>("option");
-        QTest::addColumn<QStringList>("buttons");
-        QTest::addColumn<bool>("answer");
-
-        QTest::newRow("info, non-modal, closes after 5 s")
-            << VMsgRequest::Info << Qt::NonModal << 5 << QStringList() << true;
-        QTest::newRow("error, window-modal") << VMsgRequest::Error << Qt::WindowModal << 0 << QStringList() << true;
-        QTest::newRow("confirm accepted") << VMsgRequest::Confirm << Qt::ApplicationModal << 0 << QStringList() << true;
-        QTest::newRow("confirm refused, own buttons")
-            << VMsgRequest::Confirm << Qt::ApplicationModal << 1
-            << QStringList({QStringLiteral("删除"), QStringLiteral("保留")}) << false;
-    }
-    void requestsReachThePresenter()
-    {
-        QFETCH(VMsgRequest::Kind, kind);
-        QFETCH(Qt::WindowModality, modality);
-        QFETCH(int, option);
-        QFETCH(QStringList, buttons);
-        QFETCH(bool, answer);
-
-        MsgRecorder recorder;
-        recorder.answers << answer;
-        const QString text = QStringLiteral("删除当前组<font color='red'>[自选1]</font>?");
-        switch (kind) {
-        case VMsgRequest::Info: QCOMPARE(VMsgDlg::info(text, QString(), modality, option), answer); break;
-        case VMsgRequest::Error: QCOMPARE(VMsgDlg::error(text, QString(), modality, option), answer); break;
-        case VMsgRequest::Confirm: QCOMPARE(VMsgDlg::confirm(text, QString(), buttons, option), answer); break;
-        }
-        QCOMPARE(recorder.requests.size(), 1);
-        const VMsgRequest &request = recorder.requests.constFirst();
-        QCOMPARE(request.kind, kind);
-        QCOMPARE(request.text, text);
-        QCOMPARE(request.modality, modality);
-        QCOMPARE(request.buttons, buttons);
-        QCOMPARE(kind == VMsgRequest::Confirm ? request.defaultButton : request.autoCloseSeconds, option);
     }
 
     // A non-modal box returns at once and closes itself. It opens centred over the window it is about (a
