@@ -247,33 +247,24 @@ private slots:
         QTest::addColumn<QString>("problem"); // words of the first problem
         QTest::addColumn<QString>("caches");
 
-        const QString stocks = u("securities.csv");
-        const QString options = u("options.csv");
-        QTest::newRow("too few fields") << stocks << QByteArray("1,600001,某某\n") << true
-                                        << u("securities.csv 字段数不符") << u("111");
-        QTest::newRow("duplicate security")
-            << stocks << QByteArray("1,600519,茅台,mt,0,1.00\n") << true << u("证券[600519]重复") << u("111");
-        QTest::newRow("unknown listing rule")
-            << u("futures.csv") << QByteArray("H,xx,某品种,1,10,3000,0.07,weekly,day15\n") << true
-            << u("futures.csv 挂牌规则[weekly]") << u("111");
-        QTest::newRow("option series taken")
-            << options << QByteArray("1510180,5,180ETF,0\n") << true << u("options.csv 系列号[0]重复") << u("111");
-        QTest::newRow("option without underlying")
-            << options << QByteArray("1599999,5,无此ETF,9\n") << true << u("1599999") << u("111");
-        QTest::newRow("futures missing") << u("futures.csv") << QByteArray() << false << u("futures.csv 不存在")
-                                         << u("101");
+        const auto row = [](const char *tag, const char *file, const QByteArray &content, bool append,
+                            const char *problem, const char *caches = "111") {
+            QTest::newRow(tag) << u(file) << content << append << u(problem) << u(caches);
+        };
+        row("too few fields", "securities.csv", "1,600001,某某\n", true, "securities.csv 字段数不符");
+        row("duplicate security", "securities.csv", "1,600519,茅台,mt,0,1.00\n", true, "证券[600519]重复");
+        row("unknown listing rule", "futures.csv", "H,xx,某品种,1,10,3000,0.07,weekly,day15\n", true,
+            "futures.csv 挂牌规则[weekly]");
+        row("option series taken", "options.csv", "1510180,5,180ETF,0\n", true, "options.csv 系列号[0]重复");
+        row("option without underlying", "options.csv", "1599999,5,无此ETF,9\n", true, "1599999");
+        row("futures missing", "futures.csv", QByteArray(), false, "futures.csv 不存在", "101");
         // Without stocks the options have no underlying: their cache is empty but usable.
-        QTest::newRow("securities corrupt") << stocks << QByteArray("market,stkcode\n\"1,600000\n") << false
-                                            << u("securities.csv 读取失败") << u("111");
-        QTest::newRow("dictionary corrupt")
-            << u("dict.csv") << QByteArray("\0\1\2\3", 4) << false << u("dict.csv 缺少列") << u("111");
-        QTest::newRow("underlying without a smile") << u("smile.csv")
-                                                    << QByteArray("underlying,atm,term,skew,curve\n"
-                                                                  "1510300,0.17,0.02,-0.05,0.12\n")
-                                                    << false << u("期权标的[1510050]没有波动率参数") << u("111");
-        QTest::newRow("rate not a number")
-            << u("rate.csv") << QByteArray("rate\nabc\n") << false << u("rate.csv 无风险利率[abc]无效") << u("111");
-        QTest::newRow("no data folder") << QString() << QByteArray() << false << u("securities.csv 不存在") << u("000");
+        row("securities corrupt", "securities.csv", "market,stkcode\n\"1,600000\n", false, "securities.csv 读取失败");
+        row("dictionary corrupt", "dict.csv", QByteArray("\0\1\2\3", 4), false, "dict.csv 缺少列");
+        row("underlying without a smile", "smile.csv", "underlying,atm,term,skew,curve\n1510300,0.17,0.02,-0.05,0.12\n",
+            false, "期权标的[1510050]没有波动率参数");
+        row("rate not a number", "rate.csv", "rate\nabc\n", false, "rate.csv 无风险利率[abc]无效");
+        row("no data folder", "", QByteArray(), false, "securities.csv 不存在", "000");
     }
 
     void brokenSource()

@@ -215,18 +215,17 @@ private slots:
         QCOMPARE(g_calls, calls);
     }
 
+    // The same code in another market is another security.
     void stkCodeToStkId()
     {
-        const QString h = QStringLiteral("H"), s = QStringLiteral("S"), code = QStringLiteral("600000");
         VCacheMgr mgr;
-        QVERIFY(mgr.stkCodeToStkId(h, code).isEmpty()); // no securities cache yet
+        QVERIFY(mgr.stkCodeToStkId(u("H"), u("600000")).isEmpty()); // no securities cache yet
         auto *stocks = new VCacheItem(VCacheMgr::StockCacheName);
         mgr.addCache(stocks);
-        QVERIFY(stocks->load({QStringLiteral("stkid"), QStringLiteral("market"), QStringLiteral("stkcode")},
-                             {{QStringLiteral("1"), h, code}, {QStringLiteral("4"), s, code}}));
-        QCOMPARE(mgr.stkCodeToStkId(h, code), QStringLiteral("1"));
-        QCOMPARE(mgr.stkCodeToStkId(s, code), QStringLiteral("4"));
-        QVERIFY(mgr.stkCodeToStkId(s, QStringLiteral("000001")).isEmpty());
+        load(*stocks, "stkid market stkcode", {"1 H 600000", "4 S 600000"});
+        QCOMPARE(mgr.stkCodeToStkId(u("H"), u("600000")), u("1"));
+        QCOMPARE(mgr.stkCodeToStkId(u("S"), u("600000")), u("4"));
+        QVERIFY(mgr.stkCodeToStkId(u("S"), u("000001")).isEmpty());
     }
 };
 
