@@ -46,24 +46,20 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("rows"); // code, name and market of each match
         QTest::addColumn<QString>("chosen"); // id and market character of the first
-        QTest::newRow("code prefix") << false << QString() << u("600") << u("600519 贵州茅台 上海;600000 浦发银行 上海")
-                                     << u("1600519 1");
-        QTest::newRow("name fragment") << false << QString() << u("银行")
-                                       << u("600000 浦发银行 上海;000001 平安银行 深圳") << u("1600000 1");
-        QTest::newRow("a type hidden") << false << u("K") << u("000001") << u("000001 平安银行 深圳") << u("2000001 2");
-        QTest::newRow("filter off") << false << u("*") << u("000001")
-                                    << u("000001 平安银行 深圳;000001 上证指数 上海") << u("2000001 2");
-        QTest::newRow("pinyin initials") << false << QString() << u("gzmt") << u("600519 贵州茅台 上海")
-                                         << u("1600519 1");
-        QTest::newRow("initials in capitals") << false << QString() << u("PA") << u("000001 平安银行 深圳")
-                                              << u("2000001 2");
-        QTest::newRow("letter of a name") << false << QString() << u("a") << u("000002 万科A 深圳") << u("2000002 2");
-        QTest::newRow("sample: 中国平安") << true << QString() << u("zgpa") << u("601318 中国平安 上交所")
-                                         << u("1601318 1");
-        QTest::newRow("sample: 行 of a bank reads hang")
-            << true << QString() << u("zsyh") << u("600036 招商银行 上交所;601916 浙商银行 上交所") << u("1600036 1");
-        QTest::newRow("sample: 长 of a river reads chang")
-            << true << QString() << u("cjdl") << u("600900 长江电力 上交所") << u("1600900 1");
+        const auto row = [](const char *tag, bool sample, const char *hiddenTypes, const char *text, const char *rows,
+                            const char *chosen) {
+            QTest::newRow(tag) << sample << u(hiddenTypes) << u(text) << u(rows) << u(chosen);
+        };
+        row("code prefix", false, "", "600", "600519 贵州茅台 上海;600000 浦发银行 上海", "1600519 1");
+        row("name fragment", false, "", "银行", "600000 浦发银行 上海;000001 平安银行 深圳", "1600000 1");
+        row("a type hidden", false, "K", "000001", "000001 平安银行 深圳", "2000001 2");
+        row("filter off", false, "*", "000001", "000001 平安银行 深圳;000001 上证指数 上海", "2000001 2");
+        row("pinyin initials", false, "", "gzmt", "600519 贵州茅台 上海", "1600519 1");
+        row("initials in capitals", false, "", "PA", "000001 平安银行 深圳", "2000001 2");
+        row("letter of a name", false, "", "a", "000002 万科A 深圳", "2000002 2");
+        row("sample: 中国平安", true, "", "zgpa", "601318 中国平安 上交所", "1601318 1");
+        row("sample: 行 of a bank reads hang", true, "", "zsyh", "600036 招商银行 上交所;601916 浙商银行 上交所", "1600036 1");
+        row("sample: 长 of a river reads chang", true, "", "cjdl", "600900 长江电力 上交所", "1600900 1");
     }
     void listsMatchesAndEnterChoosesTheFirst()
     {
@@ -71,7 +67,6 @@ private slots:
         QFETCH(QString, hiddenTypes);
         QFETCH(QString, text);
         QFETCH(QString, rows);
-        QFETCH(QString, chosen);
         QScopedPointer<TestHost> host(sample ? new TestHost(20261215, QStringLiteral(TARN_DATA_DIR)) : nullptr);
         VStockEdit edit;
         (sample ? host->context().stockHelper() : m_helper.data())->connectStockEdit(&edit);
@@ -91,7 +86,7 @@ private slots:
         const QString codeAndName = edit.getStockCode() + QLatin1Char(' ') + edit.getStockName();
         QVERIFY(rows.startsWith(codeAndName));
         QCOMPARE(edit.editor()->text(), codeAndName);
-        QCOMPARE(edit.getStockId() + QLatin1Char(' ') + QLatin1Char(edit.getStockMarket()), chosen);
+        QTEST(edit.getStockId() + QLatin1Char(' ') + QLatin1Char(edit.getStockMarket()), "chosen");
         typeText(edit.editor(), u("6")); // typing again forgets the choice
         QVERIFY(edit.isEmpty());
         QCOMPARE(edit.getStockId(), QString());

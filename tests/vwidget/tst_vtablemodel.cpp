@@ -74,12 +74,11 @@ private slots:
         QFETCH(int, decimals);
         QFETCH(QString, format);
         QFETCH(QVariant, value);
-        QFETCH(QString, text);
         Fixture f(decimals, format);
         const int row = f.ds.append();
         f.ds.setFieldValue(row, field, value);
         const QModelIndex cell = f.model.index(row, f.model.colIndexByFieldName(field));
-        QCOMPARE(cell.data().toString(), text);
+        QTEST(cell.data().toString(), "text");
         const bool number = field != QLatin1String("name");
         QCOMPARE(cell.data(Qt::TextAlignmentRole).toInt(),
                  int((number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
