@@ -15,9 +15,7 @@
 
 #include <QtTest>
 
-#include <algorithm>
 #include <cmath>
-#include <functional>
 
 namespace {
 
@@ -132,26 +130,6 @@ private slots:
         for (const QDate &month : rule.months(date(businessDate), ExpiryRule::parse(expiry, nullptr)))
             listed << month.toString(QStringLiteral("yyMM"));
         QCOMPARE(listed.join(QLatin1Char(' ')), months);
-    }
-
-    void listedMonthsNeverExpire()
-    {
-        // The listing rule of every shipped product and of the fund options, on every day of three years.
-        QVector<QPair<ListingRule, ExpiryRule>> rules;
-        for (const SampleProduct &product : m_source.products)
-            rules.append({product.listing, product.expiry});
-        rules.append({ListingRule::parse(QStringLiteral("index"), nullptr),
-                      ExpiryRule::parse(QStringLiteral("wednesday4"), nullptr)});
-        for (QDate day = date(20260101); day < date(20290101); day = day.addDays(1)) {
-            for (const auto &rule : qAsConst(rules)) {
-                const QVector<QDate> months = rule.first.months(day, rule.second);
-                QVERIFY(!months.isEmpty());
-                QVERIFY2(rule.second.lastTradingDay(months.first().year(), months.first().month()) >= day,
-                         qPrintable(day.toString()));
-                QVERIFY(std::adjacent_find(months.cbegin(), months.cend(), std::greater_equal<QDate>())
-                        == months.cend());
-            }
-        }
     }
 
     void generatedMarket()

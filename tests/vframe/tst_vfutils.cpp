@@ -23,13 +23,6 @@ private slots:
         QFETCH(double, priceUnit);
         QTEST(vf::getDecimals(priceUnit), "decimals");
     }
-
-    void strToChar()
-    {
-        QCOMPARE(vf::strToChar(QStringLiteral("HK")), 'H');
-        QCOMPARE(vf::strToChar(QString()), '\0');
-        QCOMPARE(vf::strToChar(QStringLiteral("沪")), '\0');
-    }
 };
 
 QTEST_APPLESS_MAIN(TestVfUtils)

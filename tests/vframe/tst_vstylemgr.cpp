@@ -48,8 +48,6 @@ private slots:
         QCOMPARE(changed.count(), 2);
         QCOMPARE(styles.style(), QStringLiteral("dark"));
         QCOMPARE(log.records.size(), 1);
-        QCOMPARE(VStyleMgr::styleTitle(QStringLiteral("light")), QStringLiteral("浅色"));
-        QCOMPARE(VStyleMgr::styleTitle(QStringLiteral("dark")), QStringLiteral("深色"));
     }
 };
 

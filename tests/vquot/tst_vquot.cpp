@@ -303,8 +303,6 @@ private slots:
         record.setCode(QByteArray(200, 'z'));
         QCOMPARE(record.codeText(), QByteArray(79, 'z'));
         QCOMPARE(record.suspendFlag, 'T');
-        record.setCode("ag2606");
-        QCOMPARE(record.productKey(), QStringLiteral("H|ag2606"));
     }
 };
 
