@@ -132,7 +132,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(offCentre(box->geometry(), owner->geometry()), QString(), 1000); // before it closes
         QCOMPARE(box->windowType(), Qt::Dialog);
         QVERIFY(box->windowFlags().testFlag(Qt::FramelessWindowHint));
-        QCOMPARE(box->windowModality(), Qt::NonModal);
         QCOMPARE(box->windowTitle(), QStringLiteral("错误"));
         const auto *label = box->findChild<QLabel *>(QStringLiteral("textLabel"));
         QCOMPARE(int(label->textFormat()), format);

@@ -200,7 +200,6 @@ private slots:
         VQuotMgr *manager = m_mgr.data();
         for (const QString &step : qAsConst(steps)) {
             if (step == QLatin1String("flush")) {
-                QCOMPARE(g_calls.size(), receiver->sequence.size());
                 QCoreApplication::sendPostedEvents(manager, QEvent::MetaCall);
                 QCOMPARE(manager->queuedCount(), 0);
             } else if (step.startsWith(QLatin1Char('-'))) {
