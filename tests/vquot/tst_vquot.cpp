@@ -100,7 +100,7 @@ private slots:
         m_mgr.reset();
     }
 
-    // Steps of the subscribers r and q (made on first use): "r+H|a" addProduct,
+    // Steps of the subscribers r and q: "r+H|a" addProduct,
     // "r-H|a" removeProduct, "r=H|a" subOneProduct, "r.subscribe", "r.unsubscribe",
     // "r.unsubscribe(true)"; "refuse" makes the feed refuse from then on, "answer" makes it answer a
     // subscription at once with the securities' current records. A step ending in "!" must fail. Then
