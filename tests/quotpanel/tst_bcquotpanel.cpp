@@ -180,6 +180,7 @@ private slots:
     // in all of them), else 100; ten levels for markets 0, 1, 8, 9, five for
     // D, H, Z, else one; prices of (nearly) 0 are empty, limit prices only on
     // D, H and Z; the average price is derived unless the server sends it.
+    // Each row tries a lot size and a number of levels at once.
     void recordIsShown_data()
     {
         QTest::addColumn<char>("market");
@@ -191,14 +192,11 @@ private slots:
         const auto row = [](const char *name, char market, const char *type, int server, const char *shown) {
             QTest::newRow(name) << market << u(type) << server << u(shown);
         };
-        row("part of a list: lots of 1", '1', "g,S", 0, "12345 9.87 -- 0 0 10 199 10.02 -- 4294967295");
-        row("empty type: lots of 1", '1', "", 0, "12345 9.87 -- 0 0 10 199 10.02 -- 4294967295");
-        row("0: lots of 100", '1', "0", 0, "123 9.87 -- 0 0 10 1 10.02 -- 42949672");
-        row("case matters: lots of 100", '1', "a", 0, "123 9.87 -- 0 0 10 1 10.02 -- 42949672");
-        row("ten levels on 0", '0', "A", 0, "12345 9.87 -- 0 0 10 199 10.02 -- 4294967295");
-        row("five levels, limits of 0 empty on D", 'D', "A", 0, "12345 9.87 -- -- -- 5 199 10.02 -- 0");
-        row("the same on Z", 'Z', "A", 0, "12345 9.87 -- -- -- 5 199 10.02 -- 0");
-        row("one level, limits of 0 on F", 'F', "A", 0, "12345 9.87 -- 0 0 1 199 -- -- 0");
+        row("part of a list: lots of 1, ten levels on 0", '0', "g,S", 0,
+            "12345 9.87 -- 0 0 10 199 10.02 -- 4294967295");
+        row("empty type: lots of 1, five levels on D", 'D', "", 0, "12345 9.87 -- -- -- 5 199 10.02 -- 0");
+        row("0: lots of 100, five levels on Z", 'Z', "0", 0, "123 9.87 -- -- -- 5 1 10.02 -- 0");
+        row("case matters: lots of 100, one level on F", 'F', "a", 0, "123 9.87 -- 0 0 1 1 -- -- 0");
         row("one level on d", 'd', "A", 0, "12345 9.87 -- 0 0 1 199 -- -- 0");
         row("average derived, lots of 100", '1', "0", 1, "123 1 -- 0 0 10 1 10.02 -- 42949672");
         row("average derived, lots of 1", '1', "A", 1, "12345 100 -- 0 0 10 199 10.02 -- 4294967295");
