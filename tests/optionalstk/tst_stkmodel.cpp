@@ -47,17 +47,16 @@ private:
         const QRect cell = m_view->visualRect(m_model->index(row, StkModel::DeleteButton));
         return where == 'o' ? StkDelegate::buttonRect(cell).center() : cell.topLeft() + QPoint(2, 2);
     }
-    // The button states as stored, and as painted: the sprite's pressed frame
+    // The button states as painted from the rows: the sprite's pressed frame
     // is dark red, the hover frame light red, the normal one clear.
-    QString buttonStates(bool painted) const
+    QString buttonStates() const
     {
         const QImage image = m_view->viewport()->grab().toImage();
         QString result;
         for (int row = 0; row < m_rows.size(); ++row) {
             const QColor c = image.pixelColor(point(row, 'o') + QPoint(0, -5)); // inside the disc, clear of the cross
             const bool filled = c.red() > 120 && c.green() < 100;
-            result += painted ? QString::number(filled ? (c.red() < 200 ? 2 : 1) : 0)
-                              : m_rows.at(row).at(StkModel::DeleteButton);
+            result += QString::number(filled ? (c.red() < 200 ? 2 : 1) : 0);
         }
         return result;
     }
@@ -164,7 +163,6 @@ private slots:
     void mouse()
     {
         QFETCH(QString, steps);
-        QFETCH(QString, states);
         for (int row = 0; row < 3; ++row)
             m_rows << makeRow(QString::number(row), StkModel::DeleteButton, u("0"));
         m_model->refresh();
@@ -196,8 +194,7 @@ private slots:
             }
         }
         QTEST(m_log.join(QLatin1Char(' ')), "log");
-        QCOMPARE(buttonStates(false), states);
-        QCOMPARE(buttonStates(true), states);
+        QTEST(buttonStates(), "states");
     }
 };
 
