@@ -57,7 +57,6 @@ private slots:
         row("pinyin initials", false, "", "gzmt", "600519 贵州茅台 上海", "1600519 1");
         row("initials in capitals", false, "", "PA", "000001 平安银行 深圳", "2000001 2");
         row("letter of a name", false, "", "a", "000002 万科A 深圳", "2000002 2");
-        row("sample: 中国平安", true, "", "zgpa", "601318 中国平安 上交所", "1601318 1");
         row("sample: 行 of a bank reads hang", true, "", "zsyh", "600036 招商银行 上交所;601916 浙商银行 上交所", "1600036 1");
         row("sample: 长 of a river reads chang", true, "", "cjdl", "600900 长江电力 上交所", "1600900 1");
     }

@@ -99,8 +99,6 @@ private slots:
         QCOMPARE(f.model.colIndexByFieldName(QStringLiteral("qty")), 2);
         QCOMPARE(f.model.fieldIndex(f.model.index(0, 2)), -1); // no row yet
         QCOMPARE(f.model.headerData(3, Qt::Horizontal).toString(), u("名称"));
-        QVERIFY(f.model.setHeaderData(0, QVariant(int(Qt::AlignCenter)), VTableModel::HeaderAlignmentRole));
-        QCOMPARE(f.model.headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
 
         QSignalSpy inserted(&f.model, &QAbstractItemModel::rowsInserted);
         QSignalSpy removed(&f.model, &QAbstractItemModel::rowsRemoved);
