@@ -17,23 +17,6 @@
 #include <QtTest>
 
 
-// A dialog built the way the client's dialogs build theirs: a layout set on the dialog itself.
-class NameDialog : public VDialog
-{
-public:
-    // Without a parent the dialog is placed at (100, 100).
-    explicit NameDialog(QWidget *parent = nullptr)
-        : VDialog(parent, vc::CWM_SHADOW_WIDTH, vc::CWM_BORDER_WIDTH)
-    {
-        (new QHBoxLayout(this))->addWidget(edit);
-        resize(309, 95);
-        if (!parent)
-            move(100, 100);
-        show();
-    }
-    QLineEdit *edit = new QLineEdit;
-};
-
 // The one message box on screen; null when there is none or more than one.
 VMsgBox *shownBox()
 {
@@ -58,12 +41,17 @@ private slots:
         parent.setGeometry(QRect(QPoint(), parent.screen()->availableGeometry().size() * 3 / 4));
         parent.show();
         QVERIFY(QTest::qWaitForWindowExposed(&parent));
-        NameDialog dialog(&parent);
+        // Built the way the client's dialogs build theirs: a layout set on the dialog itself.
+        VDialog dialog(&parent, vc::CWM_SHADOW_WIDTH, vc::CWM_BORDER_WIDTH);
+        auto *edit = new QLineEdit;
+        (new QHBoxLayout(&dialog))->addWidget(edit);
+        dialog.resize(309, 95);
+        dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QTRY_COMPARE(offCentre(dialog.geometry(), parent.geometry()), QString());
         const int frame = dialog.shadowWidth() + vc::CWM_BORDER_WIDTH;
         const QRect inside = dialog.rect().adjusted(frame, frame + VDialog::TitleHeight, -frame, -frame);
-        QVERIFY(inside.contains(dialog.edit->geometry()));
+        QVERIFY(inside.contains(edit->geometry()));
 
         // Through the window, so the event reaches whatever child lies under the point.
         QWindow *window = dialog.windowHandle();
@@ -84,7 +72,9 @@ private slots:
         const QByteArray expected = qgetenv("TARN_EXPECT_COMPOSITING");
         const bool composites = expected.isEmpty() ? true : expected == "1";
         QCOMPARE(vf::windowSystemComposites(), composites);
-        NameDialog dialog;
+        VDialog dialog(nullptr, vc::CWM_SHADOW_WIDTH, vc::CWM_BORDER_WIDTH);
+        dialog.resize(309, 95);
+        dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(dialog.testAttribute(Qt::WA_TranslucentBackground), composites);
         QCOMPARE(dialog.shadowWidth(), composites ? vc::CWM_SHADOW_WIDTH : 0);
