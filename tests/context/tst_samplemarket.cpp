@@ -38,19 +38,6 @@ QHash<QString, int> rowsBy(const SampleTable &table, const char *field)
     return rows;
 }
 
-// For the securities, futures-contract and option-contract caches in turn:
-// 1 usable, 0 registered but not usable, - missing.
-QString cacheStates(HostContext &context)
-{
-    QString states;
-    for (const QString &name :
-         {VCacheMgr::StockCacheName, SampleMarket::FuturesCacheName, SampleMarket::OptionCacheName}) {
-        const VCacheItem *cache = context.cacheMgr()->cache(name);
-        states += !cache ? QLatin1Char('-') : cache->isNormal() ? QLatin1Char('1') : QLatin1Char('0');
-    }
-    return states;
-}
-
 } // namespace
 
 class TestSampleMarket : public QObject
@@ -223,7 +210,7 @@ private slots:
         QTest::addColumn<QByteArray>("content"); // empty: removed
         QTest::addColumn<bool>("append"); // a line added to the file, or its whole content
         QTest::addColumn<QString>("problem"); // words of the first problem
-        QTest::addColumn<QString>("caches");
+        QTest::addColumn<QString>("caches"); // securities, futures and options: 1 usable, 0 not usable, - missing
 
         const auto row = [](const char *tag, const char *file, const QByteArray &content, bool append,
                             const char *problem, const char *caches = "111") {
@@ -277,7 +264,13 @@ private slots:
         for (const QString &logged : problems)
             QVERIFY2(host.log().contains(3, logged), qPrintable(logged));
         // Every cache is there to be asked for; the broken ones say so. The configuration is unaffected.
-        QCOMPARE(cacheStates(host.context()), caches);
+        QString states;
+        for (const QString &name :
+             {VCacheMgr::StockCacheName, SampleMarket::FuturesCacheName, SampleMarket::OptionCacheName}) {
+            const VCacheItem *cache = host.context().cacheMgr()->cache(name);
+            states += !cache ? QLatin1Char('-') : cache->isNormal() ? QLatin1Char('1') : QLatin1Char('0');
+        }
+        QCOMPARE(states, caches);
         QVERIFY(host.context().localDb()->isOpen());
     }
 

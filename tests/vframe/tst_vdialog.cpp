@@ -17,17 +17,6 @@
 #include <QtTest>
 
 
-// The one message box on screen; null when there is none or more than one.
-VMsgBox *shownBox()
-{
-    QList<VMsgBox *> boxes;
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (auto *box = qobject_cast<VMsgBox *>(window); box && box->isVisible())
-            boxes << box;
-    }
-    return boxes.size() == 1 ? boxes.constFirst() : nullptr;
-}
-
 class TestVDialog : public QObject
 {
     Q_OBJECT
@@ -117,8 +106,14 @@ private slots:
         QWidget *owner = overModalDialog ? static_cast<QWidget *>(&dialog) : &window;
 
         QVERIFY(VMsgDlg::error(text, QString(), Qt::NonModal, 3));
-        QPointer<VMsgBox> box = shownBox();
-        QVERIFY(box && QTest::qWaitForWindowExposed(box));
+        QList<VMsgBox *> boxes; // shown, not the owner's children
+        for (QWidget *shown : QApplication::topLevelWidgets()) {
+            if (auto *box = qobject_cast<VMsgBox *>(shown); box && box->isVisible())
+                boxes << box;
+        }
+        QCOMPARE(boxes.size(), 1);
+        QPointer<VMsgBox> box = boxes.constFirst();
+        QVERIFY(QTest::qWaitForWindowExposed(box));
         QTRY_COMPARE_WITH_TIMEOUT(offCentre(box->geometry(), owner->geometry()), QString(), 1000); // before it closes
         QCOMPARE(box->windowType(), Qt::Dialog);
         QVERIFY(box->windowFlags().testFlag(Qt::FramelessWindowHint));
