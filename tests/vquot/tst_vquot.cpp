@@ -111,33 +111,31 @@ private slots:
         QTest::addColumn<QStringList>("products"); // r's list
         QTest::addColumn<QStringList>("wanted"); // what the feed streams
         QTest::addColumn<QStringList>("delivered");
-        const QStringList none;
-        QTest::newRow("editing alone delivers the accepted list")
-            << words("r+H|a r+H|b r.subscribe r-H|a r+D|c") << words("H|b D|c") << words("H|a H|b") << words("r:H|a r:H|b");
-        QTest::newRow("subscribe replaces the list and releases the rest")
-            << words("r+H|a r+H|b r.subscribe r-H|a r+D|c r.subscribe") << words("H|b D|c") << words("H|b D|c")
-            << words("r:H|b r:D|c");
-        QTest::newRow("unsubscribe(true) empties the list")
-            << words("r+H|a r+H|b r.subscribe r.unsubscribe(true) r+D|c r.subscribe") << words("D|c") << words("D|c")
-            << words("r:D|c");
-        QTest::newRow("unsubscribe keeps the list")
-            << words("r+H|a r.subscribe r.unsubscribe") << words("H|a") << none << none;
-        QTest::newRow("subOneProduct twice") << words("r=H|a r=D|c") << words("D|c") << words("D|c") << words("r:D|c");
-        QTest::newRow("overlapping subscribers get their own")
-            << words("r+H|a r+H|b r.subscribe q+H|b q+D|c q.subscribe") << words("H|a H|b") << words("H|a H|b D|c")
-            << words("r:H|a r:H|b q:H|b q:D|c");
-        QTest::newRow("a security stays wanted while anyone holds it")
-            << words("r+H|a r+H|b r.subscribe q+H|b q+D|c q.subscribe r.unsubscribe") << words("H|a H|b")
-            << words("H|b D|c") << words("q:H|b q:D|c");
+        const auto row = [](const char *tag, const char *steps, const char *products, const char *wanted,
+                            const char *delivered) {
+            QTest::newRow(tag) << words(steps) << words(products) << words(wanted) << words(delivered);
+        };
+        row("editing alone delivers the accepted list", "r+H|a r+H|b r.subscribe r-H|a r+D|c", "H|b D|c", "H|a H|b",
+            "r:H|a r:H|b");
+        row("subscribe replaces the list and releases the rest", "r+H|a r+H|b r.subscribe r-H|a r+D|c r.subscribe",
+            "H|b D|c", "H|b D|c", "r:H|b r:D|c");
+        row("unsubscribe(true) empties the list", "r+H|a r+H|b r.subscribe r.unsubscribe(true) r+D|c r.subscribe",
+            "D|c", "D|c", "r:D|c");
+        row("unsubscribe keeps the list", "r+H|a r.subscribe r.unsubscribe", "H|a", "", "");
+        row("subOneProduct twice", "r=H|a r=D|c", "D|c", "D|c", "r:D|c");
+        row("overlapping subscribers get their own", "r+H|a r+H|b r.subscribe q+H|b q+D|c q.subscribe", "H|a H|b",
+            "H|a H|b D|c", "r:H|a r:H|b q:H|b q:D|c");
+        row("a security stays wanted while anyone holds it",
+            "r+H|a r+H|b r.subscribe q+H|b q+D|c q.subscribe r.unsubscribe", "H|a H|b", "H|b D|c", "q:H|b q:D|c");
         // Codes that would not fit the record's field or would not split back.
         QTest::newRow("unusable codes") << (words("r+H|a r.subscribe r+H|ag|2606!")
                                             << u("r+H|%1!").arg(QString(80, QLatin1Char('x'))))
                                         << words("H|a") << words("H|a") << words("r:H|a");
-        QTest::newRow("refused: the earlier subscription stays, a first one is none")
-            << words("r=H|a refuse r=D|c! q+H|b q.subscribe!") << words("D|c") << words("H|a") << words("r:H|a");
-        QTest::newRow("answers reach their routes, but not those of a refused subscription")
-            << words("answer r+H|a r+H|b r.subscribe refuse q+D|c q.subscribe!") << words("H|a H|b") << words("H|a H|b")
-            << words("r:H|a r:H|b r:H|a r:H|b");
+        row("refused: the earlier subscription stays, a first one is none", "r=H|a refuse r=D|c! q+H|b q.subscribe!",
+            "D|c", "H|a", "r:H|a");
+        row("answers reach their routes, but not those of a refused subscription",
+            "answer r+H|a r+H|b r.subscribe refuse q+D|c q.subscribe!", "H|a H|b", "H|a H|b",
+            "r:H|a r:H|b r:H|a r:H|b");
     }
     void subscriptions()
     {

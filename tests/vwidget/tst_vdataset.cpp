@@ -34,14 +34,6 @@ void fill(VDataset &ds, const QList<QPair<QVariant, QString>> &rows)
     }
 }
 
-QStringList codes(const VDataset &ds)
-{
-    QStringList list;
-    for (int row = 0; row < ds.recordCount(); ++row)
-        list << ds.fieldValue(row, QStringLiteral("code")).toString();
-    return list;
-}
-
 } // namespace
 
 class TestVDataset : public QObject
@@ -123,7 +115,10 @@ private slots:
         fill(ds, {{2.0, QStringLiteral("a2")}, {1.0, QStringLiteral("b1")}, {2.0, QStringLiteral("c2")},
                   {QVariant(), QStringLiteral("n")}, {1.0, QStringLiteral("d1")}});
         ds.sort(spec, Qt::CaseSensitive);
-        QTEST(codes(ds), "order");
+        QStringList codes;
+        for (int row = 0; row < ds.recordCount(); ++row)
+            codes << ds.fieldValue(row, QStringLiteral("code")).toString();
+        QTEST(codes, "order");
     }
 
     void locate_data()
