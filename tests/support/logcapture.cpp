@@ -1,37 +1,19 @@
 #include "logcapture.h"
 
-LogCapture::LogCapture()
-{
-    VLog::addSink(this);
-}
-
-LogCapture::~LogCapture()
-{
-    VLog::removeSink(this);
-}
-
-void LogCapture::write(const VLogRecord &record)
-{
-    records.append(record);
-}
+#include <algorithm>
 
 QList<VLogRecord> LogCapture::withMessage(const QString &text) const
 {
     QList<VLogRecord> found;
-    for (const VLogRecord &r : records) {
-        if (r.message == text)
-            found.append(r);
-    }
+    std::copy_if(records.cbegin(), records.cend(), std::back_inserter(found),
+                 [&](const VLogRecord &r) { return r.message == text; });
     return found;
 }
 
 bool LogCapture::contains(int level, const QString &text) const
 {
-    for (const VLogRecord &r : records) {
-        if (r.level == level && r.message == text)
-            return true;
-    }
-    return false;
+    return std::any_of(records.cbegin(), records.cend(),
+                       [&](const VLogRecord &r) { return r.level == level && r.message == text; });
 }
 
 QStringList LogCapture::failures() const

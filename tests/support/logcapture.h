@@ -8,9 +8,9 @@
 class LogCapture : public VLogSink
 {
 public:
-    LogCapture();
-    ~LogCapture() override;
-    void write(const VLogRecord &record) override;
+    LogCapture() { VLog::addSink(this); }
+    ~LogCapture() override { VLog::removeSink(this); }
+    void write(const VLogRecord &record) override { records.append(record); }
 
     QList<VLogRecord> records;
     // The records whose message equals text.

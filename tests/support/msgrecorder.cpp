@@ -1,23 +1,11 @@
 #include "msgrecorder.h"
 
-MsgRecorder::MsgRecorder()
-{
-    VMsgDlg::setPresenter(this);
-}
-
-MsgRecorder::~MsgRecorder()
-{
-    VMsgDlg::setPresenter(nullptr);
-}
-
 bool MsgRecorder::present(const VMsgRequest &request)
 {
     requests.append(request);
     if (onPresent)
         onPresent(request);
-    if (request.kind != VMsgRequest::Confirm)
-        return true;
-    return answers.isEmpty() ? defaultAnswer : answers.takeFirst();
+    return request.kind != VMsgRequest::Confirm || answers.isEmpty() || answers.takeFirst();
 }
 
 QStringList MsgRecorder::texts() const

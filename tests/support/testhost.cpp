@@ -12,24 +12,6 @@ TestHost::TestHost(int sysDate, const QString &dataDir, const QString &tempParen
     build();
 }
 
-TestHost::~TestHost() = default;
-
-QString TestHost::configDbPath() const
-{
-    return m_dir.filePath(QStringLiteral("config.db"));
-}
-
-QString TestHost::tempPath(const QString &name) const
-{
-    return m_dir.filePath(name);
-}
-
-void TestHost::restart()
-{
-    m_context.reset();
-    build();
-}
-
 void TestHost::build()
 {
     HostContext::Options options;

@@ -19,18 +19,21 @@ public:
     // The temporary folder is made in tempParent, the system's temporary folder when empty.
     explicit TestHost(int sysDate = 20261205, const QString &dataDir = QString(),
                       const QString &tempParent = QString());
-    ~TestHost();
 
     HostContext &context() { return *m_context; }
     TestQuotFeed &feed() { return *m_feed; }
     MsgRecorder &messages() { return m_messages; }
     LogCapture &log() { return m_log; }
-    QString configDbPath() const;
-    QString tempPath(const QString &name) const;
+    QString configDbPath() const { return tempPath(QStringLiteral("config.db")); }
+    QString tempPath(const QString &name) const { return m_dir.filePath(name); }
 
     // Frees the context (closing the database) and builds a new one on the
     // same file, as a restart of the client would.
-    void restart();
+    void restart()
+    {
+        m_context.reset();
+        build();
+    }
 
 private:
     void build();

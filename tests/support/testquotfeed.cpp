@@ -23,14 +23,8 @@ bool TestQuotFeed::subscribe(const QStringList &products)
 
 void TestQuotFeed::unsubscribe(const QStringList &products)
 {
-    ++unsubscribeCalls;
     for (const QString &p : products)
         wanted.removeAll(p);
-}
-
-int TestQuotFeed::serverType() const
-{
-    return type;
 }
 
 void TestQuotFeed::inject(const VQuotData &record)

@@ -6,8 +6,8 @@
 
 struct VQuotData;
 
-// A feed the test drives: it accepts or refuses subscriptions, counts the
-// calls, and injects records straight into the manager's delivery.
+// A feed the test drives: it accepts or refuses subscriptions, counts them,
+// and injects records straight into the manager's delivery.
 class TestQuotFeed : public VQuotFeed
 {
     Q_OBJECT
@@ -16,7 +16,7 @@ public:
 
     bool subscribe(const QStringList &products) override;
     void unsubscribe(const QStringList &products) override;
-    int serverType() const override;
+    int serverType() const override { return type; }
 
     void inject(const VQuotData &record);
     // As a feed that connects to a server reports its connection.
@@ -27,6 +27,5 @@ public:
     bool answer = false; // posts a record of every security asked for, before it accepts or refuses
     int type = 0;
     int subscribeCalls = 0;
-    int unsubscribeCalls = 0;
     QStringList wanted; // what the feed currently streams
 };
