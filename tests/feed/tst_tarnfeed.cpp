@@ -4,7 +4,6 @@
 #include <natsserver.h>
 #include <quotreceiver.h>
 #include <testutil.h>
-#include <vlogsink.h>
 #include <vnatsquotfeed.h>
 #include <vquotmgr.h>
 #include <vquottape.h>
@@ -77,11 +76,7 @@ class TestTarnFeed : public QObject
     };
 
 private slots:
-    void initTestCase()
-    {
-        VLog::setFileLogging(false);
-        START_NATS_SERVER(m_cluster);
-    }
+    void initTestCase() { START_NATS_SERVER(m_cluster); }
     void cleanup()
     {
         if (m_feed) {

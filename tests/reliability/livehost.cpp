@@ -52,15 +52,11 @@ QList<IComponent *> LiveHost::showAll()
 
 VQuotData LiveHost::shownRecord(IComponent *component)
 {
-    char market = 0;
-    QByteArray code;
     for (VQuotSubscriber *subscriber : component->findChildren<VQuotSubscriber *>()) {
-        if (!subscriber->productList().isEmpty()) {
-            VQuotSubscriber::splitProductKey(subscriber->productList().constFirst(), &market, &code);
-            break;
-        }
+        if (!subscriber->productList().isEmpty())
+            return makeQuotRecord(subscriber->productList().constFirst());
     }
-    return makeQuotRecord(market, code);
+    return makeQuotRecord(0, QByteArray());
 }
 
 void LiveHost::deliverDirectly(IComponent *component, const VQuotData &record)

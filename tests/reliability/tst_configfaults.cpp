@@ -79,13 +79,11 @@ public:
         , m_path(path)
     {
         switch (fault) {
-        case Fault::Locked: {
-            QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
-            locker.setDatabaseName(path);
-            QVERIFY(locker.open());
-            QVERIFY(QSqlQuery(locker).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        case Fault::Locked:
+            m_locker = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
+            m_locker.setDatabaseName(path);
+            QVERIFY(m_locker.open() && QSqlQuery(m_locker).exec(QStringLiteral("BEGIN EXCLUSIVE")));
             break;
-        }
         case Fault::Removed: QVERIFY(QFile::rename(path, path + QStringLiteral(".away"))); break;
         case Fault::DiskFull: m_filler.reset(new DiskFiller(QFileInfo(path).absolutePath(), 0)); break;
         }
@@ -93,11 +91,8 @@ public:
     ~FaultOn()
     {
         if (m_fault == Fault::Locked) {
-            {
-                QSqlDatabase locker = QSqlDatabase::database(QStringLiteral("locker"));
-                QSqlQuery(locker).exec(QStringLiteral("ROLLBACK"));
-                locker.close();
-            }
+            m_locker.close(); // ends the transaction
+            m_locker = QSqlDatabase();
             QSqlDatabase::removeDatabase(QStringLiteral("locker"));
         } else if (m_fault == Fault::Removed) {
             QFile::rename(m_path + QStringLiteral(".away"), m_path);
@@ -107,6 +102,7 @@ public:
 private:
     Fault m_fault;
     QString m_path;
+    QSqlDatabase m_locker;
     std::unique_ptr<DiskFiller> m_filler;
 };
 

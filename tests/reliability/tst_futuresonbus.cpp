@@ -42,7 +42,7 @@ private slots:
         QVERIFY2(VNatsQuotStream::create(publisher.link().connection(), &error), qPrintable(error));
         const QStringList securities = fixture.context().securityKeys();
         for (const QString &key : securities) {
-            VQuotData record = makeQuotRecord(key.at(0).toLatin1(), key.mid(2).toUtf8());
+            VQuotData record = makeQuotRecord(key);
             record.lastPrice = 4321;
             QVERIFY(publisher.publish(record));
         }

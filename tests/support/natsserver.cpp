@@ -34,11 +34,6 @@ protected:
 
 } // namespace
 
-NatsServer::~NatsServer()
-{
-    stop();
-}
-
 QString NatsServer::program()
 {
     const QString name = QStringLiteral("nats-server");

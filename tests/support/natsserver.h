@@ -23,7 +23,7 @@ public:
     static constexpr const char *Client = "tarn-host";
     static constexpr const char *ClientPassword = "host-secret";
 
-    ~NatsServer();
+    ~NatsServer() { stop(); }
 
     // The nats-server program on the path or in /usr/sbin; empty when missing.
     static QString program();

@@ -2,7 +2,6 @@
 
 #include "quotrecord.h"
 
-#include <vquotdata.h>
 #include <vquotmgr.h>
 
 bool TestQuotFeed::subscribe(const QStringList &products)
@@ -10,7 +9,7 @@ bool TestQuotFeed::subscribe(const QStringList &products)
     ++subscribeCalls;
     for (const QString &p : products) {
         if (answer)
-            manager()->post(makeQuotRecord(p.at(0).toLatin1(), p.mid(2).toUtf8()));
+            manager()->post(makeQuotRecord(p));
     }
     if (refuse)
         return false;

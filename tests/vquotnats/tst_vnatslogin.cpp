@@ -62,7 +62,6 @@ private:
 private slots:
     void initTestCase()
     {
-        VLog::setFileLogging(false);
         m_tokenServer.setToken(Token);
         START_NATS_SERVER(m_tokenServer);
         START_NATS_SERVER(m_userServer);

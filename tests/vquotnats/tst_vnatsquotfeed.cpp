@@ -26,7 +26,7 @@ namespace {
 
 VQuotData quote(const QString &product, double lastPrice)
 {
-    VQuotData record = makeQuotRecord(product.at(0).toLatin1(), product.mid(2).toLatin1());
+    VQuotData record = makeQuotRecord(product);
     record.lastPrice = lastPrice;
     return record;
 }
@@ -101,7 +101,6 @@ private:
 private slots:
     void initTestCase()
     {
-        VLog::setFileLogging(false);
         START_NATS_SERVER(m_cluster);
         VNatsQuotPublisher feed;
         QString error;
