@@ -35,21 +35,18 @@ class TestHostWindow : public QObject
 private slots:
     void init() { m_host.reset(new TestHost(20261215, QStringLiteral(TARN_DATA_DIR))); }
 
-    // Boards go in tabs and quote panels in docks beside them; without boards the panels are the tabs.
+    // Without boards the quote panels are the tabs (beside boards they are docks: two runs).
     void placement_data()
     {
         QTest::addColumn<QStringList>("offered");
         QTest::addColumn<QStringList>("requested");
         QTest::addColumn<QStringList>("missing");
         QTest::addColumn<int>("tabCount");
-        QTest::addColumn<int>("dockCount");
 
         const QStringList all = HostOptions::defaultComponents();
-        QTest::newRow("board and panels")
-            << all << words("BCFtQuotPanel BCQuotPanel BCQuotPanel") << QStringList() << 1 << 2;
-        QTest::newRow("panels only") << all << words("BCQuotPanel BCQuotPanel") << QStringList() << 2 << 0;
+        QTest::newRow("panels only") << all << words("BCQuotPanel BCQuotPanel") << QStringList() << 2;
         QTest::newRow("classes the module lacks")
-            << words("BCFtQuotPanel BCStoQuot") << all << words("BCQuotPanel BCOptionalStk") << 2 << 0;
+            << words("BCFtQuotPanel BCStoQuot") << all << words("BCQuotPanel BCOptionalStk") << 2;
     }
 
     void placement()
@@ -58,7 +55,6 @@ private slots:
         QFETCH(QStringList, requested);
         QFETCH(QStringList, missing);
         QFETCH(int, tabCount);
-        QFETCH(int, dockCount);
         FakeModule module(offered);
         HostWindow window(&m_host->context(), &module, nullptr);
         QCOMPARE(window.createComponents(requested), missing);
@@ -66,7 +62,7 @@ private slots:
         QCOMPARE(window.linker()->components(), window.components());
         auto *tabs = window.centralWidget()->findChild<QTabWidget *>();
         QCOMPARE(tabs ? tabs->count() : 0, tabCount);
-        QCOMPARE(window.findChildren<QDockWidget *>().size(), dockCount);
+        QVERIFY(window.findChildren<QDockWidget *>().isEmpty());
         QVERIFY(!window.findChild<QLabel *>(QStringLiteral("settingsBanner")));
     }
 
@@ -124,9 +120,9 @@ private slots:
         QCOMPARE(QFileInfo::exists(options.configDbPath), kind != UnkeptConfig::MissingFolder);
     }
 
-    // The status bar says how the quote bus is reached, its tooltip where and why; while cut off, how long
-    // since the last record.
-    void busStateInStatusBar_data()
+    // The title names where the quotes come from. The status bar says how the quote bus is reached, its
+    // tooltip where and why; while cut off, how long since the last record.
+    void quoteSourceShown_data()
     {
         QTest::addColumn<VQuotFeed::LinkState>("state");
         QTest::addColumn<bool>("recordBefore");
@@ -139,12 +135,17 @@ private slots:
         QTest::newRow("refused") << VQuotFeed::LinkState::Refused << false
                                  << u("行情总线: 拒绝登录 (用户名、密码或令牌错误)");
     }
-    void busStateInStatusBar()
+    void quoteSourceShown()
     {
         QFETCH(VQuotFeed::LinkState, state);
         QFETCH(bool, recordBefore);
         QFETCH(QString, shown);
+        VSimQuotFeed simulator;
+        QVERIFY(
+            HostWindow(&m_host->context(), &m_module, &simulator).windowTitle().contains(u("— 模拟市场  业务日期")));
+        m_host->feed().setLinkServers(u("nats://a:4222,nats://b:4222"));
         HostWindow window(&m_host->context(), &m_module, nullptr);
+        QVERIFY(window.windowTitle().contains(u("— 行情总线 nats://a:4222,nats://b:4222  业务日期")));
         QuotReceiver receiver;
         if (recordBefore) {
             QVERIFY(receiver.subscribe({u("1|600519")}));
@@ -159,18 +160,6 @@ private slots:
         QVERIFY(label);
         QCOMPARE(label->text(), shown);
         QCOMPARE(label->toolTip(), u("nats://127.0.0.1:4222: reason"));
-    }
-
-    // The window's title names where the quotes come from.
-    void sourceInTitle()
-    {
-        VSimQuotFeed simulator;
-        QVERIFY(
-            HostWindow(&m_host->context(), &m_module, &simulator).windowTitle().contains(u("— 模拟市场  业务日期")));
-        m_host->feed().setLinkServers(u("nats://a:4222,nats://b:4222"));
-        QVERIFY(HostWindow(&m_host->context(), &m_module, nullptr)
-                    .windowTitle()
-                    .contains(u("— 行情总线 nats://a:4222,nats://b:4222  业务日期")));
     }
 
     // Two runs of the client on one configuration. Each instance gets its own configuration group before its
@@ -201,6 +190,8 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             auto *dock = window.findChild<QDockWidget *>();
             auto *tabs = window.centralWidget()->findChild<QTabWidget *>();
+            QCOMPARE(tabs->count(), 2); // the board and the watchlist; the quote panels are docks
+            QCOMPARE(window.findChildren<QDockWidget *>().size(), 2);
             QCOMPARE(dock->isVisible(), first);
             QCOMPARE(tabs->currentIndex(), first ? 0 : 1);
 
@@ -220,7 +211,8 @@ private slots:
             QStringList names;
             for (const QString &file : window.saveScreenshots(m_host->tempPath(u("shots")), &error))
                 names << QFileInfo(file).fileName();
-            QCOMPARE(names, words("bcquotpanel.png bcftquotpanel.png bcoptionalstk.png bcquotpanel-2.png tarn-host.png"));
+            QCOMPARE(names,
+                     words("bcquotpanel.png bcftquotpanel.png bcoptionalstk.png bcquotpanel-2.png tarn-host.png"));
             // The configuration database is a file where the folder should be.
             QVERIFY(window.saveScreenshots(m_host->configDbPath() + u("/shots"), &error).isEmpty());
             QVERIFY2(error.contains(u("shots")), qPrintable(error));
@@ -294,7 +286,8 @@ private slots:
     {
         const QString dir = m_host->tempPath(QStringLiteral("profile"));
         QDir().mkpath(dir);
-        QVERIFY(writeFile(dir + QStringLiteral("/profile.csv"), "group,param,value\nG,a,1\nG,only two\n,b,2\nG,c,\"x,y\"\n"));
+        QVERIFY(writeFile(dir + QStringLiteral("/profile.csv"),
+                          "group,param,value\nG,a,1\nG,only two\n,b,2\nG,c,\"x,y\"\n"));
         LogCapture log;
         QVERIFY(SampleProfile::seed(dir, m_host->context().localDb()));
         QHash<QString, QVariant> params;
