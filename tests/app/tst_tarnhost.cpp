@@ -18,30 +18,11 @@ class TestTarnHost : public QObject
 {
     Q_OBJECT
 
-    // Runs tarn-host for no time in a folder of its own, with its own user folders; without display it
-    // finds none. errors gets what it printed on the console's error stream, output what it printed on the other.
+    // Runs tarn-host for no time in the case's folder (see runProgram).
     int runHost(const QStringList &arguments, QString *errors, bool display = true, QString *output = nullptr)
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("share")));
-        // A desktop session has a private runtime folder (Qt would say that it lacks one): the case's, mode 0700.
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_case->path());
-        if (display)
-            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        else
-            for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-                env.remove(QLatin1String(name));
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(m_case->path());
-        process.start(QStringLiteral(TARN_HOST_PATH),
-                      arguments + QStringList {QStringLiteral("--duration"), QStringLiteral("0")});
-        const bool finished = process.waitForFinished(60000);
-        *errors = QString::fromLocal8Bit(process.readAllStandardError());
-        if (output)
-            *output = QString::fromLocal8Bit(process.readAllStandardOutput());
-        return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        return runProgram(QStringLiteral(TARN_HOST_PATH), arguments + QStringList {u("--duration"), u("0")},
+                          m_case->path(), errors, display, output);
     }
 
     QString path(const QString &name) const { return m_case->filePath(name); }
@@ -128,9 +109,9 @@ private slots:
         QFETCH(QString, arguments);
         {
             VLocalDb db(path(u("config.db")));
-            QVERIFY(db.setCfgParam(u("TarnHost"),
-                                   {{u("WindowGeometry"), u("AdnQywADAAAAAAAAAAAAAAAA")}, {u("ShownSecurity"), u("0000858")}},
-                                   true));
+            QVERIFY(db.setCfgParam(
+                u("TarnHost"),
+                {{u("WindowGeometry"), u("AdnQywADAAAAAAAAAAAAAAAA")}, {u("ShownSecurity"), u("0000858")}}, true));
             QVERIFY(db.setCfgParam(u("OptionalStk"), {{u("自选股1"), u("1600519,")}}, true));
         }
         const QByteArray before = fileBytes(path(u("config.db")));

@@ -43,20 +43,6 @@ class TestTarnFeed : public QObject
                           + QStringList {QStringLiteral("--rate"), QStringLiteral("20000")});
         return m_feed->waitForStarted();
     }
-    // Runs a program to its end; its exit code, -1 when it did not end normally.
-    int run(const QString &program, const QStringList &arguments, QString *errors)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("share")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.start(program, arguments);
-        const bool finished = process.waitForFinished(60000);
-        *errors = QString::fromLocal8Bit(process.readAllStandardError());
-        return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    }
     // A quote manager fed from the bus with one receiver of products.
     struct Client
     {
@@ -106,9 +92,10 @@ private slots:
         QFETCH(QString, reason);
         QString errors;
         QCOMPARE(
-            run(QStringLiteral(TARN_FEED_PATH),
+            runProgram(
+                QStringLiteral(TARN_FEED_PATH),
                 arguments.replace(u("BUS"), m_cluster.urls().join(QLatin1Char(','))).split(u' ', Qt::SkipEmptyParts),
-                &errors),
+                m_dir.path(), &errors),
             status);
         QVERIFY2(errors.contains(reason), qPrintable(errors));
         QVERIFY2(!errors.contains(u("guess")), qPrintable(errors));
@@ -154,12 +141,12 @@ private slots:
         QVERIFY(startFeed());
         const QString tapePath = m_dir.filePath(QStringLiteral("day.tape"));
         QString errors;
-        QCOMPARE(run(QStringLiteral(TARN_HOST_PATH),
-                     busArguments(NatsServer::Client, NatsServer::ClientPassword) + marketArguments()
-                         + QStringList {QStringLiteral("--record"), tapePath, QStringLiteral("--config"),
-                                        m_dir.filePath(QStringLiteral("config.db")), QStringLiteral("--duration"),
-                                        QStringLiteral("2")},
-                     &errors),
+        QCOMPARE(runProgram(QStringLiteral(TARN_HOST_PATH),
+                            busArguments(NatsServer::Client, NatsServer::ClientPassword) + marketArguments()
+                                + QStringList {QStringLiteral("--record"), tapePath, QStringLiteral("--config"),
+                                               m_dir.filePath(QStringLiteral("config.db")),
+                                               QStringLiteral("--duration"), QStringLiteral("2")},
+                            m_dir.path(), &errors),
                  0);
         cleanup();
 
@@ -178,11 +165,11 @@ private slots:
 
         Client client;
         QVERIFY(client.subscribe(m_cluster, recorded.values()));
-        QCOMPARE(run(QStringLiteral(TARN_FEED_PATH),
-                     busArguments()
-                         + QStringList {QStringLiteral("--replay"), tapePath, QStringLiteral("--speed"),
-                                        QStringLiteral("20")},
-                     &errors),
+        QCOMPARE(runProgram(QStringLiteral(TARN_FEED_PATH),
+                            busArguments()
+                                + QStringList {QStringLiteral("--replay"), tapePath, QStringLiteral("--speed"),
+                                               QStringLiteral("20")},
+                            m_dir.path(), &errors),
                  0);
         QVERIFY2(errors.contains(u("skipped 0 malformed")), qPrintable(errors));
         QTRY_COMPARE_WITH_TIMEOUT(client.receiver.latest.size(), recorded.size(), 10000);

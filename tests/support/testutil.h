@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QFile>
+#include <QProcess>
 #include <QString>
 #include <QtTest>
 
@@ -61,4 +62,32 @@ inline QString offCentre(const QRect &inner, const QRect &outer)
         return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
     };
     return text(inner) + QStringLiteral(" over ") + text(outer);
+}
+
+// Runs program to its end in the folder home, its user folders (settings,
+// data, the session's private runtime folder) in home too, on the offscreen
+// display or, without display, on none. Its exit code, -1 when it did not end
+// normally; errors and output get what it printed on either stream.
+inline int runProgram(const QString &program, const QStringList &arguments, const QString &home, QString *errors,
+                      bool display = true, QString *output = nullptr)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/share"));
+    // Qt would say that a session lacks one; home is a temporary folder, mode 0700, as a runtime folder must be.
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home);
+    if (display)
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    else
+        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            env.remove(QLatin1String(name));
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(home);
+    process.start(program, arguments);
+    const bool finished = process.waitForFinished(60000);
+    *errors = QString::fromLocal8Bit(process.readAllStandardError());
+    if (output)
+        *output = QString::fromLocal8Bit(process.readAllStandardOutput());
+    return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }

@@ -72,19 +72,15 @@ private:
         return m_publisher->open(publishing, &error)
             && QTest::qWaitFor([this] { return m_publisher->link().state() == LinkState::Connected; });
     }
-    bool publish(const QStringList &products, double lastPrice)
-    {
-        for (const QString &product : products) {
-            if (!m_publisher->publish(quote(product, lastPrice)))
-                return false;
-        }
-        return m_publisher->flush(2000);
-    }
     // Publishes the first records of products and waits until every copy of the stream holds them.
     bool publishStored(const QStringList &products, double lastPrice)
     {
         const qint64 stored = m_cluster.storedQuotes();
-        return publish(products, lastPrice)
+        for (const QString &product : products) {
+            if (!m_publisher->publish(quote(product, lastPrice)))
+                return false;
+        }
+        return m_publisher->flush(2000)
             && QTest::qWaitFor([&] { return m_cluster.storedQuotes() >= stored + products.size(); }, 10000);
     }
     // Waits without taking events until the feed has received count frames,
