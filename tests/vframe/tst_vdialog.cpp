@@ -90,7 +90,6 @@ private slots:
     {
         QFETCH(bool, overModalDialog);
         QFETCH(QString, text);
-        QFETCH(int, format);
         QFETCH(QString, shown);
         QWidget window;
         window.setGeometry(QRect(QPoint(), window.screen()->availableGeometry().size() * 3 / 4));
@@ -119,7 +118,7 @@ private slots:
         QVERIFY(box->windowFlags().testFlag(Qt::FramelessWindowHint));
         QCOMPARE(box->windowTitle(), QStringLiteral("错误"));
         const auto *label = box->findChild<QLabel *>(QStringLiteral("textLabel"));
-        QCOMPARE(int(label->textFormat()), format);
+        QTEST(int(label->textFormat()), "format");
         QCOMPARE(label->text(), shown);
         QTRY_VERIFY_WITH_TIMEOUT(box.isNull(), 5000);
     }
@@ -142,7 +141,6 @@ private slots:
     {
         QFETCH(QString, action);
         QFETCH(int, defaultButton);
-        QFETCH(bool, accepted);
         QTimer::singleShot(0, [action] {
             auto *box = qobject_cast<VMsgBox *>(QApplication::activeModalWidget());
             QVERIFY(box);
@@ -155,9 +153,7 @@ private slots:
                     QTest::mouseClick(button, Qt::LeftButton);
             }
         });
-        QCOMPARE(VMsgDlg::confirm(QStringLiteral("删除当前组?"), QString(),
-                                  {QStringLiteral("删除"), QStringLiteral("保留")}, defaultButton),
-                 accepted);
+        QTEST(VMsgDlg::confirm(u("删除当前组?"), QString(), {u("删除"), u("保留")}, defaultButton), "accepted");
     }
 };
 

@@ -85,14 +85,12 @@ private slots:
     void layoutFollowsTheStyle()
     {
         QFETCH(PanelChange, change);
-        QFETCH(int, widthSign);
-        QFETCH(int, heightSign);
         VQuotPanel panel;
         const QSize before = panel.minimumSizeHint();
         change(panel);
         const QSize after = panel.minimumSizeHint();
-        QCOMPARE(qBound(-1, after.width() - before.width(), 1), widthSign);
-        QCOMPARE(qBound(-1, after.height() - before.height(), 1), heightSign);
+        QTEST(qBound(-1, after.width() - before.width(), 1), "widthSign");
+        QTEST(qBound(-1, after.height() - before.height(), 1), "heightSign");
         QCOMPARE(panel.sizeHint(), after);
 
         const int levels = panel.quotStyle()->levelCount();
