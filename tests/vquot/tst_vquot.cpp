@@ -256,26 +256,13 @@ private slots:
         QTEST(g_calls, "calls");
     }
 
-    void malformedRecordsAreDroppedAndLoggedRarely_data()
-    {
-        QTest::addColumn<int>("defect");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("market 0") << 0 << QStringLiteral("市场代码为空");
-        QTest::newRow("code without NUL") << 1 << QStringLiteral("证券代码超出字段");
-        QTest::newRow("infinite ask level 10") << 2 << QStringLiteral("askPrice[9]");
-    }
+    // Which records are malformed is the record check's, which the frame decoder's test covers kind by kind;
+    // here the manager drops them, logs the reason now and then, and goes on.
     void malformedRecordsAreDroppedAndLoggedRarely()
     {
-        QFETCH(int, defect);
-        QFETCH(QString, reason);
-
         QVERIFY(newSubscriber(QStringLiteral("r"), "H|a")->subscribe());
         VQuotData record = recordOf(QStringLiteral("H|a"));
-        switch (defect) {
-        case 0: record.market = 0; break;
-        case 1: std::fill(std::begin(record.code), std::end(record.code), 'A'); break;
-        case 2: record.askPrice[9] = -std::numeric_limits<double>::infinity(); break;
-        }
+        record.askPrice[9] = -std::numeric_limits<double>::infinity();
         LogCapture log;
         for (int i = 0; i < 1000; ++i)
             m_feed->inject(record);
@@ -284,7 +271,8 @@ private slots:
         // A flood is reported now and then with a count, not once per record.
         QVERIFY(!log.records.isEmpty() && log.records.size() < 10);
         QCOMPARE(log.records.constFirst().level, 3);
-        QVERIFY2(log.records.constFirst().message.contains(reason), qPrintable(log.records.constFirst().message));
+        QVERIFY2(log.records.constFirst().message.contains(QStringLiteral("askPrice[9]")),
+                 qPrintable(log.records.constFirst().message));
         // The service goes on with good records.
         inject("H|a");
         QCOMPARE(g_calls, words("r:H|a"));
