@@ -49,44 +49,6 @@ class TestVCache : public QObject
 private slots:
     void init() { g_calls = 0; }
 
-    // A null content means no file at all; a cache without records here is one that failed to load.
-    void loadCsv_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QStringList>("stkids");
-        QTest::addColumn<QStringList>("failures"); // a part of each failure record
-
-        QTest::newRow("good") << QByteArray("stkid,stkname\n1,浦发银行\n2,\"Alpha, Inc.\"\n") << words("1 2")
-                              << QStringList();
-        QTest::newRow("malformed lines skipped")
-            << QByteArray("stkid,stkname\n1,a\n2\n3,b,extra\n4,c\n") << words("1 4") << words("第3行 第4行");
-        QTest::newRow("empty file") << QByteArray("") << QStringList() << words("没有字段名行");
-        QTest::newRow("missing file") << QByteArray() << QStringList() << words("missing");
-    }
-    void loadCsv()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(QStringList, stkids);
-        QFETCH(QStringList, failures);
-
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".csv"));
-        QVERIFY(content.isNull() || writeFile(path, content));
-
-        LogCapture log;
-        VCacheItem cache(QStringLiteral("stock"));
-        QCOMPARE(cache.loadCsv(path), !stkids.isEmpty());
-        QCOMPARE(cache.isNormal(), !stkids.isEmpty());
-        QStringList loaded;
-        for (int record = 0; record < cache.recordCount1(); ++record)
-            loaded << cache.fieldValue1(record, QStringLiteral("stkid")).toString();
-        QCOMPARE(loaded, stkids);
-        const QStringList logged = log.failures();
-        QCOMPARE(logged.size(), failures.size());
-        for (int i = 0; i < logged.size(); ++i)
-            QVERIFY2(logged.at(i).contains(failures.at(i)), qPrintable(logged.at(i)));
-    }
-
     // Single-key rows check lookup too: it answers the first record that query finds. The cache held
     // other rows before, searched by the same keys: a stale index would find their row numbers.
     void queryAndLookup_data()
