@@ -121,34 +121,30 @@ private slots:
         QTEST(codes, "order");
     }
 
+    // As the boards search: a value from a start row to the end, exactly.
     void locate_data()
     {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<int>("start");
-        QTest::addColumn<int>("last");
-        QTest::addColumn<bool>("exact");
         QTest::addColumn<int>("row");
-        QTest::newRow("number from row 0") << QStringLiteral("price") << QVariant(QStringLiteral("2.0")) << 0 << -1 << true << 0;
-        QTest::newRow("number from a later row") << QStringLiteral("price") << QVariant(2.0) << 1 << -1 << true << 2;
-        QTest::newRow("within 1e-8") << QStringLiteral("price") << QVariant(1.000000001) << 0 << -1 << true << 1;
-        QTest::newRow("absent") << QStringLiteral("price") << QVariant(3.0) << 0 << -1 << true << -1;
-        QTest::newRow("outside the window") << QStringLiteral("price") << QVariant(2.0) << 1 << 1 << true << -1;
-        QTest::newRow("text exactly") << QStringLiteral("code") << QVariant(QStringLiteral("C2")) << 0 << -1 << true << -1;
-        QTest::newRow("text by prefix, any case") << QStringLiteral("code") << QVariant(QStringLiteral("C")) << 0 << -1 << false << 2;
-        QTest::newRow("unknown field") << QStringLiteral("nosuch") << QVariant(2.0) << 0 << -1 << true << -1;
+        QTest::newRow("number from row 0") << QStringLiteral("price") << QVariant(QStringLiteral("2.0")) << 0 << 0;
+        QTest::newRow("number from a later row") << QStringLiteral("price") << QVariant(2.0) << 1 << 2;
+        QTest::newRow("within 1e-8") << QStringLiteral("price") << QVariant(1.000000001) << 0 << 1;
+        QTest::newRow("absent") << QStringLiteral("price") << QVariant(3.0) << 0 << -1;
+        QTest::newRow("text") << QStringLiteral("code") << QVariant(QStringLiteral("c2")) << 0 << 2;
+        QTest::newRow("text in another case") << QStringLiteral("code") << QVariant(QStringLiteral("C2")) << 0 << -1;
+        QTest::newRow("unknown field") << QStringLiteral("nosuch") << QVariant(2.0) << 0 << -1;
     }
     void locate()
     {
         QFETCH(QString, field);
         QFETCH(QVariant, value);
         QFETCH(int, start);
-        QFETCH(int, last);
-        QFETCH(bool, exact);
         VDataset ds;
         define(ds);
         fill(ds, {{2.0, QStringLiteral("a2")}, {1.0, QStringLiteral("b1")}, {2.0, QStringLiteral("c2")}});
-        QTEST(ds.locate(field, value, start, -1, last, exact), "row");
+        QTEST(ds.locate(field, value, start, -1, -1, true), "row");
     }
 
     // A code the dictionary does not hold is shown as it is; a list is translated code by code.
