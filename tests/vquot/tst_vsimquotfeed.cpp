@@ -64,7 +64,6 @@ private slots:
         QTest::addColumn<double>("lowLimit");
         // Previous close, price step, limit ratio, futures; the limits are
         // the previous close × (1 ± ratio) rounded half-up to the step.
-        QTest::newRow("stock") << instrument(10.0, 0.01, 0.10) << 11.0 << 9.0;
         QTest::newRow("stock, limits rounded up and down") << instrument(11.48, 0.01, 0.10) << 12.63 << 10.33;
         QTest::newRow("fund, step 0.001") << instrument(2.108, 0.001, 0.10) << 2.319 << 1.897;
         QTest::newRow("futures, coarse step") << instrument(5612.5, 2.5, 0.07, true) << 6005.0 << 5220.0;

@@ -33,7 +33,6 @@ private slots:
         box.addItem(u("9月b"), 20260900);
         QVERIFY(box.setCurrentData(20261200));
         QVERIFY(!box.setCurrentData(1));
-        QCOMPARE(box.currentText(), u("12月"));
         QSignalSpy changed(&box, qOverload<int>(&QComboBox::currentIndexChanged));
         box.sortByColumn(0, role, Qt::SortOrder(order), numeric);
         QStringList sorted;
