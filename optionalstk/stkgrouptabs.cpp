@@ -36,7 +36,6 @@ void StkGroupTabs::setup(VControlBar *bar, QStackedWidget *stack)
     m_bar->setScrollButtonsAlwaysShown(false);
     m_bar->setScrollButtonSize(16);
     m_bar->setSpacing(1);
-    m_bar->setDeleteOnRemove(true);
     m_bar->layout()->setContentsMargins(0, 0, 0, 0);
     m_bar->setMinimumHeight(24);
     m_bar->setForwardIcon(QIcon(QStringLiteral(":/vexa/img/icon/scroll_left")));
@@ -105,6 +104,8 @@ void StkGroupTabs::removeGroupTab(int position)
         delete page;
     }
     m_bar->removeWidget(tab);
+    // Deferred: the tab may be the sender of the signal that removes it.
+    tab->deleteLater();
     m_tabs.removeAt(position);
 }
 

@@ -42,9 +42,6 @@ void VControlBar::removeWidget(QWidget *widget)
         return;
     m_layout->removeWidget(widget);
     widget->hide();
-    // Deferred: the widget may be the sender of the signal that removes it.
-    if (m_deleteOnRemove)
-        widget->deleteLater();
     contentsChanged();
 }
 
@@ -80,11 +77,6 @@ void VControlBar::setScrollButtonsAlwaysShown(bool shown)
 {
     m_alwaysShown = shown;
     contentsChanged();
-}
-
-void VControlBar::setDeleteOnRemove(bool on)
-{
-    m_deleteOnRemove = on;
 }
 
 void VControlBar::setForwardIcon(const QIcon &icon)

@@ -19,7 +19,8 @@ public:
     explicit VControlBar(QWidget *parent = nullptr);
 
     void addWidget(QWidget *widget);
-    // Takes the widget out of the row; deletes it when deleteOnRemove is set.
+    // Takes the widget out of the row and hides it; it stays the bar's child
+    // until whoever added it deletes it.
     void removeWidget(QWidget *widget);
     QWidget *at(int index) const;
     int count() const;
@@ -30,7 +31,6 @@ public:
     void setScrollButtonSize(int size);
     // When set the scroll buttons show even while everything fits.
     void setScrollButtonsAlwaysShown(bool shown);
-    void setDeleteOnRemove(bool on);
     // Forward scrolls toward the first widget, back toward the last.
     void setForwardIcon(const QIcon &icon);
     void setBackIcon(const QIcon &icon);
@@ -63,5 +63,4 @@ private:
     int m_first = 0;
     int m_buttonSize = 16;
     bool m_alwaysShown = false;
-    bool m_deleteOnRemove = false;
 };

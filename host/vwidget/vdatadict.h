@@ -17,10 +17,6 @@ public:
 
     void setItem(const QString &entry, const QString &item, const QString &text);
     QHash<QString, QString> entry(const QString &entry) const;
-    // Reads a UTF-8 CSV file of lines "entry,item,text" (a header line
-    // "entry,item,text" is allowed). Malformed lines are logged and skipped;
-    // false when the file cannot be read.
-    bool loadCsv(const QString &path);
 
 private:
     QHash<QString, QHash<QString, QString>> m_entries;
