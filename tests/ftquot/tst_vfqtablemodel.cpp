@@ -70,7 +70,6 @@ private slots:
         QTest::newRow("empty text") << false << "stkcode" << QVariant(QString()) << "" << none;
         QTest::newRow("change up") << false << "incdecprice" << QVariant(0.5) << "0.5" << up;
         QTest::newRow("change down") << false << "incdecprice" << QVariant(-0.5) << "-0.5" << down;
-        QTest::newRow("change 0") << false << "incdecprice" << QVariant(0.0) << "--" << none;
         QTest::newRow("last above settlement") << false << "lastprice" << QVariant(4512.5) << "4512.5" << up;
         QTest::newRow("last at settlement") << false << "lastprice" << QVariant(100.0) << "100" << none;
         QTest::newRow("last above close, below settlement") << true << "lastprice" << QVariant(99.5) << "99.5" << up;

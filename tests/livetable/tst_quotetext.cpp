@@ -40,9 +40,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("negative zero") << -0.0 << 2 << "0.00";
         QTest::newRow("amount") << 116012345678.9 << 2 << "116012345678.90";
-        QTest::newRow("volume") << 4294967296.0 << 2 << "4294967296.00";
         QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << 2 << "--";
-        QTest::newRow("infinity") << -std::numeric_limits<double>::infinity() << 2 << "--";
         QTest::newRow("absurd") << 1e15 << 2 << "--";
     }
     void fixed()

@@ -91,7 +91,6 @@ private slots:
         QTest::newRow("volume in 万") << 7 << u("12345.00") << u("1.00") << QVariant(u("1.23万")) << none;
         QTest::newRow("amount in 亿") << 10 << u("250000000.00") << u("0.00") << QVariant(u("2.50亿")) << none;
         QTest::newRow("ratio rising") << 5 << u("2.00") << u("2.00") << QVariant(u("+2.00")) << red;
-        QTest::newRow("ratio falling") << 5 << u("-1.50") << u("-1.50") << QVariant(u("-1.50")) << green;
         QTest::newRow("ratio unchanged") << 5 << u("0.00") << u("0.00") << QVariant(u("0.00")) << none;
         QTest::newRow("change follows the ratio") << 6 << u("0.35") << u("2.00") << QVariant(u("+0.35")) << red;
         QTest::newRow("last price falling") << 4 << u("17.50") << u("-1.50") << QVariant(u("17.50")) << green;

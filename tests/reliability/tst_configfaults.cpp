@@ -262,8 +262,7 @@ private slots:
     void hostileGroupNames_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("quotes") << u("a'b\"c");
-        QTest::newRow("SQL text") << u("x'); DROP TABLE cfgparam; --");
+        QTest::newRow("SQL text") << u("x'); DROP TABLE \"cfgparam\"; --");
         QTest::newRow("NUL") << (u("a") + QChar(0) + u("b"));
         QTest::newRow("1 MiB") << QString(1 << 20, QLatin1Char('n'));
     }
