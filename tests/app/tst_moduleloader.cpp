@@ -58,20 +58,15 @@ private slots:
 
             // The watchlist's second row is 宁德时代; a double-click on it is an order request.
             const QPoint name = view->visualRect(view->model()->index(1, 3)).center();
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, name);
-            QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, name);
-            QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, name);
+            doubleClick(view->viewport(), name);
             QCOMPARE(panel->productCode() + QLatin1Char(' ') + panel->productName(), shown);
 
             // A contract double-clicked on the futures board shows in the quote panel too.
             window.centralWidget()->findChild<QTabWidget *>()->setCurrentIndex(1);
             auto *table = window.components().value(2)->findChild<QTableView *>(QStringLiteral("tbSHQH"));
             QVERIFY(table->isVisible());
-            if (!contract.isEmpty()) {
-                const QPoint cell = table->visualRect(table->model()->index(0, 2)).center();
-                QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
-                QTest::mouseDClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
-            }
+            if (!contract.isEmpty())
+                doubleClick(table->viewport(), table->visualRect(table->model()->index(0, 2)).center());
             QCOMPARE(panel->productCode(), contract.isEmpty() ? shown.trimmed() : contract);
             window.releaseComponents();
             QVERIFY(window.components().isEmpty());

@@ -150,14 +150,6 @@ void receive(BCOptionalStk *c, char market, const QByteArray &code, double last,
     QVERIFY(waitForFrame());
 }
 
-// As the window system delivers a double-click: a click, then a double-click and its release.
-void doubleClick(QWidget *widget, const QPoint &pos = QPoint())
-{
-    QTest::mouseClick(widget, Qt::LeftButton, {}, pos);
-    QTest::mouseDClick(widget, Qt::LeftButton, {}, pos);
-    QTest::mouseRelease(widget, Qt::LeftButton, {}, pos);
-}
-
 } // namespace
 
 class OptionalStkTest : public QObject

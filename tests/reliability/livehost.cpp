@@ -35,8 +35,7 @@ IComponent *LiveHost::show(const char *className, QWidget *parent)
         QMetaObject::invokeMethod(component, "doSubscribeQuot", Q_ARG(char, '1'), Q_ARG(QString, u("600519")),
                                   Q_ARG(QString, u("贵州茅台")), Q_ARG(double, 0.01), Q_ARG(QString, u("A")));
     } else if (component->className() == QLatin1String("BCStoQuot")) {
-        auto *underlyings = component->findChild<QComboBox *>(u("cbTargetStk"));
-        underlyings->setCurrentIndex(underlyings->findData(u("1510050")));
+        choose(component, "cbTargetStk", u("1510050"));
         component->findChild<QComboBox *>(u("cbAllExpireDate"))->setCurrentIndex(0);
     }
     return component;

@@ -78,11 +78,6 @@ public:
         }
         return list.join(QLatin1Char(' '));
     }
-    void choose(const char *name, const QVariant &data)
-    {
-        QComboBox *box = combo(name);
-        box->setCurrentIndex(box->findData(data));
-    }
     // Straight to the board: the quote manager already drops records that
     // are no numbers, the board must not show them either. The board writes
     // at its next frame.
@@ -121,14 +116,14 @@ private slots:
         QCOMPARE(f.combo("cbTargetStk")->currentIndex(), -1);
         QVERIFY(f.log().contains(3, u("期权行情面板:合约信息认沽认购不正确，新增期权行情显示失败.")));
 
-        f.choose("cbTargetStk", u("1510050"));
+        choose(f.board, "cbTargetStk", u("1510050"));
         for (const char *name : {"cbExpireDate", "cbAllExpireDate"}) {
             QCOMPARE(items(f.combo(name)), (QStringList {u("2026年12月"), u("2027年01月")}));
             QCOMPARE(f.combo(name)->currentIndex(), -1);
         }
         QCOMPARE(f.wanted(), u("1|510050"));
 
-        f.choose("cbTargetStk", u("1510900"));
+        choose(f.board, "cbTargetStk", u("1510900"));
         QVERIFY(f.log().contains(3, u("期权行情面板:证券缓存中不存在标的证券[  ].")));
         QCOMPARE(f.combo("cbAllExpireDate")->count(), 2); // still 510050's
         QCOMPARE(BCStoQuot::expireDateText(2026035), QString()); // a date of seven digits has no month
@@ -140,35 +135,38 @@ private slots:
         QCOMPARE(f.combo("cbTargetStk")->count(), 3);
     }
 
-    // The rows each page type builds for December, and what is subscribed.
+    // The rows each page type builds for December, table by table, and what is subscribed.
     void tables_data()
     {
         QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<QString>("rows");
+        QTest::addColumn<QStringList>("tables");
+        QTest::addColumn<QStringList>("rows");
         QTest::addColumn<QString>("wanted");
-        QTest::newRow("both: calls located by price")
-            << 3 << u("tbvAllCall") << u("1@2.75 4@2.8") << u("5|10000001 5|10000003 5|10000004");
-        QTest::newRow("both: prices") << 3 << u("tbvAllExercisePrice") << u("2.75 2.8")
-                                      << u("5|10000001 5|10000003 5|10000004");
-        QTest::newRow("both: a put short")
-            << 3 << u("tbvAllPut") << u("3@2.75") << u("5|10000001 5|10000003 5|10000004");
+        QTest::newRow("both: calls located by price, a put short")
+            << 3 << words("tbvAllCall tbvAllExercisePrice tbvAllPut")
+            << QStringList {u("1@2.75 4@2.8"), u("2.75 2.8"), u("3@2.75")} << u("5|10000001 5|10000003 5|10000004");
         QTest::newRow("calls: every call appended")
-            << 1 << u("tbvCall") << u("1@2.75 1@2.75 4@2.8") << u("5|10000001 5|10000004");
-        QTest::newRow("puts: one per call price") << 2 << u("tbvPut") << u("3@2.75 3@2.75") << u("5|10000003");
+            << 1 << words("tbvCall") << QStringList {u("1@2.75 1@2.75 4@2.8")} << u("5|10000001 5|10000004");
+        QTest::newRow("puts: one per call price")
+            << 2 << words("tbvPut") << QStringList {u("3@2.75 3@2.75")} << u("5|10000003");
     }
     void tables()
     {
         QFETCH(int, type);
-        QFETCH(QString, table);
+        QFETCH(QStringList, tables);
         QFETCH(QString, wanted);
         Fixture f;
-        QAbstractItemModelTester tester(f.model(table.toLatin1()),
-                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
-        f.choose("cbTargetStk", u("1510050"));
-        f.choose("cbQuotPanelType", type);
-        f.choose(type == 3 ? "cbAllExpireDate" : "cbExpireDate", 20261223);
-        QTEST(f.rows(table.toLatin1()), "rows");
+        QStringList rows;
+        for (const QString &table : tables) {
+            VTableModel *model = f.model(table.toLatin1());
+            new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::QtTest, model);
+        }
+        choose(f.board, "cbTargetStk", u("1510050"));
+        choose(f.board, "cbQuotPanelType", type);
+        choose(f.board, type == 3 ? "cbAllExpireDate" : "cbExpireDate", 20261223);
+        for (const QString &table : tables)
+            rows << f.rows(table.toLatin1());
+        QTEST(rows, "rows");
         QCOMPARE(f.wanted(), u("1|510050 ") + wanted);
     }
 
@@ -177,24 +175,24 @@ private slots:
     void pageExpiries()
     {
         Fixture f;
-        f.choose("cbTargetStk", u("1510050"));
-        f.choose("cbQuotPanelType", 1);
-        f.choose("cbExpireDate", 20270127);
-        f.choose("cbQuotPanelType", 2);
+        choose(f.board, "cbTargetStk", u("1510050"));
+        choose(f.board, "cbQuotPanelType", 1);
+        choose(f.board, "cbExpireDate", 20270127);
+        choose(f.board, "cbQuotPanelType", 2);
         QCOMPARE(f.combo("cbExpireDate")->currentIndex(), -1);
         QCOMPARE(f.rows("tbvPut"), QString());
-        f.choose("cbExpireDate", 20261223);
-        f.choose("cbQuotPanelType", 1);
+        choose(f.board, "cbExpireDate", 20261223);
+        choose(f.board, "cbQuotPanelType", 1);
         QCOMPARE(f.combo("cbExpireDate")->currentData().toInt(), 20270127);
         QCOMPARE(f.rows("tbvCall"), u("5@2.7"));
 
         const int subscriptions = f.feed().subscribeCalls;
-        f.choose("cbExpireDate", 20270127);
+        choose(f.board, "cbExpireDate", 20270127);
         QCOMPARE(f.feed().subscribeCalls, subscriptions);
 
-        f.choose("cbTargetStk", u("1510500"));
+        choose(f.board, "cbTargetStk", u("1510500"));
         QCOMPARE(f.rows("tbvCall"), QString());
-        f.choose("cbQuotPanelType", 2);
+        choose(f.board, "cbQuotPanelType", 2);
         QCOMPARE(f.combo("cbExpireDate")->currentIndex(), -1);
     }
 
@@ -204,8 +202,8 @@ private slots:
     void quotes()
     {
         Fixture f;
-        f.choose("cbTargetStk", u("1510050"));
-        f.choose("cbAllExpireDate", 20261223);
+        choose(f.board, "cbTargetStk", u("1510050"));
+        choose(f.board, "cbAllExpireDate", 20261223);
         QAbstractItemModelTester tester(f.model("tbvAllCall"), QAbstractItemModelTester::FailureReportingMode::QtTest);
         auto base = [](VQuotData &q) {
             q.lastPrice = 0.25;
@@ -235,8 +233,8 @@ private slots:
         f.quote("10000005", base); // January: no row
         QVERIFY(f.log().contains(3, u("期权行情面板:行情列表没有合约(510000005).")));
 
-        f.choose("cbQuotPanelType", 1);
-        f.choose("cbExpireDate", 20261223);
+        choose(f.board, "cbQuotPanelType", 1);
+        choose(f.board, "cbExpireDate", 20261223);
         f.quote("10000004", base);
         f.view("tbvCall")->sortByColumn(f.model("tbvCall")->colIndexByFieldName(u("exerciseprice")),
                                         Qt::DescendingOrder);
@@ -271,7 +269,7 @@ private slots:
         QFETCH(QString, colour);
         QFETCH(QStringList, texts);
         Fixture f;
-        f.choose("cbTargetStk", u("1510050"));
+        choose(f.board, "cbTargetStk", u("1510050"));
         VQuotData q = makeQuotRecord('1', "510050");
         q.lastPrice = last;
         q.preClosingPrice = 2.75;
@@ -291,7 +289,7 @@ private slots:
     void newUnderlyingDropsWaitingQuotes()
     {
         Fixture f;
-        f.choose("cbTargetStk", u("1510050"));
+        choose(f.board, "cbTargetStk", u("1510050"));
         VQuotData q = makeQuotRecord('1', "510050");
         q.lastPrice = 2.8;
         f.board->doRecvTargetStkSubscribeQuot(&q);
@@ -299,7 +297,7 @@ private slots:
         const QString before = f.label("lbLastPrice");
         q.lastPrice = 3.3;
         f.board->doRecvTargetStkSubscribeQuot(&q);
-        f.choose("cbTargetStk", u("1510500"));
+        choose(f.board, "cbTargetStk", u("1510500"));
         QVERIFY(waitForFrame());
         QCOMPARE(f.label("lbStkCode"), u("标的证券:<font color='#808080'>510050(50ETF)</font>"));
         QCOMPARE(f.label("lbLastPrice"), before);
@@ -312,22 +310,20 @@ private slots:
         Fixture f;
         f.board->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.board));
-        f.choose("cbTargetStk", u("1510050"));
-        f.choose("cbAllExpireDate", 20261223);
+        choose(f.board, "cbTargetStk", u("1510050"));
+        choose(f.board, "cbAllExpireDate", 20261223);
         QSignalSpy chosen(f.board, SIGNAL(onSelectedStoContract(QString)));
 
         for (const char *name : {"tbvAllCall", "tbvAllPut"}) {
             QTableView *table = f.view(name);
-            const QPoint first = table->visualRect(table->model()->index(0, 8)).center();
-            QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, first);
-            QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, first);
+            doubleClick(table->viewport(), table->visualRect(table->model()->index(0, 8)).center());
         }
         QCOMPARE(f.label("lbCall"), u("认购:期权10000001(10000001)"));
         QCOMPARE(f.label("lbPut"), u("认沽:期权10000003(10000003)"));
         QCOMPARE(f.view("tbvAllExercisePrice")->currentIndex().row(), 0);
         QCOMPARE(chosen, (QList<QVariantList> {{u("510000001")}, {u("510000003")}}));
 
-        f.choose("cbQuotPanelType", 1);
+        choose(f.board, "cbQuotPanelType", 1);
         emit f.view("tbvCall")->doubleClicked(QModelIndex());
         QCOMPARE(chosen.last().at(0).toString(), QString()); // nothing selected there yet
     }

@@ -49,11 +49,6 @@ struct Board
     {
         return model(table)->headerData(column, Qt::Horizontal).toString();
     }
-    void choose(const char *combo, const QVariant &data)
-    {
-        auto *box = board->findChild<QComboBox *>(QLatin1String(combo));
-        box->setCurrentIndex(box->findData(data));
-    }
     // Chooses from the menu of a table's header, as a right click there opens it.
     void toggle(const char *table, const QStringList &actions)
     {
@@ -93,8 +88,8 @@ private slots:
             QAbstractItemModelTester calls(f.model("tbvAllCall"),
                                            QAbstractItemModelTester::FailureReportingMode::QtTest);
             QAbstractItemModelTester side(f.model("tbvPut"), QAbstractItemModelTester::FailureReportingMode::QtTest);
-            f.choose("cbTargetStk", u("1510050"));
-            f.choose("cbAllExpireDate", 20261223);
+            choose(f.board, "cbTargetStk", u("1510050"));
+            choose(f.board, "cbAllExpireDate", 20261223);
             QCOMPARE(f.model("tbvAllPut")->columnCount(), 10);
             QVERIFY(!f.board->findChild<SmileChart *>()->isVisible());
             QVERIFY(!f.board->findChild<QLabel *>(u("lbAllRemainDays"))->isVisible());
@@ -116,9 +111,7 @@ private slots:
         f.toggle("tbvCall", {u("隐含波动率"), u("Theta"), u("波动率微笑")});
         QCOMPARE(f.model("tbvAllPut")->columnCount(), 10);
         f.board->saveScene();
-        QHash<QString, QVariant> stored;
-        m_host.context().config()->cfgLocalDb()->getCfgParam(u(Group), stored);
-        QVERIFY(stored.isEmpty());
+        QCOMPARE(m_host.stored(u(Group)), QString());
     }
 
     void riskFreeRate_data()
@@ -161,7 +154,7 @@ private slots:
         context.config()->cfgLocalDb()->setCfgParam(u(Group),
                                                     {{u("ShowImpliedVolatility"), true}, {u("ShowSmile"), true}}, true);
         Board f(m_host, {{u("RiskFreeRate"), context.riskFreeRate()}});
-        f.choose("cbTargetStk", underlying);
+        choose(f.board, "cbTargetStk", underlying);
         auto *expiries = f.board->findChild<QComboBox *>(u("cbAllExpireDate"));
         const QDate today = QDate::fromString(QString::number(BusinessDate), u("yyyyMMdd"));
         int contracts = 0;

@@ -9,10 +9,8 @@
 #include <vcacheitem.h>
 #include <vcachemgr.h>
 #include <vdatadict.h>
-#include <vlocaldb.h>
 #include <vquotmgr.h>
 
-#include <QSqlQuery>
 
 ModuleHost::ModuleHost(int sysDate, const QString &dataDir, const QString &tempParent)
     : TestHost(sysDate, dataDir, tempParent)
@@ -74,26 +72,4 @@ void ModuleHost::restart()
 QString ModuleHost::wanted()
 {
     return context().quotMgr()->wantedProducts().join(QLatin1Char(' '));
-}
-
-QString ModuleHost::stored(const QString &group)
-{
-    QSqlQuery query(context().localDb()->database());
-    query.prepare(
-        QStringLiteral("SELECT paramname || '=' || paramvalue FROM cfgparam WHERE groupname = ? ORDER BY rowid"));
-    query.addBindValue(group);
-    QStringList entries;
-    for (query.exec(); query.next();)
-        entries << query.value(0).toString();
-    return entries.join(QLatin1Char(' '));
-}
-
-void ModuleHost::store(const QString &group, const QString &name, const QString &value)
-{
-    QSqlQuery query(context().localDb()->database());
-    query.prepare(
-        QStringLiteral("INSERT INTO cfgparam (groupname, paramname, paramvalue, encrypt) VALUES (?, ?, ?, '0')"));
-    for (const QString &bound : {group, name, value})
-        query.addBindValue(bound);
-    QVERIFY(query.exec());
 }

@@ -12,7 +12,7 @@ class QWidget;
 
 // A TestHost with the module loaded, for the tests of one component: caches
 // and names given as words, components made as the client makes them, and
-// what the quote manager and the configuration hold, as text.
+// what the quote manager holds, as text.
 class ModuleHost : public TestHost
 {
 public:
@@ -39,10 +39,6 @@ public:
 
     // The products the quote manager subscribes, blank-separated.
     QString wanted();
-    // The configuration group's "name=value" entries, in the order stored.
-    QString stored(const QString &group);
-    // An entry of the configuration group, written as another tool would.
-    void store(const QString &group, const QString &name, const QString &value);
 
 private:
     IComponent *createComponent(const char *className, const QSize &size, const QMap<QString, QVariant> &params,

@@ -12,7 +12,7 @@ class TestQuotFeed;
 
 // A host for one test: the real host context over a configuration database
 // in a temporary folder, a TestQuotFeed, recorded message boxes and captured
-// log records.
+// log records; what the configuration holds, as text.
 class TestHost
 {
 public:
@@ -26,6 +26,10 @@ public:
     LogCapture &log() { return m_log; }
     QString configDbPath() const { return tempPath(QStringLiteral("config.db")); }
     QString tempPath(const QString &name) const { return m_dir.filePath(name); }
+    // The configuration group's "name=value" entries, in the order stored.
+    QString stored(const QString &group);
+    // An entry of the configuration group, written as another tool would.
+    void store(const QString &group, const QString &name, const QString &value);
 
     // Frees the context (closing the database) and builds a new one on the
     // same file, as a restart of the client would.

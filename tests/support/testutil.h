@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QFile>
 #include <QProcess>
 #include <QString>
@@ -49,6 +50,21 @@ inline void typeText(QWidget *widget, const QString &text)
 {
     for (const QChar ch : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+// As the window system delivers a double-click: a click, then a double-click and its release.
+inline void doubleClick(QWidget *widget, const QPoint &pos = QPoint())
+{
+    QTest::mouseClick(widget, Qt::LeftButton, {}, pos);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, pos);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, pos);
+}
+
+// Makes the item holding data current in parent's combo box of that name, as a user's choice.
+inline void choose(QObject *parent, const char *combo, const QVariant &data)
+{
+    auto *box = parent->findChild<QComboBox *>(QLatin1String(combo));
+    box->setCurrentIndex(box->findData(data));
 }
 
 // Empty when the window rectangle inner is centred over outer, to the few
