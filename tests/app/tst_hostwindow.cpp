@@ -19,7 +19,6 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -152,14 +151,10 @@ private slots:
             m_host->feed().inject(makeQuotRecord('1', "600519"));
         }
         m_host->feed().setLinkState(state, u("nats://127.0.0.1:4222: reason"));
-        QLabel *label = nullptr;
-        for (QLabel *candidate : window.statusBar()->findChildren<QLabel *>()) {
-            if (candidate->text().startsWith(u("行情总线")))
-                label = candidate;
-        }
-        QVERIFY(label);
-        QCOMPARE(label->text(), shown);
-        QCOMPARE(label->toolTip(), u("nats://127.0.0.1:4222: reason"));
+        QStringList labels;
+        for (const QLabel *label : window.statusBar()->findChildren<QLabel *>())
+            labels << label->text() + u(" @ ") + label->toolTip();
+        QCOMPARE(labels.filter(u("行情总线")), QStringList {shown + u(" @ nats://127.0.0.1:4222: reason")});
     }
 
     // Two runs of the client on one configuration. Each instance gets its own configuration group before its
@@ -197,12 +192,8 @@ private slots:
 
             if (!first) {
                 QCOMPARE(window.size(), QSize(900, 600));
-                QMenu *view = nullptr;
-                for (QAction *menu : window.menuBar()->actions()) {
-                    if (menu->text() == u("视图(&V)"))
-                        view = menu->menu();
-                }
-                QVERIFY(view && view->isEnabled() && view->actions().contains(dock->toggleViewAction()));
+                const auto *view = qobject_cast<QMenu *>(dock->toggleViewAction()->associatedWidgets().value(0));
+                QVERIFY(view && view->title() == u("视图(&V)") && view->isEnabled());
                 dock->toggleViewAction()->trigger();
                 QVERIFY(dock->isVisible());
             }

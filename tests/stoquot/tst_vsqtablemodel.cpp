@@ -58,11 +58,9 @@ private slots:
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QVariant>("foreground");
-        const QVariant red = QColor(220, 10, 10);
         const QVariant green = QColor(10, 128, 10);
         QTest::newRow("double, decimals") << "lastprice" << QVariant(0.01) << "0.0100" << green;
         QTest::newRow("at the close within 1e-8") << "lastprice" << QVariant(0.250000001) << "0.2500" << QVariant();
-        QTest::newRow("0.001 above the close") << "lastprice" << QVariant(0.251) << "0.2510" << red;
         QTest::newRow("ratio down") << "incratio" << QVariant(-0.0001) << "-0.0100%" << green;
     }
     void look()

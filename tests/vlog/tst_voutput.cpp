@@ -25,10 +25,8 @@ private slots:
         QVERIFY(other->wait(30000));
         QCOMPARE(log.records.size(), 1000);
         const VLogRecord &r = log.records.constLast();
-        QCOMPARE(r.level, 3);
-        QCOMPARE(r.file, QStringLiteral("bcftquotpanel"));
-        QCOMPARE(r.line, 42);
-        QCOMPARE(r.message, QStringLiteral("期货合约动态缓存异常."));
+        QCOMPARE(QStringLiteral("%1 %2:%3 %4").arg(r.level).arg(r.file).arg(r.line).arg(r.message),
+                 QStringLiteral("3 bcftquotpanel:42 期货合约动态缓存异常."));
     }
 
     void fileSinkAppendsToTheDaysFile()
