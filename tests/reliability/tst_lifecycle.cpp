@@ -15,17 +15,6 @@
 #include <QTableView>
 #include <QtTest>
 
-namespace {
-
-void addClassNames()
-{
-    QTest::addColumn<QString>("className");
-    for (const char *name : LiveHost::ClassNames)
-        QTest::newRow(name) << QString::fromLatin1(name);
-}
-
-} // namespace
-
 class TestLifecycle : public QObject
 {
     Q_OBJECT
@@ -84,7 +73,12 @@ private slots:
 
     // Created and deleted many times with live subscriptions: the
     // subscriptions end with each component.
-    void createDeleteCycles_data() { addClassNames(); }
+    void createDeleteCycles_data()
+    {
+        QTest::addColumn<QString>("className");
+        for (const char *name : LiveHost::ClassNames)
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
     void createDeleteCycles()
     {
         QFETCH(QString, className);

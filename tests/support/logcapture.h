@@ -13,8 +13,6 @@ public:
     void write(const VLogRecord &record) override { records.append(record); }
 
     QList<VLogRecord> records;
-    // The records whose message equals text.
-    QList<VLogRecord> withMessage(const QString &text) const;
     bool contains(int level, const QString &text) const;
     // The messages of the failure records (level 3 and above).
     QStringList failures() const;

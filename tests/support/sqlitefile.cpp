@@ -11,6 +11,15 @@
 // The header byte of the file format version that may write the file.
 const qint64 WriteVersionOffset = 18;
 
+// Makes SQLite read the SQLite file at path and refuse every write, as it
+// does a file the user may not write, which file permissions cannot show when
+// the tests run as root: the file's header asks for a newer SQLite to write it.
+static bool makeSqliteFileReadOnly(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) && file.seek(WriteVersionOffset) && file.putChar(3);
+}
+
 QStringList runSqlite(const QString &path, const QStringList &statements, bool *ok)
 {
     const QString connection = QStringLiteral("sqlitefile");
@@ -53,10 +62,4 @@ QString makeUnkeptConfig(const QString &dir, UnkeptConfig kind)
         return written && makeSqliteFileReadOnly(path) ? path : QString();
     }
     return QString();
-}
-
-bool makeSqliteFileReadOnly(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadWrite) && file.seek(WriteVersionOffset) && file.putChar(3);
 }

@@ -18,8 +18,3 @@ QStringList runSqlite(const QString &path, const QStringList &statements, bool *
 
 // Makes one in dir and returns its path; empty when it could not be made.
 QString makeUnkeptConfig(const QString &dir, UnkeptConfig kind);
-
-// Makes SQLite read the SQLite file at path and refuse every write, as it
-// does a file the user may not write, which file permissions cannot show when
-// the tests run as root: the file's header asks for a newer SQLite to write it.
-bool makeSqliteFileReadOnly(const QString &path);
