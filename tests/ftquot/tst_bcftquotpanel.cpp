@@ -105,7 +105,8 @@ private slots:
 
     // Checking and unchecking products adds and removes their rows, and a
     // refused subscription is tried again with the next change; the own
-    // list takes a contract once; a delete on no row says so.
+    // list takes a contract once; a delete on no row says so; unchecking the
+    // last product leaves nothing subscribed.
     void productsAndOwnList()
     {
         Fixture f({{u("Check_Market"), u("H")}});
@@ -127,30 +128,20 @@ private slots:
         QCOMPARE(codes(board, "tbOften"), u("ag2612"));
         board->doCanelSubscibeClicked(rows->index(5, 0));
         QCOMPARE(f.messages().texts(), QStringList {u("删除自选合约行情失败")});
+        product(board, u("ag"))->setChecked(false);
+        QCOMPARE(f.wanted(), QString());
         f.free(board);
         QCOMPARE(f.stored("ZXQH_Check_Contracts"), u("Hag2612=白银2612"));
-        QCOMPARE(f.stored("SHQH_Check_Products"), u("ag=白银"));
+        QCOMPARE(f.stored("SHQH_Check_Products"), QString());
     }
 
-    // An emptied table keeps nothing subscribed, whichever way it was emptied.
-    void emptiedTableKeepsNothingSubscribed_data()
+    // The own list's last contract deleted leaves nothing subscribed.
+    void lastOwnContractDeletedLeavesNothingSubscribed()
     {
-        QTest::addColumn<bool>("ownList");
-        QTest::newRow("last own contract deleted") << true;
-        QTest::newRow("last product unchecked") << false;
-    }
-    void emptiedTableKeepsNothingSubscribed()
-    {
-        QFETCH(bool, ownList);
-        Fixture f(ownList
-                      ? QVariantHash {{u("Check_Market"), u("*")}, {u("ZXQH_Check_Contracts"), u("Hag2612=白银2612")}}
-                      : QVariantHash {{u("Check_Market"), u("H")}, {u("SHQH_Check_Products"), u("au=黄金")}});
+        Fixture f({{u("Check_Market"), u("*")}, {u("ZXQH_Check_Contracts"), u("Hag2612=白银2612")}});
         BCFtQuotPanel *board = f.create();
-        QCOMPARE(f.wanted(), ownList ? u("H|ag2612") : u("H|au2612"));
-        if (ownList)
-            board->doCanelSubscibeClicked(board->findChild<QTableView *>(u("tbOften"))->model()->index(0, 0));
-        else
-            product(board, u("au"))->setChecked(false);
+        QCOMPARE(f.wanted(), u("H|ag2612"));
+        board->doCanelSubscibeClicked(board->findChild<QTableView *>(u("tbOften"))->model()->index(0, 0));
         QCOMPARE(f.wanted(), QString());
     }
 
