@@ -114,19 +114,6 @@ QStringList allRows(const QString &path)
                      {u("SELECT groupname||'|'||paramname||'='||ifnull(paramvalue,'') FROM cfgparam ORDER BY rowid")});
 }
 
-// A quote of 600519 reaches the quote panel and the watchlist.
-void checkQuotesFlow(LiveHost &f, IComponent *panel, IComponent *watchlist)
-{
-    VQuotData record = makeQuotRecord('1', "600519");
-    record.lastPrice = record.preClosingPrice = 1500.0;
-    f.feed().inject(record);
-    QTest::qWait(40);
-    auto *quot = panel->findChild<VQuotPanel *>();
-    QCOMPARE(quot->itemText(quot->quotItems()->lastPrice()), u("1500.00"));
-    const QStringList cells = LiveHost::shownTexts(watchlist);
-    QVERIFY2(cells.contains(u("1500.00")), qPrintable(cells.join(u(" "))));
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Fault)
@@ -154,7 +141,7 @@ private slots:
         IComponent *watchlist = f.show("BCOptionalStk");
         const QString path = f.configDbPath();
         const QStringList tabs = tabNames(watchlist);
-        VQuotStyle *style = panel->findChild<VQuotPanel *>()->quotStyle();
+        auto *quot = panel->findChild<VQuotPanel *>();
         panel->setComCfgGroup(PanelGroup);
         panel->saveScene();
         const QStringList committed = allRows(path);
@@ -168,11 +155,17 @@ private slots:
             QMetaObject::invokeMethod(watchlist, "addgroupname", Q_ARG(QString, u("新组")));
             QCOMPARE(f.messages().texts(), QStringList {u("分组<font color='red'>[新组]</font>保存失败!")});
             QCOMPARE(tabNames(watchlist), tabs);
-            style->setShowTitle(false);
+            quot->quotStyle()->setShowTitle(false);
             panel->saveScene();
             panel->saveScene();
             f.free(board); // stores its choices as it closes
-            checkQuotesFlow(f, panel, watchlist);
+            // Quotes of 600519 still reach the quote panel and the watchlist.
+            VQuotData record = makeQuotRecord('1', "600519");
+            record.lastPrice = record.preClosingPrice = 1500.0;
+            f.feed().inject(record);
+            QTest::qWait(40);
+            QCOMPARE(quot->itemText(quot->quotItems()->lastPrice()), u("1500.00"));
+            QVERIFY(LiveHost::shownTexts(watchlist).contains(u("1500.00")));
             // One record for the database the host shares, one for the watchlist's own statement.
             const QStringList logged = f.log().failures();
             QVERIFY2(logged.size() == 2, qPrintable(logged.join(u("\n"))));
