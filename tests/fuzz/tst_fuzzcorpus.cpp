@@ -4,7 +4,7 @@
 
 #include "quotrecordfuzz.h"
 
-#include <QtTest>
+#include <testutil.h>
 
 class TestFuzzCorpus : public QObject
 {
@@ -21,9 +21,8 @@ private slots:
     void replay()
     {
         QFETCH(QString, path);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
+        const QByteArray bytes = fileBytes(path);
+        QVERIFY(!bytes.isEmpty());
         QCOMPARE(LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size())),
                  0);
     }

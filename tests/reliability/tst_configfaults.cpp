@@ -39,10 +39,7 @@ const QString PanelGroup = QStringLiteral("QuotPanel_fixture");
 const QString OptionalStkGroups
     = QStringLiteral("SELECT paramname FROM cfgparam WHERE groupname='OptionalStk' ORDER BY rowid");
 
-QString smallDisk()
-{
-    return qEnvironmentVariable("TARN_SMALL_DISK");
-}
+const QString SmallDisk = qEnvironmentVariable("TARN_SMALL_DISK");
 
 // Takes all the free space of the file system that holds dir but pagesLeft
 // pages, with one file of zeros; the destructor frees it again.
@@ -133,9 +130,9 @@ private slots:
     void faultMidSession()
     {
         QFETCH(Fault, fault);
-        if (fault == Fault::DiskFull && smallDisk().isEmpty())
+        if (fault == Fault::DiskFull && SmallDisk.isEmpty())
             QSKIP("needs a small file system of its own: run it as the ctest entry tst_configfaults_fulldisk");
-        LiveHost f(fault == Fault::DiskFull ? smallDisk() : QString());
+        LiveHost f(fault == Fault::DiskFull ? SmallDisk : QString());
         IComponent *panel = f.show("BCQuotPanel");
         IComponent *board = f.show("BCFtQuotPanel");
         IComponent *watchlist = f.show("BCOptionalStk");
@@ -182,9 +179,9 @@ private slots:
     // group refused is not in the file, every group that got a tab is.
     void databaseGrowsIntoFullDisk()
     {
-        if (smallDisk().isEmpty())
+        if (SmallDisk.isEmpty())
             QSKIP("needs a small file system of its own: run it as the ctest entry tst_configfaults_fulldisk");
-        LiveHost f(smallDisk());
+        LiveHost f(SmallDisk);
         IComponent *watchlist = f.show("BCOptionalStk");
         const QString path = f.configDbPath();
         DiskFiller filler(QFileInfo(path).absolutePath(), 8);

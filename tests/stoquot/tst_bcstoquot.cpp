@@ -24,7 +24,7 @@ const QColor Marker(207, 227, 250);
 // at 2.75 and a call at 2.80 without a put; in January one pair. An option
 // of 510300 ended yesterday, one of 510500 ends today, one of 510900 (not
 // in the securities cache) is live, and one has no side. The board is made,
-// not shown.
+// not shown; the module deletes it as it unloads.
 class Fixture : public ModuleHost
 {
 public:
@@ -50,7 +50,6 @@ public:
         board = create<BCStoQuot>("BCStoQuot");
         board->resize(1000, 400);
     }
-    ~Fixture() { free(board); }
 
     QComboBox *combo(const char *name) { return board->findChild<QComboBox *>(QLatin1String(name)); }
     QString label(const char *name) { return board->findChild<QLabel *>(QLatin1String(name))->text(); }

@@ -11,7 +11,6 @@
 #include <vdatadict.h>
 #include <vquotmgr.h>
 
-
 ModuleHost::ModuleHost(int sysDate, const QString &dataDir, const QString &tempParent)
     : TestHost(sysDate, dataDir, tempParent)
     , m_module(LoadBizModule(&context()))

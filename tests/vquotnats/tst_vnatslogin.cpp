@@ -94,7 +94,6 @@ private slots:
                                      << LinkState::Refused << refused;
         QTest::newRow("wrong password") << &m_userServer << QStringLiteral("tarn-host:guess-2") << QString() << local
                                         << LinkState::Refused << refused;
-        QTest::newRow("none") << &m_userServer << QString() << QString() << local << LinkState::Refused << refused;
         QTest::newRow("TLS, the server's authority")
             << &m_tlsServer << client << QStringLiteral("ca.pem") << local << LinkState::Connected << QString();
         QTest::newRow("TLS, no authority")
