@@ -29,17 +29,14 @@ class TestTarnFeed : public QObject
         return {QStringLiteral("--feed"),  m_cluster.urls().join(QLatin1Char(',')), QStringLiteral("--feed-user"),
                 QString::fromLatin1(user), QStringLiteral("--feed-password"),       QString::fromLatin1(password)};
     }
-    QStringList marketArguments() const
-    {
-        return {QStringLiteral("--data"), QStringLiteral(TARN_DATA_DIR), QStringLiteral("--date"),
-                QStringLiteral("20261205")};
-    }
+    const QStringList m_marketArguments {QStringLiteral("--data"), QStringLiteral(TARN_DATA_DIR),
+                                         QStringLiteral("--date"), QStringLiteral("20261205")};
     // Starts tarn-feed publishing the simulated market; it runs until the test ends.
     bool startFeed()
     {
         m_feed.reset(new QProcess);
         m_feed->start(QStringLiteral(TARN_FEED_PATH),
-                      busArguments() + marketArguments()
+                      busArguments() + m_marketArguments
                           + QStringList {QStringLiteral("--rate"), QStringLiteral("20000")});
         return m_feed->waitForStarted();
     }
@@ -142,7 +139,7 @@ private slots:
         const QString tapePath = m_dir.filePath(QStringLiteral("day.tape"));
         QString errors;
         QCOMPARE(runProgram(QStringLiteral(TARN_HOST_PATH),
-                            busArguments(NatsServer::Client, NatsServer::ClientPassword) + marketArguments()
+                            busArguments(NatsServer::Client, NatsServer::ClientPassword) + m_marketArguments
                                 + QStringList {QStringLiteral("--record"), tapePath, QStringLiteral("--config"),
                                                m_dir.filePath(QStringLiteral("config.db")),
                                                QStringLiteral("--duration"), QStringLiteral("2")},

@@ -31,13 +31,6 @@ template<typename Change> QByteArray frameOf(Change change)
     return VQuotFrame::encode(record, 1);
 }
 
-QByteArray version1Frame()
-{
-    QByteArray frame(VQuotFrame::Version1Size, Qt::Uninitialized);
-    VQuotFrame::encodeVersion1(goodRecord(), frame.data());
-    return frame;
-}
-
 QByteArray withHeaderField(int offset, quint16 value)
 {
     QByteArray frame = VQuotFrame::encode(goodRecord(), 1);
@@ -91,8 +84,8 @@ private slots:
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<Defect>("defect");
         const QByteArray good = VQuotFrame::encode(goodRecord(), 1);
-        const QByteArray good1 = version1Frame();
-        QByteArray version1As2 = good1;
+        QByteArray version1As2(VQuotFrame::Version1Size, Qt::Uninitialized);
+        VQuotFrame::encodeVersion1(goodRecord(), version1As2.data());
         version1As2[4] = 2;
 
         QTest::newRow("empty") << QByteArray() << Defect::Length;
