@@ -21,7 +21,6 @@
 #include <vquotpanel.h>
 #include <vquotstyle.h>
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QSqlDatabase>

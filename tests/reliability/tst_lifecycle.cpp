@@ -7,7 +7,6 @@
 #include "livehost.h"
 
 #include <testquotfeed.h>
-#include <testutil.h>
 
 #include <icomponent.h>
 

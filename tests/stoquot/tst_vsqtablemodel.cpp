@@ -1,5 +1,4 @@
 #include <stoquot/vsqtablemodel.h>
-#include <testutil.h>
 #include <vdataset.h>
 
 #include <QAbstractItemModelTester>
@@ -59,7 +58,6 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QVariant>("foreground");
         const QVariant green = QColor(10, 128, 10);
-        QTest::newRow("double, decimals") << "lastprice" << QVariant(0.01) << "0.0100" << green;
         QTest::newRow("at the close within 1e-8") << "lastprice" << QVariant(0.250000001) << "0.2500" << QVariant();
         QTest::newRow("ratio down") << "incratio" << QVariant(-0.0001) << "-0.0100%" << green;
     }
