@@ -32,11 +32,6 @@ namespace {
 
 const QString Group = QStringLiteral("OptionalStk");
 
-QWidget *child(QObject *parent, const char *name)
-{
-    return parent->findChild<QWidget *>(QLatin1String(name));
-}
-
 // Runs action while answering the modal group-name dialogs it opens: each takes
 // the next of names (a null name keeps the prefilled text) and is confirmed; a
 // dialog beyond the names is closed. Returns the text each dialog opened with.
@@ -59,7 +54,7 @@ QStringList answeringGroupDialogs(QWidget *owner, QStringList names, const std::
             const QString name = names.takeFirst();
             if (!name.isNull())
                 line->setText(name);
-            QTest::mouseClick(child(dialog, "bnt_ok"), Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QWidget *>(u("bnt_ok")), Qt::LeftButton);
             return;
         }
     };
@@ -126,15 +121,10 @@ QString shown(BCOptionalStk *c, int column = StkModel::Code)
     return values.join(QLatin1Char(' '));
 }
 
-void clickTab(BCOptionalStk *c, int position)
-{
-    QTest::mouseClick(tab(c, position), Qt::LeftButton);
-}
-
 // The search dialog, opened by its button and shown.
 AddStkDLG *openAddDialog(BCOptionalStk *c)
 {
-    QTest::mouseClick(child(c, "btnAddStk"), Qt::LeftButton);
+    QTest::mouseClick(c->findChild<QWidget *>(u("btnAddStk")), Qt::LeftButton);
     auto *dialog = c->findChild<AddStkDLG *>();
     if (!QTest::qWaitForWindowExposed(dialog))
         qWarning("the search dialog was not exposed");
@@ -166,7 +156,7 @@ private slots:
         Fixture f;
         BCOptionalStk *c = f.create();
         QCOMPARE(tabs(c), u("自选股1* @自选股1")); // a fresh database has its default group
-        const auto addGroup = [c] { QTest::mouseClick(child(c, "btnAddGrp"), Qt::LeftButton); };
+        const auto addGroup = [c] { QTest::mouseClick(c->findChild<QWidget *>(u("btnAddGrp")), Qt::LeftButton); };
         QCOMPARE(answeringGroupDialogs(c, {QString()}, addGroup), QStringList {u("自选股")});
         QCOMPARE(answeringGroupDialogs(c, {u("")}, addGroup), (QStringList {u("自选股"), u("")})); // then closed
         QCOMPARE(answeringGroupDialogs(c, {u("自选股1"), u("新 组"), u("一二三四五六七")}, addGroup),
@@ -187,7 +177,7 @@ private slots:
     {
         Fixture f({u("A=1600519,"), u("B=2000001,"), u("C=")});
         BCOptionalStk *c = f.create();
-        clickTab(c, 1);
+        QTest::mouseClick(tab(c, 1), Qt::LeftButton);
         const QStringList prefilled = answeringGroupDialogs(c, {u("A"), u("科技")}, [c] { doubleClick(tab(c, 1)); });
         QCOMPARE(prefilled, (QStringList {u("B"), u("B")}));
         QCOMPARE(f.said(), u("分组名已存在!"));
@@ -219,7 +209,7 @@ private slots:
         QFETCH(QString, tabs);
         Fixture f(groups);
         BCOptionalStk *c = f.create();
-        clickTab(c, current);
+        QTest::mouseClick(tab(c, current), Qt::LeftButton);
         const QString name = tab(c, deleted)->text();
         f.messages().answers = {answer};
         // The tab's own close button; its id is the tab count when it was made.
@@ -261,7 +251,7 @@ private slots:
         if (enter)
             QTest::keyClick(field, Qt::Key_Return);
         else
-            QTest::mouseClick(child(dialog, "pushButton"), Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QWidget *>(u("pushButton")), Qt::LeftButton);
         QTEST(dialog->hint(), "hint");
         QVERIFY(dialog->height() > height);
         QCOMPARE(f.stored(), u("A="));
@@ -308,7 +298,7 @@ private slots:
         }
         QTEST(field->text(), "text");
         if (field->text().isEmpty())
-            QTest::mouseClick(child(dialog, "bnt_ok"), Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QWidget *>(u("bnt_ok")), Qt::LeftButton);
         QTEST(dialog->hint(), "hint");
         QVERIFY(sent.isEmpty());
     }
@@ -336,7 +326,7 @@ private slots:
         QTRY_VERIFY(list->isVisible());
         QTRY_COMPARE(list->geometry().topLeft(), field->mapToGlobal(field->rect().bottomLeft()));
         QTest::keyClick(list, Qt::Key_Return);
-        QTest::mouseClick(child(dialog, "pushButton"), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QWidget *>(u("pushButton")), Qt::LeftButton);
         QVERIFY(dialog->isVisible());
         QCOMPARE(field->selectedText(), u("000001 平安银行")); // typing replaces it
         QCOMPARE(view(c)->selectionModel()->selectedRows().value(0).row(), 0);
@@ -350,7 +340,7 @@ private slots:
         QCOMPARE(shown(c, StkModel::Last), u("11.50 0.00 0.00"));
 
         // A refused addition is reported and stays in its group; the rest goes on.
-        clickTab(c, 1);
+        QTest::mouseClick(tab(c, 1), Qt::LeftButton);
         c->receiveStk(u("1BAD"), '1', u("60|01"));
         c->receiveStk(u("1600000"), '1', u("600000"));
         QVERIFY(f.said().endsWith(u("证券<font color = 'red'>[上海A股|坏代码]</font>订阅行情失败!")));
@@ -391,10 +381,10 @@ private slots:
         QCOMPARE(changed.constFirst().at(1).toModelIndex(), view(c)->model()->index(1, 18));
 
         receive(c, '1', "600519", 1701.0);
-        clickTab(c, 1);
+        QTest::mouseClick(tab(c, 1), Qt::LeftButton);
         QCOMPARE(shown(c, StkModel::Last), u("1701.00"));
         receive(c, '1', "600519", 1702.0);
-        clickTab(c, 0);
+        QTest::mouseClick(tab(c, 0), Qt::LeftButton);
         QCOMPARE(shown(c, StkModel::Last), u("1702.00 4.00"));
         changed.clear();
         receive(c, '1', "600000", 8.5); // in no shown row
@@ -407,9 +397,9 @@ private slots:
         QCOMPARE(shown(c), u("000001 600519"));
         receive(c, '1', "600519", 1703.0);
         QCOMPARE(shown(c, StkModel::Last), u("4.00 1703.00"));
-        clickTab(c, 2);
+        QTest::mouseClick(tab(c, 2), Qt::LeftButton);
         QCOMPARE(shown(c, StkModel::Last), u("8.50"));
-        clickTab(c, 0);
+        QTest::mouseClick(tab(c, 0), Qt::LeftButton);
         QCOMPARE(shown(c, StkModel::Last), u("1703.00 4.00"));
     }
 
