@@ -53,14 +53,13 @@ private slots:
         QFETCH(QStringList, offered);
         QFETCH(QStringList, requested);
         QFETCH(QStringList, missing);
-        QFETCH(int, tabCount);
         FakeModule module(offered);
         HostWindow window(&m_host->context(), &module, nullptr);
         QCOMPARE(window.createComponents(requested), missing);
         QCOMPARE(window.components().size(), requested.size() - missing.size());
         QCOMPARE(window.linker()->components(), window.components());
         auto *tabs = window.centralWidget()->findChild<QTabWidget *>();
-        QCOMPARE(tabs ? tabs->count() : 0, tabCount);
+        QTEST(tabs ? tabs->count() : 0, "tabCount");
         QVERIFY(window.findChildren<QDockWidget *>().isEmpty());
         QVERIFY(!window.findChild<QLabel *>(QStringLiteral("settingsBanner")));
     }
@@ -334,8 +333,7 @@ private slots:
         QCOMPARE(options->shown.size(), sender == options || shown.isEmpty() ? 0 : 1); // not shown by its source
         QCOMPARE(shownSpy.size(), shown.isEmpty() ? 0 : 1);
         QCOMPARE(log.records.size(), 1);
-        QCOMPARE(log.records.constFirst().level, 3);
-        QVERIFY(log.records.constFirst().message.contains(shown.isEmpty() ? stkid : u("BCBadPanel")));
+        QVERIFY(log.failures().value(0).contains(shown.isEmpty() ? stkid : u("BCBadPanel")));
     }
 };
 

@@ -126,9 +126,8 @@ private slots:
     void hostileFrames()
     {
         QFETCH(QByteArray, frame);
-        QFETCH(Defect, defect);
         VQuotData record;
-        QCOMPARE(VQuotFrame::decode(frame.constData(), size_t(frame.size()), record), defect);
+        QTEST(VQuotFrame::decode(frame.constData(), size_t(frame.size()), record), "defect");
     }
 };
 
