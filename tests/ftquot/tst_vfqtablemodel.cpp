@@ -73,7 +73,6 @@ private slots:
         QTest::newRow("last above settlement") << false << "lastprice" << QVariant(4512.5) << "4512.5" << up;
         QTest::newRow("last at settlement") << false << "lastprice" << QVariant(100.0) << "100" << none;
         QTest::newRow("last above close, below settlement") << true << "lastprice" << QVariant(99.5) << "99.5" << up;
-        QTest::newRow("settlement not coloured") << false << "ystdsettleprice" << QVariant(100.0) << "100" << none;
     }
     void look()
     {

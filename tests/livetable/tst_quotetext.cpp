@@ -4,6 +4,7 @@
 #include <vquotdata.h>
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <cstring>
@@ -15,11 +16,9 @@ namespace {
 // sign of a zero.
 QString reference(double value, int decimals)
 {
+    static const QRegularExpression nonZeroDigit(QStringLiteral("[1-9]"));
     QString text = QString::number(value, 'f', decimals);
-    bool zero = true;
-    for (const QChar c : text)
-        zero = zero && (c == QLatin1Char('-') || c == QLatin1Char('0') || c == QLatin1Char('.'));
-    if (zero && text.startsWith(QLatin1Char('-')))
+    if (text.startsWith(QLatin1Char('-')) && !text.contains(nonZeroDigit))
         text.remove(0, 1);
     return text;
 }

@@ -10,14 +10,10 @@ bool TestQuotFeed::subscribe(const QStringList &products)
     for (const QString &p : products) {
         if (answer)
             manager()->post(makeQuotRecord(p));
-    }
-    if (refuse)
-        return false;
-    for (const QString &p : products) {
-        if (!wanted.contains(p))
+        if (!refuse && !wanted.contains(p))
             wanted << p;
     }
-    return true;
+    return !refuse;
 }
 
 void TestQuotFeed::unsubscribe(const QStringList &products)

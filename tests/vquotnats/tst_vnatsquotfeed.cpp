@@ -83,16 +83,6 @@ private:
         return m_publisher->flush(2000)
             && QTest::qWaitFor([&] { return m_cluster.storedQuotes() >= stored + products.size(); }, 10000);
     }
-    // Waits without taking events until the feed has received count frames,
-    // then lets the GUI thread take what the manager's queue holds.
-    bool receiveStalled(quint64 count, int timeoutMs)
-    {
-        const QDeadlineTimer deadline(timeoutMs);
-        while (m_feed->receivedCount() < count && !deadline.hasExpired())
-            QThread::msleep(10);
-        QCoreApplication::processEvents();
-        return m_feed->receivedCount() == count;
-    }
 
 private slots:
     void initTestCase()
@@ -165,7 +155,13 @@ private slots:
         for (const QByteArray &frame : qAsConst(frames))
             QVERIFY(m_publisher->publish(subjectOf(product), frame));
         QVERIFY(m_publisher->flush(2000));
-        QVERIFY(receiveStalled(quint64(frames.size()), 10000));
+        // Without taking events until the feed has received every frame, then the GUI thread takes what the
+        // manager's queue holds.
+        const QDeadlineTimer deadline(10000);
+        while (m_feed->receivedCount() < quint64(frames.size()) && !deadline.hasExpired())
+            QThread::msleep(10);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_feed->receivedCount(), quint64(frames.size()));
         QCOMPARE(m_receiver->prices, (QHash<QString, QVector<double>> {{product, {shown}}}));
         QCOMPARE(m_feed->rejects().count(defect), quint64(refusals));
         QCOMPARE(m_feed->rejects().total(), quint64(refusals));
