@@ -8,7 +8,6 @@
 #include <moduleloader.h>
 #include <testhost.h>
 #include <testutil.h>
-#include <vlocaldb.h>
 #include <vquotpanel.h>
 
 #include <QTabWidget>
@@ -38,10 +37,9 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(QString, contract);
         TestHost host(20261215, dataDir);
-        VLocalDb *db = host.context().localDb();
-        QVERIFY(db->setCfgParam(u("OptionalStk"), {{u("自选股1"), u("1600519,0300750,")}}, true));
-        QVERIFY(db->setCfgParam(u("PG_Trd_FtQuotPanel"),
-                                {{u("Check_Market"), u("H")}, {u("SHQH_Check_Products"), u("ag=白银")}}, true));
+        host.store(u("OptionalStk"), u("自选股1"), u("1600519,0300750,"));
+        host.store(u("PG_Trd_FtQuotPanel"), u("Check_Market"), u("H"));
+        host.store(u("PG_Trd_FtQuotPanel"), u("SHQH_Check_Products"), u("ag=白银"));
         ModuleLoader loader;
         // A second start-up after a shutdown gets a module again.
         for (int run = 0; run < 2; ++run) {

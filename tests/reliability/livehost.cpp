@@ -4,7 +4,6 @@
 #include <testutil.h>
 
 #include <icomponent.h>
-#include <vlocaldb.h>
 #include <vquotdataitems.h>
 #include <vquotpanel.h>
 #include <vquotsubscriber.h>
@@ -18,10 +17,9 @@ const char *const LiveHost::ClassNames[4] = {"BCQuotPanel", "BCFtQuotPanel", "BC
 LiveHost::LiveHost(const QString &tempParent)
     : ModuleHost(20261205, QStringLiteral(TARN_DATA_DIR), tempParent)
 {
-    VLocalDb *db = context().localDb();
-    db->setCfgParam(u("PG_Trd_FtQuotPanel"), {{u("Check_Market"), u("H")}, {u("SHQH_Check_Products"), u("cu=铜")}},
-                    true);
-    db->setCfgParam(u("OptionalStk"), {{u("自选股1"), u("1600519,")}}, false);
+    store(u("PG_Trd_FtQuotPanel"), u("Check_Market"), u("H"));
+    store(u("PG_Trd_FtQuotPanel"), u("SHQH_Check_Products"), u("cu=铜"));
+    store(u("OptionalStk"), u("自选股1"), u("1600519,"));
 }
 
 IComponent *LiveHost::show(const char *className, QWidget *parent)
