@@ -241,17 +241,28 @@ bench::PacedFeed::Fill chainQuotes(const QVector<QByteArray> &codes)
     };
 }
 
-// The board made through the module, showing the chain on its combined
-// page; measured and freed.
-bench::Shown measureBoard(IModule *module, VQuotMgr *quotes, const QVector<QByteArray> &codes, double rate, int ms)
+// The option board shown at 1280x800 with the 50ETF chain's first month,
+// restoring the scene of its configuration group when it has one.
+IComponent *showBoard(IModule *module, const QString &group = QString())
 {
     IComponent *board = module->createComponent(nullptr, QStringLiteral("BCStoQuot"), QStringLiteral("bench"), nullptr);
+    if (!group.isEmpty()) {
+        board->setComCfgGroup(group);
+        board->restoreScene();
+    }
     board->resize(1280, 800);
     board->show();
     auto *underlyings = board->findChild<QComboBox *>(QStringLiteral("cbTargetStk"));
     underlyings->setCurrentIndex(underlyings->findData(QStringLiteral("1510050")));
     board->findChild<QComboBox *>(QStringLiteral("cbAllExpireDate"))->setCurrentIndex(0);
     bench::runFor(200);
+    return board;
+}
+
+// The board on its combined page, measured and freed.
+bench::Shown measureBoard(IModule *module, VQuotMgr *quotes, const QVector<QByteArray> &codes, double rate, int ms)
+{
+    IComponent *board = showBoard(module);
     auto *calls = board->findChild<QTableView *>(QStringLiteral("tbvAllCall"));
     auto *puts = board->findChild<QTableView *>(QStringLiteral("tbvAllPut"));
     if (!calls || !puts || calls->model()->rowCount() != 40) {
@@ -356,15 +367,7 @@ bench::Shown measureAnalytics(IModule *module, HostContext &host, const QVector<
                             "ShowIntrinsicValue", "ShowTimeValue", "ShowSmile"})
         scene.insert(QLatin1String(key), shown);
     host.config()->cfgLocalDb()->setCfgParam(group, scene, true);
-    IComponent *board = module->createComponent(nullptr, QStringLiteral("BCStoQuot"), QStringLiteral("bench"), nullptr);
-    board->setComCfgGroup(group);
-    board->restoreScene();
-    board->resize(1280, 800);
-    board->show();
-    auto *underlyings = board->findChild<QComboBox *>(QStringLiteral("cbTargetStk"));
-    underlyings->setCurrentIndex(underlyings->findData(QStringLiteral("1510050")));
-    board->findChild<QComboBox *>(QStringLiteral("cbAllExpireDate"))->setCurrentIndex(0);
-    bench::runFor(200);
+    IComponent *board = showBoard(module, group);
     const ChainAnalytics *analytics = board->findChild<ChainAnalytics *>();
     auto *calls = board->findChild<QTableView *>(QStringLiteral("tbvAllCall"));
     auto *puts = board->findChild<QTableView *>(QStringLiteral("tbvAllPut"));
