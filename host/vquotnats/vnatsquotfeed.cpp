@@ -150,7 +150,7 @@ void VNatsQuotFeed::followLink()
 
 quint64 VNatsQuotFeed::receivedCount() const
 {
-    return m_received.load(std::memory_order_relaxed);
+    return m_received.load(std::memory_order_acquire);
 }
 
 quint64 VNatsQuotFeed::imageCount() const
@@ -166,8 +166,9 @@ const VQuotRejects &VNatsQuotFeed::rejects() const
 void VNatsQuotFeed::onMessage(natsConnection *, natsSubscription *, natsMsg *message, void *closure)
 {
     const Route *route = static_cast<const Route *>(closure);
-    route->feed->m_received.fetch_add(1, std::memory_order_relaxed);
     route->feed->receive(natsMsg_GetSubject(message), natsMsg_GetData(message), natsMsg_GetDataLength(message), route);
+    // Counted once handled: a frame counted has been posted or refused.
+    route->feed->m_received.fetch_add(1, std::memory_order_release);
     natsMsg_Destroy(message);
 }
 
