@@ -22,11 +22,9 @@
 #include <vcachemgr.h>
 #include <vdatadict.h>
 #include <vlocaldb.h>
-#include <vlogsink.h>
 #include <vquotmgr.h>
 
 #include <QApplication>
-#include <QLoggingCategory>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -135,9 +133,7 @@ int main(int argc, char **argv)
     const bench::ShownArgs shown = bench::shownArgs(args);
     const int ms = shown.ms, rounds = shown.rounds;
     const bool tarnOnly = args.value(3) == QLatin1String("tarn");
-    // As the client runs: no echo of the log on stderr; no log file either.
-    QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
-    VLog::setFileLogging(false);
+    bench::logAsTheClient();
 
     std::printf("bench_ftquotpanel: the board shown at 1280x800, quotes of every contract offered in turn from a"
                 " feed thread; %d ms per measurement after %d ms of warm-up, medians of %d interleaved rounds\n",

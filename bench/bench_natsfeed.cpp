@@ -32,14 +32,12 @@
 #include <natsserver.h>
 #include <tarn.h>
 #include <vlocaldb.h>
-#include <vlogsink.h>
 #include <vnatsquotfeed.h>
 #include <vnatsquotpublisher.h>
 #include <vnatsquotstream.h>
 #include <vquotsubscriber.h>
 
 #include <QApplication>
-#include <QLoggingCategory>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -387,8 +385,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? qMax(1, atoi(argv[1])) : 5;
-    QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
-    VLog::setFileLogging(false);
+    bench::logAsTheClient();
 
     NatsServer single;
     NatsCluster plainCluster(false);

@@ -22,14 +22,12 @@
 #include <vcacheitem.h>
 #include <vcachemgr.h>
 #include <vlocaldb.h>
-#include <vlogsink.h>
 #include <vquotdata.h>
 #include <vquotmgr.h>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLoggingCategory>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -255,9 +253,7 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     const bench::ShownArgs shown = bench::shownArgs(args);
     const int ms = shown.ms, rounds = shown.rounds;
-    // As the client runs: no echo of the log on stderr; no log file either.
-    QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
-    VLog::setFileLogging(false);
+    bench::logAsTheClient();
     startUpRuns();
     shownRuns(ms, rounds);
     return 0;

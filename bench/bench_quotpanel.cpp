@@ -16,7 +16,6 @@
 #include <icomponent.h>
 #include <imodule.h>
 #include <tarn.h>
-#include <vlogsink.h>
 #include <vquotdataitem.h>
 #include <vquotdataitems.h>
 #include <vquotpanel.h>
@@ -25,7 +24,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
-#include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
@@ -124,9 +122,7 @@ int main(int argc, char **argv)
     const int n = args.size() > 1 ? qMax(1, args.at(1).toInt()) : 2000;
     const bench::ShownArgs shown = bench::shownArgs(args, 2);
     const int shownMs = shown.ms, rounds = shown.rounds;
-    // As the client runs: no echo of the log on stderr; no log file either.
-    QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
-    VLog::setFileLogging(false);
+    bench::logAsTheClient();
 
     const struct
     {

@@ -18,7 +18,6 @@
 #include <tarn.h>
 #include <vdataset.h>
 #include <vlocaldb.h>
-#include <vlogsink.h>
 #include <vmsgdlg.h>
 #include <vquotmgr.h>
 #include <vtablemodel.h>
@@ -26,7 +25,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QLoggingCategory>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -78,8 +76,7 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     const quint64 total = args.size() > 1 ? args.at(1).toULongLong() : 4300000;
     const double rate = args.size() > 2 ? args.at(2).toDouble() : 50000;
-    QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
-    VLog::setFileLogging(false);
+    bench::logAsTheClient();
     Yes yes;
     VMsgDlg::setPresenter(&yes);
 

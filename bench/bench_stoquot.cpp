@@ -45,12 +45,10 @@
 #include <vconfig.h>
 #include <vdataset.h>
 #include <vlocaldb.h>
-#include <vlogsink.h>
 #include <vquotmgr.h>
 
 #include <QApplication>
 #include <QComboBox>
-#include <QLoggingCategory>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimerEvent>
@@ -434,8 +432,7 @@ int main(int argc, char **argv)
     const bench::ShownArgs shown = bench::shownArgs(args);
     const int ms = shown.ms, rounds = shown.rounds;
     const QString part = args.value(3);
-    QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
-    VLog::setFileLogging(false);
+    bench::logAsTheClient();
     const bool analytics = part == QLatin1String("analytics");
     if (!analytics && part != QLatin1String("board")) {
         std::printf("bench_stoquot: markers ending 800 ms after each change; one second of changes each\n");

@@ -8,6 +8,7 @@
 // interleaved rounds. Linux only (/proc, CLOCK_THREAD_CPUTIME_ID).
 
 #include <vdataset.h>
+#include <vlogsink.h>
 #include <vquotdata.h>
 #include <vquotmgr.h>
 #include <vquotsubscriber.h>
@@ -18,6 +19,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QHash>
+#include <QLoggingCategory>
 #include <QMutex>
 #include <QPaintEvent>
 #include <QRegion>
@@ -637,6 +639,14 @@ inline Shown measureShown(VQuotMgr *quotes, QWidget *painted, LatencyProbe &prob
             int(latencies.size()),
             besideCores,
             ms / 1000.0};
+}
+
+// Logging as the client runs it: no echo of informational records on
+// stderr, and no log file.
+inline void logAsTheClient()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
+    VLog::setFileLogging(false);
 }
 
 // The shown measurements' command line from argument `first` on:
