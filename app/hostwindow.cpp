@@ -19,14 +19,15 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QDockWidget>
+#include <QEventLoop>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -307,10 +308,9 @@ void HostWindow::bringForward(IComponent *component)
     }
     // A component just brought forward lays itself out and fits its tables
     // to their texts over a few passes of the event loop.
-    QElapsedTimer settling;
-    settling.start();
-    while (settling.elapsed() < SettleMs)
-        QApplication::processEvents(QEventLoop::AllEvents, SettleMs);
+    QEventLoop settling;
+    QTimer::singleShot(SettleMs, &settling, &QEventLoop::quit);
+    settling.exec();
 }
 
 void HostWindow::buildMenus()

@@ -76,14 +76,6 @@ public slots:
     }
 };
 
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[size_t(p * double(values.size() - 1))];
-}
-
 class TarnFeed
 {
 public:
@@ -196,8 +188,8 @@ void latency(VQuotMgr *manager, const Bus &bus, const QStringList &securities, i
     std::vector<double> latencies(stamped.latencies.cbegin(), stamped.latencies.cend());
     std::printf("    publisher here at %d/s for 100 securities: %.0f delivered/s, latency median %.0f µs, "
                 "99th percentile %.0f µs, GUI thread %.1f %%\n",
-                rate, double(latencies.size()) * 1e9 / elapsed, percentile(latencies, 0.5) / 1000,
-                percentile(latencies, 0.99) / 1000, guiCpu);
+                rate, double(latencies.size()) * 1e9 / elapsed, bench::quantile(latencies, 0.5) / 1000,
+                bench::quantile(latencies, 0.99) / 1000, guiCpu);
     manager->unsubscribe(&hundred);
 }
 
@@ -267,8 +259,9 @@ void firstValues(VQuotMgr *manager, const char *what, const QStringList &product
     for (const qint64 at : qAsConst(first.firstNs))
         ms.push_back(double(at - start) / 1e6);
     const int missing = products.size() - int(ms.size());
-    std::printf("    %-44s median %8.1f ms, 99th percentile %8.1f ms, last %8.1f ms%s\n", what, percentile(ms, 0.5),
-                percentile(ms, 0.99), ms.empty() ? 0.0 : *std::max_element(ms.cbegin(), ms.cend()),
+    std::printf("    %-44s median %8.1f ms, 99th percentile %8.1f ms, last %8.1f ms%s\n", what,
+                bench::quantile(ms, 0.5), bench::quantile(ms, 0.99),
+                ms.empty() ? 0.0 : *std::max_element(ms.cbegin(), ms.cend()),
                 missing
                     ? qPrintable(QStringLiteral(", %1 without a value after %2 s").arg(missing).arg(timeoutMs / 1000))
                     : "");
@@ -374,9 +367,9 @@ void failover(NatsCluster &cluster, const Bus &clustered, const QStringList &sec
     std::printf("  %s, the client's server killed %d times (%d securities at 20000 records/s from the others):\n"
                 "    reconnected after median %.1f ms, longest %.1f ms; gap in a security's quotes median %.1f ms, "
                 "99th percentile %.1f ms, longest %.1f ms\n",
-                clustered.name, rounds, int(hundred.size()), percentile(reconnects, 0.5),
-                *std::max_element(reconnects.cbegin(), reconnects.cend()), percentile(gaps, 0.5),
-                percentile(gaps, 0.99), *std::max_element(gaps.cbegin(), gaps.cend()));
+                clustered.name, rounds, int(hundred.size()), bench::quantile(reconnects, 0.5),
+                *std::max_element(reconnects.cbegin(), reconnects.cend()), bench::quantile(gaps, 0.5),
+                bench::quantile(gaps, 0.99), *std::max_element(gaps.cbegin(), gaps.cend()));
 }
 
 } // namespace

@@ -417,9 +417,8 @@ void runAnalytics(HostContext &host, IModule *module, const QVector<QByteArray> 
                              {[&] { return measureAnalytics(module, host, codes, false, ms); },
                               [&] { return measureAnalytics(module, host, codes, true, ms, &rows); }});
     bench::printShownRow(QStringLiteral("20000"), figures[0], figures[1]);
-    std::sort(rows.begin(), rows.end());
     std::printf("rows worked out with the analytics shown: %.0f/s (median; each one implied-volatility solve)\n",
-                rows.at(rows.size() / 2));
+                bench::quantile(rows, 0.5));
     std::printf("implied-volatility solves on one core: %.0f/s\n", solvesPerSecond(2000));
 }
 

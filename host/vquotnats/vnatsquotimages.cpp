@@ -26,15 +26,15 @@ VNatsQuotImages::~VNatsQuotImages()
         m_completed.wait(&m_completeMutex);
 }
 
-bool VNatsQuotImages::request(natsConnection *connection, const QVector<QByteArray> &subjects)
+void VNatsQuotImages::request(natsConnection *connection, const QVector<QByteArray> &subjects)
 {
     if (subjects.isEmpty())
-        return true;
+        return;
     QVector<Pending> requests;
     requests.reserve(subjects.size());
     for (const QByteArray &subject : subjects)
         requests << Pending {subject, 0, 1};
-    return send(connection, requests);
+    send(connection, requests);
 }
 
 void VNatsQuotImages::retry(natsConnection *connection, qint64 unansweredMs)
@@ -65,10 +65,10 @@ void VNatsQuotImages::clear()
     m_pending.clear();
 }
 
-bool VNatsQuotImages::send(natsConnection *connection, const QVector<Pending> &requests)
+void VNatsQuotImages::send(natsConnection *connection, const QVector<Pending> &requests)
 {
     if (!connection)
-        return false;
+        return;
     natsStatus status = NATS_OK;
     if (!m_answers) {
         natsInbox *inbox = nullptr;
@@ -101,20 +101,14 @@ bool VNatsQuotImages::send(natsConnection *connection, const QVector<Pending> &r
             (m_inbox + QByteArray::number(ids.at(i))).constData(), nullptr, 0);
     if (status != NATS_OK) {
         qCDebug(lcQuotNats) << "latest records not requested:" << natsStatus_GetText(status);
-        return false;
+        return;
     }
     qCDebug(lcQuotNats) << "latest records requested for" << requests.size() << "securities";
-    return true;
 }
 
 quint64 VNatsQuotImages::foundCount() const
 {
     return m_foundCount.load(std::memory_order_relaxed);
-}
-
-quint64 VNatsQuotImages::missingCount() const
-{
-    return m_missingCount.load(std::memory_order_relaxed);
 }
 
 void VNatsQuotImages::onAnswer(natsConnection *, natsSubscription *, natsMsg *message, void *closure)
@@ -148,7 +142,6 @@ void VNatsQuotImages::answer(natsMsg *message)
         m_found(subject, natsMsg_GetData(message), natsMsg_GetDataLength(message));
         return;
     }
-    m_missingCount.fetch_add(1, std::memory_order_relaxed);
     const char *code = nullptr;
     natsMsgHeader_Get(message, "Status", &code);
     // 404: the stream holds nothing of the security yet; its first record comes live.

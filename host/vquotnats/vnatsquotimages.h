@@ -23,9 +23,9 @@ typedef struct __natsMsg natsMsg;
 // each with a reply subject of its own under one reply subscription, and the
 // answers come back on the library's delivery thread in whatever order the
 // servers send them. A request that stays unanswered (lost with a server
-// that died under it) is sent again a few times. Answers without a record
-// are counted: a security never published, or a bus that keeps no stream
-// (logged once until a record comes again).
+// that died under it) is sent again a few times. An answer without a record
+// is a security never published, or a bus that keeps no stream (logged once
+// until a record comes again).
 class VQUOTNATS_EXPORT VNatsQuotImages
 {
 public:
@@ -41,16 +41,15 @@ public:
     ~VNatsQuotImages();
 
     // Asks for the latest record of every subject over connection, which
-    // must stay the same for the object's life. False when the requests
-    // cannot be sent (a closed connection).
-    bool request(natsConnection *connection, const QVector<QByteArray> &subjects);
+    // must stay the same for the object's life; a closed connection sends
+    // nothing.
+    void request(natsConnection *connection, const QVector<QByteArray> &subjects);
     // Asks again for what has had no answer for unansweredMs.
     void retry(natsConnection *connection, qint64 unansweredMs);
     // Forgets every request still unanswered.
     void clear();
 
     quint64 foundCount() const;
-    quint64 missingCount() const;
 
 private:
     struct Pending
@@ -60,7 +59,7 @@ private:
         int attempts;
     };
 
-    bool send(natsConnection *connection, const QVector<Pending> &requests);
+    void send(natsConnection *connection, const QVector<Pending> &requests);
     static void onAnswer(natsConnection *, natsSubscription *, natsMsg *message, void *closure);
     static void onComplete(void *closure);
     void answer(natsMsg *message);
@@ -73,7 +72,6 @@ private:
     QHash<quint64, Pending> m_pending; // by the number that ends its reply subject
     quint64 m_lastId = 0;
     std::atomic<quint64> m_foundCount {0};
-    std::atomic<quint64> m_missingCount {0};
     std::atomic<bool> m_failureLogged {false};
     QMutex m_completeMutex;
     QWaitCondition m_completed;
