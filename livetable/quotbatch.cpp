@@ -2,27 +2,6 @@
 
 #include "framepacer.h"
 
-#include <QHash>
-
-#include <cstring>
-
-namespace {
-
-constexpr size_t CodeSize = sizeof(VQuotData::code);
-
-int codeLength(const VQuotData &record)
-{
-    return int(qstrnlen(record.code, CodeSize));
-}
-
-bool sameSecurity(const VQuotData &record, char market, const char *code, int length)
-{
-    return record.market == market && std::memcmp(record.code, code, size_t(length)) == 0
-        && (length == int(CodeSize) || record.code[length] == '\0');
-}
-
-} // namespace
-
 QuotBatch::QuotBatch(QObject *parent)
     : QObject(parent)
     , m_pacer(new FramePacer(FramePacer::Write, this))
@@ -36,29 +15,27 @@ QuotBatch::QuotBatch(QObject *parent)
 
 QuotBatch::~QuotBatch() = default;
 
-QuotBatch::Slot &QuotBatch::slotOf(char market, const char *code, int length, quint32 hash)
+QuotBatch::Slot &QuotBatch::slotOf(const SecurityId &id)
 {
     const size_t mask = m_slots.size() - 1;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    for (size_t i = qHash(id) & mask;; i = (i + 1) & mask) {
         Slot &slot = m_slots[i];
-        if (slot.generation != m_generation
-            || (m_hashes[slot.record] == hash && sameSecurity(m_records[slot.record], market, code, length)))
+        if (slot.generation != m_generation || m_ids[slot.record] == id)
             return slot;
     }
 }
 
 void QuotBatch::add(const VQuotData &record)
 {
-    const int length = codeLength(record);
-    const quint32 hash = qHashBits(record.code, size_t(length), uint(uchar(record.market)));
-    Slot &slot = slotOf(record.market, record.code, length, hash);
+    const SecurityId id = SecurityId::of(record);
+    Slot &slot = slotOf(id);
     if (slot.generation == m_generation) {
         m_records[slot.record] = record;
         return;
     }
     slot = {m_generation, quint32(m_records.size())};
     m_records.push_back(record);
-    m_hashes.push_back(hash);
+    m_ids.push_back(id);
     if (m_records.size() * 2 > m_slots.size())
         grow();
     m_pacer->request();
@@ -68,10 +45,8 @@ void QuotBatch::grow()
 {
     m_slots.assign(m_slots.size() * 2, Slot());
     m_generation = 1;
-    for (size_t i = 0; i < m_records.size(); ++i) {
-        const VQuotData &record = m_records[i];
-        slotOf(record.market, record.code, codeLength(record), m_hashes[i]) = {m_generation, quint32(i)};
-    }
+    for (size_t i = 0; i < m_records.size(); ++i)
+        slotOf(m_ids[i]) = {m_generation, quint32(i)};
 }
 
 const std::vector<VQuotData> &QuotBatch::take()
@@ -84,7 +59,7 @@ const std::vector<VQuotData> &QuotBatch::take()
 void QuotBatch::clear()
 {
     m_records.clear();
-    m_hashes.clear();
+    m_ids.clear();
     // A new generation frees every slot at once; the slots start again
     // only when the count wraps.
     if (++m_generation == 0) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "securityid.h"
+
 #include <vquotdata.h>
 
 #include <QObject>
@@ -42,12 +44,12 @@ private:
 
     void grow();
     // Where the security's record is, or the free slot for it.
-    Slot &slotOf(char market, const char *code, int length, quint32 hash);
+    Slot &slotOf(const SecurityId &id);
 
     FramePacer *m_pacer;
     std::vector<VQuotData> m_records;
     std::vector<VQuotData> m_taken;
-    std::vector<quint32> m_hashes; // of m_records
+    std::vector<SecurityId> m_ids; // of m_records
     std::vector<Slot> m_slots; // open addressing, a power of two long
     quint32 m_generation = 1;
 };
