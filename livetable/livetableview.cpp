@@ -78,12 +78,6 @@ void LiveTableView::scrollContentsBy(int dx, int dy)
     VTableView::scrollContentsBy(dx, dy);
 }
 
-void LiveTableView::resizeEvent(QResizeEvent *event)
-{
-    forgetRowsInView();
-    VTableView::resizeEvent(event);
-}
-
 void LiveTableView::updateGeometries()
 {
     forgetRowsInView();

@@ -60,7 +60,6 @@ protected:
     void hideEvent(QHideEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
-    void resizeEvent(QResizeEvent *event) override;
     void updateGeometries() override;
     void rowsInserted(const QModelIndex &parent, int first, int last) override;
     void rowsAboutToBeRemoved(const QModelIndex &parent, int first, int last) override;

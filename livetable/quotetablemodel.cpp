@@ -25,10 +25,11 @@ void QuoteTableModel::rowsMoved()
     ++m_rowsGeneration;
 }
 
-void QuoteTableModel::fieldWritten(int, int field)
+void QuoteTableModel::doAfterUpdate(int row, int field)
 {
     if (field == m_marketField || field == m_codeField)
         ++m_rowsGeneration;
+    VTableModel::doAfterUpdate(row, field);
 }
 
 QModelIndex QuoteTableModel::fieldCell(int row, int field) const
@@ -83,7 +84,6 @@ void QuoteTableModel::fieldsChanged()
     m_codeField = -1;
     ++m_rowsGeneration;
     if (fields) {
-        connect(dataset(), &VDataset::onAfterUpdate, this, &QuoteTableModel::fieldWritten, Qt::UniqueConnection);
         m_columnOfField.reserve(fields->count());
         for (int field = 0; field < fields->count(); ++field)
             m_columnOfField.append(colIndexByFieldName(fields->at(field)->name()));

@@ -38,6 +38,11 @@ public:
     QVariant getDisplayText(const QModelIndex &index) const override;
     QVariant getForeground(const QModelIndex &index) const override;
 
+public slots:
+    // A value of the dataset changed: a row's market or code ends the
+    // security read last, then the cell repaints.
+    void doAfterUpdate(int row, int field);
+
 protected:
     // priceReferences: the fields prices compare with, the first the
     // dataset has; ending and durationMs: how highlights end.
@@ -50,7 +55,6 @@ protected:
 private:
     void fieldsChanged();
     void rowsMoved();
-    void fieldWritten(int row, int field);
     int rowOf(const SecurityId &security) const;
     void highlightEnded(const SecurityId &security, int column);
 

@@ -43,9 +43,6 @@ public:
     void saveScene(QHash<QString, QVariant> &params) const;
     void restoreScene(const QHash<QString, QVariant> &params);
 
-    QMenu *menu() const { return m_menu; }
-    ChainAnalytics *chain() const { return m_chain; }
-
 private:
     bool isOn() const;
     // Shows what the menu's actions say.

@@ -204,8 +204,6 @@ OptionInputs ChainAnalytics::inputsOf(OptionTables::Table table, int row) const
 QPair<int, int> ChainAnalytics::rowsOnScreen(OptionTables::Table table) const
 {
     const LiveTableView *view = m_tables->view(table);
-    if (!view->isVisible())
-        return {0, -1};
     const int first = view->rowAt(0);
     if (first < 0)
         return {0, -1};

@@ -46,7 +46,6 @@ public:
     void setFiguresOfRow(FiguresOfRow figures) { m_figuresOf = std::move(figures); }
     // Shows these analytic columns, in this order, after the dataset's.
     void setAnalyticColumns(const QVector<AnalyticColumns::Column> &columns);
-    const QVector<AnalyticColumns::Column> &analyticColumns() const { return m_analyticColumns; }
     // The column of the first analytic column: the dataset's column count.
     int firstAnalyticColumn() const { return VTableModel::columnCount(); }
     void setInTheMoneyShaded(bool shaded);
