@@ -56,11 +56,8 @@ private slots:
         FakeModule module(offered);
         HostWindow window(&m_host->context(), &module, nullptr);
         QCOMPARE(window.createComponents(requested), missing);
-        QCOMPARE(window.components().size(), requested.size() - missing.size());
-        QCOMPARE(window.linker()->components(), window.components());
         auto *tabs = window.centralWidget()->findChild<QTabWidget *>();
         QTEST(tabs ? tabs->count() : 0, "tabCount");
-        QVERIFY(window.findChildren<QDockWidget *>().isEmpty());
         QVERIFY(!window.findChild<QLabel *>(QStringLiteral("settingsBanner")));
     }
 
@@ -240,10 +237,10 @@ private slots:
         QTest::newRow("stray argument") << u("extra") << QString();
         QTest::newRow("highest rate") << u("--rate 200000") << u("0  -1");
         QTest::newRow("rate beyond the simulator") << u("--rate 1000000") << QString();
-        QTest::newRow("bus") << u("--feed nats://127.0.0.1:4222 --feed-user u --feed-password p") << u("0  -1");
+        QTest::newRow("cluster with a user")
+            << u("--feed nats://a:4222,nats://b:4222,nats://c:4222 --feed-user u --feed-password p") << u("0  -1");
         QTest::newRow("bus with a token") << u("--feed tls://quotes.example:4443 --feed-token t") << u("0  -1");
         QTest::newRow("bus of another kind") << u("--feed http://127.0.0.1:4222") << QString();
-        QTest::newRow("cluster") << u("--feed nats://a:4222,nats://b:4222,nats://c:4222") << u("0  -1");
         QTest::newRow("cluster with a bad server") << u("--feed nats://a:4222,nats://b") << QString();
         QTest::newRow("cluster of both kinds") << u("--feed nats://a:4222,tls://b:4443") << QString();
         QTest::newRow("password without user") << u("--feed nats://127.0.0.1:4222 --feed-password p") << QString();
