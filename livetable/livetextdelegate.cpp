@@ -10,6 +10,7 @@ namespace {
 constexpr int MaxCachedTexts = 4096;
 // Texts drawn in a colour, a few kilobytes each.
 constexpr int MaxRenderedTexts = 1024;
+constexpr size_t MaxGlyphFonts = 4;
 
 QStaticText layOut(const QString &text, const QFont &font)
 {
@@ -43,7 +44,13 @@ void LiveTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     // The text margins of QStyledItemDelegate.
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     const QRect textRect = option.rect.adjusted(margin, 0, -margin, 0);
-    const QStaticText *laid = text.isEmpty() ? nullptr : &laidOut(text, font);
+    // A number is drawn as glyphs of its font (elided on the right as a
+    // view elides by default); other text from the cache.
+    const qreal elidedFrom = option.textElideMode == Qt::ElideRight ? textRect.width() : qInf();
+    QuoteGlyphs *glyphs = text.isEmpty() ? nullptr : glyphsOf(font);
+    if (glyphs && (!glyphs->layOut(text, elidedFrom) || glyphs->width() > textRect.width()))
+        glyphs = nullptr;
+    const QStaticText *laid = glyphs || text.isEmpty() ? nullptr : &laidOut(text, font);
     if (laid && laid->size().width() > textRect.width())
         laid = &elided(text, font, option.textElideMode, textRect.width());
 
@@ -69,7 +76,7 @@ void LiveTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
             painter->fillRect(option.rect, drawnOn);
         }
     }
-    if (!laid)
+    if (!laid && !glyphs)
         return;
 
     QColor colour = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
@@ -80,18 +87,36 @@ void LiveTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     const QVariant alignmentRole = index.data(Qt::TextAlignmentRole);
     const Qt::Alignment alignment
         = alignmentRole.isValid() ? Qt::Alignment(alignmentRole.toInt()) : option.displayAlignment;
-    const QRect placed = QStyle::alignedRect(option.direction, alignment, laid->size().toSize(), textRect);
-    const QPixmap &pixmap = rendered(*laid, colour, painter->device()->devicePixelRatioF());
+    const QSize size = glyphs ? QSize(qCeil(glyphs->width()), qCeil(glyphs->height())) : laid->size().toSize();
+    const QRect placed = QStyle::alignedRect(option.direction, alignment, size, textRect);
     // Text taller than its cell is clipped to it; text that fits (nearly
     // every cell) spares the painter's whole save and restore.
-    if (option.rect.contains(placed)) {
-        painter->drawPixmap(placed.topLeft(), pixmap);
-    } else {
+    const bool clipped = !option.rect.contains(placed);
+    if (clipped) {
         painter->save();
         painter->setClipRect(option.rect, Qt::IntersectClip);
-        painter->drawPixmap(placed.topLeft(), pixmap);
-        painter->restore();
     }
+    if (glyphs) {
+        painter->setPen(colour);
+        glyphs->draw(painter, placed.topLeft());
+    } else {
+        painter->drawPixmap(placed.topLeft(), rendered(*laid, colour, painter->device()->devicePixelRatioF()));
+    }
+    if (clipped)
+        painter->restore();
+}
+
+QuoteGlyphs *LiveTextDelegate::glyphsOf(const QFont &font) const
+{
+    for (const std::unique_ptr<QuoteGlyphs> &glyphs : m_glyphs) {
+        if (glyphs->font() == font)
+            return glyphs.get();
+    }
+    // A table shows a font or two; a style's or zoom's change brings new ones.
+    if (m_glyphs.size() >= MaxGlyphFonts)
+        m_glyphs.erase(m_glyphs.begin());
+    m_glyphs.push_back(std::make_unique<QuoteGlyphs>(font));
+    return m_glyphs.back().get();
 }
 
 const QPixmap &LiveTextDelegate::rendered(const QStaticText &laid, const QColor &colour, qreal pixelRatio) const

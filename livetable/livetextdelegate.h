@@ -1,5 +1,6 @@
 #pragma once
 
+#include "quoteglyphs.h"
 #include "readablecolours.h"
 
 #include <QFont>
@@ -8,12 +9,15 @@
 #include <QStaticText>
 #include <QStyledItemDelegate>
 
+#include <memory>
+#include <vector>
+
 // The item delegate of live tables: a cell of plain text (display text,
-// font, alignment, background and foreground roles) is painted from a
-// cache of texts laid out and drawn in their colour, so a price seen before
-// costs neither text shaping nor glyph drawing, only a copy. Quote tables
-// repaint the same few hundred numbers many times a second, and shaping
-// and drawing them again took most of a repaint. Cell colours and text are
+// font, alignment, background and foreground roles) is painted without
+// laying its text out again. A number is drawn as glyphs of its font
+// (QuoteGlyphs), any other text from a cache of texts laid out and drawn in
+// their colour. Quote tables repaint a few hundred changing numbers many
+// times a second, and shaping them took most of a repaint. Cell colours and text are
 // drawn readable in a light and a dark style (ReadableColours). Cells with
 // an icon or a check box and the cell with keyboard focus are painted as
 // QStyledItemDelegate paints them.
@@ -34,6 +38,9 @@ private:
     // The laid-out text drawn in colour on a transparent pixmap.
     const QPixmap &rendered(const QStaticText &laid, const QColor &colour, qreal pixelRatio) const;
 
+    // The glyphs of font, made on its first number.
+    QuoteGlyphs *glyphsOf(const QFont &font) const;
+
     struct RenderKey
     {
         QString text;
@@ -45,6 +52,7 @@ private:
         friend uint qHash(const RenderKey &key, uint seed) { return qHash(key.text, seed) ^ key.colour; }
     };
 
+    mutable std::vector<std::unique_ptr<QuoteGlyphs>> m_glyphs;
     mutable QHash<QString, QStaticText> m_texts;
     mutable QHash<QString, QStaticText> m_elided; // by width, mode and text
     mutable QHash<RenderKey, QPixmap> m_rendered; // in m_font

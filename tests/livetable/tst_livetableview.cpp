@@ -2,6 +2,7 @@
 #include <framewait.h>
 #include <livetableview.h>
 #include <paintrecorder.h>
+#include <quoteglyphs.h>
 #include <readablecolours.h>
 
 #include <QAbstractTableModel>
@@ -203,6 +204,38 @@ private slots:
         QVERIFY(ReadableColours::contrast(shown, drawnOn) >= ReadableColours::MinContrast);
         if (text.hslSaturation() > 0)
             QCOMPARE(shown.hslHue(), text.hslHue());
+    }
+
+    // A number is laid out as wide as Qt lays it out, elided as a view
+    // elides it (room as a share of its full width); other text, or room
+    // not even for the ellipsis, is left to Qt.
+    void quoteGlyphsLayOutAsQtDoes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("room");
+        QTest::addColumn<bool>("drawn");
+        QTest::newRow("price") << QStringLiteral("12.3400") << 1.0 << true;
+        QTest::newRow("signed percent") << QStringLiteral("-9.0000%") << 1.5 << true;
+        QTest::newRow("time and spaces") << QStringLiteral(" 09:30:00") << 1.0 << true;
+        QTest::newRow("elided") << QStringLiteral("-9.0000%") << 0.6 << true;
+        QTest::newRow("elided to the ellipsis") << QStringLiteral("123456") << 0.3 << true;
+        QTest::newRow("no room for the ellipsis") << QStringLiteral("123456") << 0.05 << false;
+        QTest::newRow("letters") << QStringLiteral("IF2412") << 1.0 << false;
+        QTest::newRow("Chinese") << QStringLiteral("涨停") << 1.0 << false;
+    }
+    void quoteGlyphsLayOutAsQtDoes()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, room);
+        QFETCH(bool, drawn);
+        const QFont font;
+        QuoteGlyphs glyphs(font);
+        const int width = int(QFontMetricsF(font).horizontalAdvance(text) * room);
+        QCOMPARE(glyphs.layOut(text, width), drawn);
+        if (drawn) {
+            const QString shown = QFontMetrics(font).elidedText(text, Qt::ElideRight, width);
+            QVERIFY2(qAbs(glyphs.width() - QFontMetricsF(font).horizontalAdvance(shown)) < 0.5, qPrintable(shown));
+        }
     }
 
     // The view's own grid sits where QTableView's would, and goes with setShowGrid(false).

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QFont>
+#include <QGlyphRun>
+#include <QRawFont>
+
+#include <array>
+
+class QPainter;
+class QPointF;
+class QString;
+
+// Draws the texts quotes are made of (digits, signs, separators) as glyph
+// runs of one font, each glyph placed by the advances of the glyphs before
+// it. Qt lays out any other text by shaping it, which for a changing number
+// costs more than drawing it; these characters have neither kerning nor
+// ligatures in text fonts, so shaping would place them the same.
+class QuoteGlyphs
+{
+public:
+    explicit QuoteGlyphs(const QFont &font);
+    QuoteGlyphs(const QuoteGlyphs &) = delete;
+    QuoteGlyphs &operator=(const QuoteGlyphs &) = delete;
+
+    const QFont &font() const { return m_font; }
+    // Lays text out as the one to draw, wider than maxWidth elided at its
+    // right end as QFontMetrics::elidedText does; false for an empty or long
+    // text, one with a character of another kind or one the font has no
+    // glyph for, and one that not even an ellipsis would stand for.
+    bool layOut(const QString &text, qreal maxWidth);
+    // The laid-out text's size, as QFontMetricsF gives a line.
+    qreal width() const { return m_width; }
+    qreal height() const { return m_height; }
+    // Draws the laid-out text in the painter's pen, its line's top left at topLeft.
+    void draw(QPainter *painter, const QPointF &topLeft);
+
+private:
+    static constexpr int MaxLength = 40;
+
+    QFont m_font;
+    QRawFont m_raw;
+    // By character: its glyph (0: not drawn this way) and its advance.
+    std::array<quint32, 128> m_glyphOf {};
+    std::array<qreal, 128> m_advanceOf {};
+    quint32 m_ellipsis = 0;
+    qreal m_ellipsisAdvance = 0;
+    qreal m_ascent = 0;
+    qreal m_height = 0;
+    // The laid-out text.
+    std::array<quint32, MaxLength> m_glyphs {};
+    std::array<QPointF, MaxLength> m_positions {};
+    int m_length = 0;
+    qreal m_width = 0;
+    QGlyphRun m_run;
+};
