@@ -33,10 +33,10 @@ QString numberText(double value, int decimals)
 
 UnderlyingLabels::UnderlyingLabels(QLabel *code, QLabel *last, QLabel *change, QLabel *ratio, QObject *parent)
     : QObject(parent)
-    , m_code(code)
-    , m_last(last)
-    , m_change(change)
-    , m_ratio(ratio)
+    , m_code {code}
+    , m_last {last}
+    , m_change {change}
+    , m_ratio {ratio}
     , m_quotes(new QuotBatch(this))
 {
     connect(m_quotes, &QuotBatch::ready, this, &UnderlyingLabels::showLatest);
@@ -47,6 +47,8 @@ void UnderlyingLabels::setUnderlying(const QString &code, const QString &name)
     m_underlyingCode = code;
     m_underlyingName = name;
     m_quotes->clear();
+    for (SizedLabel *label : {&m_code, &m_last, &m_change, &m_ratio})
+        label->release();
 }
 
 void UnderlyingLabels::receive(const VQuotData &record)
@@ -62,10 +64,29 @@ void UnderlyingLabels::showLatest()
     const VQuotData &q = latest.back();
     const QString lastColour = riseFallColour(q.lastPrice, q.preClosingPrice);
     const QString changeColour = riseFallColour(q.priceChange, 0.0);
-    m_code->setText(
+    m_code.show(
         QStringLiteral("标的证券:<font color='#808080'>%1(%2)</font>").arg(m_underlyingCode, m_underlyingName));
-    m_last->setText(QStringLiteral("最新价:<font color='%1'>%2</font>").arg(lastColour, numberText(q.lastPrice, 4)));
-    m_change->setText(QStringLiteral("涨跌:<font color='%1'>%2</font>").arg(changeColour, numberText(q.priceChange, 4)));
-    m_ratio->setText(QStringLiteral("涨跌幅:<font color='%1'>%2%</font>")
-                         .arg(changeColour, numberText(q.priceChangeRatio * 100.0, 2)));
+    m_last.show(QStringLiteral("最新价:<font color='%1'>%2</font>").arg(lastColour, numberText(q.lastPrice, 4)));
+    m_change.show(QStringLiteral("涨跌:<font color='%1'>%2</font>").arg(changeColour, numberText(q.priceChange, 4)));
+    m_ratio.show(QStringLiteral("涨跌幅:<font color='%1'>%2%</font>")
+                     .arg(changeColour, numberText(q.priceChangeRatio * 100.0, 2)));
+}
+
+void UnderlyingLabels::SizedLabel::show(const QString &text)
+{
+    label->setText(text);
+    if (text.size() <= sizedLength)
+        return;
+    const QSize hint = label->sizeHint();
+    label->setFixedSize(qMax(hint.width(), label->minimumWidth()), hint.height());
+    sizedLength = text.size();
+}
+
+void UnderlyingLabels::SizedLabel::release()
+{
+    if (sizedLength < 0)
+        return;
+    label->setMinimumSize(0, 0);
+    label->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    sizedLength = -1;
 }

@@ -13,6 +13,12 @@ struct VQuotData;
 // quotes of the one before still waiting are dropped, so the labels keep
 // the old underlying's own texts until the new one's first quote. The
 // labels belong to the board's form.
+//
+// A label keeps its size while its texts are no longer than the one it was
+// sized for, and grows for a longer one: a text of a label of fixed size
+// does not lay the board's form out again, which a busy underlying would
+// have every frame, and the labels beside it do not jump as the numbers
+// change. A new underlying's labels are sized for its own texts.
 class UnderlyingLabels : public QObject
 {
     Q_OBJECT
@@ -23,12 +29,20 @@ public:
     void receive(const VQuotData &record);
 
 private:
+    struct SizedLabel
+    {
+        QLabel *label;
+        int sizedLength = -1; // the text length the fixed size fits; -1: not fixed
+        void show(const QString &text);
+        void release();
+    };
+
     void showLatest();
 
-    QLabel *m_code;
-    QLabel *m_last;
-    QLabel *m_change;
-    QLabel *m_ratio;
+    SizedLabel m_code;
+    SizedLabel m_last;
+    SizedLabel m_change;
+    SizedLabel m_ratio;
     QString m_underlyingCode;
     QString m_underlyingName;
     QuotBatch *m_quotes; // a child

@@ -283,6 +283,26 @@ private slots:
         QCOMPARE(f.label("lbIncDecRatio"), text.arg(u("涨跌幅"), colour, texts.at(2)));
     }
 
+    // The last price's label fits its text, grows for a longer one and keeps
+    // its size for a shorter one.
+    void underlyingLabelKeepsItsSize()
+    {
+        Fixture f;
+        choose(f.board, "cbTargetStk", u("1510050"));
+        auto *label = f.board->findChild<QLabel *>(u("lbLastPrice"));
+        VQuotData q = makeQuotRecord('1', "510050");
+        QVector<QSize> sizes;
+        for (const double last : {2.8, 12345.5, 2.7}) {
+            q.lastPrice = last;
+            f.board->doRecvTargetStkSubscribeQuot(&q);
+            QVERIFY(waitForFrame());
+            QVERIFY(label->width() >= label->sizeHint().width());
+            sizes.append(label->size());
+        }
+        QVERIFY(sizes.at(1).width() > sizes.at(0).width());
+        QCOMPARE(sizes.at(2), sizes.at(1));
+    }
+
     // A quote of the old underlying still waiting for its frame when a new
     // one is chosen is not shown under the new one's code and name.
     void newUnderlyingDropsWaitingQuotes()
