@@ -135,7 +135,7 @@ QVariant StkModel::data(const QModelIndex &index, int role) const
     const int column = index.column();
     switch (role) {
     case Qt::DisplayRole: return displayText(index.row(), column);
-    case Qt::FontRole: return column >= Last && column <= Change ? m_bold : QFont();
+    case Qt::FontRole: return column >= Last && column <= Change ? QVariant(m_bold) : QVariant();
     case Qt::TextAlignmentRole: return int(Qt::AlignRight | Qt::AlignVCenter);
     case Qt::ForegroundRole: return foreground(index.row(), column);
     case Qt::UserRole: return row->value(column);
