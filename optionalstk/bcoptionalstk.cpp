@@ -246,6 +246,7 @@ void BCOptionalStk::initDataset()
     m_delegate.setButtonColumn(StkModel::DeleteButton);
     m_model.setTextlessColumn(StkModel::DeleteButton);
     m_model.setRowSource(&m_shownRows);
+    m_model.setBeforeRowRead([this](int row) { m_quotes.writeShownRow(row); });
     connect(&m_delegate, &StkDelegate::btnclicked, this, &BCOptionalStk::delCurrentStk);
     connect(&m_delegate, &StkDelegate::mousein, this, &BCOptionalStk::domousein);
     connect(&m_delegate, &StkDelegate::mouseout, this, &BCOptionalStk::domouseout);

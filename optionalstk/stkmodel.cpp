@@ -127,11 +127,18 @@ const StkModel::Row *StkModel::rowAt(int row) const
     return &m_rows->at(row);
 }
 
+void StkModel::setBeforeRowRead(std::function<void(int)> beforeRead)
+{
+    m_beforeRead = std::move(beforeRead);
+}
+
 QVariant StkModel::data(const QModelIndex &index, int role) const
 {
     const Row *row = index.isValid() ? rowAt(index.row()) : nullptr;
     if (!row)
         return QVariant();
+    if (m_beforeRead)
+        m_beforeRead(index.row());
     const int column = index.column();
     switch (role) {
     case Qt::DisplayRole: return displayText(index.row(), column);
@@ -213,6 +220,10 @@ void StkModel::sortdata(int column, Qt::SortOrder order)
 {
     if (!m_rows)
         return;
+    if (m_beforeRead) {
+        for (int row = 0; row < m_rows->size(); ++row)
+            m_beforeRead(row);
+    }
     // A stable sort keeps equal rows in their order, as an exchange sort that
     // swaps only strictly misordered neighbours would.
     auto before = [column, order](const Row &a, const Row &b) {

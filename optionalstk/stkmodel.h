@@ -6,6 +6,8 @@
 #include <QVector>
 #include <QStringList>
 
+#include <functional>
+
 // The quote table of one watchlist group. Every row is a list of nineteen
 // texts (see Column); the rows belong to the watchlist component, which fills
 // and reorders them and then calls refresh(). The model only presents them:
@@ -57,6 +59,10 @@ public:
     void setHorizontalHeaderLabels(const QStringList &labels);
     // Not owned; may be null.
     void setRowSource(QList<Row> *rows);
+    // Called with a row before its texts are read (data(), a sort), so that
+    // a source writing texts only when they are read brings the row up to
+    // date first.
+    void setBeforeRowRead(std::function<void(int row)> beforeRead);
     // The column whose cells show no text (the delete-button column).
     void setTextlessColumn(int column);
     // An invalid colour keeps the one before; a change repaints every row.
@@ -105,6 +111,7 @@ private:
 
     QStringList m_horizontalLabels;
     QList<Row> *m_rows = nullptr;
+    std::function<void(int)> m_beforeRead;
     int m_textlessColumn = -1;
     Colours m_colours;
     QFont m_bold;

@@ -13,10 +13,14 @@ struct VQuotData;
 
 // Brings quotes into the watchlist's two row lists (all rows and the shown
 // rows, the component's). A record waits for the next frame, the latest of
-// each security; then its rows are found through the lists' indexes, and
-// only the values that changed since the security's last record are
-// formatted, each text once, shared by the row in both lists. The shown
-// row is announced to the model.
+// each security; then its rows are found through the lists' indexes, the
+// values that changed since the security's last record are kept, and the
+// shown row is announced to the model. The texts of kept values are written
+// when the model reads the row (writeShownRow()): the view paints only rows
+// in view, so a storm over thousands of securities formats the few dozen on
+// screen. A value is formatted once, its text shared by the row in both
+// lists; a row copied from all rows before its texts were written gets them
+// when it is read.
 //
 // The lists belong to the component, which tells the router when they
 // change: allRowAppended() after a row was appended to all rows,
@@ -34,6 +38,9 @@ public:
 
     void allRowAppended();
     void shownRowsChanged();
+    // Writes the texts of the shown row's security whose values changed
+    // since they were last written; the model's hook before a row is read.
+    void writeShownRow(int shown);
     // The first row with this internal id, -1 when there is none.
     int allRowOfId(const QString &id) const { return m_allIndex.rowOfId(id); }
     int shownRowOfId(const QString &id) const { return m_shownIndex.rowOfId(id); }
@@ -43,6 +50,7 @@ private:
     using Values = std::array<double, StkModel::LimitDown - StkModel::Last + 1>;
 
     void applyQuotes();
+    void writeRow(int all);
 
     QList<StkModel::Row> *m_allRows;
     QList<StkModel::Row> *m_shownRows;
@@ -50,6 +58,8 @@ private:
     QuotBatch *m_quotes; // a child
     StkRowIndex m_allIndex;
     StkRowIndex m_shownIndex;
-    QVector<Values> m_allValues; // by row of all rows
+    QVector<Values> m_allValues; // by row of all rows: the latest values
+    QVector<quint16> m_unwritten; // by row of all rows: bit i set while value i's text lags
     QVector<int> m_shownOfAll; // by row of all rows: its shown row, -1 for none
+    QVector<int> m_allOfShown; // by shown row: its row of all rows, -1 for none
 };

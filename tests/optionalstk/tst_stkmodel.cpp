@@ -143,6 +143,17 @@ private slots:
         QTEST(ids, "sorted");
     }
 
+    // A sort reads every row through the model's hook first: a row source
+    // that writes texts when they are read sorts by its latest values.
+    void sortReadsRowsThroughTheHook()
+    {
+        for (const char id : {'a', 'b'})
+            m_rows << makeRow(QString(QLatin1Char(id)), StkModel::Last, u("1"));
+        m_model->setBeforeRowRead([this](int row) { m_rows[row][StkModel::Last] = QString::number(row); });
+        m_model->sortdata(StkModel::Last, Qt::AscendingOrder);
+        QCOMPARE(m_rows.at(0).at(StkModel::StkId), u("b"));
+    }
+
     void mouse_data()
     {
         // Steps: m move, p press, r release, P and R with the right button; row; where (see point()).
