@@ -25,7 +25,7 @@ public:
 
     static constexpr qint64 FastestIntervalNs = 1000000000 / 60;
     static constexpr int MinFramesPerSecond = 10;
-    static constexpr double WorkBudget = 0.08;
+    static constexpr double WorkBudget = 0.07;
 
     explicit FramePacer(Phase phase, QObject *parent = nullptr);
     ~FramePacer() override;
