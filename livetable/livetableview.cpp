@@ -108,26 +108,55 @@ void LiveTableView::repaintChanged()
     const QHeaderView *columns = horizontalHeader();
     const QVector<int> rowsShown = sectionsShown(rows, 0, viewport()->height() - 1);
     const QVector<int> columnsShown = sectionsShown(columns, 0, viewport()->width() - 1);
-    QRegion pixels;
-    QSet<quint64> seen;
+    const int width = columnsShown.size();
+    // The shown cells reported changed, by place in view.
+    QVector<bool> changed(rowsShown.size() * width);
     for (const QRect &cells : qAsConst(m_changed)) {
-        for (int row : rowsShown) {
+        for (int r = 0; r < rowsShown.size(); ++r) {
+            const int row = rowsShown.at(r);
             if (row < cells.top() || row > cells.bottom())
                 continue;
-            for (int column : columnsShown) {
-                if (column < cells.left() || column > cells.right() || seen.contains(cellKey(row, column)))
-                    continue;
-                seen.insert(cellKey(row, column));
-                if (!m_lookRoles.isEmpty() && !takeNewLook(model()->index(row, column, rootIndex())))
-                    continue;
-                pixels += QRect(columns->sectionViewportPosition(column), rows->sectionViewportPosition(row),
-                                columns->sectionSize(column), rows->sectionSize(row));
+            for (int c = 0; c < width; ++c) {
+                const int column = columnsShown.at(c);
+                if (column >= cells.left() && column <= cells.right())
+                    changed[r * width + c] = true;
             }
         }
     }
     m_changed.clear();
-    if (!pixels.isEmpty())
-        viewport()->update(pixels);
+    // The cells to repaint, made one region at once, each run of cells side
+    // by side one rectangle: a region grown cell by cell costs more than the
+    // cells' paint when a frame changes hundreds of them.
+    QVector<QRect> rects;
+    for (int r = 0; r < rowsShown.size(); ++r) {
+        const int row = rowsShown.at(r);
+        for (int c = 0; c < width; ++c) {
+            const int column = columnsShown.at(c);
+            if (!changed.at(r * width + c)
+                || (!m_lookRoles.isEmpty() && !takeNewLook(model()->index(row, column, rootIndex()))))
+                continue;
+            rects.append(QRect(columns->sectionViewportPosition(column), rows->sectionViewportPosition(row),
+                               columns->sectionSize(column), rows->sectionSize(row)));
+        }
+    }
+    if (rects.isEmpty())
+        return;
+    // QRegion::setRects wants bands top to bottom, each left to right with
+    // no two rectangles touching (a right-to-left table places its columns
+    // the other way).
+    std::sort(rects.begin(), rects.end(), [](const QRect &a, const QRect &b) {
+        return a.top() != b.top() ? a.top() < b.top() : a.left() < b.left();
+    });
+    int runs = 0;
+    for (const QRect &cell : qAsConst(rects)) {
+        if (runs > 0 && rects.at(runs - 1).top() == cell.top() && rects.at(runs - 1).right() + 1 == cell.left())
+            rects[runs - 1].setRight(cell.right());
+        else
+            rects[runs++] = cell;
+    }
+    QRegion pixels;
+    pixels.setRects(rects.constData(), runs);
+    viewport()->update(pixels);
 }
 
 void LiveTableView::paintEvent(QPaintEvent *event)
