@@ -58,10 +58,9 @@ void LiveTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
         : option.state.testFlag(QStyle::State_Active)                                  ? QPalette::Normal
                                                                                         : QPalette::Inactive;
     const bool selected = option.state.testFlag(QStyle::State_Selected);
-    if (option.features.testFlag(QStyleOptionViewItem::Alternate))
-        painter->fillRect(option.rect, option.palette.brush(group, QPalette::AlternateBase));
     // What the text is drawn on: the selection, the cell's own colour (a
-    // flash, a marker; a dark shade of it in a dark style) or the table.
+    // flash, a marker; a dark shade of it in a dark style) or the table,
+    // whose alternate rows the view has filled (PE_PanelItemViewRow).
     const QColor base = option.palette.color(group, QPalette::Base);
     QColor drawnOn = option.features.testFlag(QStyleOptionViewItem::Alternate)
         ? option.palette.color(group, QPalette::AlternateBase)
