@@ -47,8 +47,8 @@ void LiveTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     // A number is drawn as glyphs of its font (elided on the right as a
     // view elides by default); other text from the cache.
     const qreal elidedFrom = option.textElideMode == Qt::ElideRight ? textRect.width() : qInf();
-    QuoteGlyphs *glyphs = text.isEmpty() ? nullptr : glyphsOf(font);
-    if (glyphs && (!glyphs->layOut(text, elidedFrom) || glyphs->width() > textRect.width()))
+    QuoteGlyphs *glyphs = glyphsOf(font);
+    if (!glyphs->layOut(text, elidedFrom) || glyphs->width() > textRect.width())
         glyphs = nullptr;
     const QStaticText *laid = glyphs || text.isEmpty() ? nullptr : &laidOut(text, font);
     if (laid && laid->size().width() > textRect.width())

@@ -17,10 +17,10 @@
 // laying its text out again. A number is drawn as glyphs of its font
 // (QuoteGlyphs), any other text from a cache of texts laid out and drawn in
 // their colour. Quote tables repaint a few hundred changing numbers many
-// times a second, and shaping them took most of a repaint. Cell colours and text are
-// drawn readable in a light and a dark style (ReadableColours). Cells with
-// an icon or a check box and the cell with keyboard focus are painted as
-// QStyledItemDelegate paints them.
+// times a second, and shaping them took most of a repaint. Cell colours and
+// text are drawn readable in a light and a dark style (ReadableColours).
+// Cells with an icon or a check box and the cell with keyboard focus are
+// painted as QStyledItemDelegate paints them.
 class LiveTextDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
