@@ -75,9 +75,11 @@ void UnderlyingLabels::showLatest()
 void UnderlyingLabels::SizedLabel::show(const QString &text)
 {
     label->setText(text);
+    // Lays the rich text out now, in the frame: laid out by the paint, it
+    // asks for a second paint after the frame.
+    const QSize hint = label->sizeHint();
     if (text.size() <= sizedLength)
         return;
-    const QSize hint = label->sizeHint();
     label->setFixedSize(qMax(hint.width(), label->minimumWidth()), hint.height());
     sizedLength = text.size();
 }

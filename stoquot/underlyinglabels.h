@@ -18,7 +18,9 @@ struct VQuotData;
 // sized for, and grows for a longer one: a text of a label of fixed size
 // does not lay the board's form out again, which a busy underlying would
 // have every frame, and the labels beside it do not jump as the numbers
-// change. A new underlying's labels are sized for its own texts.
+// change. A new underlying's labels are sized for its own texts, and a
+// label is laid out when its text is set, so that it is painted once, in
+// the frame.
 class UnderlyingLabels : public QObject
 {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include <framewait.h>
 #include <modulehost.h>
+#include <paintrecorder.h>
 #include <quotrecord.h>
 #include <stoquot/bcstoquot.h>
 #include <testquotfeed.h>
@@ -289,7 +290,10 @@ private slots:
     {
         Fixture f;
         choose(f.board, "cbTargetStk", u("1510050"));
+        f.board->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.board));
         auto *label = f.board->findChild<QLabel *>(u("lbLastPrice"));
+        PaintRecorder paints(label);
         VQuotData q = makeQuotRecord('1', "510050");
         QVector<QSize> sizes;
         for (const double last : {2.8, 12345.5, 2.7}) {
@@ -301,6 +305,13 @@ private slots:
         }
         QVERIFY(sizes.at(1).width() > sizes.at(0).width());
         QCOMPARE(sizes.at(2), sizes.at(1));
+        // A price of the same length is painted once, in its frame.
+        const int before = paints.count;
+        q.lastPrice = 2.6;
+        f.board->doRecvTargetStkSubscribeQuot(&q);
+        QVERIFY(waitForFrame());
+        QCoreApplication::processEvents();
+        QCOMPARE(paints.count, before + 1);
     }
 
     // A quote of the old underlying still waiting for its frame when a new
