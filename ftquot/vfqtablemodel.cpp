@@ -45,9 +45,11 @@ void VFQTableModel::flashField(int row, int field)
     if (!cell.isValid())
         return;
     const SecurityId contract = securityOfRow(row);
-    highlights()->light(contract, cell.column());
+    const bool lit = highlights()->light(contract, cell.column());
     highlights()->endLater(contract, cell.column());
-    emit dataChanged(cell, cell);
+    // A flash still lit is already on the screen.
+    if (lit)
+        emit dataChanged(cell, cell);
 }
 
 QVariant VFQTableModel::data(const QModelIndex &index, int role) const

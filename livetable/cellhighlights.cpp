@@ -14,17 +14,18 @@ CellHighlights::CellHighlights(int durationMs, Ending ending, QObject *parent)
     connect(m_pacer, &FramePacer::frame, this, &CellHighlights::endDue);
 }
 
-void CellHighlights::setLit(State &state, int column, bool lit)
+bool CellHighlights::setLit(State &state, int column, bool lit)
 {
     if (state.lit == lit)
-        return;
+        return false;
     state.lit = lit;
     m_litPerColumn[column] += lit ? 1 : -1;
+    return true;
 }
 
-void CellHighlights::light(const SecurityId &id, int column)
+bool CellHighlights::light(const SecurityId &id, int column)
 {
-    setLit(m_cells[Cell {id, column}], column, true);
+    return setLit(m_cells[Cell {id, column}], column, true);
 }
 
 void CellHighlights::endLater(const SecurityId &id, int column)
@@ -32,16 +33,15 @@ void CellHighlights::endLater(const SecurityId &id, int column)
     const Cell cell {id, column};
     State &state = m_cells[cell];
     state.lastEnd = ++m_serial;
-    m_ends.enqueue({m_clock.elapsed() + m_durationMs, m_serial, cell});
+    m_ends.push_back({m_clock.elapsed() + m_durationMs, m_serial, cell});
     if (!m_timer.isActive() && m_ends.size() == 1)
         m_timer.start(m_durationMs, Qt::PreciseTimer, this);
 }
 
-void CellHighlights::unlight(const SecurityId &id, int column)
+bool CellHighlights::unlight(const SecurityId &id, int column)
 {
     const auto found = m_cells.find(Cell {id, column});
-    if (found != m_cells.end())
-        setLit(*found, column, false);
+    return found != m_cells.end() && setLit(*found, column, false);
 }
 
 void CellHighlights::forget(const SecurityId &id)
@@ -90,8 +90,9 @@ void CellHighlights::timerEvent(QTimerEvent *event)
 void CellHighlights::endDue()
 {
     const qint64 now = m_clock.elapsed();
-    while (!m_ends.isEmpty() && m_ends.head().due <= now) {
-        const End end = m_ends.dequeue();
+    while (!m_ends.empty() && m_ends.front().due <= now) {
+        const End end = m_ends.front();
+        m_ends.pop_front();
         const auto found = m_cells.find(end.cell);
         // A forgotten cell is gone; a flash changed again since ends later.
         if (found == m_cells.end() || (m_ending == AfterLastChange && found->lastEnd != end.serial))
@@ -101,6 +102,6 @@ void CellHighlights::endDue()
             m_cells.erase(found);
         emit ended(end.cell.id, end.cell.column);
     }
-    if (!m_ends.isEmpty())
-        m_timer.start(int(m_ends.head().due - now), Qt::PreciseTimer, this);
+    if (!m_ends.empty())
+        m_timer.start(int(m_ends.front().due - now), Qt::PreciseTimer, this);
 }

@@ -8,9 +8,9 @@ class FramePacer;
 #include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
-#include <QQueue>
 #include <QVector>
 
+#include <deque>
 #include <functional>
 
 // The highlights of a quote table's changed cells: a cell is lit, and ends
@@ -39,11 +39,12 @@ public:
     // Ends already scheduled keep their time.
     void setDuration(int ms) { m_durationMs = ms; }
 
-    void light(const SecurityId &id, int column);
+    // Whether the cell was dark before.
+    bool light(const SecurityId &id, int column);
     // Schedules the cell's end the duration from now, whether or not it is lit.
     void endLater(const SecurityId &id, int column);
-    // Ends the cell now, without ended().
-    void unlight(const SecurityId &id, int column);
+    // Ends the cell now, without ended(); whether it was lit.
+    bool unlight(const SecurityId &id, int column);
     // Forgets the security's cells (its row was removed), the cells of
     // every security keep() refuses, or every cell.
     void forget(const SecurityId &id);
@@ -83,13 +84,14 @@ private:
         Cell cell;
     };
 
-    void setLit(State &state, int column, bool lit);
+    // Whether the state changed.
+    bool setLit(State &state, int column, bool lit);
 
     int m_durationMs;
     const Ending m_ending;
     QHash<Cell, State> m_cells;
     QHash<int, int> m_litPerColumn;
-    QQueue<End> m_ends;
+    std::deque<End> m_ends; // in blocks: a change costs no allocation of its own
     quint64 m_serial = 0;
     QBasicTimer m_timer;
     QElapsedTimer m_clock;

@@ -138,13 +138,18 @@ bool VSQTableModel::setData(const QModelIndex &index, const QVariant &value, int
     if (!index.isValid() || index.column() >= firstAnalyticColumn())
         return false;
     const SecurityId contract = securityOfRow(index.row());
+    // A cell already showing the marker asked for is not repainted again.
+    bool changed;
     if (value.canConvert<QColor>()) {
-        m_marker = value.value<QColor>();
-        highlights()->light(contract, index.column());
+        const QColor marker = value.value<QColor>();
+        changed = marker != m_marker;
+        m_marker = marker;
+        changed = highlights()->light(contract, index.column()) || changed;
     } else {
-        highlights()->unlight(contract, index.column());
+        changed = highlights()->unlight(contract, index.column());
     }
-    emit dataChanged(index, index);
+    if (changed)
+        emit dataChanged(index, index);
     return true;
 }
 

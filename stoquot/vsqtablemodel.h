@@ -57,7 +57,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     // Qt::BackgroundRole stores the cell's marker (an invalid variant clears
-    // it) and repaints the cell; nothing is written to the dataset.
+    // it) and repaints the cell when that changes its look; nothing is
+    // written to the dataset.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     QVariant getBackground(const QModelIndex &index) const override;
 
