@@ -1,5 +1,6 @@
 #include "bcstoquotform.h"
 
+#include "captionvaluelabel.h"
 #include "smilechart.h"
 
 #include <livetableview.h>
@@ -25,9 +26,10 @@ QGridLayout *gridOf(QWidget *widget, const char *name, int spacing = 0)
     return grid;
 }
 
-QLabel *labelOf(QWidget *parent, const char *name, const QString &text)
+template <typename Label = QLabel>
+Label *labelOf(QWidget *parent, const char *name, const QString &text)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = new Label(text, parent);
     label->setObjectName(QLatin1String(name));
     return label;
 }
@@ -90,10 +92,10 @@ QWidget *BCStoQuotForm::buildInputBar(QWidget *board)
     QGridLayout *labels = gridOf(panel, "gridLayout_3");
     labels->setHorizontalSpacing(16);
     labels->setContentsMargins(0, 0, 16, 0);
-    lbStkCode = labelOf(panel, "lbStkCode", QStringLiteral("标的证券：--"));
-    lbLastPrice = labelOf(panel, "lbLastPrice", QStringLiteral("最新：--"));
-    IncDecPrice = labelOf(panel, "IncDecPrice", QStringLiteral("涨跌：--"));
-    lbIncDecRatio = labelOf(panel, "lbIncDecRatio", QStringLiteral("涨跌幅：--"));
+    lbStkCode = labelOf<CaptionValueLabel>(panel, "lbStkCode", QStringLiteral("标的证券：--"));
+    lbLastPrice = labelOf<CaptionValueLabel>(panel, "lbLastPrice", QStringLiteral("最新：--"));
+    IncDecPrice = labelOf<CaptionValueLabel>(panel, "IncDecPrice", QStringLiteral("涨跌：--"));
+    lbIncDecRatio = labelOf<CaptionValueLabel>(panel, "lbIncDecRatio", QStringLiteral("涨跌幅：--"));
     labels->addWidget(lbStkCode, 0, 0);
     labels->addWidget(lbLastPrice, 0, 1);
     labels->addWidget(IncDecPrice, 0, 2);

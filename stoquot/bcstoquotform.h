@@ -2,6 +2,7 @@
 
 #include "optiontables.h"
 
+class CaptionValueLabel;
 class LiveTableView;
 class QLabel;
 class QStackedWidget;
@@ -23,10 +24,10 @@ struct BCStoQuotForm
     VComboBox *cbExpireDate = nullptr;
     VComboBox *cbAllExpireDate = nullptr;
     QLabel *lbExpireDate = nullptr;
-    QLabel *lbStkCode = nullptr;
-    QLabel *lbLastPrice = nullptr;
-    QLabel *IncDecPrice = nullptr;
-    QLabel *lbIncDecRatio = nullptr;
+    CaptionValueLabel *lbStkCode = nullptr;
+    CaptionValueLabel *lbLastPrice = nullptr;
+    CaptionValueLabel *IncDecPrice = nullptr;
+    CaptionValueLabel *lbIncDecRatio = nullptr;
     QLabel *lbCall = nullptr;
     QLabel *lbPut = nullptr;
     QLabel *lbRemainDays = nullptr;

@@ -1,11 +1,11 @@
 #include "underlyinglabels.h"
 
+#include "captionvaluelabel.h"
+
 #include <quotbatch.h>
 #include <quotetext.h>
 
 #include <vquotdata.h>
-
-#include <QLabel>
 
 #include <cmath>
 
@@ -31,7 +31,8 @@ QString numberText(double value, int decimals)
 
 } // namespace
 
-UnderlyingLabels::UnderlyingLabels(QLabel *code, QLabel *last, QLabel *change, QLabel *ratio, QObject *parent)
+UnderlyingLabels::UnderlyingLabels(CaptionValueLabel *code, CaptionValueLabel *last, CaptionValueLabel *change,
+                                   CaptionValueLabel *ratio, QObject *parent)
     : QObject(parent)
     , m_code {code}
     , m_last {last}
@@ -64,24 +65,22 @@ void UnderlyingLabels::showLatest()
     const VQuotData &q = latest.back();
     const QString lastColour = riseFallColour(q.lastPrice, q.preClosingPrice);
     const QString changeColour = riseFallColour(q.priceChange, 0.0);
-    m_code.show(
-        QStringLiteral("标的证券:<font color='#808080'>%1(%2)</font>").arg(m_underlyingCode, m_underlyingName));
-    m_last.show(QStringLiteral("最新价:<font color='%1'>%2</font>").arg(lastColour, numberText(q.lastPrice, 4)));
-    m_change.show(QStringLiteral("涨跌:<font color='%1'>%2</font>").arg(changeColour, numberText(q.priceChange, 4)));
-    m_ratio.show(QStringLiteral("涨跌幅:<font color='%1'>%2%</font>")
-                     .arg(changeColour, numberText(q.priceChangeRatio * 100.0, 2)));
+    m_code.show(QStringLiteral("标的证券:"), QStringLiteral("#808080"),
+                QStringLiteral("%1(%2)").arg(m_underlyingCode, m_underlyingName));
+    m_last.show(QStringLiteral("最新价:"), lastColour, numberText(q.lastPrice, 4));
+    m_change.show(QStringLiteral("涨跌:"), changeColour, numberText(q.priceChange, 4));
+    m_ratio.show(QStringLiteral("涨跌幅:"), changeColour, numberText(q.priceChangeRatio * 100.0, 2) + QLatin1Char('%'));
 }
 
-void UnderlyingLabels::SizedLabel::show(const QString &text)
+void UnderlyingLabels::SizedLabel::show(const QString &caption, const QString &colour, const QString &value)
 {
-    label->setText(text);
-    // Lays the rich text out now, in the frame: laid out by the paint, it
-    // asks for a second paint after the frame.
-    const QSize hint = label->sizeHint();
-    if (text.size() <= sizedLength)
+    label->setCaptionValue(caption, colour, value);
+    const int length = label->text().size();
+    if (length <= sizedLength)
         return;
+    const QSize hint = label->sizeHint();
     label->setFixedSize(qMax(hint.width(), label->minimumWidth()), hint.height());
-    sizedLength = text.size();
+    sizedLength = length;
 }
 
 void UnderlyingLabels::SizedLabel::release()

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QString>
 
-class QLabel;
+class CaptionValueLabel;
 class QuotBatch;
 struct VQuotData;
 
@@ -18,14 +18,13 @@ struct VQuotData;
 // sized for, and grows for a longer one: a text of a label of fixed size
 // does not lay the board's form out again, which a busy underlying would
 // have every frame, and the labels beside it do not jump as the numbers
-// change. A new underlying's labels are sized for its own texts, and a
-// label is laid out when its text is set, so that it is painted once, in
-// the frame.
+// change. A new underlying's labels are sized for its own texts.
 class UnderlyingLabels : public QObject
 {
     Q_OBJECT
 public:
-    UnderlyingLabels(QLabel *code, QLabel *last, QLabel *change, QLabel *ratio, QObject *parent = nullptr);
+    UnderlyingLabels(CaptionValueLabel *code, CaptionValueLabel *last, CaptionValueLabel *change,
+                     CaptionValueLabel *ratio, QObject *parent = nullptr);
 
     void setUnderlying(const QString &code, const QString &name);
     void receive(const VQuotData &record);
@@ -33,9 +32,9 @@ public:
 private:
     struct SizedLabel
     {
-        QLabel *label;
+        CaptionValueLabel *label;
         int sizedLength = -1; // the text length the fixed size fits; -1: not fixed
-        void show(const QString &text);
+        void show(const QString &caption, const QString &colour, const QString &value);
         void release();
     };
 

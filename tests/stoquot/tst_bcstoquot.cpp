@@ -282,6 +282,14 @@ private slots:
         QCOMPARE(f.label("lbLastPrice"), text.arg(u("最新价"), colour, texts.at(0)));
         QCOMPARE(f.label("IncDecPrice"), text.arg(u("涨跌"), colour, texts.at(1)));
         QCOMPARE(f.label("lbIncDecRatio"), text.arg(u("涨跌幅"), colour, texts.at(2)));
+        // Each looks as a label of its rich text.
+        for (const char *name : {"lbStkCode", "lbLastPrice", "IncDecPrice", "lbIncDecRatio"}) {
+            auto *label = f.board->findChild<QLabel *>(QLatin1String(name));
+            QLabel richText(label->text());
+            richText.resize(label->size());
+            QCOMPARE(label->grab().toImage().convertToFormat(QImage::Format_RGB32),
+                     richText.grab().toImage().convertToFormat(QImage::Format_RGB32));
+        }
     }
 
     // The last price's label fits its text, grows for a longer one and keeps

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QColor>
+#include <QLabel>
+
+// A label of a caption and a value in its own colour, such as "最新价:"
+// and a price in red. Its text() is the rich text that says so,
+// caption<font color='colour'>value</font>, and it shows what that rich
+// text shows; but it draws the two parts itself, as plain text: laying out
+// and drawing rich text for every new price costs several times more.
+// Other text (setText) is shown as plain text.
+class CaptionValueLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit CaptionValueLabel(const QString &text, QWidget *parent = nullptr);
+
+    void setCaptionValue(const QString &caption, const QString &colour, const QString &value);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    // Whether the text is still the one setCaptionValue() made.
+    bool showsParts() const { return !m_partsText.isNull() && text() == m_partsText; }
+    // The caption and the value side by side.
+    QSize partsSize() const;
+
+    QString m_caption;
+    QString m_value;
+    QColor m_colour;
+    QString m_partsText;
+};
