@@ -126,36 +126,32 @@ void LiveTableView::repaintChanged()
     m_changed.clear();
     // The cells to repaint, made one region at once, each run of cells side
     // by side one rectangle: a region grown cell by cell costs more than the
-    // cells' paint when a frame changes hundreds of them.
+    // cells' paint when a frame changes hundreds of them. QRegion::setRects
+    // wants bands top to bottom, each left to right with no two rectangles
+    // touching: the rows shown come top to bottom, and the columns shown
+    // left to right, or the other way in a right-to-left table.
     QVector<QRect> rects;
     for (int r = 0; r < rowsShown.size(); ++r) {
         const int row = rowsShown.at(r);
-        for (int c = 0; c < width; ++c) {
+        for (int i = 0; i < width; ++i) {
+            const int c = isRightToLeft() ? width - 1 - i : i;
             const int column = columnsShown.at(c);
             if (!changed.at(r * width + c)
                 || (!m_lookRoles.isEmpty() && !takeNewLook(model()->index(row, column, rootIndex()))))
                 continue;
-            rects.append(QRect(columns->sectionViewportPosition(column), rows->sectionViewportPosition(row),
-                               columns->sectionSize(column), rows->sectionSize(row)));
+            const QRect cell(columns->sectionViewportPosition(column), rows->sectionViewportPosition(row),
+                             columns->sectionSize(column), rows->sectionSize(row));
+            if (!rects.isEmpty() && rects.constLast().top() == cell.top()
+                && rects.constLast().right() + 1 == cell.left())
+                rects.last().setRight(cell.right());
+            else
+                rects.append(cell);
         }
     }
     if (rects.isEmpty())
         return;
-    // QRegion::setRects wants bands top to bottom, each left to right with
-    // no two rectangles touching (a right-to-left table places its columns
-    // the other way).
-    std::sort(rects.begin(), rects.end(), [](const QRect &a, const QRect &b) {
-        return a.top() != b.top() ? a.top() < b.top() : a.left() < b.left();
-    });
-    int runs = 0;
-    for (const QRect &cell : qAsConst(rects)) {
-        if (runs > 0 && rects.at(runs - 1).top() == cell.top() && rects.at(runs - 1).right() + 1 == cell.left())
-            rects[runs - 1].setRight(cell.right());
-        else
-            rects[runs++] = cell;
-    }
     QRegion pixels;
-    pixels.setRects(rects.constData(), runs);
+    pixels.setRects(rects.constData(), rects.size());
     viewport()->update(pixels);
 }
 
