@@ -314,17 +314,24 @@ void LiveTableView::setLookRoles(const QVector<int> &roles)
     viewport()->update();
 }
 
+QPair<int, int> LiveTableView::visualRange(const QHeaderView *header, int from, int to)
+{
+    int first = header->visualIndexAt(from);
+    int last = header->visualIndexAt(to);
+    // A right-to-left header places its first section at the right.
+    if (header->orientation() == Qt::Horizontal && header->isRightToLeft())
+        std::swap(first, last);
+    if (first < 0)
+        return {0, -1};
+    return {first, last < 0 ? header->count() - 1 : last};
+}
+
 QVector<int> LiveTableView::sectionsShown(const QHeaderView *header, int from, int to)
 {
     QVector<int> sections;
-    int first = header->visualIndexAt(from);
-    if (first < 0)
-        return sections;
-    int last = header->visualIndexAt(to);
-    if (last < 0)
-        last = header->count() - 1;
-    sections.reserve(last - first + 1);
-    for (int visual = first; visual <= last; ++visual) {
+    const QPair<int, int> range = visualRange(header, from, to);
+    sections.reserve(range.second - range.first + 1);
+    for (int visual = range.first; visual <= range.second; ++visual) {
         const int logical = header->logicalIndex(visual);
         if (!header->isSectionHidden(logical))
             sections.append(logical);
@@ -334,12 +341,11 @@ QVector<int> LiveTableView::sectionsShown(const QHeaderView *header, int from, i
 
 QPair<int, int> LiveTableView::visibleSpan(const QHeaderView *header, int first, int last, int extent)
 {
-    const int firstShown = header->visualIndexAt(0);
-    if (firstShown < 0 || extent <= 0)
+    const QPair<int, int> shown = visualRange(header, 0, extent - 1);
+    const int firstShown = shown.first;
+    const int lastShown = shown.second;
+    if (lastShown < firstShown || extent <= 0)
         return {0, 0};
-    int lastShown = header->visualIndexAt(extent - 1);
-    if (lastShown < 0)
-        lastShown = header->count() - 1;
 
     int start = extent;
     int end = 0;

@@ -64,13 +64,15 @@ protected:
     void rowsInserted(const QModelIndex &parent, int first, int last) override;
     void rowsAboutToBeRemoved(const QModelIndex &parent, int first, int last) override;
 
-
 private:
     using Look = QVector<QVariant>;
 
     // The visible part of the sections first..last (logical) of header, as
     // viewport coordinates [start, end); empty when none of them shows.
     static QPair<int, int> visibleSpan(const QHeaderView *header, int first, int last, int extent);
+    // The first and last visual index of header's sections between viewport
+    // positions from and to; last < first when none is there.
+    static QPair<int, int> visualRange(const QHeaderView *header, int from, int to);
     // The logical sections of header shown between viewport positions from and to.
     static QVector<int> sectionsShown(const QHeaderView *header, int from, int to);
     void repaintChanged();

@@ -73,31 +73,34 @@ private slots:
     {
         QTest::addColumn<QList<QRect>>("changed");
         QTest::addColumn<QList<QRect>>("reported");
-        QTest::addColumn<bool>("firstColumnMoved");
+        QTest::addColumn<QString>("layout"); // "", a first column moved, right to left
         QTest::addColumn<int>("paints");
         QTest::addColumn<QList<QRect>>("repainted");
         QTest::addColumn<QRect>("untouched");
         const QList<QRect> twoCells {cell(1, 1), cell(3, 2)};
-        QTest::newRow("cells in several passes")
-            << twoCells << QList<QRect> {cell(1, 1), cell(3, 2), cell(1, 1)} << false << 1 << twoCells << cell(5, 5);
+        QTest::newRow("cells in several passes") << twoCells << QList<QRect> {cell(1, 1), cell(3, 2), cell(1, 1)}
+                                                 << QString() << 1 << twoCells << cell(5, 5);
         QTest::newRow("whole rows for two cells")
-            << QList<QRect> {cell(2, 0), cell(4, 3)} << QList<QRect> {range(2, 0, 2, 9), range(4, 0, 4, 9)} << false
+            << QList<QRect> {cell(2, 0), cell(4, 3)} << QList<QRect> {range(2, 0, 2, 9), range(4, 0, 4, 9)} << QString()
             << 1 << QList<QRect> {cell(2, 0), cell(4, 3)} << cell(2, 1);
         QTest::newRow("reported, unchanged")
-            << QList<QRect>() << QList<QRect> {range(2, 0, 2, 9)} << false << 0 << QList<QRect>() << QRect();
+            << QList<QRect>() << QList<QRect> {range(2, 0, 2, 9)} << QString() << 0 << QList<QRect>() << QRect();
         const QList<QRect> offScreen {range(150, 0, 150, 9), cell(199, 9)};
-        QTest::newRow("off screen") << offScreen << offScreen << false << 0 << QList<QRect>() << QRect();
+        QTest::newRow("off screen") << offScreen << offScreen << QString() << 0 << QList<QRect>() << QRect();
         const QList<QRect> column {range(5, 1, 150, 1)};
         QTest::newRow("partly on screen")
-            << column << column << false << 1 << QList<QRect> {cell(5, 1), cell(8, 1)} << cell(5, 2);
-        QTest::newRow("moved column") << QList<QRect> {cell(1, 0)} << QList<QRect> {cell(1, 0)} << true << 1
-                                      << QList<QRect> {cell(1, 0)} << cell(1, 1);
+            << column << column << QString() << 1 << QList<QRect> {cell(5, 1), cell(8, 1)} << cell(5, 2);
+        QTest::newRow("moved column") << QList<QRect> {cell(1, 0)} << QList<QRect> {cell(1, 0)}
+                                      << QStringLiteral("moved") << 1 << QList<QRect> {cell(1, 0)} << cell(1, 1);
+        const QList<QRect> runs {range(2, 0, 2, 3), cell(2, 6)};
+        QTest::newRow("right to left") << runs << runs << QStringLiteral("rtl") << 1
+                                       << QList<QRect> {cell(2, 0), cell(2, 3), cell(2, 6)} << cell(2, 4);
     }
     void changesPaintOncePerFrame()
     {
         QFETCH(QList<QRect>, changed);
         QFETCH(QList<QRect>, reported);
-        QFETCH(bool, firstColumnMoved);
+        QFETCH(QString, layout);
         QFETCH(QList<QRect>, repainted);
         QFETCH(QRect, untouched);
 
@@ -108,8 +111,10 @@ private slots:
         view.setModel(&model);
         view.horizontalHeader()->setDefaultSectionSize(50);
         view.verticalHeader()->setDefaultSectionSize(20);
-        if (firstColumnMoved)
+        if (layout == QLatin1String("moved"))
             view.horizontalHeader()->moveSection(0, 2);
+        if (layout == QLatin1String("rtl"))
+            view.setLayoutDirection(Qt::RightToLeft);
         QVERIFY(shown(view));
         QTest::qWait(50);
 
