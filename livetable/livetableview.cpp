@@ -12,6 +12,31 @@
 #include <QPainter>
 #include <QPaintEvent>
 
+namespace {
+
+// Where each of the sections shown stands among them, by logical index;
+// -1 for a section between first and last that is not shown.
+struct SectionPlaces
+{
+    explicit SectionPlaces(const QVector<int> &shown)
+    {
+        if (shown.isEmpty())
+            return;
+        first = *std::min_element(shown.begin(), shown.end());
+        last = *std::max_element(shown.begin(), shown.end());
+        places.fill(-1, last - first + 1);
+        for (int place = 0; place < shown.size(); ++place)
+            places[shown.at(place) - first] = place;
+    }
+    int placeOf(int section) const { return places.at(section - first); }
+
+    int first = 0;
+    int last = -1;
+    QVector<int> places;
+};
+
+} // namespace
+
 LiveTableView::LiveTableView(QWidget *parent)
     : VTableView(parent)
     , m_pacer(new FramePacer(FramePacer::Paint, this))
@@ -19,6 +44,12 @@ LiveTableView::LiveTableView(QWidget *parent)
     QTableView::setShowGrid(false);
     setItemDelegate(new LiveTextDelegate(this));
     connect(m_pacer, &FramePacer::frame, this, &LiveTableView::repaintChanged);
+    // Sections resized (or hidden) and moved change what is in view before
+    // the view lays itself out again.
+    for (const QHeaderView *header : {horizontalHeader(), verticalHeader()}) {
+        connect(header, &QHeaderView::sectionResized, this, &LiveTableView::forgetWhatIsInView);
+        connect(header, &QHeaderView::sectionMoved, this, &LiveTableView::forgetWhatIsInView);
+    }
 }
 
 void LiveTableView::setShowGrid(bool show)
@@ -37,68 +68,79 @@ void LiveTableView::dataChanged(const QModelIndex &topLeft, const QModelIndex &b
         return;
     const int top = topLeft.row();
     const int bottom = bottomRight.row();
-    const int left = topLeft.column();
-    const int right = bottomRight.column();
-    // Most changes of a long table are of rows out of view: they cost a
-    // comparison with the rows in view, known until the view scrolls,
-    // resizes or its rows change.
-    if (!m_rowsInViewKnown)
-        knowRowsInView();
-    if (m_rowsInViewKnown && (bottom < m_firstRowInView || top > m_lastRowInView))
+    // Most changes of a long table are of rows out of view, and a board's
+    // changes are cell by cell: each costs a look at what is in view, known
+    // until the view scrolls, resizes or its rows or columns change.
+    if (!m_inViewKnown)
+        knowWhatIsInView();
+    if (m_rowsInViewKnown) {
+        if (bottom < m_firstRowInView || top > m_lastRowInView)
+            return;
+    } else {
+        const QPair<int, int> rows = visibleSpan(verticalHeader(), top, bottom, viewport()->height());
+        if (rows.first >= rows.second)
+            return;
+    }
+    const int right = qMin(bottomRight.column(), m_columnsInView.size() - 1);
+    int column = topLeft.column();
+    while (column <= right && !m_columnsInView.at(column))
+        ++column;
+    if (column > right)
         return;
-    const QPair<int, int> rows = visibleSpan(verticalHeader(), top, bottom, viewport()->height());
-    const QPair<int, int> columns = visibleSpan(horizontalHeader(), left, right, viewport()->width());
-    if (rows.first >= rows.second || columns.first >= columns.second)
-        return;
-    m_changed.append(QRect(QPoint(left, top), QPoint(right, bottom)));
+    m_changed.append(QRect(QPoint(topLeft.column(), top), QPoint(bottomRight.column(), bottom)));
     m_pacer->request();
 }
 
-void LiveTableView::knowRowsInView()
+void LiveTableView::knowWhatIsInView()
 {
+    const QHeaderView *columns = horizontalHeader();
+    m_columnsInView.fill(false, columns->count());
+    for (int column : sectionsShown(columns, 0, viewport()->width() - 1))
+        m_columnsInView[column] = true;
     const QHeaderView *rows = verticalHeader();
-    // With rows moved or hidden, the span is worked out change by change.
-    if (rows->sectionsMoved() || rows->hiddenSectionCount() > 0)
-        return;
-    m_firstRowInView = rows->visualIndexAt(0);
-    m_lastRowInView = rows->visualIndexAt(viewport()->height() - 1);
-    if (m_lastRowInView < 0)
-        m_lastRowInView = rows->count() - 1;
-    m_rowsInViewKnown = true;
+    // With rows moved or hidden, the rows' span is worked out change by change.
+    m_rowsInViewKnown = !rows->sectionsMoved() && rows->hiddenSectionCount() == 0;
+    if (m_rowsInViewKnown) {
+        m_firstRowInView = rows->visualIndexAt(0);
+        m_lastRowInView = rows->visualIndexAt(viewport()->height() - 1);
+        if (m_lastRowInView < 0)
+            m_lastRowInView = rows->count() - 1;
+    }
+    m_inViewKnown = true;
 }
 
-void LiveTableView::forgetRowsInView()
+void LiveTableView::forgetWhatIsInView()
 {
-    m_rowsInViewKnown = false;
+    m_inViewKnown = false;
 }
 
 void LiveTableView::scrollContentsBy(int dx, int dy)
 {
-    forgetRowsInView();
+    forgetWhatIsInView();
     VTableView::scrollContentsBy(dx, dy);
 }
 
 void LiveTableView::updateGeometries()
 {
-    forgetRowsInView();
+    forgetWhatIsInView();
     VTableView::updateGeometries();
 }
 
 void LiveTableView::rowsInserted(const QModelIndex &parent, int first, int last)
 {
-    forgetRowsInView();
+    forgetWhatIsInView();
     VTableView::rowsInserted(parent, first, last);
 }
 
 void LiveTableView::rowsAboutToBeRemoved(const QModelIndex &parent, int first, int last)
 {
-    forgetRowsInView();
+    forgetWhatIsInView();
     VTableView::rowsAboutToBeRemoved(parent, first, last);
 }
 
 void LiveTableView::reset()
 {
-    forgetRowsInView();
+    forgetWhatIsInView();
     VTableView::reset();
 }
 
@@ -109,16 +151,21 @@ void LiveTableView::repaintChanged()
     const QVector<int> rowsShown = sectionsShown(rows, 0, viewport()->height() - 1);
     const QVector<int> columnsShown = sectionsShown(columns, 0, viewport()->width() - 1);
     const int width = columnsShown.size();
-    // The shown cells reported changed, by place in view.
+    // The shown cells reported changed, by place in view. Each change is
+    // walked over its own rows and columns only, through the place of each
+    // shown section by its logical index: a frame reports hundreds of cells.
     QVector<bool> changed(rowsShown.size() * width);
+    const SectionPlaces rowPlaces(rowsShown);
+    const SectionPlaces columnPlaces(columnsShown);
     for (const QRect &cells : qAsConst(m_changed)) {
-        for (int r = 0; r < rowsShown.size(); ++r) {
-            const int row = rowsShown.at(r);
-            if (row < cells.top() || row > cells.bottom())
+        for (int row = qMax(cells.top(), rowPlaces.first); row <= qMin(cells.bottom(), rowPlaces.last); ++row) {
+            const int r = rowPlaces.placeOf(row);
+            if (r < 0)
                 continue;
-            for (int c = 0; c < width; ++c) {
-                const int column = columnsShown.at(c);
-                if (column >= cells.left() && column <= cells.right())
+            for (int column = qMax(cells.left(), columnPlaces.first);
+                 column <= qMin(cells.right(), columnPlaces.last); ++column) {
+                const int c = columnPlaces.placeOf(column);
+                if (c >= 0)
                     changed[r * width + c] = true;
             }
         }

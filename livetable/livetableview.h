@@ -76,8 +76,8 @@ private:
     // The logical sections of header shown between viewport positions from and to.
     static QVector<int> sectionsShown(const QHeaderView *header, int from, int to);
     void repaintChanged();
-    void knowRowsInView();
-    void forgetRowsInView();
+    void knowWhatIsInView();
+    void forgetWhatIsInView();
     void paintGrid(const QRegion &region);
     static quint64 cellKey(int row, int column) { return quint64(row) << 32 | quint32(column); }
     // Whether the cell's look differs from the one last painted; if so, it
@@ -90,7 +90,10 @@ private:
     bool m_grid = true;
     // Changed cells waiting for the frame, in cell units: x = column, y = row.
     QVector<QRect> m_changed;
-    // The rows in view, while known (rows neither moved nor hidden).
+    // What is in view, while known: the columns, by logical index, and the
+    // rows' span where rows are neither moved nor hidden.
+    bool m_inViewKnown = false;
+    QVector<bool> m_columnsInView;
     bool m_rowsInViewKnown = false;
     int m_firstRowInView = 0;
     int m_lastRowInView = -1;
