@@ -12,31 +12,6 @@
 #include <QPainter>
 #include <QPaintEvent>
 
-namespace {
-
-// Where each of the sections shown stands among them, by logical index;
-// -1 for a section between first and last that is not shown.
-struct SectionPlaces
-{
-    explicit SectionPlaces(const QVector<int> &shown)
-    {
-        if (shown.isEmpty())
-            return;
-        first = *std::min_element(shown.begin(), shown.end());
-        last = *std::max_element(shown.begin(), shown.end());
-        places.fill(-1, last - first + 1);
-        for (int place = 0; place < shown.size(); ++place)
-            places[shown.at(place) - first] = place;
-    }
-    int placeOf(int section) const { return places.at(section - first); }
-
-    int first = 0;
-    int last = -1;
-    QVector<int> places;
-};
-
-} // namespace
-
 LiveTableView::LiveTableView(QWidget *parent)
     : VTableView(parent)
     , m_pacer(new FramePacer(FramePacer::Paint, this))
@@ -66,46 +41,22 @@ void LiveTableView::dataChanged(const QModelIndex &topLeft, const QModelIndex &b
     }
     if (!isVisible() || !topLeft.isValid() || !bottomRight.isValid() || topLeft.parent() != rootIndex())
         return;
-    const int top = topLeft.row();
-    const int bottom = bottomRight.row();
     // Most changes of a long table are of rows out of view, and a board's
     // changes are cell by cell: each costs a look at what is in view, known
     // until the view scrolls, resizes or its rows or columns change.
     if (!m_inViewKnown)
         knowWhatIsInView();
-    if (m_rowsInViewKnown) {
-        if (bottom < m_firstRowInView || top > m_lastRowInView)
-            return;
-    } else {
-        const QPair<int, int> rows = visibleSpan(verticalHeader(), top, bottom, viewport()->height());
-        if (rows.first >= rows.second)
-            return;
-    }
-    const int right = qMin(bottomRight.column(), m_columnsInView.size() - 1);
-    int column = topLeft.column();
-    while (column <= right && !m_columnsInView.at(column))
-        ++column;
-    if (column > right)
+    if (!m_rowsInView.anyIn(topLeft.row(), bottomRight.row())
+        || !m_columnsInView.anyIn(topLeft.column(), bottomRight.column()))
         return;
-    m_changed.append(QRect(QPoint(topLeft.column(), top), QPoint(bottomRight.column(), bottom)));
+    m_changed.append(QRect(QPoint(topLeft.column(), topLeft.row()), QPoint(bottomRight.column(), bottomRight.row())));
     m_pacer->request();
 }
 
 void LiveTableView::knowWhatIsInView()
 {
-    const QHeaderView *columns = horizontalHeader();
-    m_columnsInView.fill(false, columns->count());
-    for (int column : sectionsShown(columns, 0, viewport()->width() - 1))
-        m_columnsInView[column] = true;
-    const QHeaderView *rows = verticalHeader();
-    // With rows moved or hidden, the rows' span is worked out change by change.
-    m_rowsInViewKnown = !rows->sectionsMoved() && rows->hiddenSectionCount() == 0;
-    if (m_rowsInViewKnown) {
-        m_firstRowInView = rows->visualIndexAt(0);
-        m_lastRowInView = rows->visualIndexAt(viewport()->height() - 1);
-        if (m_lastRowInView < 0)
-            m_lastRowInView = rows->count() - 1;
-    }
+    m_rowsInView = ShownSections(sectionsShown(verticalHeader(), 0, viewport()->height() - 1));
+    m_columnsInView = ShownSections(sectionsShown(horizontalHeader(), 0, viewport()->width() - 1));
     m_inViewKnown = true;
 }
 
@@ -146,25 +97,25 @@ void LiveTableView::reset()
 
 void LiveTableView::repaintChanged()
 {
+    if (!m_inViewKnown)
+        knowWhatIsInView();
     const QHeaderView *rows = verticalHeader();
     const QHeaderView *columns = horizontalHeader();
-    const QVector<int> rowsShown = sectionsShown(rows, 0, viewport()->height() - 1);
-    const QVector<int> columnsShown = sectionsShown(columns, 0, viewport()->width() - 1);
+    const QVector<int> &rowsShown = m_rowsInView.sections;
+    const QVector<int> &columnsShown = m_columnsInView.sections;
     const int width = columnsShown.size();
     // The shown cells reported changed, by place in view. Each change is
-    // walked over its own rows and columns only, through the place of each
-    // shown section by its logical index: a frame reports hundreds of cells.
+    // walked over its own rows and columns only: a frame reports hundreds
+    // of cells.
     QVector<bool> changed(rowsShown.size() * width);
-    const SectionPlaces rowPlaces(rowsShown);
-    const SectionPlaces columnPlaces(columnsShown);
     for (const QRect &cells : qAsConst(m_changed)) {
-        for (int row = qMax(cells.top(), rowPlaces.first); row <= qMin(cells.bottom(), rowPlaces.last); ++row) {
-            const int r = rowPlaces.placeOf(row);
+        for (int row = qMax(cells.top(), m_rowsInView.first); row <= qMin(cells.bottom(), m_rowsInView.last); ++row) {
+            const int r = m_rowsInView.placeOf(row);
             if (r < 0)
                 continue;
-            for (int column = qMax(cells.left(), columnPlaces.first);
-                 column <= qMin(cells.right(), columnPlaces.last); ++column) {
-                const int c = columnPlaces.placeOf(column);
+            for (int column = qMax(cells.left(), m_columnsInView.first);
+                 column <= qMin(cells.right(), m_columnsInView.last); ++column) {
+                const int c = m_columnsInView.placeOf(column);
                 if (c >= 0)
                     changed[r * width + c] = true;
             }
@@ -386,35 +337,23 @@ QVector<int> LiveTableView::sectionsShown(const QHeaderView *header, int from, i
     return sections;
 }
 
-QPair<int, int> LiveTableView::visibleSpan(const QHeaderView *header, int first, int last, int extent)
+LiveTableView::ShownSections::ShownSections(const QVector<int> &shown)
+    : sections(shown)
 {
-    const QPair<int, int> shown = visualRange(header, 0, extent - 1);
-    const int firstShown = shown.first;
-    const int lastShown = shown.second;
-    if (lastShown < firstShown || extent <= 0)
-        return {0, 0};
+    if (shown.isEmpty())
+        return;
+    first = *std::min_element(shown.begin(), shown.end());
+    last = *std::max_element(shown.begin(), shown.end());
+    places.fill(-1, last - first + 1);
+    for (int place = 0; place < shown.size(); ++place)
+        places[shown.at(place) - first] = place;
+}
 
-    int start = extent;
-    int end = 0;
-    auto extend = [&](int logical) {
-        const int position = header->sectionViewportPosition(logical);
-        start = qMin(start, position);
-        end = qMax(end, position + header->sectionSize(logical));
-    };
-    if (!header->sectionsMoved()) {
-        // Logical and visual order agree: the span is the two ends.
-        const int from = qMax(first, firstShown);
-        const int to = qMin(last, lastShown);
-        if (from > to)
-            return {0, 0};
-        extend(from);
-        extend(to);
-    } else {
-        for (int visual = firstShown; visual <= lastShown; ++visual) {
-            const int logical = header->logicalIndex(visual);
-            if (logical >= first && logical <= last)
-                extend(logical);
-        }
+bool LiveTableView::ShownSections::anyIn(int from, int to) const
+{
+    for (int section = qMax(from, first); section <= qMin(to, last); ++section) {
+        if (placeOf(section) >= 0)
+            return true;
     }
-    return {qMax(start, 0), qMin(end, extent)};
+    return false;
 }

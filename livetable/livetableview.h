@@ -67,9 +67,26 @@ protected:
 private:
     using Look = QVector<QVariant>;
 
-    // The visible part of the sections first..last (logical) of header, as
-    // viewport coordinates [start, end); empty when none of them shows.
-    static QPair<int, int> visibleSpan(const QHeaderView *header, int first, int last, int extent);
+    // The sections of a header shown in view, in visual order, and the
+    // place of each among them by logical index.
+    struct ShownSections
+    {
+        ShownSections() = default;
+        explicit ShownSections(const QVector<int> &shown);
+        // The section's place among the shown ones; -1 when not shown.
+        int placeOf(int section) const
+        {
+            return section < first || section > last ? -1 : places.at(section - first);
+        }
+        // Whether any of the sections from..to is shown.
+        bool anyIn(int from, int to) const;
+
+        QVector<int> sections;
+        int first = 0; // the smallest and largest logical index shown
+        int last = -1;
+        QVector<int> places; // by logical index - first
+    };
+
     // The first and last visual index of header's sections between viewport
     // positions from and to; last < first when none is there.
     static QPair<int, int> visualRange(const QHeaderView *header, int from, int to);
@@ -90,13 +107,10 @@ private:
     bool m_grid = true;
     // Changed cells waiting for the frame, in cell units: x = column, y = row.
     QVector<QRect> m_changed;
-    // What is in view, while known: the columns, by logical index, and the
-    // rows' span where rows are neither moved nor hidden.
+    // What is in view, while known.
     bool m_inViewKnown = false;
-    QVector<bool> m_columnsInView;
-    bool m_rowsInViewKnown = false;
-    int m_firstRowInView = 0;
-    int m_lastRowInView = -1;
+    ShownSections m_rowsInView;
+    ShownSections m_columnsInView;
     // With look roles: the look of each cell when it was last painted, by
     // cellKey, and the cells whose look takeNewLook remembered for the
     // coming paint, which then need not read it again.
