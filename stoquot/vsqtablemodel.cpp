@@ -7,6 +7,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+#include <utility>
+
 namespace {
 
 constexpr int MarkerMs = 800;
@@ -142,9 +144,8 @@ bool VSQTableModel::setData(const QModelIndex &index, const QVariant &value, int
     bool changed;
     if (value.canConvert<QColor>()) {
         const QColor marker = value.value<QColor>();
-        changed = marker != m_marker;
-        m_marker = marker;
-        changed = highlights()->light(contract, index.column()) || changed;
+        const bool newColour = std::exchange(m_marker, marker) != marker;
+        changed = highlights()->light(contract, index.column()) || newColour;
     } else {
         changed = highlights()->unlight(contract, index.column());
     }
