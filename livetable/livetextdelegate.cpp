@@ -96,8 +96,7 @@ void LiveTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
         painter->setClipRect(option.rect, Qt::IntersectClip);
     }
     if (glyphs) {
-        painter->setPen(colour);
-        glyphs->draw(painter, placed.topLeft());
+        glyphs->draw(painter, placed.topLeft(), colour);
     } else {
         painter->drawPixmap(placed.topLeft(), rendered(*laid, colour, painter->device()->devicePixelRatioF()));
     }

@@ -4,11 +4,15 @@
 #include <QPainter>
 #include <QString>
 #include <QVector>
+#include <QtMath>
 
 namespace {
 
 const char QuoteCharacters[] = "0123456789.,:+-%/ ";
 const QChar Ellipsis(0x2026);
+// Glyphs in a few colours at a few places within a pixel, a few hundred
+// bytes each; a style's change of colours starts again.
+constexpr int MaxSprites = 4096;
 
 } // namespace
 
@@ -68,8 +72,67 @@ bool QuoteGlyphs::layOut(const QString &text, qreal maxWidth)
     return true;
 }
 
-void QuoteGlyphs::draw(QPainter *painter, const QPointF &topLeft)
+void QuoteGlyphs::draw(QPainter *painter, const QPointF &topLeft, const QColor &colour)
 {
-    m_run.setRawData(m_glyphs.data(), m_positions.data(), m_length);
-    painter->drawGlyphRun(topLeft, m_run);
+    // Images stand for the glyphs only where they land pixel for pixel as
+    // the glyphs would: whole-pixel moves and plain blending.
+    const QTransform &device = painter->deviceTransform();
+    if (device.type() > QTransform::TxTranslate || device.dx() != qFloor(device.dx())
+        || device.dy() != qFloor(device.dy())
+        || painter->compositionMode() != QPainter::CompositionMode_SourceOver) {
+        painter->setPen(colour);
+        m_run.setRawData(m_glyphs.data(), m_positions.data(), m_length);
+        painter->drawGlyphRun(topLeft, m_run);
+        return;
+    }
+    // Qt places a glyph's image from the whole pixel below its origin and
+    // picks the image by the origin's place within that pixel; so do these.
+    const QPointF origin = topLeft + QPointF(device.dx(), device.dy());
+    for (int i = 0; i < m_length; ++i) {
+        const QPointF at = origin + m_positions[i];
+        const int x = qFloor(at.x());
+        const int y = qFloor(at.y());
+        const SpriteKey key {m_glyphs[i], colour.rgba(), qFloor((at.x() - x) * 4), qRound((at.y() - y) * 64)};
+        const Sprite &glyph = sprite(key);
+        if (!glyph.image.isNull())
+            painter->drawImage(QPoint(x, y) + glyph.offset - QPoint(int(device.dx()), int(device.dy())), glyph.image);
+    }
+}
+
+const QuoteGlyphs::Sprite &QuoteGlyphs::sprite(const SpriteKey &key)
+{
+    auto it = m_sprites.find(key);
+    if (it != m_sprites.end())
+        return it.value();
+    if (m_sprites.size() >= MaxSprites)
+        m_sprites.clear();
+    // Drawn by Qt with its origin at the same place within a pixel, on
+    // room enough for any ink around it, then cut to the ink.
+    const QRectF ink = m_raw.boundingRect(key.glyph);
+    const QPoint pixel(qCeil(-ink.left()) + 2, qCeil(-ink.top()) + 2);
+    QImage image(pixel.x() + qCeil(ink.right()) + 2, pixel.y() + qCeil(ink.bottom()) + 2,
+                 QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setPen(QColor::fromRgba(key.colour));
+        const QPointF position(0, 0);
+        QGlyphRun run;
+        run.setRawFont(m_raw);
+        run.setRawData(&key.glyph, &position, 1);
+        // Across at the middle of the quarter, where Qt picks the same image.
+        painter.drawGlyphRun(QPointF(pixel) + QPointF((key.subX + 0.5) / 4, key.subY / 64.0), run);
+    }
+    QRect inked;
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]))
+                inked |= QRect(x, y, 1, 1);
+        }
+    }
+    Sprite glyph;
+    if (!inked.isEmpty())
+        glyph = Sprite {image.copy(inked), inked.topLeft() - pixel};
+    return m_sprites.insert(key, glyph).value();
 }

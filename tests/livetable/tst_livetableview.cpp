@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QPainter>
 #include <QtTest>
 
 namespace {
@@ -241,6 +242,65 @@ private slots:
             const QString shown = QFontMetrics(font).elidedText(text, Qt::ElideRight, width);
             QVERIFY2(qAbs(glyphs.width() - QFontMetricsF(font).horizontalAdvance(shown)) < 0.5, qPrintable(shown));
         }
+    }
+
+    // A number drawn from glyph images lands pixel for pixel where Qt draws
+    // its glyphs, wherever within a pixel it starts and whatever the
+    // painter's own whole-pixel move.
+    void quoteGlyphsDrawAsQtDoes_data()
+    {
+        QTest::addColumn<QPointF>("topLeft");
+        QTest::addColumn<QPoint>("moved");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("whole pixel") << QPointF(4, 3) << QPoint() << QColor(Qt::black);
+        QTest::newRow("within pixels") << QPointF(4.3, 3.7) << QPoint() << QColor(Qt::red);
+        QTest::newRow("moved painter") << QPointF(0.55, 0.2) << QPoint(7, 5) << QColor(0, 128, 255);
+    }
+    void quoteGlyphsDrawAsQtDoes()
+    {
+        QFETCH(QPointF, topLeft);
+        QFETCH(QPoint, moved);
+        QFETCH(QColor, colour);
+        const QFont font;
+        const QString text = QStringLiteral("-1,234.56%");
+        QuoteGlyphs glyphs(font);
+        QVERIFY(glyphs.layOut(text, qInf()));
+        const QRawFont raw = QRawFont::fromFont(font);
+        const QVector<quint32> indexes = raw.glyphIndexesForString(text);
+        const QVector<QPointF> advances = raw.advancesForGlyphIndexes(indexes);
+        QVector<QPointF> positions;
+        QPointF at(0, QFontMetricsF(font).ascent());
+        for (const QPointF &advance : advances) {
+            positions.append(at);
+            at += advance;
+        }
+        QGlyphRun run;
+        run.setRawFont(raw);
+        run.setGlyphIndexes(indexes);
+        run.setPositions(positions);
+        QImage drawn(160, 40, QImage::Format_RGB32);
+        QImage expected = drawn;
+        for (QImage *image : {&drawn, &expected}) {
+            image->fill(Qt::white);
+            QPainter painter(image);
+            painter.translate(moved);
+            painter.setPen(colour);
+            if (image == &drawn)
+                glyphs.draw(&painter, topLeft, colour);
+            else
+                painter.drawGlyphRun(topLeft, run);
+        }
+        int inked = 0;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                const QRgb a = drawn.pixel(x, y);
+                const QRgb b = expected.pixel(x, y);
+                inked += b != qRgb(255, 255, 255);
+                QVERIFY2(qAbs(qRed(a) - qRed(b)) <= 1 && qAbs(qGreen(a) - qGreen(b)) <= 1 && qAbs(qBlue(a) - qBlue(b)) <= 1,
+                         qPrintable(QStringLiteral("at %1,%2").arg(x).arg(y)));
+            }
+        }
+        QVERIFY(inked > 50);
     }
 
     // The view's own grid sits where QTableView's would, and goes with setShowGrid(false).
