@@ -8,7 +8,7 @@ CellHighlights::CellHighlights(int durationMs, Ending ending, QObject *parent)
     : QObject(parent)
     , m_durationMs(durationMs)
     , m_ending(ending)
-    , m_pacer(new FramePacer(FramePacer::Write, this))
+    , m_pacer(new FramePacer(FramePacer::Expire, this))
 {
     m_clock.start();
     connect(m_pacer, &FramePacer::frame, this, &CellHighlights::endDue);
@@ -25,7 +25,9 @@ bool CellHighlights::setLit(State &state, int column, bool lit)
 
 bool CellHighlights::light(const SecurityId &id, int column)
 {
-    return setLit(m_cells[Cell {id, column}], column, true);
+    State &state = m_cells[Cell {id, column}];
+    state.litAt = m_clock.elapsed();
+    return setLit(state, column, true);
 }
 
 void CellHighlights::endLater(const SecurityId &id, int column)
@@ -94,8 +96,10 @@ void CellHighlights::endDue()
         const End end = m_ends.front();
         m_ends.pop_front();
         const auto found = m_cells.find(end.cell);
-        // A forgotten cell is gone; a flash changed again since ends later.
-        if (found == m_cells.end() || (m_ending == AfterLastChange && found->lastEnd != end.serial))
+        // A forgotten cell is gone; a flash changed again since ends later;
+        // a cell lit again since its end fell due stays lit.
+        if (found == m_cells.end() || (m_ending == AfterLastChange && found->lastEnd != end.serial)
+            || (m_ending == AfterEachChange && found->litAt >= end.due))
             continue;
         setLit(*found, end.cell.column, false);
         if (found->lastEnd == end.serial)

@@ -22,8 +22,11 @@ class FramePacer;
 // One timer serves every cell from a queue of deadlines (in order, since
 // every end comes the same duration after its cause): a Qt timer per change
 // falls behind at tens of thousands of changes a second. Ends are carried
-// out in the Write phase of the frame after they fall due (FramePacer), so
-// their repaints are frame work and share the frame with the quotes.
+// out in the Expire phase of the frame after they fall due (FramePacer), so
+// their repaints are frame work and share the frame with the quotes. An end
+// that a later light() of its cell overtook changes nothing: the cell would
+// have gone dark and been lit again since, and in a storm of changes a cell
+// stays lit instead of being ended and lit again in every frame.
 class CellHighlights : public QObject
 {
     Q_OBJECT
@@ -39,7 +42,8 @@ public:
     // Ends already scheduled keep their time.
     void setDuration(int ms) { m_durationMs = ms; }
 
-    // Whether the cell was dark before.
+    // Whether the cell was dark before; the cell counts as lit from now
+    // either way.
     bool light(const SecurityId &id, int column);
     // Schedules the cell's end the duration from now, whether or not it is lit.
     void endLater(const SecurityId &id, int column);
@@ -75,6 +79,7 @@ private:
     struct State
     {
         bool lit = false;
+        qint64 litAt = 0; // the latest light(), on m_clock, ms
         quint64 lastEnd = 0; // the serial of the cell's latest scheduled end
     };
     struct End

@@ -8,6 +8,8 @@
 #include <QTimerEvent>
 #include <QVector>
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 #if defined(Q_OS_WIN)
@@ -79,8 +81,8 @@ protected:
         m_lastFrame.start();
         const qint64 start = threadCpuNs();
         m_inFrame = true;
-        run(FramePacer::Write);
-        run(FramePacer::Paint);
+        for (const FramePacer::Phase phase : {FramePacer::Write, FramePacer::Expire, FramePacer::Paint})
+            run(phase);
         // The repaints the frame asked for, now: they are its work too.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
         m_inFrame = false;
@@ -94,7 +96,7 @@ private:
 
     void schedule()
     {
-        if (m_timer.isActive() || (m_waiting[FramePacer::Write].isEmpty() && m_waiting[FramePacer::Paint].isEmpty()))
+        if (m_timer.isActive() || std::all_of(std::begin(m_waiting), std::end(m_waiting), [](const auto &w) { return w.isEmpty(); }))
             return;
         qint64 waitNs = 0;
         if (m_lastFrame.isValid())
@@ -142,7 +144,7 @@ private:
     qint64 m_windowWorkNs = 0;
     qint64 m_intervalNs = FramePacer::FastestIntervalNs;
     bool m_inFrame = false;
-    QVector<FramePacer *> m_waiting[2];
+    QVector<FramePacer *> m_waiting[3]; // by phase
 };
 
 qint64 FramePacer::frameIntervalNs()

@@ -4,10 +4,12 @@
 
 // Turns any number of requests into at most one frame() per display frame.
 // All pacers of the GUI thread share one frame clock, and a frame runs in
-// two phases: first the Write pacers (tables take the records that arrived
-// and write them into their rows), then the Paint pacers (views turn what
-// changed into repaints, including what the Write phase just changed), and
-// the frame ends with the window repaints those asked for. A record is thus
+// three phases: first the Write pacers (tables take the records that
+// arrived and write them into their rows), then the Expire pacers
+// (highlights whose time is up end, after the writes that may have lit them
+// again), then the Paint pacers (views turn what changed into repaints,
+// including what the frame just changed), and the frame ends with the
+// window repaints those asked for. A record is thus
 // on the screen in the frame after it arrived. A request after a quiet
 // spell is served on the next pass of the event loop; requests within a
 // frame of the last one wait for the next frame.
@@ -21,7 +23,7 @@ class FramePacer : public QObject
 {
     Q_OBJECT
 public:
-    enum Phase { Write, Paint };
+    enum Phase { Write, Expire, Paint };
 
     static constexpr qint64 FastestIntervalNs = 1000000000 / 60;
     static constexpr int MinFramesPerSecond = 10;

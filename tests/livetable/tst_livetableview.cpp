@@ -1,3 +1,4 @@
+#include <cellhighlights.h>
 #include <framepacer.h>
 #include <framewait.h>
 #include <livetableview.h>
@@ -181,6 +182,43 @@ private slots:
         writer.request();
         QVERIFY(nextFrame.wait(2000));
         QVERIFY(paintedBeforeNext);
+    }
+
+    // A marker that every change ends again later: a change after an end
+    // fell due, before a frame carried the end out, keeps the cell lit (it
+    // went dark and was lit again) and ends it only with its own end; a
+    // change before it does not.
+    void markerEndsOvertakenByALaterChange_data()
+    {
+        QTest::addColumn<int>("secondChangeMs");
+        QTest::addColumn<bool>("litAfterFirstEnd");
+        QTest::newRow("changed again after the end fell due") << 700 << true;
+        QTest::newRow("changed again before") << 300 << false;
+    }
+    void markerEndsOvertakenByALaterChange()
+    {
+        QFETCH(int, secondChangeMs);
+        QFETCH(bool, litAfterFirstEnd);
+        const int durationMs = 600;
+        CellHighlights markers(durationMs, CellHighlights::AfterEachChange);
+        const SecurityId id = SecurityId::of(QStringLiteral("1"), QStringLiteral("10000001"));
+        int ended = 0;
+        connect(&markers, &CellHighlights::ended, this, [&] { ++ended; });
+        QElapsedTimer clock;
+        clock.start();
+        auto change = [&] {
+            markers.light(id, 2);
+            markers.endLater(id, 2);
+        };
+        change();
+        QThread::msleep(ulong(secondChangeMs));
+        change();
+        // After the first end's frame, well before the second end.
+        QTest::qWait(qMax(durationMs, secondChangeMs) + 150 - int(clock.elapsed()));
+        QCOMPARE(markers.isLit(id, 2), litAfterFirstEnd);
+        QCOMPARE(ended, litAfterFirstEnd ? 0 : 1);
+        QTRY_COMPARE_WITH_TIMEOUT(ended, litAfterFirstEnd ? 1 : 2, 5000);
+        QVERIFY(!markers.isLit(id, 2));
     }
 
     // Text keeps a contrast of 4.5 to what it is drawn on, rises red and
