@@ -42,12 +42,10 @@ qint64 threadCpuNs()
 } // namespace
 
 // The GUI thread's frame clock: one timer for every pacer waiting for a
-// frame, its interval adapted to the frames' work at the end of every
-// window of WindowNs.
+// frame, its interval set after every frame from the frames' recent work.
 class FrameClock : public QObject
 {
 public:
-    static constexpr qint64 WindowNs = 250000000;
     static constexpr qint64 SlowestIntervalNs = 1000000000 / FramePacer::MinFramesPerSecond;
 
     // Made on the first request, on the GUI thread, and kept for the process's life.
@@ -77,7 +75,6 @@ protected:
             return;
         }
         m_timer.stop();
-        adapt();
         m_lastFrame.start();
         const qint64 start = threadCpuNs();
         m_inFrame = true;
@@ -87,12 +84,12 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
         m_inFrame = false;
         if (start >= 0)
-            m_windowWorkNs += threadCpuNs() - start;
+            adapt(threadCpuNs() - start);
         schedule();
     }
 
 private:
-    FrameClock() { m_window.start(); }
+    FrameClock() = default;
 
     void schedule()
     {
@@ -122,26 +119,20 @@ private:
         }
     }
 
-    // Scales the interval by the frames' work over the budget. With a cost
-    // of w per frame the interval settles where w / interval meets the
-    // budget, in a few windows; a step at most halves or doubles it, so one
-    // slow frame does not throw the rate about.
-    void adapt()
+    // Sets the interval where the frames' average work takes WorkBudget of
+    // it. The average follows the last dozen frames or so: one slow frame
+    // does not throw the rate about, and a rate set from the work itself,
+    // not corrected step by step, holds steady instead of swinging around it.
+    void adapt(qint64 workNs)
     {
-        const qint64 windowNs = m_window.nsecsElapsed();
-        if (windowNs < WindowNs)
-            return;
-        const double load = double(m_windowWorkNs) / double(windowNs);
-        const double factor = qBound(0.5, load / FramePacer::WorkBudget, 2.0);
-        m_intervalNs = qBound(FramePacer::FastestIntervalNs, qint64(double(m_intervalNs) * factor), SlowestIntervalNs);
-        m_windowWorkNs = 0;
-        m_window.start();
+        m_averageWorkNs += (double(workNs) - m_averageWorkNs) / 8;
+        m_intervalNs = qBound(FramePacer::FastestIntervalNs, qint64(m_averageWorkNs / FramePacer::WorkBudget),
+                              SlowestIntervalNs);
     }
 
     QBasicTimer m_timer;
     QElapsedTimer m_lastFrame;
-    QElapsedTimer m_window;
-    qint64 m_windowWorkNs = 0;
+    double m_averageWorkNs = 0;
     qint64 m_intervalNs = FramePacer::FastestIntervalNs;
     bool m_inFrame = false;
     QVector<FramePacer *> m_waiting[3]; // by phase
