@@ -97,9 +97,9 @@ void CellHighlights::endDue()
         m_ends.pop_front();
         const auto found = m_cells.find(end.cell);
         // A forgotten cell is gone; a flash changed again since ends later;
-        // a cell lit again since its end fell due stays lit.
+        // a cell lit again since its end fell due stays lit until a later end.
         if (found == m_cells.end() || (m_ending == AfterLastChange && found->lastEnd != end.serial)
-            || (m_ending == AfterEachChange && found->litAt >= end.due))
+            || (m_ending == AfterEachChange && found->litAt >= end.due && found->lastEnd != end.serial))
             continue;
         setLit(*found, end.cell.column, false);
         if (found->lastEnd == end.serial)

@@ -24,9 +24,10 @@ class FramePacer;
 // falls behind at tens of thousands of changes a second. Ends are carried
 // out in the Expire phase of the frame after they fall due (FramePacer), so
 // their repaints are frame work and share the frame with the quotes. An end
-// that a later light() of its cell overtook changes nothing: the cell would
-// have gone dark and been lit again since, and in a storm of changes a cell
-// stays lit instead of being ended and lit again in every frame.
+// that a later light() of its cell overtook changes nothing while a later
+// end is scheduled: the cell would have gone dark and been lit again since,
+// and in a storm of changes a cell stays lit instead of being ended and lit
+// again in every frame.
 class CellHighlights : public QObject
 {
     Q_OBJECT

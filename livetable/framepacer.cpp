@@ -58,8 +58,8 @@ public:
     void add(FramePacer *pacer)
     {
         m_waiting[pacer->phase()].append(pacer);
-        // A request made during a frame is served by it (a Paint request
-        // during the Write phase) or scheduled when the frame ends.
+        // A request made during a frame is served by it (one for a later
+        // phase than the running one) or scheduled when the frame ends.
         if (!m_inFrame)
             schedule();
     }
@@ -120,12 +120,15 @@ private:
     }
 
     // Sets the interval where the frames' average work takes WorkBudget of
-    // it. The average follows the last dozen frames or so: one slow frame
-    // does not throw the rate about, and a rate set from the work itself,
-    // not corrected step by step, holds steady instead of swinging around it.
+    // it. The average follows the last dozen frames or so, and a frame
+    // counts at most twice the work that sets the slowest rate: one slow
+    // frame (a sort, a new chain) moves the interval by 25 ms at most, for
+    // a few frames, and a rate set from the work itself, not corrected step
+    // by step, holds steady instead of swinging around it.
     void adapt(qint64 workNs)
     {
-        m_averageWorkNs += (double(workNs) - m_averageWorkNs) / 8;
+        const qint64 counted = qBound<qint64>(0, workNs, qint64(2 * double(SlowestIntervalNs) * FramePacer::WorkBudget));
+        m_averageWorkNs += (double(counted) - m_averageWorkNs) / 8;
         m_intervalNs = qBound(FramePacer::FastestIntervalNs, qint64(m_averageWorkNs / FramePacer::WorkBudget),
                               SlowestIntervalNs);
     }

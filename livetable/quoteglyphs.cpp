@@ -11,7 +11,7 @@ namespace {
 const char QuoteCharacters[] = "0123456789.,:+-%/ ";
 const QChar Ellipsis(0x2026);
 // Glyphs in a few colours at a few places within a pixel, a few hundred
-// bytes each; a style's change of colours starts again.
+// bytes each; a table needs a few hundred, and a full cache starts again.
 constexpr int MaxSprites = 4096;
 
 } // namespace
@@ -75,10 +75,10 @@ bool QuoteGlyphs::layOut(const QString &text, qreal maxWidth)
 void QuoteGlyphs::draw(QPainter *painter, const QPointF &topLeft, const QColor &colour)
 {
     // Images stand for the glyphs only where they land pixel for pixel as
-    // the glyphs would: whole-pixel moves and plain blending.
+    // the glyphs would: whole-pixel moves, plain blending, antialiased text.
     const QTransform &device = painter->deviceTransform();
     if (device.type() > QTransform::TxTranslate || device.dx() != qFloor(device.dx())
-        || device.dy() != qFloor(device.dy())
+        || device.dy() != qFloor(device.dy()) || !painter->testRenderHint(QPainter::TextAntialiasing)
         || painter->compositionMode() != QPainter::CompositionMode_SourceOver) {
         painter->setPen(colour);
         m_run.setRawData(m_glyphs.data(), m_positions.data(), m_length);

@@ -18,10 +18,13 @@ class QString;
 // costs more than drawing it; these characters have neither kerning nor
 // ligatures in text fonts, so shaping would place them the same.
 //
-// On an unscaled painter each glyph is drawn from an image of it in the
-// pen's colour, made by Qt once per glyph, colour and quarter of a pixel: blending that image costs half of blending the glyph's coverage
-// again, and a quote table draws a few thousand glyphs a frame. The text
-// looks as the table's other texts, which are drawn from images as well.
+// On an unscaled painter that antialiases text each glyph is drawn from an
+// image of it in the text's colour, made by Qt once per glyph, colour and
+// place within a pixel (quarters across, as Qt places glyphs): blending
+// that image costs half of blending the glyph's coverage again, and a quote
+// table draws a few thousand glyphs a frame. The images are antialiased in
+// grey, not by subpixel, as the table's other texts, which are drawn from
+// images as well.
 class QuoteGlyphs
 {
 public:

@@ -192,14 +192,14 @@ private slots:
     {
         QTest::addColumn<int>("secondChangeMs");
         QTest::addColumn<bool>("litAfterFirstEnd");
-        QTest::newRow("changed again after the end fell due") << 700 << true;
-        QTest::newRow("changed again before") << 300 << false;
+        QTest::newRow("changed again after the end fell due") << 1100 << true;
+        QTest::newRow("changed again before") << 500 << false;
     }
     void markerEndsOvertakenByALaterChange()
     {
         QFETCH(int, secondChangeMs);
         QFETCH(bool, litAfterFirstEnd);
-        const int durationMs = 600;
+        const int durationMs = 1000;
         CellHighlights markers(durationMs, CellHighlights::AfterEachChange);
         const SecurityId id = SecurityId::of(QStringLiteral("1"), QStringLiteral("10000001"));
         int ended = 0;
@@ -210,7 +210,7 @@ private slots:
             markers.endLater(id, 2);
         }
         // After the first end's frame, well before the second end.
-        QTest::qWait(qMax(durationMs, secondChangeMs) + 150 - secondChangeMs);
+        QTest::qWait(qMax(durationMs, secondChangeMs) + 250 - secondChangeMs);
         QCOMPARE(markers.isLit(id, 2), litAfterFirstEnd);
         QCOMPARE(ended, litAfterFirstEnd ? 0 : 1);
         QTRY_COMPARE_WITH_TIMEOUT(ended, litAfterFirstEnd ? 1 : 2, 5000);
