@@ -26,7 +26,8 @@ bool CellHighlights::setLit(State &state, int column, bool lit)
 bool CellHighlights::light(const SecurityId &id, int column)
 {
     State &state = m_cells[Cell {id, column}];
-    state.litAt = m_clock.elapsed();
+    if (m_ending == AfterEachChange)
+        state.litAt = m_clock.elapsed();
     return setLit(state, column, true);
 }
 
@@ -96,10 +97,11 @@ void CellHighlights::endDue()
         const End end = m_ends.front();
         m_ends.pop_front();
         const auto found = m_cells.find(end.cell);
-        // A forgotten cell is gone; a flash changed again since ends later;
-        // a cell lit again since its end fell due stays lit until a later end.
-        if (found == m_cells.end() || (m_ending == AfterLastChange && found->lastEnd != end.serial)
-            || (m_ending == AfterEachChange && found->litAt >= end.due && found->lastEnd != end.serial))
+        // A forgotten cell is gone. While a later end is scheduled, a flash
+        // that changed again since, or a marker lit again since this end
+        // fell due, ends later.
+        if (found == m_cells.end()
+            || (found->lastEnd != end.serial && (m_ending == AfterLastChange || found->litAt >= end.due)))
             continue;
         setLit(*found, end.cell.column, false);
         if (found->lastEnd == end.serial)

@@ -80,7 +80,7 @@ private:
     struct State
     {
         bool lit = false;
-        qint64 litAt = 0; // the latest light(), on m_clock, ms
+        qint64 litAt = 0; // the latest light() of a marker (AfterEachChange), on m_clock, ms
         quint64 lastEnd = 0; // the serial of the cell's latest scheduled end
     };
     struct End

@@ -47,6 +47,8 @@ class FrameClock : public QObject
 {
 public:
     static constexpr qint64 SlowestIntervalNs = 1000000000 / FramePacer::MinFramesPerSecond;
+    // The most work one frame counts: twice what sets the slowest rate.
+    static constexpr qint64 MostCountedWorkNs = qint64(2 * SlowestIntervalNs * FramePacer::WorkBudget);
 
     // Made on the first request, on the GUI thread, and kept for the process's life.
     static FrameClock &instance()
@@ -127,7 +129,7 @@ private:
     // by step, holds steady instead of swinging around it.
     void adapt(qint64 workNs)
     {
-        const qint64 counted = qBound<qint64>(0, workNs, qint64(2 * double(SlowestIntervalNs) * FramePacer::WorkBudget));
+        const qint64 counted = qBound<qint64>(0, workNs, MostCountedWorkNs);
         m_averageWorkNs += (double(counted) - m_averageWorkNs) / 8;
         m_intervalNs = qBound(FramePacer::FastestIntervalNs, qint64(m_averageWorkNs / FramePacer::WorkBudget),
                               SlowestIntervalNs);

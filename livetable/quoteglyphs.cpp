@@ -86,16 +86,16 @@ void QuoteGlyphs::draw(QPainter *painter, const QPointF &topLeft, const QColor &
         return;
     }
     // Qt places a glyph's image from the whole pixel below its origin and
-    // picks the image by the origin's place within that pixel; so do these.
-    const QPointF origin = topLeft + QPointF(device.dx(), device.dy());
+    // picks the image by the origin's place within that pixel; so do these
+    // (a whole-pixel move of the painter changes neither).
     for (int i = 0; i < m_length; ++i) {
-        const QPointF at = origin + m_positions[i];
+        const QPointF at = topLeft + m_positions[i];
         const int x = qFloor(at.x());
         const int y = qFloor(at.y());
         const SpriteKey key {m_glyphs[i], colour.rgba(), qFloor((at.x() - x) * 4), qRound((at.y() - y) * 64)};
         const Sprite &glyph = sprite(key);
         if (!glyph.image.isNull())
-            painter->drawImage(QPoint(x, y) + glyph.offset - QPoint(int(device.dx()), int(device.dy())), glyph.image);
+            painter->drawImage(QPoint(x, y) + glyph.offset, glyph.image);
     }
 }
 
