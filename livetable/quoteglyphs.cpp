@@ -10,8 +10,9 @@ namespace {
 
 const char QuoteCharacters[] = "0123456789.,:+-%/ ";
 const QChar Ellipsis(0x2026);
-// Glyphs in a few colours at a few places within a pixel, a few hundred
-// bytes each; a table needs a few hundred, and a full cache starts again.
+// Pairs of glyphs in a few colours at a few places within a pixel, a few
+// hundred bytes each; a table needs a few hundred, and a full cache starts
+// again.
 constexpr int MaxSprites = 4096;
 
 } // namespace
@@ -88,14 +89,21 @@ void QuoteGlyphs::draw(QPainter *painter, const QPointF &topLeft, const QColor &
     // Qt places a glyph's image from the whole pixel below its origin and
     // picks the image by the origin's place within that pixel; so do these
     // (a whole-pixel move of the painter changes neither).
-    for (int i = 0; i < m_length; ++i) {
+    const QRgb rgba = colour.rgba();
+    for (int i = 0; i < m_length; i += 2) {
         const QPointF at = topLeft + m_positions[i];
         const int x = qFloor(at.x());
         const int y = qFloor(at.y());
-        const SpriteKey key {m_glyphs[i], colour.rgba(), qFloor((at.x() - x) * 4), qRound((at.y() - y) * 64)};
-        const Sprite &glyph = sprite(key);
-        if (!glyph.image.isNull())
-            painter->drawImage(QPoint(x, y) + glyph.offset, glyph.image);
+        const bool pair = i + 1 < m_length;
+        const SpriteKey key {m_glyphs[i],
+                             pair ? m_glyphs[i + 1] : 0,
+                             rgba,
+                             qFloor((at.x() - x) * 4),
+                             pair ? qFloor((topLeft.x() + m_positions[i + 1].x() - x) * 4) : 0,
+                             qRound((at.y() - y) * 64)};
+        const Sprite &glyphs = sprite(key);
+        if (!glyphs.image.isNull())
+            painter->drawImage(QPoint(x, y) + glyphs.offset, glyphs.image);
     }
 }
 
@@ -106,9 +114,16 @@ const QuoteGlyphs::Sprite &QuoteGlyphs::sprite(const SpriteKey &key)
         return it.value();
     if (m_sprites.size() >= MaxSprites)
         m_sprites.clear();
-    // Drawn by Qt with its origin at the same place within a pixel, on
-    // room enough for any ink around it, then cut to the ink.
-    const QRectF ink = m_raw.boundingRect(key.glyph);
+    // Drawn by Qt with the origins at the same places within a pixel, on
+    // room enough for any ink around them, then cut to the ink.
+    const int count = key.next ? 2 : 1;
+    const quint32 glyphs[2] = {key.glyph, key.next};
+    // Across at the middle of the quarter, where Qt picks the same image.
+    const QPointF origins[2] = {QPointF((key.subX + 0.5) / 4, key.subY / 64.0),
+                                QPointF((key.nextX + 0.5) / 4, key.subY / 64.0)};
+    QRectF ink;
+    for (int i = 0; i < count; ++i)
+        ink |= m_raw.boundingRect(glyphs[i]).translated(origins[i]);
     const QPoint pixel(qCeil(-ink.left()) + 2, qCeil(-ink.top()) + 2);
     QImage image(pixel.x() + qCeil(ink.right()) + 2, pixel.y() + qCeil(ink.bottom()) + 2,
                  QImage::Format_ARGB32_Premultiplied);
@@ -116,12 +131,10 @@ const QuoteGlyphs::Sprite &QuoteGlyphs::sprite(const SpriteKey &key)
     {
         QPainter painter(&image);
         painter.setPen(QColor::fromRgba(key.colour));
-        const QPointF position(0, 0);
         QGlyphRun run;
         run.setRawFont(m_raw);
-        run.setRawData(&key.glyph, &position, 1);
-        // Across at the middle of the quarter, where Qt picks the same image.
-        painter.drawGlyphRun(QPointF(pixel) + QPointF((key.subX + 0.5) / 4, key.subY / 64.0), run);
+        run.setRawData(glyphs, origins, count);
+        painter.drawGlyphRun(pixel, run);
     }
     QRect inked;
     for (int y = 0; y < image.height(); ++y) {

@@ -18,13 +18,14 @@ class QString;
 // costs more than drawing it; these characters have neither kerning nor
 // ligatures in text fonts, so shaping would place them the same.
 //
-// On an unscaled painter that antialiases text each glyph is drawn from an
-// image of it in the text's colour, made by Qt once per glyph, colour and
-// place within a pixel (quarters across, as Qt places glyphs): blending
-// that image costs half of blending the glyph's coverage again, and a quote
-// table draws a few thousand glyphs a frame. The images are antialiased in
-// grey, not by subpixel, as the table's other texts, which are drawn from
-// images as well.
+// On an unscaled painter that antialiases text the glyphs are drawn two by
+// two from an image of the pair in the text's colour, made by Qt once per
+// pair, colour and place within a pixel (quarters across, as Qt places
+// glyphs): blending that image costs a third of blending the glyphs'
+// coverage again, and a quote table draws a few thousand glyphs a frame.
+// Pairs halve the draws and the digits make only a hundred of them. The
+// images are antialiased in grey, not by subpixel, as the table's other
+// texts, which are drawn from images as well.
 class QuoteGlyphs
 {
 public:
@@ -47,8 +48,8 @@ public:
 private:
     static constexpr int MaxLength = 40;
 
-    // A glyph drawn in a colour, and where its image's top left lies from
-    // the whole pixel of the glyph's origin.
+    // A glyph or a pair drawn in a colour, and where its image's top left
+    // lies from the whole pixel of the first glyph's origin.
     struct Sprite
     {
         QImage image;
@@ -57,18 +58,22 @@ private:
     struct SpriteKey
     {
         quint32 glyph;
+        quint32 next; // 0: a glyph alone
         QRgb colour;
-        // The origin's place within its pixel: across in quarters, as Qt
-        // places glyphs, down in 64ths.
+        // The origins' places from the whole pixel of the first origin:
+        // across in quarters, as Qt places glyphs, down in 64ths.
         int subX;
+        int nextX;
         int subY;
         friend bool operator==(const SpriteKey &a, const SpriteKey &b)
         {
-            return a.glyph == b.glyph && a.colour == b.colour && a.subX == b.subX && a.subY == b.subY;
+            return a.glyph == b.glyph && a.next == b.next && a.colour == b.colour && a.subX == b.subX
+                && a.nextX == b.nextX && a.subY == b.subY;
         }
         friend uint qHash(const SpriteKey &key, uint seed)
         {
-            return qHash(quint64(key.glyph) << 32 | quint64(key.subX) << 16 | quint64(key.subY), seed) ^ key.colour;
+            return qHash(quint64(key.glyph) << 32 | key.next, seed)
+                ^ qHash(quint64(key.colour) << 32 | uint(key.nextX) << 16 | uint(key.subX) << 8 | uint(key.subY), seed);
         }
     };
     const Sprite &sprite(const SpriteKey &key);

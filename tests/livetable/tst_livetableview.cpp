@@ -295,7 +295,7 @@ private slots:
         QFETCH(QPoint, moved);
         const QColor colour(220, 10, 10);
         const QFont font;
-        const QString text = QStringLiteral("-1,234.56%");
+        const QString text = QStringLiteral("-12,345.67%");
         QuoteGlyphs glyphs(font);
         QVERIFY(glyphs.layOut(text, qInf()));
         const QRawFont raw = QRawFont::fromFont(font);
