@@ -49,7 +49,7 @@ void VFQTableModel::flashField(int row, int field)
     highlights()->endLater(contract, cell.column());
     // A flash still lit is already on the screen.
     if (lit)
-        emit dataChanged(cell, cell);
+        cellChanged(cell);
 }
 
 QVariant VFQTableModel::data(const QModelIndex &index, int role) const

@@ -180,10 +180,15 @@ void VisibleRowSubscription::applyQuotes()
 {
     // The page shown may have changed since the records came; applyQuote
     // finds no row for a contract it does not show.
-    for (const VQuotData &record : m_quotes->take()) {
-        if (m_currentPage && !m_currentPage->resubscribing)
-            applyQuote(record, m_currentPage);
+    MarketPage *page = m_currentPage;
+    if (!page || page->resubscribing) {
+        m_quotes->take();
+        return;
     }
+    page->model.holdChanges();
+    for (const VQuotData &record : m_quotes->take())
+        applyQuote(record, page);
+    page->model.releaseChanges();
 }
 
 void VisibleRowSubscription::applyQuote(const VQuotData &record, MarketPage *page)

@@ -2,6 +2,8 @@
 
 #include <vdataset.h>
 
+#include <algorithm>
+
 QuoteTableModel::QuoteTableModel(const QStringList &priceReferences, CellHighlights::Ending ending, int durationMs,
                                  QObject *parent)
     : VTableModel(parent)
@@ -29,7 +31,38 @@ void QuoteTableModel::doAfterUpdate(int row, int field)
 {
     if (field == m_marketField || field == m_codeField)
         ++m_rowsGeneration;
-    VTableModel::doAfterUpdate(row, field);
+    if (m_holding)
+        cellChanged(fieldCell(row, field));
+    else
+        VTableModel::doAfterUpdate(row, field);
+}
+
+void QuoteTableModel::cellChanged(const QModelIndex &cell)
+{
+    if (!cell.isValid())
+        return;
+    if (m_holding)
+        m_held.append(QPoint(cell.row(), cell.column()));
+    else
+        emit dataChanged(cell, cell);
+}
+
+void QuoteTableModel::releaseChanges()
+{
+    m_holding = false;
+    std::sort(m_held.begin(), m_held.end(), [](const QPoint &a, const QPoint &b) {
+        return a.x() != b.x() ? a.x() < b.x() : a.y() < b.y();
+    });
+    for (int i = 0; i < m_held.size();) {
+        const QPoint first = m_held.at(i);
+        int last = first.y();
+        while (++i < m_held.size() && m_held.at(i).x() == first.x() && m_held.at(i).y() <= last + 1)
+            last = m_held.at(i).y();
+        // Rows or columns may have gone while the changes were held.
+        if (first.x() < rowCount() && last < columnCount())
+            emit dataChanged(index(first.x(), first.y()), index(first.x(), last));
+    }
+    m_held.clear();
 }
 
 QModelIndex QuoteTableModel::fieldCell(int row, int field) const
@@ -115,6 +148,5 @@ void QuoteTableModel::highlightEnded(const SecurityId &security, int column)
     const int row = rowOf(security);
     if (row < 0 || row >= rowCount() || column >= columnCount())
         return;
-    const QModelIndex cell = index(row, column);
-    emit dataChanged(cell, cell);
+    cellChanged(index(row, column));
 }

@@ -7,6 +7,7 @@
 
 #include <vtablemodel.h>
 
+#include <QPoint>
 #include <QVector>
 
 #include <functional>
@@ -20,7 +21,10 @@
 // highlight stays with its security through a sort and goes with its row.
 //
 // A board writes by field index: fieldCell() names a field's cell without
-// looking up names.
+// looking up names. It holds the change notifications while it writes a
+// frame's records (holdChanges()), so that each run of neighbouring changed
+// cells of a row is told once instead of once a field: every notification
+// reaches the view and both of its headers.
 class QuoteTableModel : public VTableModel
 {
     Q_OBJECT
@@ -34,6 +38,10 @@ public:
     QModelIndex fieldCell(int row, int field) const;
     // The security of a row (null when the row has no code).
     SecurityId securityOfRow(int row) const;
+
+    // Until releaseChanges(), changed cells are noted instead of told.
+    void holdChanges() { m_holding = true; }
+    void releaseChanges();
 
     QVariant getDisplayText(const QModelIndex &index) const override;
     QVariant getForeground(const QModelIndex &index) const override;
@@ -50,6 +58,8 @@ protected:
                     QObject *parent);
 
     CellHighlights *highlights() const { return m_highlights; }
+    // Tells of a changed cell, or notes it while changes are held.
+    void cellChanged(const QModelIndex &cell);
     bool isHighlighted(const QModelIndex &index) const;
 
 private:
@@ -66,6 +76,8 @@ private:
     int m_marketField = -1;
     int m_codeField = -1;
     RowLocator m_rowOf;
+    bool m_holding = false;
+    QVector<QPoint> m_held; // row, column
     // The security of the row read last: a paint reads a row's cells one
     // after the other. Any change of rows or of a row's security ends it.
     quint64 m_rowsGeneration = 0;

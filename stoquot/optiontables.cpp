@@ -314,6 +314,8 @@ void OptionTables::receive(const VQuotData &record)
 
 void OptionTables::applyQuotes()
 {
+    for (QuoteTable &table : m_tables)
+        table.model.holdChanges();
     for (const VQuotData &record : m_quotes->take()) {
         // Looked up when written: a refresh since the record arrived may
         // have taken its row.
@@ -324,6 +326,8 @@ void OptionTables::applyQuotes()
         else
             emit contractWithoutRow(contract);
     }
+    for (QuoteTable &table : m_tables)
+        table.model.releaseChanges();
     emit written();
 }
 

@@ -150,7 +150,7 @@ bool VSQTableModel::setData(const QModelIndex &index, const QVariant &value, int
         changed = highlights()->unlight(contract, index.column());
     }
     if (changed)
-        emit dataChanged(index, index);
+        cellChanged(index);
     return true;
 }
 
