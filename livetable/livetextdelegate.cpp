@@ -20,6 +20,15 @@ QStaticText layOut(const QString &text, const QFont &font)
     return laid;
 }
 
+// The colour of a colour or brush role; invalid for none. A model's colours
+// are QColors nearly always, read without asking for a conversion.
+QColor colourOf(const QVariant &role)
+{
+    if (role.userType() == QMetaType::QColor)
+        return *static_cast<const QColor *>(role.constData());
+    return role.canConvert<QBrush>() ? qvariant_cast<QBrush>(role).color() : QColor();
+}
+
 } // namespace
 
 LiveTextDelegate::LiveTextDelegate(QObject *parent)
@@ -69,9 +78,9 @@ void LiveTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
         drawnOn = option.palette.color(group, QPalette::Highlight);
         painter->fillRect(option.rect, drawnOn);
     } else {
-        const QVariant background = index.data(Qt::BackgroundRole);
-        if (background.canConvert<QBrush>()) {
-            drawnOn = m_colours.cellBackground(qvariant_cast<QBrush>(background).color(), base);
+        const QColor background = colourOf(index.data(Qt::BackgroundRole));
+        if (background.isValid()) {
+            drawnOn = m_colours.cellBackground(background, base);
             painter->fillRect(option.rect, drawnOn);
         }
     }
@@ -79,9 +88,9 @@ void LiveTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
         return;
 
     QColor colour = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
-    const QVariant foreground = index.data(Qt::ForegroundRole);
-    if (!selected && foreground.canConvert<QBrush>())
-        colour = qvariant_cast<QBrush>(foreground).color();
+    const QColor foreground = selected ? QColor() : colourOf(index.data(Qt::ForegroundRole));
+    if (foreground.isValid())
+        colour = foreground;
     colour = m_colours.text(colour, drawnOn);
     const QVariant alignmentRole = index.data(Qt::TextAlignmentRole);
     const Qt::Alignment alignment

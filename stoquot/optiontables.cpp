@@ -370,8 +370,10 @@ void OptionTables::setCellValue(VDataset *ds, VSQTableModel *model, int row, int
         write = true;
     }
     // The marker first: the write's change notification starts its 800 ms.
-    if (mark)
-        model->setData(cell, QColor(207, 227, 250), Qt::BackgroundRole);
+    if (mark) {
+        static const QVariant Marker = QColor(207, 227, 250);
+        model->setData(cell, Marker, Qt::BackgroundRole);
+    }
     if (write)
         ds->setFieldValue(row, field, value);
 }

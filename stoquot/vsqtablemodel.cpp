@@ -142,7 +142,7 @@ bool VSQTableModel::setData(const QModelIndex &index, const QVariant &value, int
     const SecurityId contract = securityOfRow(index.row());
     // A cell already showing the marker asked for is not repainted again.
     bool changed;
-    if (value.canConvert<QColor>()) {
+    if (value.userType() == QMetaType::QColor || value.canConvert<QColor>()) {
         const QColor marker = value.value<QColor>();
         const bool newColour = std::exchange(m_marker, marker) != marker;
         changed = highlights()->light(contract, index.column()) || newColour;
