@@ -2,7 +2,6 @@
 
 #include "ftquotlog.h"
 #include "marketpage.h"
-#include "scopeguard.h"
 
 #include <ihostcontext.h>
 #include <tarn_global.h>
@@ -10,6 +9,7 @@
 #include <vdatadict.h>
 
 #include <QAction>
+#include <QScopeGuard>
 #include <QToolButton>
 
 namespace {
@@ -23,7 +23,7 @@ void ProductMenus::loadContracts(VCacheItem *contracts, const QHash<QString, Mar
     if (!contracts)
         return;
     contracts->readLock(CacheOwner);
-    ScopeGuard unlock([contracts] { contracts->unlock(CacheOwner); });
+    const auto unlock = qScopeGuard([contracts] { contracts->unlock(CacheOwner); });
     const int count = contracts->recordCount1();
     for (int i = 0; i < count; ++i) {
         const QString stkid = contracts->fieldValue1(i, QStringLiteral("stkid")).toString();

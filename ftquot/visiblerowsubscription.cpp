@@ -2,7 +2,6 @@
 
 #include "ftquotlog.h"
 #include "marketpage.h"
-#include "scopeguard.h"
 
 #include <quotbatch.h>
 
@@ -12,6 +11,7 @@
 #include <vquotmgr.h>
 #include <vquotsubscriber.h>
 
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTableView>
 
@@ -90,7 +90,7 @@ void VisibleRowSubscription::refreshSubscription(MarketPage *page)
         return;
 
     page->refreshing = true;
-    ScopeGuard close([this, page] {
+    const auto close = qScopeGuard([this, page] {
         if (page->refreshing) {
             page->refreshing = false;
             commitSubscription(page);
@@ -122,7 +122,7 @@ void VisibleRowSubscription::commitSubscription(MarketPage *page)
     if (!page->subscriber || !page->subscribed)
         return;
     page->resubscribing = true;
-    ScopeGuard done([page] { page->resubscribing = false; });
+    const auto done = qScopeGuard([page] { page->resubscribing = false; });
     unsubscribePage(page, false);
     subscribePage(page);
     ftQuotLog(0, __LINE__, QStringLiteral("刷新后订阅列表:【%1】").arg(productList(page->subscriber)));
@@ -186,9 +186,9 @@ void VisibleRowSubscription::applyQuotes()
         return;
     }
     page->model.holdChanges();
+    const auto release = qScopeGuard([page] { page->model.releaseChanges(); });
     for (const VQuotData &record : m_quotes->take())
         applyQuote(record, page);
-    page->model.releaseChanges();
 }
 
 void VisibleRowSubscription::applyQuote(const VQuotData &record, MarketPage *page)

@@ -20,13 +20,17 @@ QStaticText layOut(const QString &text, const QFont &font)
     return laid;
 }
 
-// The colour of a colour or brush role; invalid for none. A model's colours
-// are QColors nearly always, read without asking for a conversion.
+// The colour of a colour or brush role; invalid for none (no brush too). A
+// model's colours are QColors nearly always, read without asking for a
+// conversion.
 QColor colourOf(const QVariant &role)
 {
     if (role.userType() == QMetaType::QColor)
         return *static_cast<const QColor *>(role.constData());
-    return role.canConvert<QBrush>() ? qvariant_cast<QBrush>(role).color() : QColor();
+    if (!role.canConvert<QBrush>())
+        return QColor();
+    const QBrush brush = qvariant_cast<QBrush>(role);
+    return brush.style() == Qt::NoBrush ? QColor() : brush.color();
 }
 
 } // namespace

@@ -6,13 +6,15 @@
 #include <QVector>
 #include <QtMath>
 
+#include <utility>
+
 namespace {
 
 const char QuoteCharacters[] = "0123456789.,:+-%/ ";
 const QChar Ellipsis(0x2026);
-// Pairs of glyphs in a few colours at a few places within a pixel, a few
-// hundred bytes each; a table needs a few hundred, and a full cache starts
-// again.
+// Pairs of glyphs in a few colours at a few places within a pixel, up to a
+// kilobyte each: a table's numbers in half a dozen colours use a few
+// thousand. A full cache starts a new turn and keeps what is drawn again.
 constexpr int MaxSprites = 4096;
 
 } // namespace
@@ -113,7 +115,13 @@ const QuoteGlyphs::Sprite &QuoteGlyphs::sprite(const SpriteKey &key)
     if (it != m_sprites.end())
         return it.value();
     if (m_sprites.size() >= MaxSprites)
-        m_sprites.clear();
+        m_older = std::exchange(m_sprites, {});
+    const auto older = m_older.find(key);
+    if (older != m_older.end()) {
+        const Sprite kept = older.value();
+        m_older.erase(older);
+        return m_sprites.insert(key, kept).value();
+    }
     // Drawn by Qt with the origins at the same places within a pixel, on
     // room enough for any ink around them, then cut to the ink.
     const int count = key.next ? 2 : 1;

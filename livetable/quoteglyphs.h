@@ -23,9 +23,8 @@ class QString;
 // pair, colour and place within a pixel (quarters across, as Qt places
 // glyphs): blending that image costs a third of blending the glyphs'
 // coverage again, and a quote table draws a few thousand glyphs a frame.
-// Pairs halve the draws and the digits make only a hundred of them. The
-// images are antialiased in grey, not by subpixel, as the table's other
-// texts, which are drawn from images as well.
+// Pairs halve the draws. The images are antialiased in grey, not by
+// subpixel, as the table's other texts, which are drawn from images as well.
 class QuoteGlyphs
 {
 public:
@@ -93,5 +92,8 @@ private:
     int m_length = 0;
     qreal m_width = 0;
     QGlyphRun m_run;
+    // The images drawn since the cache last filled, and those of the turn
+    // before, taken over when drawn again.
     QHash<SpriteKey, Sprite> m_sprites;
+    QHash<SpriteKey, Sprite> m_older;
 };

@@ -9,6 +9,7 @@
 #include <vquotdata.h>
 
 #include <QColor>
+#include <QScopeGuard>
 
 #include <cmath>
 #include <iterator>
@@ -316,6 +317,10 @@ void OptionTables::applyQuotes()
 {
     for (QuoteTable &table : m_tables)
         table.model.holdChanges();
+    const auto release = qScopeGuard([this] {
+        for (QuoteTable &table : m_tables)
+            table.model.releaseChanges();
+    });
     for (const VQuotData &record : m_quotes->take()) {
         // Looked up when written: a refresh since the record arrived may
         // have taken its row.
@@ -326,8 +331,6 @@ void OptionTables::applyQuotes()
         else
             emit contractWithoutRow(contract);
     }
-    for (QuoteTable &table : m_tables)
-        table.model.releaseChanges();
     emit written();
 }
 

@@ -117,6 +117,25 @@ private slots:
             QVERIFY(repaint.at(0).toModelIndex() == last && repaint.at(1).toModelIndex() == last);
     }
 
+    // A frame's held changes are told once, each run of neighbouring cells of a row together.
+    void heldChangesAreToldAsRuns()
+    {
+        Board board;
+        const int row = board.contract("cu2701");
+        board.model.setFlashEnabled(true);
+        QSignalSpy changed(&board.model, &QAbstractItemModel::dataChanged);
+        board.model.holdChanges();
+        board.ds.setFieldValue(row, QStringLiteral("incdecprice"), 1.0);
+        board.model.flashField(row, QStringLiteral("lastprice"));
+        board.ds.setFieldValue(row, QStringLiteral("ystdsettleprice"), 99.0);
+        QCOMPARE(changed.size(), 0);
+        board.model.releaseChanges();
+        QCOMPARE(changed.size(), 2);
+        QCOMPARE(changed.at(0).at(0).toModelIndex(), board.cell(row, QStringLiteral("lastprice")));
+        QCOMPARE(changed.at(0).at(1).toModelIndex(), board.cell(row, QStringLiteral("incdecprice")));
+        QCOMPARE(changed.at(1).at(0).toModelIndex(), board.cell(row, QStringLiteral("ystdsettleprice")));
+    }
+
     // A flash belongs to its contract: a sort takes it along, a removal
     // takes it away, and the row that comes in its place stays plain.
     void flashFollowsItsContract()

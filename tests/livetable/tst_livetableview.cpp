@@ -2,6 +2,7 @@
 #include <framepacer.h>
 #include <framewait.h>
 #include <livetableview.h>
+#include <livetextdelegate.h>
 #include <paintrecorder.h>
 #include <quoteglyphs.h>
 #include <readablecolours.h>
@@ -10,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QPainter>
+#include <QStandardItemModel>
 #include <QtTest>
 
 namespace {
@@ -27,10 +29,9 @@ public:
     }
     void change(const QRect &cells)
     {
-        for (int row = cells.top(); row <= cells.bottom(); ++row) {
+        for (int row = cells.top(); row <= cells.bottom(); ++row)
             for (int column = cells.left(); column <= cells.right(); ++column)
                 m_changes[index(row, column)] += 1000;
-        }
     }
     void report(const QRect &cells)
     {
@@ -42,14 +43,8 @@ private:
 };
 
 // One cell, or a range from (row, column) to (row, column).
-QRect cell(int row, int column)
-{
-    return QRect(column, row, 1, 1);
-}
-QRect range(int top, int left, int bottom, int right)
-{
-    return QRect(QPoint(left, top), QPoint(right, bottom));
-}
+QRect cell(int row, int column) { return QRect(column, row, 1, 1); }
+QRect range(int top, int left, int bottom, int right) { return QRect(QPoint(left, top), QPoint(right, bottom)); }
 
 // Shows the view at 400x300; true once it is on the screen.
 bool shown(LiveTableView &view)
@@ -323,6 +318,29 @@ private slots:
                 QVERIFY2(off <= 1, qPrintable(QStringLiteral("at %1,%2").arg(x).arg(y)));
             }
         }
+    }
+
+    // A cell's colour role, a colour or a brush, fills it; no brush leaves it to the table.
+    void cellBackground_data()
+    {
+        QTest::addColumn<QVariant>("background");
+        QTest::addColumn<QColor>("filled");
+        QTest::newRow("colour") << QVariant(QColor(207, 227, 250)) << QColor(207, 227, 250);
+        QTest::newRow("brush") << QVariant(QBrush(QColor(207, 227, 250))) << QColor(207, 227, 250);
+        QTest::newRow("no brush") << QVariant(QBrush()) << QColor(Qt::white);
+    }
+    void cellBackground()
+    {
+        QFETCH(QVariant, background);
+        QStandardItemModel model(1, 1);
+        model.setData(model.index(0, 0), background, Qt::BackgroundRole);
+        QStyleOptionViewItem option;
+        option.rect = QRect(0, 0, 60, 20);
+        QImage image(option.rect.size(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        LiveTextDelegate().paint(&painter, option, model.index(0, 0));
+        QTEST(image.pixelColor(1, 1), "filled");
     }
 
     // The view's own grid sits where QTableView's would, and goes with setShowGrid(false).
