@@ -42,7 +42,7 @@ void QuoteTableModel::cellChanged(const QModelIndex &cell)
     if (!cell.isValid())
         return;
     if (m_holding)
-        m_held.append(QPoint(cell.row(), cell.column()));
+        m_held.append(QPoint(cell.column(), cell.row()));
     else
         emit dataChanged(cell, cell);
 }
@@ -51,16 +51,16 @@ void QuoteTableModel::releaseChanges()
 {
     m_holding = false;
     std::sort(m_held.begin(), m_held.end(), [](const QPoint &a, const QPoint &b) {
-        return a.x() != b.x() ? a.x() < b.x() : a.y() < b.y();
+        return a.y() != b.y() ? a.y() < b.y() : a.x() < b.x();
     });
     for (int i = 0; i < m_held.size();) {
         const QPoint first = m_held.at(i);
-        int last = first.y();
-        while (++i < m_held.size() && m_held.at(i).x() == first.x() && m_held.at(i).y() <= last + 1)
-            last = m_held.at(i).y();
+        int last = first.x();
+        while (++i < m_held.size() && m_held.at(i).y() == first.y() && m_held.at(i).x() <= last + 1)
+            last = m_held.at(i).x();
         // Rows or columns may have gone while the changes were held.
-        if (first.x() < rowCount() && last < columnCount())
-            emit dataChanged(index(first.x(), first.y()), index(first.x(), last));
+        if (first.y() < rowCount() && last < columnCount())
+            emit dataChanged(index(first.y(), first.x()), index(first.y(), last));
     }
     m_held.clear();
 }

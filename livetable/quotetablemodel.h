@@ -77,7 +77,7 @@ private:
     int m_codeField = -1;
     RowLocator m_rowOf;
     bool m_holding = false;
-    QVector<QPoint> m_held; // row, column
+    QVector<QPoint> m_held; // cells: x = column, y = row
     // The security of the row read last: a paint reads a row's cells one
     // after the other. Any change of rows or of a row's security ends it.
     quint64 m_rowsGeneration = 0;
