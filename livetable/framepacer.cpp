@@ -95,7 +95,8 @@ private:
 
     void schedule()
     {
-        if (m_timer.isActive() || std::all_of(std::begin(m_waiting), std::end(m_waiting), [](const auto &w) { return w.isEmpty(); }))
+        const auto none = [](const QVector<FramePacer *> &waiting) { return waiting.isEmpty(); };
+        if (m_timer.isActive() || std::all_of(std::begin(m_waiting), std::end(m_waiting), none))
             return;
         qint64 waitNs = 0;
         if (m_lastFrame.isValid())

@@ -43,8 +43,11 @@ void CaptionValueLabel::measure() const
         m_captionText.prepare(QTransform(), m_measuredFont);
         m_captionAdvance = metrics.horizontalAdvance(m_caption);
     }
-    if (m_valueAdvance < 0)
-        m_valueAdvance = m_glyphs->layOut(m_value, qInf()) ? m_glyphs->width() : metrics.horizontalAdvance(m_value);
+    if (m_valueAdvance < 0) {
+        // The glyphs keep the value laid out for the paints that follow.
+        m_valueAsGlyphs = m_glyphs->layOut(m_value, qInf());
+        m_valueAdvance = m_valueAsGlyphs ? m_glyphs->width() : metrics.horizontalAdvance(m_value);
+    }
 }
 
 QSize CaptionValueLabel::sizeHint() const
@@ -84,7 +87,7 @@ void CaptionValueLabel::paintEvent(QPaintEvent *event)
     painter.setPen(palette().color(foregroundRole()));
     painter.drawStaticText(placed.topLeft(), m_captionText);
     const QPointF valueAt(placed.left() + m_captionAdvance, placed.top());
-    if (m_glyphs->layOut(m_value, qInf())) {
+    if (m_valueAsGlyphs) {
         m_glyphs->draw(&painter, valueAt, m_colour);
     } else {
         painter.setPen(m_colour);

@@ -50,5 +50,6 @@ private:
     mutable QStaticText m_captionText;
     mutable qreal m_captionAdvance = -1;
     mutable qreal m_valueAdvance = -1;
+    mutable bool m_valueAsGlyphs = false; // the value is drawn by m_glyphs
     mutable std::unique_ptr<QuoteGlyphs> m_glyphs;
 };
