@@ -18,6 +18,8 @@ LiveTableView::LiveTableView(QWidget *parent)
 {
     QTableView::setShowGrid(false);
     setItemDelegate(new LiveTextDelegate(this));
+    // Qt fills the region before the paint event; paintBackground() does.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     connect(m_pacer, &FramePacer::frame, this, &LiveTableView::repaintChanged);
     // Sections resized (or hidden) and moved change what is in view before
     // the view lays itself out again.
@@ -155,6 +157,7 @@ void LiveTableView::repaintChanged()
 
 void LiveTableView::paintEvent(QPaintEvent *event)
 {
+    paintBackground(event->region());
     VTableView::paintEvent(event);
     if (!model())
         return;
@@ -189,6 +192,89 @@ void LiveTableView::hideEvent(QHideEvent *event)
     VTableView::hideEvent(event);
 }
 
+QRect LiveTableView::cellsArea() const
+{
+    const QHeaderView *rows = verticalHeader();
+    const QHeaderView *columns = horizontalHeader();
+    const int lastRow = rows->logicalIndex(rows->count() - 1);
+    const int lastColumn = columns->logicalIndex(columns->count() - 1);
+    if (lastRow < 0 || lastColumn < 0)
+        return QRect();
+    const int firstRow = rows->logicalIndex(0);
+    const int firstColumn = columns->logicalIndex(0);
+    const int top = rows->sectionViewportPosition(firstRow);
+    const int bottom = rows->sectionViewportPosition(lastRow) + rows->sectionSize(lastRow) - 1;
+    const int first = columns->sectionViewportPosition(firstColumn);
+    const int last = columns->sectionViewportPosition(lastColumn);
+    if (isRightToLeft())
+        return QRect(QPoint(last, top), QPoint(first + columns->sectionSize(firstColumn) - 1, bottom));
+    return QRect(QPoint(first, top), QPoint(last + columns->sectionSize(lastColumn) - 1, bottom));
+}
+
+QBrush LiveTableView::cellBrush() const
+{
+    const QWidget *port = viewport();
+    const QBrush brush = port->palette().brush(port->backgroundRole());
+    if (alternatingRowColors() || !port->autoFillBackground() || port->testAttribute(Qt::WA_StyledBackground)
+        || brush.style() != Qt::SolidPattern || !brush.isOpaque())
+        return QBrush();
+    return brush;
+}
+
+QStyleOptionViewItem LiveTableView::viewOptions() const
+{
+    QStyleOptionViewItem option = VTableView::viewOptions();
+    option.backgroundBrush = cellBrush();
+    return option;
+}
+
+QRegion LiveTableView::backgroundShownIn(const QRegion &region) const
+{
+    const QRect cells = cellsArea();
+    if (cellBrush().style() == Qt::NoBrush || !region.intersects(cells))
+        return region;
+    // A cell is painted by its row's delegate, else its column's, else the view's.
+    const auto fills = [this](QAbstractItemDelegate *delegate) {
+        return qobject_cast<LiveTextDelegate *>(delegate ? delegate : itemDelegate()) != nullptr;
+    };
+    const QRect rect = region.boundingRect() & cells;
+    QRegion filled = rect;
+    for (int column : sectionsShown(horizontalHeader(), rect.left(), rect.right())) {
+        if (!fills(itemDelegateForColumn(column)))
+            filled -= QRect(columnViewportPosition(column), rect.top(), columnWidth(column), rect.height());
+    }
+    for (int row : sectionsShown(verticalHeader(), rect.top(), rect.bottom())) {
+        if (QAbstractItemDelegate *delegate = itemDelegateForRow(row)) {
+            const QRect strip(rect.left(), rowViewportPosition(row), rect.width(), rowHeight(row));
+            filled = fills(delegate) ? filled | strip : filled - strip;
+        }
+    }
+    return region - filled;
+}
+
+// What QWidget paints under a widget that fills its background (its
+// brush, then a style sheet's background), in the region's part the cells
+// leave to it.
+void LiveTableView::paintBackground(const QRegion &region)
+{
+    QWidget *port = viewport();
+    const QRegion shown = backgroundShownIn(region);
+    if (shown.isEmpty())
+        return;
+    QPainter painter(port);
+    if (port->autoFillBackground()) {
+        const QBrush brush = port->palette().brush(port->backgroundRole());
+        for (const QRect &rect : shown)
+            painter.fillRect(rect, brush);
+    }
+    if (port->testAttribute(Qt::WA_StyledBackground)) {
+        painter.setClipRegion(shown);
+        QStyleOption option;
+        option.initFrom(port);
+        port->style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, port);
+    }
+}
+
 // The line below each row and at the trailing edge of each column, where
 // QTableView's grid would be, drawn rectangle by rectangle of region: a
 // paint of scattered cells draws the few lines it covers.
@@ -196,23 +282,19 @@ void LiveTableView::paintGrid(const QRegion &region)
 {
     const QHeaderView *rows = verticalHeader();
     const QHeaderView *columns = horizontalHeader();
-    const int lastRow = rows->logicalIndex(rows->count() - 1);
-    const int lastColumn = columns->logicalIndex(columns->count() - 1);
-    if (lastRow < 0 || lastColumn < 0)
-        return;
     // Not past the last row and column, as QTableView's grid.
-    const int rowsEnd = rows->sectionViewportPosition(lastRow) + rows->sectionSize(lastRow) - 1;
-    const int columnsEdge = columns->sectionViewportPosition(lastColumn);
-    const int columnsEnd = columnsEdge + columns->sectionSize(lastColumn) - 1;
+    const QRect cells = cellsArea();
+    if (cells.isEmpty())
+        return;
 
     QStyleOptionViewItem option = viewOptions();
     const QColor colour
         = QColor::fromRgba(QRgb(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
     QPainter painter(viewport());
     for (const QRect &rect : region) {
-        const int bottom = qMin(rect.bottom(), rowsEnd);
-        const int left = isRightToLeft() ? qMax(rect.left(), columnsEdge) : rect.left();
-        const int right = isRightToLeft() ? rect.right() : qMin(rect.right(), columnsEnd);
+        const int bottom = qMin(rect.bottom(), cells.bottom());
+        const int left = isRightToLeft() ? qMax(rect.left(), cells.left()) : rect.left();
+        const int right = isRightToLeft() ? rect.right() : qMin(rect.right(), cells.right());
         if (bottom < rect.top() || right < left)
             continue;
         for (int row : sectionsShown(rows, rect.top(), bottom)) {

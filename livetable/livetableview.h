@@ -30,6 +30,11 @@ class FramePacer;
 // solid, in the style's grid colour).
 //
 // Cells are painted by a LiveTextDelegate unless another delegate is set.
+// The view paints its viewport's background itself, as Qt would, but
+// leaves out the cells a LiveTextDelegate paints, handing them the
+// background to fill instead (when it is one opaque colour under every
+// row): a quote table repaints most of its cells in every frame, and most
+// of them have a colour of their own, so each pixel is filled once.
 //
 // Keys: Enter on a row does what a double-click does (doubleClicked with
 // the current index); the copy key puts the selected rows on the clipboard
@@ -57,6 +62,7 @@ protected:
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QVector<int> &roles = QVector<int>()) override;
     void paintEvent(QPaintEvent *event) override;
+    QStyleOptionViewItem viewOptions() const override;
     void hideEvent(QHideEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -95,6 +101,16 @@ private:
     void repaintChanged();
     void knowWhatIsInView();
     void forgetWhatIsInView();
+    // The viewport's part covered by cells, from the first row and column
+    // to the last; empty without either.
+    QRect cellsArea() const;
+    // The background the cells' delegate fills them with; none unless it is
+    // one opaque colour under every row.
+    QBrush cellBrush() const;
+    // Of region, what the viewport's background shows through: all but the
+    // cells a LiveTextDelegate fills while cellBrush() hands it the colour.
+    QRegion backgroundShownIn(const QRegion &region) const;
+    void paintBackground(const QRegion &region);
     void paintGrid(const QRegion &region);
     static quint64 cellKey(int row, int column) { return quint64(row) << 32 | quint32(column); }
     // Whether the cell's look differs from the one last painted; if so, it

@@ -44,6 +44,8 @@ void LiveTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
 {
     if (index.data(Qt::DecorationRole).isValid() || index.data(Qt::CheckStateRole).isValid()
         || option.state.testFlag(QStyle::State_HasFocus)) {
+        if (option.backgroundBrush.style() != Qt::NoBrush)
+            painter->fillRect(option.rect, option.backgroundBrush);
         QStyledItemDelegate::paint(painter, option, index);
         return;
     }
@@ -72,8 +74,9 @@ void LiveTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
                                                                                         : QPalette::Inactive;
     const bool selected = option.state.testFlag(QStyle::State_Selected);
     // What the text is drawn on: the selection, the cell's own colour (a
-    // flash, a marker; a dark shade of it in a dark style) or the table,
-    // whose alternate rows the view has filled (PE_PanelItemViewRow).
+    // flash, a marker; a dark shade of it in a dark style), the view's
+    // background handed to the cell, or the table, whose alternate rows the
+    // view has filled (PE_PanelItemViewRow).
     const QColor base = option.palette.color(group, QPalette::Base);
     QColor drawnOn = option.features.testFlag(QStyleOptionViewItem::Alternate)
         ? option.palette.color(group, QPalette::AlternateBase)
@@ -86,6 +89,9 @@ void LiveTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
         if (background.isValid()) {
             drawnOn = m_colours.cellBackground(background, base);
             painter->fillRect(option.rect, drawnOn);
+        } else if (option.backgroundBrush.style() != Qt::NoBrush) {
+            drawnOn = option.backgroundBrush.color();
+            painter->fillRect(option.rect, option.backgroundBrush);
         }
     }
     if (!laid && !glyphs)

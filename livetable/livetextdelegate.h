@@ -21,6 +21,11 @@
 // text are drawn readable in a light and a dark style (ReadableColours).
 // Cells with an icon or a check box and the cell with keyboard focus are
 // painted as QStyledItemDelegate paints them.
+//
+// A view's background brush in the option (QStyleOptionViewItem::
+// backgroundBrush) fills every cell without a colour of its own, as it
+// does under QStyledItemDelegate: LiveTableView hands its background to the
+// cells so that a repainted cell's pixels are filled once.
 class LiveTextDelegate : public QStyledItemDelegate
 {
     Q_OBJECT

@@ -10,6 +10,7 @@
 #include <QAbstractTableModel>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QItemDelegate>
 #include <QPainter>
 #include <QStandardItemModel>
 #include <QtTest>
@@ -320,14 +321,19 @@ private slots:
         }
     }
 
-    // A cell's colour role, a colour or a brush, fills it; no brush leaves it to the table.
+    // A cell's colour role, a colour or a brush, fills it; else the view's
+    // background handed to the cell does; no brush leaves it to the table.
     void cellBackground_data()
     {
         QTest::addColumn<QVariant>("background");
+        QTest::addColumn<QBrush>("handed");
         QTest::addColumn<QColor>("filled");
-        QTest::newRow("colour") << QVariant(QColor(207, 227, 250)) << QColor(207, 227, 250);
-        QTest::newRow("brush") << QVariant(QBrush(QColor(207, 227, 250))) << QColor(207, 227, 250);
-        QTest::newRow("no brush") << QVariant(QBrush()) << QColor(Qt::white);
+        const QColor own(207, 227, 250), view(30, 30, 30);
+        QTest::newRow("colour") << QVariant(own) << QBrush() << own;
+        QTest::newRow("brush") << QVariant(QBrush(own)) << QBrush() << own;
+        QTest::newRow("no brush") << QVariant(QBrush()) << QBrush() << QColor(Qt::white);
+        QTest::newRow("colour, view's handed") << QVariant(own) << QBrush(view) << own;
+        QTest::newRow("none, view's handed") << QVariant() << QBrush(view) << view;
     }
     void cellBackground()
     {
@@ -335,12 +341,50 @@ private slots:
         QStandardItemModel model(1, 1);
         model.setData(model.index(0, 0), background, Qt::BackgroundRole);
         QStyleOptionViewItem option;
+        QFETCH(QBrush, handed);
+        option.backgroundBrush = handed;
         option.rect = QRect(0, 0, 60, 20);
         QImage image(option.rect.size(), QImage::Format_RGB32);
         image.fill(Qt::white);
         QPainter painter(&image);
         LiveTextDelegate().paint(&painter, option, model.index(0, 0));
         QTEST(image.pixelColor(1, 1), "filled");
+    }
+
+    // A paint leaves no pixel unpainted: cells fill themselves, the view the
+    // rest (another delegate's column, past the last row and column).
+    void backgroundUnderEveryCell_data()
+    {
+        QTest::addColumn<Qt::LayoutDirection>("direction");
+        QTest::addColumn<bool>("alternating");
+        QTest::newRow("left to right") << Qt::LeftToRight << false;
+        QTest::newRow("right to left") << Qt::RightToLeft << false;
+        QTest::newRow("alternate rows") << Qt::LeftToRight << true;
+    }
+    void backgroundUnderEveryCell()
+    {
+        QFETCH(Qt::LayoutDirection, direction);
+        QFETCH(bool, alternating);
+        QStandardItemModel model(3, 3);
+        const QColor own(207, 227, 250);
+        model.setData(model.index(2, 2), own, Qt::BackgroundRole);
+        LiveTableView view;
+        view.setLayoutDirection(direction);
+        view.setAlternatingRowColors(alternating);
+        view.setModel(&model);
+        QItemDelegate other; // fills no cell without a colour
+        view.setItemDelegateForColumn(1, &other);
+        QVERIFY(shown(view));
+        QImage image(view.viewport()->size(), QImage::Format_RGB32);
+        image.fill(Qt::magenta);
+        view.viewport()->render(&image, QPoint(), QRegion(), {});
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                QVERIFY2(image.pixel(x, y) != QColor(Qt::magenta).rgb(), qPrintable(QStringLiteral("at %1,%2").arg(x).arg(y)));
+        const QColor base = view.viewport()->palette().color(QPalette::Base);
+        QCOMPARE(image.pixelColor(view.visualRect(model.index(2, 2)).center()), own);
+        QCOMPARE(image.pixelColor(view.visualRect(model.index(0, 1)).center()), base);
+        QCOMPARE(image.pixelColor(view.visualRect(model.index(2, 1)).center() + QPoint(0, 100)), base);
     }
 
     // The view's own grid sits where QTableView's would, and goes with setShowGrid(false).
