@@ -10,8 +10,41 @@ CellHighlights::CellHighlights(int durationMs, Ending ending, QObject *parent)
     , m_ending(ending)
     , m_pacer(new FramePacer(FramePacer::Expire, this))
 {
-    m_clock.start();
     connect(m_pacer, &FramePacer::frame, this, &CellHighlights::endDue);
+}
+
+int CellHighlights::find(const SecurityId &id) const
+{
+    if (m_lastSlot >= 0 && m_securities[size_t(m_lastSlot)].id == id)
+        return m_lastSlot;
+    const auto found = m_slots.constFind(id);
+    if (found == m_slots.cend())
+        return -1;
+    m_lastSlot = *found;
+    return m_lastSlot;
+}
+
+CellHighlights::State &CellHighlights::stateOf(const SecurityId &id, int column)
+{
+    int slot = find(id);
+    if (slot < 0) {
+        if (m_freeSlots.empty()) {
+            slot = int(m_securities.size());
+            m_securities.emplace_back();
+        } else {
+            slot = m_freeSlots.back();
+            m_freeSlots.pop_back();
+        }
+        Security &security = m_securities[size_t(slot)];
+        security.id = id;
+        security.used = true;
+        m_slots.insert(id, slot);
+        m_lastSlot = slot;
+    }
+    std::vector<State> &cells = m_securities[size_t(slot)].cells;
+    if (size_t(column) >= cells.size())
+        cells.resize(size_t(column) + 1);
+    return cells[size_t(column)];
 }
 
 bool CellHighlights::setLit(State &state, int column, bool lit)
@@ -19,54 +52,74 @@ bool CellHighlights::setLit(State &state, int column, bool lit)
     if (state.lit == lit)
         return false;
     state.lit = lit;
-    m_litPerColumn[column] += lit ? 1 : -1;
+    if (size_t(column) >= m_litPerColumn.size())
+        m_litPerColumn.resize(size_t(column) + 1);
+    m_litPerColumn[size_t(column)] += lit ? 1 : -1;
     return true;
 }
 
 bool CellHighlights::light(const SecurityId &id, int column)
 {
-    State &state = m_cells[Cell {id, column}];
+    State &state = stateOf(id, column);
     if (m_ending == AfterEachChange)
-        state.litAt = m_clock.elapsed();
+        state.litAt = FramePacer::nowMs();
     return setLit(state, column, true);
 }
 
 void CellHighlights::endLater(const SecurityId &id, int column)
 {
-    const Cell cell {id, column};
-    State &state = m_cells[cell];
+    State &state = stateOf(id, column);
     state.lastEnd = ++m_serial;
-    m_ends.push_back({m_clock.elapsed() + m_durationMs, m_serial, cell});
+    const Security &security = m_securities[size_t(m_lastSlot)];
+    m_ends.push_back({FramePacer::nowMs() + m_durationMs, m_serial, m_lastSlot, security.generation, column});
     if (!m_timer.isActive() && m_ends.size() == 1)
         m_timer.start(m_durationMs, Qt::PreciseTimer, this);
 }
 
 bool CellHighlights::unlight(const SecurityId &id, int column)
 {
-    const auto found = m_cells.find(Cell {id, column});
-    return found != m_cells.end() && setLit(*found, column, false);
+    const int slot = find(id);
+    if (slot < 0)
+        return false;
+    std::vector<State> &cells = m_securities[size_t(slot)].cells;
+    return size_t(column) < cells.size() && setLit(cells[size_t(column)], column, false);
+}
+
+void CellHighlights::release(int slot)
+{
+    Security &security = m_securities[size_t(slot)];
+    for (size_t column = 0; column < security.cells.size(); ++column)
+        setLit(security.cells[column], int(column), false);
+    m_slots.remove(security.id);
+    security.cells.clear();
+    security.used = false;
+    ++security.generation;
+    m_freeSlots.push_back(slot);
+    if (m_lastSlot == slot)
+        m_lastSlot = -1;
 }
 
 void CellHighlights::forget(const SecurityId &id)
 {
-    forgetUnless([&id](const SecurityId &other) { return other != id; });
+    const int slot = find(id);
+    if (slot >= 0)
+        release(slot);
 }
 
 void CellHighlights::forgetUnless(const std::function<bool(const SecurityId &id)> &keep)
 {
-    for (auto it = m_cells.begin(); it != m_cells.end();) {
-        if (!keep(it.key().id)) {
-            setLit(*it, it.key().column, false);
-            it = m_cells.erase(it);
-        } else {
-            ++it;
-        }
+    for (size_t slot = 0; slot < m_securities.size(); ++slot) {
+        if (m_securities[slot].used && !keep(m_securities[slot].id))
+            release(int(slot));
     }
 }
 
 void CellHighlights::clear()
 {
-    m_cells.clear();
+    m_slots.clear();
+    m_securities.clear();
+    m_freeSlots.clear();
+    m_lastSlot = -1;
     m_litPerColumn.clear();
     m_ends.clear();
     m_timer.stop();
@@ -76,8 +129,11 @@ bool CellHighlights::isLit(const SecurityId &id, int column) const
 {
     if (!anyLitIn(column))
         return false;
-    const auto found = m_cells.constFind(Cell {id, column});
-    return found != m_cells.cend() && found->lit;
+    const int slot = find(id);
+    if (slot < 0)
+        return false;
+    const std::vector<State> &cells = m_securities[size_t(slot)].cells;
+    return size_t(column) < cells.size() && cells[size_t(column)].lit;
 }
 
 void CellHighlights::timerEvent(QTimerEvent *event)
@@ -92,21 +148,25 @@ void CellHighlights::timerEvent(QTimerEvent *event)
 
 void CellHighlights::endDue()
 {
-    const qint64 now = m_clock.elapsed();
+    const qint64 now = FramePacer::nowMs();
     while (!m_ends.empty() && m_ends.front().due <= now) {
         const End end = m_ends.front();
         m_ends.pop_front();
-        const auto found = m_cells.find(end.cell);
-        // A forgotten cell is gone. While a later end is scheduled, a flash
-        // that changed again since, or a marker lit again since this end
-        // fell due, ends later.
-        if (found == m_cells.end()
-            || (found->lastEnd != end.serial && (m_ending == AfterLastChange || found->litAt >= end.due)))
+        Security &security = m_securities[size_t(end.slot)];
+        // A forgotten security's cells are gone. While a later end is
+        // scheduled, a flash that changed again since, or a marker lit
+        // again since this end fell due, ends later.
+        if (security.generation != end.generation)
             continue;
-        setLit(*found, end.cell.column, false);
-        if (found->lastEnd == end.serial)
-            m_cells.erase(found);
-        emit ended(end.cell.id, end.cell.column);
+        State &state = security.cells[size_t(end.column)];
+        if (state.lastEnd != end.serial && (m_ending == AfterLastChange || state.litAt >= end.due))
+            continue;
+        setLit(state, end.column, false);
+        if (state.lastEnd == end.serial)
+            state = State();
+        // The receiver may change the slots.
+        const SecurityId id = security.id;
+        emit ended(id, end.column);
     }
     if (!m_ends.empty())
         m_timer.start(int(m_ends.front().due - now), Qt::PreciseTimer, this);

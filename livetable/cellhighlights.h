@@ -5,13 +5,12 @@
 class FramePacer;
 
 #include <QBasicTimer>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
-#include <QVector>
 
 #include <deque>
 #include <functional>
+#include <vector>
 
 // The highlights of a quote table's changed cells: a cell is lit, and ends
 // a fixed duration later. A cell is named by its row's security and its
@@ -28,6 +27,11 @@ class FramePacer;
 // end is scheduled: the cell would have gone dark and been lit again since,
 // and in a storm of changes a cell stays lit instead of being ended and lit
 // again in every frame.
+//
+// A security's cells are kept together, by column, and an end names its
+// cell by the security's slot: a storm writes and paints hundreds of cells a
+// frame, and a cell found by a hash of its own would cost a cache miss each
+// time.
 class CellHighlights : public QObject
 {
     Q_OBJECT
@@ -58,7 +62,10 @@ public:
 
     bool isLit(const SecurityId &id, int column) const;
     // Whether any cell of the column is lit: a paint of a quiet column asks no more.
-    bool anyLitIn(int column) const { return m_litPerColumn.value(column) > 0; }
+    bool anyLitIn(int column) const
+    {
+        return column >= 0 && column < int(m_litPerColumn.size()) && m_litPerColumn[size_t(column)] > 0;
+    }
 
 signals:
     // A scheduled end came; the cell is no longer lit.
@@ -68,38 +75,52 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
-    void endDue();
-
-    struct Cell
-    {
-        SecurityId id;
-        int column;
-        friend bool operator==(const Cell &a, const Cell &b) { return a.column == b.column && a.id == b.id; }
-        friend uint qHash(const Cell &cell, uint seed) { return qHash(cell.id, seed) ^ uint(cell.column); }
-    };
     struct State
     {
         bool lit = false;
-        qint64 litAt = 0; // the latest light() of a marker (AfterEachChange), on m_clock, ms
+        qint64 litAt = 0; // the latest light() of a marker (AfterEachChange), on FramePacer's clock, ms
         quint64 lastEnd = 0; // the serial of the cell's latest scheduled end
+    };
+    // A security's cells, by column, in a slot of their own. A forgotten
+    // security's slot is used again under a new generation, which the ends
+    // scheduled before it no longer match.
+    struct Security
+    {
+        SecurityId id;
+        bool used = false;
+        quint32 generation = 0;
+        std::vector<State> cells;
     };
     struct End
     {
-        qint64 due; // on m_clock, ms
+        qint64 due; // on FramePacer's clock, ms
         quint64 serial;
-        Cell cell;
+        int slot;
+        quint32 generation;
+        int column;
     };
 
+    void endDue();
+    // The slot of the security's cells; -1 when it has none.
+    int find(const SecurityId &id) const;
+    // The cell's state, made when the security or the cell has none yet.
+    State &stateOf(const SecurityId &id, int column);
     // Whether the state changed.
     bool setLit(State &state, int column, bool lit);
+    // Ends the slot's cells, without ended(), and frees the slot.
+    void release(int slot);
 
     int m_durationMs;
     const Ending m_ending;
-    QHash<Cell, State> m_cells;
-    QHash<int, int> m_litPerColumn;
+    QHash<SecurityId, int> m_slots;
+    std::vector<Security> m_securities; // by slot
+    std::vector<int> m_freeSlots;
+    // The slot found last: a table writes and paints a row's cells one
+    // after the other, so most cells find it here instead of in m_slots.
+    mutable int m_lastSlot = -1;
+    std::vector<int> m_litPerColumn;
     std::deque<End> m_ends; // in blocks: a change costs no allocation of its own
     quint64 m_serial = 0;
     QBasicTimer m_timer;
-    QElapsedTimer m_clock;
     FramePacer *m_pacer; // a child
 };

@@ -68,6 +68,7 @@ public:
 
     void remove(FramePacer *pacer) { m_waiting[pacer->phase()].removeOne(pacer); }
     qint64 intervalNs() const { return m_intervalNs; }
+    qint64 nowMs() const { return m_inFrame ? m_frameStartMs : m_epoch.elapsed(); }
 
 protected:
     void timerEvent(QTimerEvent *event) override
@@ -79,6 +80,7 @@ protected:
         m_timer.stop();
         m_lastFrame.start();
         const qint64 start = threadCpuNs();
+        m_frameStartMs = m_epoch.elapsed();
         m_inFrame = true;
         for (const FramePacer::Phase phase : {FramePacer::Write, FramePacer::Expire, FramePacer::Paint})
             run(phase);
@@ -91,7 +93,7 @@ protected:
     }
 
 private:
-    FrameClock() = default;
+    FrameClock() { m_epoch.start(); }
 
     void schedule()
     {
@@ -137,6 +139,8 @@ private:
     }
 
     QBasicTimer m_timer;
+    QElapsedTimer m_epoch;
+    qint64 m_frameStartMs = 0;
     QElapsedTimer m_lastFrame;
     double m_averageWorkNs = 0;
     qint64 m_intervalNs = FramePacer::FastestIntervalNs;
@@ -147,6 +151,11 @@ private:
 qint64 FramePacer::frameIntervalNs()
 {
     return FrameClock::instance().intervalNs();
+}
+
+qint64 FramePacer::nowMs()
+{
+    return FrameClock::instance().nowMs();
 }
 
 FramePacer::FramePacer(Phase phase, QObject *parent)

@@ -36,6 +36,10 @@ public:
     void request();
     // The clock's present interval between frames, in ns.
     static qint64 frameIntervalNs();
+    // The GUI thread's time on a monotonic clock, in ms. During a frame it
+    // is the time the frame began: what the frame does happens at one time,
+    // and a frame writing thousands of cells reads the clock once.
+    static qint64 nowMs();
 
 signals:
     void frame();
