@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPaintEvent>
@@ -158,7 +159,13 @@ void LiveTableView::repaintChanged()
 void LiveTableView::paintEvent(QPaintEvent *event)
 {
     paintBackground(event->region());
-    VTableView::paintEvent(event);
+    if (paintCells(event->region())) {
+        // The base view still has its paint event, with nothing left to paint.
+        QPaintEvent painted {QRegion()};
+        VTableView::paintEvent(&painted);
+    } else {
+        VTableView::paintEvent(event);
+    }
     if (!model())
         return;
     if (m_grid)
@@ -190,6 +197,84 @@ void LiveTableView::hideEvent(QHideEvent *event)
 {
     m_lookTaken.clear();
     VTableView::hideEvent(event);
+}
+
+// QTableView's paint of the cells (QTableViewPrivate::drawCell), cell by
+// cell through their delegates, without the style's row panel under the
+// cells a LiveTextDelegate fills.
+bool LiveTableView::paintCells(const QRegion &region)
+{
+    QStyleOptionViewItem option = viewOptions();
+    if (!model() || option.backgroundBrush.style() == Qt::NoBrush || (showDropIndicator() && state() == DraggingState))
+        return false;
+    // The cells first, each once though it may lie across two rectangles of
+    // the region: a span leaves them all to QTableView, before any is painted.
+    const QHeaderView *rows = verticalHeader();
+    const QHeaderView *columns = horizontalHeader();
+    const QRect cellsRect = cellsArea();
+    const bool several = region.rectCount() > 1;
+    QSet<quint64> seen;
+    QVector<QPoint> cells; // x = column, y = row
+    for (const QRect &rect : region) {
+        const QRect area = rect & cellsRect;
+        if (area.isEmpty())
+            continue;
+        const QVector<int> across = sectionsShown(columns, area.left(), area.right());
+        for (int row : sectionsShown(rows, area.top(), area.bottom())) {
+            for (int column : across) {
+                if (rowSpan(row, column) != 1 || columnSpan(row, column) != 1)
+                    return false;
+                if (several) {
+                    const quint64 key = cellKey(row, column);
+                    if (seen.contains(key))
+                        continue;
+                    seen.insert(key);
+                }
+                cells.append(QPoint(column, row));
+            }
+        }
+    }
+
+    const QStyle::State viewState = option.state;
+    const QModelIndex current = currentIndex();
+    const bool focus = current.isValid() && (hasFocus() || viewport()->hasFocus());
+    const QItemSelectionModel *selection = selectionModel();
+    QPainter painter(viewport());
+    for (const QPoint &cell : qAsConst(cells)) {
+        const QModelIndex index = model()->index(cell.y(), cell.x(), rootIndex());
+        if (!index.isValid())
+            continue;
+        option.rect = QRect(columns->sectionViewportPosition(cell.x()), rows->sectionViewportPosition(cell.y()),
+                            columns->sectionSize(cell.x()), rows->sectionSize(cell.y()));
+        option.state = viewState;
+        if (selection && selection->isSelected(index))
+            option.state |= QStyle::State_Selected;
+        if (index == m_hovered)
+            option.state |= QStyle::State_MouseOver;
+        if (viewState.testFlag(QStyle::State_Enabled)) {
+            const bool enabled = model()->flags(index).testFlag(Qt::ItemIsEnabled);
+            if (!enabled)
+                option.state &= ~QStyle::State_Enabled;
+            option.palette.setCurrentColorGroup(enabled ? QPalette::Normal : QPalette::Disabled);
+        }
+        if (focus && index == current)
+            option.state |= QStyle::State_HasFocus;
+        QAbstractItemDelegate *delegate = itemDelegate(index);
+        if (!qobject_cast<LiveTextDelegate *>(delegate))
+            style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &option, &painter, this);
+        delegate->paint(&painter, option, index);
+    }
+    return true;
+}
+
+// The cell under the mouse, as QAbstractItemView follows it for its paint.
+bool LiveTableView::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::HoverEnter || event->type() == QEvent::HoverMove)
+        m_hovered = indexAt(static_cast<QHoverEvent *>(event)->pos());
+    else if (event->type() == QEvent::HoverLeave)
+        m_hovered = QPersistentModelIndex();
+    return VTableView::viewportEvent(event);
 }
 
 QRect LiveTableView::cellsArea() const

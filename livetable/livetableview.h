@@ -3,6 +3,7 @@
 #include <vtableview.h>
 
 #include <QHash>
+#include <QPersistentModelIndex>
 #include <QRegion>
 #include <QSet>
 #include <QVector>
@@ -35,6 +36,11 @@ class FramePacer;
 // background to fill instead (when it is one opaque colour under every
 // row): a quote table repaints most of its cells in every frame, and most
 // of them have a colour of their own, so each pixel is filled once.
+// Then the view also paints the cells itself, as QTableView would, but
+// without the style's row panel (PE_PanelItemViewRow) under the cells a
+// LiveTextDelegate fills: the cell covers it, and a style works out its
+// colours for every cell, which costs as much as the cell's text. Spans and
+// a drag's drop indicator leave the cells to QTableView.
 //
 // Keys: Enter on a row does what a double-click does (doubleClicked with
 // the current index); the copy key puts the selected rows on the clipboard
@@ -62,6 +68,7 @@ protected:
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QVector<int> &roles = QVector<int>()) override;
     void paintEvent(QPaintEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
     QStyleOptionViewItem viewOptions() const override;
     void hideEvent(QHideEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -111,6 +118,9 @@ private:
     // cells a LiveTextDelegate fills while cellBrush() hands it the colour.
     QRegion backgroundShownIn(const QRegion &region) const;
     void paintBackground(const QRegion &region);
+    // Paints the cells of region as QTableView would; false, having painted
+    // none, where it leaves them to QTableView.
+    bool paintCells(const QRegion &region);
     void paintGrid(const QRegion &region);
     static quint64 cellKey(int row, int column) { return quint64(row) << 32 | quint32(column); }
     // Whether the cell's look differs from the one last painted; if so, it
@@ -132,4 +142,5 @@ private:
     // coming paint, which then need not read it again.
     QHash<quint64, Look> m_painted;
     QSet<quint64> m_lookTaken;
+    QPersistentModelIndex m_hovered;
 };

@@ -47,6 +47,22 @@ private:
 QRect cell(int row, int column) { return QRect(column, row, 1, 1); }
 QRect range(int top, int left, int bottom, int right) { return QRect(QPoint(left, top), QPoint(right, bottom)); }
 
+// QTableView handing its cells the background a LiveTableView hands them.
+class HandingTableView : public QTableView
+{
+public:
+    using QTableView::QTableView;
+
+private:
+    QStyleOptionViewItem viewOptions() const override
+    {
+        QStyleOptionViewItem option = QTableView::viewOptions();
+        if (!alternatingRowColors())
+            option.backgroundBrush = viewport()->palette().brush(viewport()->backgroundRole());
+        return option;
+    }
+};
+
 // Shows the view at 400x300; true once it is on the screen.
 bool shown(LiveTableView &view)
 {
@@ -351,40 +367,63 @@ private slots:
         QTEST(image.pixelColor(1, 1), "filled");
     }
 
-    // A paint leaves no pixel unpainted: cells fill themselves, the view the
-    // rest (another delegate's column, past the last row and column).
-    void backgroundUnderEveryCell_data()
+    // The view paints every pixel as QTableView with the same delegates
+    // paints it (without a grid): selected, disabled and current cells,
+    // hidden and moved sections, another delegate's column, what lies past
+    // the last row and column, and the cases it leaves to QTableView.
+    void paintsAsQTableView_data()
     {
         QTest::addColumn<Qt::LayoutDirection>("direction");
         QTest::addColumn<bool>("alternating");
-        QTest::newRow("left to right") << Qt::LeftToRight << false;
-        QTest::newRow("right to left") << Qt::RightToLeft << false;
-        QTest::newRow("alternate rows") << Qt::LeftToRight << true;
+        QTest::addColumn<bool>("span");
+        QTest::newRow("left to right") << Qt::LeftToRight << false << false;
+        QTest::newRow("right to left") << Qt::RightToLeft << false << false;
+        QTest::newRow("alternate rows") << Qt::LeftToRight << true << false;
+        QTest::newRow("a span") << Qt::LeftToRight << false << true;
     }
-    void backgroundUnderEveryCell()
+    void paintsAsQTableView()
     {
         QFETCH(Qt::LayoutDirection, direction);
         QFETCH(bool, alternating);
-        QStandardItemModel model(3, 3);
-        const QColor own(207, 227, 250);
-        model.setData(model.index(2, 2), own, Qt::BackgroundRole);
-        LiveTableView view;
-        view.setLayoutDirection(direction);
-        view.setAlternatingRowColors(alternating);
-        view.setModel(&model);
+        QFETCH(bool, span);
+        QStandardItemModel model(5, 5);
+        for (int row = 0; row < 5; ++row)
+            for (int column = 0; column < 5; ++column)
+                model.setData(model.index(row, column), row * 10 + column);
+        model.setData(model.index(2, 2), QColor(207, 227, 250), Qt::BackgroundRole);
+        model.item(3, 0)->setEnabled(false);
+        QWidget window;
+        window.setLayoutDirection(direction);
+        LiveTableView live(&window);
+        live.setShowGrid(false);
+        HandingTableView plain(&window);
+        plain.setShowGrid(false);
+        plain.setItemDelegate(new LiveTextDelegate(&plain));
         QItemDelegate other; // fills no cell without a colour
-        view.setItemDelegateForColumn(1, &other);
-        QVERIFY(shown(view));
-        QImage image(view.viewport()->size(), QImage::Format_RGB32);
-        image.fill(Qt::magenta);
-        view.viewport()->render(&image, QPoint(), QRegion(), {});
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                QVERIFY2(image.pixel(x, y) != QColor(Qt::magenta).rgb(), qPrintable(QStringLiteral("at %1,%2").arg(x).arg(y)));
-        const QColor base = view.viewport()->palette().color(QPalette::Base);
-        QCOMPARE(image.pixelColor(view.visualRect(model.index(2, 2)).center()), own);
-        QCOMPARE(image.pixelColor(view.visualRect(model.index(0, 1)).center()), base);
-        QCOMPARE(image.pixelColor(view.visualRect(model.index(2, 1)).center() + QPoint(0, 100)), base);
+        for (QTableView *view : {static_cast<QTableView *>(&live), static_cast<QTableView *>(&plain)}) {
+            view->setFocusPolicy(Qt::NoFocus);
+            view->setAlternatingRowColors(alternating);
+            view->setModel(&model);
+            view->setItemDelegateForColumn(1, &other);
+            view->setRowHidden(1, true);
+            view->horizontalHeader()->moveSection(4, 0);
+            if (span)
+                view->setSpan(0, 3, 2, 1);
+            view->selectionModel()->select(model.index(4, 2), QItemSelectionModel::Select);
+            view->selectionModel()->select(model.index(4, 1), QItemSelectionModel::Select);
+            view->selectionModel()->setCurrentIndex(model.index(4, 3), QItemSelectionModel::NoUpdate);
+            view->setGeometry(view == &live ? 0 : 400, 0, 400, 300);
+        }
+        window.resize(800, 300);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const auto rendered = [](QTableView &view) {
+            QImage image(view.viewport()->size(), QImage::Format_RGB32);
+            image.fill(Qt::magenta);
+            view.viewport()->render(&image, QPoint(), QRegion(), {});
+            return image;
+        };
+        QCOMPARE(rendered(live), rendered(plain));
     }
 
     // The view's own grid sits where QTableView's would, and goes with setShowGrid(false).
