@@ -205,7 +205,8 @@ void LiveTableView::hideEvent(QHideEvent *event)
 bool LiveTableView::paintCells(const QRegion &region)
 {
     QStyleOptionViewItem option = viewOptions();
-    if (!model() || option.backgroundBrush.style() == Qt::NoBrush || (showDropIndicator() && state() == DraggingState))
+    if (!model() || option.backgroundBrush.style() == Qt::NoBrush || QTableView::showGrid()
+        || (showDropIndicator() && state() == DraggingState))
         return false;
     // The cells first, each once though it may lie across two rectangles of
     // the region: a span leaves them all to QTableView, before any is painted.

@@ -39,8 +39,9 @@ class FramePacer;
 // Then the view also paints the cells itself, as QTableView would, but
 // without the style's row panel (PE_PanelItemViewRow) under the cells a
 // LiveTextDelegate fills: the cell covers it, and a style works out its
-// colours for every cell, which costs as much as the cell's text. Spans and
-// a drag's drop indicator leave the cells to QTableView.
+// colours for every cell, which costs as much as the cell's text. Spans, a
+// drag's drop indicator and QTableView's own grid (set through a QTableView
+// pointer) leave the cells to QTableView.
 //
 // Keys: Enter on a row does what a double-click does (doubleClicked with
 // the current index); the copy key puts the selected rows on the clipboard
