@@ -24,23 +24,28 @@ int CellHighlights::find(const SecurityId &id) const
     return m_lastSlot;
 }
 
-CellHighlights::State &CellHighlights::stateOf(const SecurityId &id, int column)
+int CellHighlights::slotFor(const SecurityId &id)
 {
     int slot = find(id);
-    if (slot < 0) {
-        if (m_freeSlots.empty()) {
-            slot = int(m_securities.size());
-            m_securities.emplace_back();
-        } else {
-            slot = m_freeSlots.back();
-            m_freeSlots.pop_back();
-        }
-        Security &security = m_securities[size_t(slot)];
-        security.id = id;
-        security.used = true;
-        m_slots.insert(id, slot);
-        m_lastSlot = slot;
+    if (slot >= 0)
+        return slot;
+    if (m_freeSlots.empty()) {
+        slot = int(m_securities.size());
+        m_securities.emplace_back();
+    } else {
+        slot = m_freeSlots.back();
+        m_freeSlots.pop_back();
     }
+    Security &security = m_securities[size_t(slot)];
+    security.id = id;
+    security.used = true;
+    m_slots.insert(id, slot);
+    m_lastSlot = slot;
+    return slot;
+}
+
+CellHighlights::State &CellHighlights::cellOf(int slot, int column)
+{
     std::vector<State> &cells = m_securities[size_t(slot)].cells;
     if (size_t(column) >= cells.size())
         cells.resize(size_t(column) + 1);
@@ -60,7 +65,9 @@ bool CellHighlights::setLit(State &state, int column, bool lit)
 
 bool CellHighlights::light(const SecurityId &id, int column)
 {
-    State &state = stateOf(id, column);
+    if (column < 0)
+        return false;
+    State &state = cellOf(slotFor(id), column);
     if (m_ending == AfterEachChange)
         state.litAt = FramePacer::nowMs();
     return setLit(state, column, true);
@@ -68,12 +75,21 @@ bool CellHighlights::light(const SecurityId &id, int column)
 
 void CellHighlights::endLater(const SecurityId &id, int column)
 {
-    State &state = stateOf(id, column);
+    if (column < 0)
+        return;
+    const int slot = slotFor(id);
+    State &state = cellOf(slot, column);
     state.lastEnd = ++m_serial;
-    const Security &security = m_securities[size_t(m_lastSlot)];
-    m_ends.push_back({FramePacer::nowMs() + m_durationMs, m_serial, m_lastSlot, security.generation, column});
+    const qint64 due = FramePacer::nowMs() + m_durationMs;
+    m_ends.push_back({due, m_serial, slot, m_securities[size_t(slot)].generation, column});
     if (!m_timer.isActive() && m_ends.size() == 1)
-        m_timer.start(m_durationMs, Qt::PreciseTimer, this);
+        startTimerFor(due);
+}
+
+// A frame's time is when it began; the timer counts from the clock's time.
+void CellHighlights::startTimerFor(qint64 due)
+{
+    m_timer.start(int(qMax<qint64>(0, due - FramePacer::clockMs())), Qt::PreciseTimer, this);
 }
 
 bool CellHighlights::unlight(const SecurityId &id, int column)
@@ -169,5 +185,5 @@ void CellHighlights::endDue()
         emit ended(id, end.column);
     }
     if (!m_ends.empty())
-        m_timer.start(int(m_ends.front().due - now), Qt::PreciseTimer, this);
+        startTimerFor(m_ends.front().due);
 }

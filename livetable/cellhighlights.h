@@ -31,7 +31,7 @@ class FramePacer;
 // A security's cells are kept together, by column, and an end names its
 // cell by the security's slot: a storm writes and paints hundreds of cells a
 // frame, and a cell found by a hash of its own would cost a cache miss each
-// time.
+// time. A security's slot stays until the security is forgotten.
 class CellHighlights : public QObject
 {
     Q_OBJECT
@@ -48,7 +48,7 @@ public:
     void setDuration(int ms) { m_durationMs = ms; }
 
     // Whether the cell was dark before; the cell counts as lit from now
-    // either way.
+    // either way. Columns are 0 or more; others are not lit.
     bool light(const SecurityId &id, int column);
     // Schedules the cell's end the duration from now, whether or not it is lit.
     void endLater(const SecurityId &id, int column);
@@ -103,12 +103,15 @@ private:
     void endDue();
     // The slot of the security's cells; -1 when it has none.
     int find(const SecurityId &id) const;
-    // The cell's state, made when the security or the cell has none yet.
-    State &stateOf(const SecurityId &id, int column);
+    // The slot of the security's cells, made when it has none.
+    int slotFor(const SecurityId &id);
+    // The state of the slot's cell, made when it has none.
+    State &cellOf(int slot, int column);
     // Whether the state changed.
     bool setLit(State &state, int column, bool lit);
     // Ends the slot's cells, without ended(), and frees the slot.
     void release(int slot);
+    void startTimerFor(qint64 due);
 
     int m_durationMs;
     const Ending m_ending;

@@ -50,7 +50,7 @@ public:
     // The most work one frame counts: twice what sets the slowest rate.
     static constexpr qint64 MostCountedWorkNs = qint64(2 * SlowestIntervalNs * FramePacer::WorkBudget);
 
-    // Made on the first request, on the GUI thread, and kept for the process's life.
+    // Made on first use, on the GUI thread, and kept for the process's life.
     static FrameClock &instance()
     {
         static FrameClock *clock = new FrameClock;
@@ -69,6 +69,7 @@ public:
     void remove(FramePacer *pacer) { m_waiting[pacer->phase()].removeOne(pacer); }
     qint64 intervalNs() const { return m_intervalNs; }
     qint64 nowMs() const { return m_inFrame ? m_frameStartMs : m_epoch.elapsed(); }
+    qint64 clockMs() const { return m_epoch.elapsed(); }
 
 protected:
     void timerEvent(QTimerEvent *event) override
@@ -156,6 +157,11 @@ qint64 FramePacer::frameIntervalNs()
 qint64 FramePacer::nowMs()
 {
     return FrameClock::instance().nowMs();
+}
+
+qint64 FramePacer::clockMs()
+{
+    return FrameClock::instance().clockMs();
 }
 
 FramePacer::FramePacer(Phase phase, QObject *parent)

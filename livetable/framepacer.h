@@ -40,6 +40,8 @@ public:
     // is the time the frame began: what the frame does happens at one time,
     // and a frame writing thousands of cells reads the clock once.
     static qint64 nowMs();
+    // The clock's time, in ms, during a frame too.
+    static qint64 clockMs();
 
 signals:
     void frame();

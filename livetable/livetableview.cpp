@@ -205,7 +205,7 @@ void LiveTableView::hideEvent(QHideEvent *event)
 bool LiveTableView::paintCells(const QRegion &region)
 {
     QStyleOptionViewItem option = viewOptions();
-    if (!model() || option.backgroundBrush.style() == Qt::NoBrush || QTableView::showGrid()
+    if (!model() || !itemDelegate() || option.backgroundBrush.style() == Qt::NoBrush || QTableView::showGrid()
         || (showDropIndicator() && state() == DraggingState))
         return false;
     // The cells first, each once though it may lie across two rectangles of
@@ -273,7 +273,7 @@ bool LiveTableView::viewportEvent(QEvent *event)
 {
     if (event->type() == QEvent::HoverEnter || event->type() == QEvent::HoverMove)
         m_hovered = indexAt(static_cast<QHoverEvent *>(event)->pos());
-    else if (event->type() == QEvent::HoverLeave)
+    else if (event->type() == QEvent::HoverLeave || event->type() == QEvent::Leave)
         m_hovered = QPersistentModelIndex();
     return VTableView::viewportEvent(event);
 }

@@ -368,9 +368,10 @@ private slots:
     }
 
     // The view paints every pixel as QTableView with the same delegates
-    // paints it (without a grid): selected, disabled and current cells,
+    // paints it (without a grid): selected, disabled and focused cells,
     // hidden and moved sections, another delegate's column, what lies past
-    // the last row and column, and the cases it leaves to QTableView.
+    // the last row and column, cells across two rectangles of the region,
+    // and the cases it leaves to QTableView.
     void paintsAsQTableView_data()
     {
         QTest::addColumn<Qt::LayoutDirection>("direction");
@@ -401,7 +402,6 @@ private slots:
         plain.setItemDelegate(new LiveTextDelegate(&plain));
         QItemDelegate other; // fills no cell without a colour
         for (QTableView *view : {static_cast<QTableView *>(&live), static_cast<QTableView *>(&plain)}) {
-            view->setFocusPolicy(Qt::NoFocus);
             view->setAlternatingRowColors(alternating);
             view->setModel(&model);
             view->setItemDelegateForColumn(1, &other);
@@ -416,11 +416,17 @@ private slots:
         }
         window.resize(800, 300);
         window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        const auto rendered = [](QTableView &view) {
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        // Two rectangles, both across the other delegate's cells of row 2.
+        const int split = live.rowViewportPosition(2) + 5;
+        const QRect other1 = live.visualRect(model.index(2, 1));
+        const QRegion region = QRegion(0, 0, 400, split) + QRegion(0, split, other1.right() + 1, 300 - split);
+        QCOMPARE(region.rectCount(), 2);
+        const auto rendered = [&region](QTableView &view) {
+            view.setFocus();
             QImage image(view.viewport()->size(), QImage::Format_RGB32);
             image.fill(Qt::magenta);
-            view.viewport()->render(&image, QPoint(), QRegion(), {});
+            view.viewport()->render(&image, QPoint(), region, {});
             return image;
         };
         QCOMPARE(rendered(live), rendered(plain));
