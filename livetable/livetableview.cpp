@@ -13,6 +13,17 @@
 #include <QPainter>
 #include <QPaintEvent>
 
+namespace {
+
+// Whether the delegate fills its cells with the background the view hands
+// them (a LiveTextDelegate).
+bool fillsItsCells(const QAbstractItemDelegate *delegate)
+{
+    return qobject_cast<const LiveTextDelegate *>(delegate) != nullptr;
+}
+
+} // namespace
+
 LiveTableView::LiveTableView(QWidget *parent)
     : VTableView(parent)
     , m_pacer(new FramePacer(FramePacer::Paint, this))
@@ -215,13 +226,21 @@ bool LiveTableView::paintCells(const QRegion &region)
     const QRect cellsRect = cellsArea();
     const bool several = region.rectCount() > 1;
     QSet<quint64> seen;
-    QVector<QPoint> cells; // x = column, y = row
+    struct Cell
+    {
+        int row;
+        int column;
+        QRect rect;
+    };
+    QVector<Cell> cells;
     for (const QRect &rect : region) {
         const QRect area = rect & cellsRect;
         if (area.isEmpty())
             continue;
         const QVector<int> across = sectionsShown(columns, area.left(), area.right());
         for (int row : sectionsShown(rows, area.top(), area.bottom())) {
+            const int top = rows->sectionViewportPosition(row);
+            const int height = rows->sectionSize(row);
             for (int column : across) {
                 if (rowSpan(row, column) != 1 || columnSpan(row, column) != 1)
                     return false;
@@ -231,7 +250,8 @@ bool LiveTableView::paintCells(const QRegion &region)
                         continue;
                     seen.insert(key);
                 }
-                cells.append(QPoint(column, row));
+                cells.append({row, column,
+                              QRect(columns->sectionViewportPosition(column), top, columns->sectionSize(column), height)});
             }
         }
     }
@@ -241,12 +261,11 @@ bool LiveTableView::paintCells(const QRegion &region)
     const bool focus = current.isValid() && (hasFocus() || viewport()->hasFocus());
     const QItemSelectionModel *selection = selectionModel();
     QPainter painter(viewport());
-    for (const QPoint &cell : qAsConst(cells)) {
-        const QModelIndex index = model()->index(cell.y(), cell.x(), rootIndex());
+    for (const Cell &cell : qAsConst(cells)) {
+        const QModelIndex index = model()->index(cell.row, cell.column, rootIndex());
         if (!index.isValid())
             continue;
-        option.rect = QRect(columns->sectionViewportPosition(cell.x()), rows->sectionViewportPosition(cell.y()),
-                            columns->sectionSize(cell.x()), rows->sectionSize(cell.y()));
+        option.rect = cell.rect;
         option.state = viewState;
         if (selection && selection->isSelected(index))
             option.state |= QStyle::State_Selected;
@@ -261,7 +280,7 @@ bool LiveTableView::paintCells(const QRegion &region)
         if (focus && index == current)
             option.state |= QStyle::State_HasFocus;
         QAbstractItemDelegate *delegate = itemDelegate(index);
-        if (!qobject_cast<LiveTextDelegate *>(delegate))
+        if (!fillsItsCells(delegate))
             style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &option, &painter, this);
         delegate->paint(&painter, option, index);
     }
@@ -320,8 +339,8 @@ QRegion LiveTableView::backgroundShownIn(const QRegion &region) const
     if (cellBrush().style() == Qt::NoBrush || !region.intersects(cells))
         return region;
     // A cell is painted by its row's delegate, else its column's, else the view's.
-    const auto fills = [this](QAbstractItemDelegate *delegate) {
-        return qobject_cast<LiveTextDelegate *>(delegate ? delegate : itemDelegate()) != nullptr;
+    const auto fills = [this](const QAbstractItemDelegate *delegate) {
+        return fillsItsCells(delegate ? delegate : itemDelegate());
     };
     const QRect rect = region.boundingRect() & cells;
     QRegion filled = rect;
