@@ -37,32 +37,52 @@ void QuoteTableModel::doAfterUpdate(int row, int field)
         VTableModel::doAfterUpdate(row, field);
 }
 
+void QuoteTableModel::holdChanges()
+{
+    m_holding = true;
+    // Every bit is clear between frames, whatever the rows and columns.
+    m_heldWords = size_t(columnCount() + 63) / 64;
+    m_heldBits.resize(size_t(rowCount()) * m_heldWords);
+}
+
 void QuoteTableModel::cellChanged(const QModelIndex &cell)
 {
     if (!cell.isValid())
         return;
-    if (m_holding)
-        m_held.append(QPoint(cell.column(), cell.row()));
-    else
+    const size_t row = size_t(cell.row());
+    const size_t column = size_t(cell.column());
+    if (!m_holding || column >= m_heldWords * 64 || (row + 1) * m_heldWords > m_heldBits.size()) {
         emit dataChanged(cell, cell);
+        return;
+    }
+    quint64 *bits = &m_heldBits[row * m_heldWords];
+    if (std::all_of(bits, bits + m_heldWords, [](quint64 word) { return word == 0; }))
+        m_heldRows.push_back(int(row));
+    bits[column / 64] |= quint64(1) << (column % 64);
 }
 
 void QuoteTableModel::releaseChanges()
 {
     m_holding = false;
-    std::sort(m_held.begin(), m_held.end(), [](const QPoint &a, const QPoint &b) {
-        return a.y() != b.y() ? a.y() < b.y() : a.x() < b.x();
-    });
-    for (int i = 0; i < m_held.size();) {
-        const QPoint first = m_held.at(i);
-        int last = first.x();
-        while (++i < m_held.size() && m_held.at(i).y() == first.y() && m_held.at(i).x() <= last + 1)
-            last = m_held.at(i).x();
-        // Rows or columns may have gone while the changes were held.
-        if (first.y() < rowCount() && last < columnCount())
-            emit dataChanged(index(first.y(), first.x()), index(first.y(), last));
+    std::sort(m_heldRows.begin(), m_heldRows.end());
+    for (const int row : m_heldRows) {
+        quint64 *bits = &m_heldBits[size_t(row) * m_heldWords];
+        const auto changed = [bits](int column) { return bits[column / 64] >> (column % 64) & 1; };
+        const int columns = int(m_heldWords * 64);
+        for (int first = 0; first < columns; ++first) {
+            if (!changed(first))
+                continue;
+            int last = first;
+            while (last + 1 < columns && changed(last + 1))
+                ++last;
+            // Rows or columns may have gone while the changes were held.
+            if (row < rowCount() && last < columnCount())
+                emit dataChanged(index(row, first), index(row, last));
+            first = last;
+        }
+        std::fill(bits, bits + m_heldWords, 0);
     }
-    m_held.clear();
+    m_heldRows.clear();
 }
 
 QModelIndex QuoteTableModel::fieldCell(int row, int field) const
@@ -73,15 +93,19 @@ QModelIndex QuoteTableModel::fieldCell(int row, int field) const
 SecurityId QuoteTableModel::securityOfRow(int row) const
 {
     const VDataset *ds = dataset();
-    if (!ds)
+    if (!ds || row < 0)
         return SecurityId();
-    if (row != m_readRow || m_readGeneration != m_rowsGeneration) {
-        m_readSecurity = SecurityId::of(ds->fieldValue(row, m_marketField).toString(),
-                                        ds->fieldValue(row, m_codeField).toString());
-        m_readRow = row;
-        m_readGeneration = m_rowsGeneration;
+    if (m_securitiesGeneration != m_rowsGeneration) {
+        m_rowSecurities.clear();
+        m_securitiesGeneration = m_rowsGeneration;
     }
-    return m_readSecurity;
+    if (size_t(row) >= m_rowSecurities.size())
+        m_rowSecurities.resize(size_t(row) + 1);
+    SecurityId &security = m_rowSecurities[size_t(row)];
+    if (security.isNull())
+        security = SecurityId::of(ds->fieldValue(row, m_marketField).toString(),
+                                  ds->fieldValue(row, m_codeField).toString());
+    return security;
 }
 
 QVariant QuoteTableModel::getDisplayText(const QModelIndex &index) const

@@ -7,10 +7,10 @@
 
 #include <vtablemodel.h>
 
-#include <QPoint>
 #include <QVector>
 
 #include <functional>
+#include <vector>
 
 // What the quote boards' table models share on top of VTableModel: each
 // row is a security (its "market" and "stkcode" fields); an empty quote
@@ -40,7 +40,7 @@ public:
     SecurityId securityOfRow(int row) const;
 
     // Until releaseChanges(), changed cells are noted instead of told.
-    void holdChanges() { m_holding = true; }
+    void holdChanges();
     void releaseChanges();
 
     QVariant getDisplayText(const QModelIndex &index) const override;
@@ -77,11 +77,15 @@ private:
     int m_codeField = -1;
     RowLocator m_rowOf;
     bool m_holding = false;
-    QVector<QPoint> m_held; // cells: x = column, y = row
-    // The security of the row read last: a paint reads a row's cells one
-    // after the other. Any change of rows or of a row's security ends it.
+    // The held changes: the rows changed, and each row's changed columns as
+    // bits, m_heldWords words a row.
+    std::vector<int> m_heldRows;
+    std::vector<quint64> m_heldBits;
+    size_t m_heldWords = 0;
+    // The securities of the rows read so far, by row: a frame writes and
+    // paints hundreds of cells, each naming its row's security. Any change
+    // of rows or of a row's security ends them all.
     quint64 m_rowsGeneration = 0;
-    mutable quint64 m_readGeneration = ~quint64(0);
-    mutable int m_readRow = -1;
-    mutable SecurityId m_readSecurity;
+    mutable quint64 m_securitiesGeneration = ~quint64(0);
+    mutable std::vector<SecurityId> m_rowSecurities;
 };
