@@ -94,7 +94,7 @@ void startUpRuns()
     // once the batch holds a frame's worth of records; growing: the same in
     // the first two frames, while the batch's storage grows to that size
     // (fresh memory, faulted in page by page); write: the frame's work per
-    // security it writes (one record each).
+    // security it writes (one record each), over every frame.
     std::printf("%10s %12s %12s %12s %12s %12s\n", "securities", "start-up ms", "switch ms", "receive ns",
                 "growing ns", "write ns");
     for (int n : {1000, 5000, 20000}) {
@@ -128,7 +128,9 @@ void startUpRuns()
         qint64 growingNs = 0;
         qint64 receiveNs = 0;
         qint64 writeNs = 0;
+        int grown = 0;
         int received = 0;
+        int written = 0;
         for (int round = 1; round <= rounds; ++round) {
             QVector<VQuotData> records;
             for (int i = 1; i < n; i += Groups)
@@ -139,17 +141,18 @@ void startUpRuns()
             const qint64 receiving = bench::threadCpuNs() - cpu;
             cpu = bench::threadCpuNs();
             bench::runFor(40); // the frame that writes them
+            writeNs += bench::threadCpuNs() - cpu;
+            written += records.size();
             if (round <= growing) {
                 growingNs += receiving;
-                continue;
+                grown += records.size();
+            } else {
+                receiveNs += receiving;
+                received += records.size();
             }
-            received += records.size();
-            receiveNs += receiving;
-            writeNs += bench::threadCpuNs() - cpu;
         }
-        const int perRound = received / (rounds - growing);
         std::printf("%10d %12.1f %12.1f %12.0f %12.0f %12.0f\n", n, startUp, switching, double(receiveNs) / received,
-                    double(growingNs) / (growing * perRound), double(writeNs) / received);
+                    double(growingNs) / grown, double(writeNs) / written);
         std::fflush(stdout);
         module->freeComponent(watchlist);
         UnloadBizModule();

@@ -80,7 +80,7 @@ protected:
         }
         m_timer.stop();
         if (m_learnLateness)
-            learnLateness(m_epoch.nsecsElapsed() - m_dueNs);
+            learnLateness(m_epoch.nsecsElapsed() - m_timerDueNs);
         m_lastFrame.start();
         const qint64 start = threadCpuNs();
         m_frameStartMs = m_epoch.elapsed();
@@ -106,7 +106,6 @@ private:
         qint64 waitNs = 0;
         if (m_lastFrame.isValid())
             waitNs = qMax<qint64>(0, m_intervalNs - m_lastFrame.nsecsElapsed());
-        m_dueNs = m_epoch.nsecsElapsed() + waitNs;
         // Earlier by the timer's usual lateness, to its nearest millisecond:
         // frames come at the interval on average. A timer waits whole
         // milliseconds and comes a millisecond or more late once the event
@@ -115,6 +114,7 @@ private:
         const int ms = int(qMax<qint64>(0, waitNs - qint64(m_lateNs) + 500000) / 1000000);
         // A timer due at once says nothing of lateness: the frame is late already.
         m_learnLateness = ms > 0;
+        m_timerDueNs = m_epoch.nsecsElapsed() + qint64(ms) * 1000000;
         m_timer.start(ms, Qt::PreciseTimer, this);
     }
 
@@ -149,8 +149,8 @@ private:
                               SlowestIntervalNs);
     }
 
-    // How late the timer comes after a frame is due, on average over the
-    // last dozen frames or so; a frame early by rounding counts as negative.
+    // How late the timer comes after the time it was started for, on
+    // average over the last dozen frames or so.
     void learnLateness(qint64 lateNs)
     {
         m_lateNs += (double(qBound(-MostCountedLatenessNs, lateNs, MostCountedLatenessNs)) - m_lateNs) / 8;
@@ -160,7 +160,7 @@ private:
 
     QBasicTimer m_timer;
     QElapsedTimer m_epoch;
-    qint64 m_dueNs = 0; // when the timer's frame is due, on m_epoch
+    qint64 m_timerDueNs = 0; // when the timer was started to come, on m_epoch
     bool m_learnLateness = false;
     double m_lateNs = 0;
     qint64 m_frameStartMs = 0;

@@ -39,6 +39,9 @@ void QuoteTableModel::doAfterUpdate(int row, int field)
 
 void QuoteTableModel::holdChanges()
 {
+    // Held changes keep the rows and columns they were held with.
+    if (m_holding)
+        return;
     m_holding = true;
     // Every bit is clear between frames, whatever the rows and columns.
     m_heldWords = size_t(columnCount() + 63) / 64;
