@@ -110,7 +110,7 @@ private:
         // frames come at the interval on average. A timer waits whole
         // milliseconds and comes a millisecond or more late once the event
         // loop has woken and served the records queued meanwhile; counted
-        // from its start, frames came 50-54 a second at a 16.7 ms interval.
+        // from its start, frames came 54-57 a second at a 16.7 ms interval.
         const int ms = int(qMax<qint64>(0, waitNs - qint64(m_lateNs) + 500000) / 1000000);
         // A timer due at once says nothing of lateness: the frame is late already.
         m_learnLateness = ms > 0;
