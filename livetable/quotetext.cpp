@@ -1,5 +1,7 @@
 #include "quotetext.h"
 
+#include <vfutils.h>
+
 namespace QuoteText {
 
 namespace {
@@ -49,3 +51,72 @@ QString fixed(double value, int decimals)
 }
 
 } // namespace QuoteText
+
+QuoteFormat::QuoteFormat(int priceDecimals, int lotSize)
+    : m_decimals(qBound(0, priceDecimals, 9))
+    , m_lot(qMax(1, lotSize))
+{
+}
+
+QuoteFormat QuoteFormat::of(double priceStep, const QString &stockType)
+{
+    return QuoteFormat(vf::getDecimals(priceStep), lotSizeOf(stockType));
+}
+
+int QuoteFormat::lotSizeOf(const QString &stockType)
+{
+    // Stock types traded in single units, by the host's type codes.
+    static const QString unitLotTypes[] = {QStringLiteral("1,2,7,8,A,C,K,e,h,i,j,k,r,p,q"),
+                                           QStringLiteral("3,6,D,G,H"), QStringLiteral("g,S"), QStringLiteral("Q,R")};
+    for (const QString &types : unitLotTypes) {
+        if (types.contains(stockType))
+            return 1;
+    }
+    return 100;
+}
+
+bool QuoteFormat::hasValue(Kind kind, double value)
+{
+    if (!QuoteText::isShownNumber(value))
+        return false;
+    switch (kind) {
+    case Change:
+    case Percent: return true;
+    case Price:
+    case Volume:
+    case Amount: break;
+    }
+    return std::fabs(value) >= 1e-8;
+}
+
+QString QuoteFormat::text(Kind kind, double value) const
+{
+    if (!hasValue(kind, value))
+        return QStringLiteral("--");
+    switch (kind) {
+    case Price:
+    case Change: return QuoteText::fixed(value, m_decimals);
+    case Percent: return QuoteText::fixed(value, 2);
+    case Volume: return shortened(lots(value));
+    case Amount: return shortened(value);
+    }
+    return QStringLiteral("--");
+}
+
+double QuoteFormat::lots(double quantity) const
+{
+    return std::trunc(quantity / m_lot);
+}
+
+QString QuoteFormat::shortened(double value)
+{
+    if (!QuoteText::isShownNumber(value))
+        return QStringLiteral("--");
+    const double magnitude = std::fabs(value);
+    if (std::round(magnitude) < 1e4)
+        return QuoteText::fixed(value, 0);
+    // Hundredths of 万: 99,999,999 is 1.00亿, not 10000.00万.
+    if (std::round(magnitude / 1e2) < 1e6)
+        return QuoteText::fixed(value / 1e4, 2) + QStringLiteral("万");
+    return QuoteText::fixed(value / 1e8, 2) + QStringLiteral("亿");
+}

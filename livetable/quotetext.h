@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-// Quote numbers as the tables show them.
+// Quote numbers as the module shows them.
 namespace QuoteText {
 
 // Whether a quote number can be shown: finite and below 1e15 in magnitude.
@@ -26,6 +26,51 @@ inline bool isShownNumber(double value)
 QString fixed(double value, int decimals);
 
 } // namespace QuoteText
+
+// How a security's numbers read, the same in every table and label of the
+// module: its prices and their changes with the decimals of its price step
+// (never trimmed per value), ratios in percent with two decimals, volumes in
+// its lots and volumes and amounts shortened with 万 and 亿. A value that
+// is not there reads "--": a number no quote can hold, and a price, volume
+// or amount of 0 (nothing quoted or traded); a change of 0 is a change.
+class QuoteFormat
+{
+public:
+    enum Kind {
+        Price,
+        Change, // of a price: the price's decimals
+        Percent, // a ratio in percent
+        Volume, // as a record counts it; shown in lots
+        Amount,
+    };
+
+    QuoteFormat() = default;
+    QuoteFormat(int priceDecimals, int lotSize);
+    // A security with this minimum price step and host stock type.
+    static QuoteFormat of(double priceStep, const QString &stockType);
+    // 1 for the stock types traded in single units (futures, options, bonds
+    // and others the host names), 100 for every other type (shares, funds).
+    static int lotSizeOf(const QString &stockType);
+
+    int priceDecimals() const { return m_decimals; }
+    int lotSize() const { return m_lot; }
+    friend bool operator==(const QuoteFormat &a, const QuoteFormat &b)
+    {
+        return a.m_decimals == b.m_decimals && a.m_lot == b.m_lot;
+    }
+
+    static bool hasValue(Kind kind, double value);
+    QString text(Kind kind, double value) const;
+    // A volume in whole lots, cut toward zero.
+    double lots(double quantity) const;
+    // Below 10,000 whole; below 100 million in 万 with two decimals; above
+    // in 亿. A value that rounds up to the next unit is written in it.
+    static QString shortened(double value);
+
+private:
+    int m_decimals = 2;
+    int m_lot = 1;
+};
 
 // Texts of numbers by value and format, so a value shown before costs no
 // formatting. A format is the caller's name for one way of turning a value

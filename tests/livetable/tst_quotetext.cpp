@@ -49,6 +49,67 @@ private slots:
         QTEST(QuoteText::fixed(value, decimals), "text");
     }
 
+    // Every number of a security as every component shows it: a price step
+    // gives its decimals, the stock type its lot.
+    void format_data()
+    {
+        QTest::addColumn<double>("step");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double inf = std::numeric_limits<double>::infinity();
+        const int price = QuoteFormat::Price, change = QuoteFormat::Change, percent = QuoteFormat::Percent;
+        const int volume = QuoteFormat::Volume, amount = QuoteFormat::Amount;
+        auto row = [](const char *name, double step, const char *type, int kind, double value, const char *text) {
+            QTest::newRow(name) << step << QString::fromLatin1(type) << kind << value << QString::fromUtf8(text);
+        };
+        row("stock price", 0.01, "0", price, 1700.5, "1700.50");
+        row("stock change of zero", 0.01, "0", change, 0.0, "0.00");
+        row("stock change rounding to zero", 0.01, "0", change, -0.004, "0.00");
+        row("stock price of zero", 0.01, "0", price, 0.0, "--");
+        row("stock price negative zero", 0.01, "0", price, -0.0, "--");
+        row("stock volume in lots", 0.01, "0", volume, 41730.0, "417");
+        row("stock volume in 万 lots", 0.01, "0", volume, 417300000.0, "417.30万");
+        row("stock volume below a lot", 0.01, "0", volume, 50.0, "0");
+        row("stock volume of zero", 0.01, "0", volume, 0.0, "--");
+        row("fund price", 0.001, "4", price, 4.343, "4.343");
+        row("fund price, trailing zero kept", 0.001, "4", price, 3.95, "3.950");
+        row("fund change", 0.001, "4", change, 0.002, "0.002");
+        row("fund ratio", 0.001, "4", percent, 0.0948, "0.09");
+        row("ratio negative zero", 0.001, "4", percent, -0.0001, "0.00");
+        row("option price", 0.0001, "S", price, 0.0523, "0.0523");
+        row("option change", 0.0001, "S", change, -0.0011, "-0.0011");
+        row("option volume in contracts", 0.0001, "S", volume, 7145.0, "7145");
+        row("gold", 0.02, "Q", price, 766.7, "766.70");
+        row("gold change", 0.02, "Q", change, 0.1, "0.10");
+        row("rebar", 1, "Q", price, 3150.0, "3150");
+        row("rebar change of zero", 1, "Q", change, -0.0, "0");
+        row("iron ore", 0.5, "Q", price, 772.5, "772.5");
+        row("stock index", 0.2, "R", price, 4512.4, "4512.4");
+        row("copper", 10, "Q", price, 78010.0, "78010");
+        row("volume below 万", 1, "Q", volume, 9999.0, "9999");
+        row("volume at 万", 1, "Q", volume, 10000.0, "1.00万");
+        row("volume in 万", 1, "Q", volume, 12345.0, "1.23万");
+        row("volume rounding to 亿", 1, "Q", volume, 99999999.0, "1.00亿");
+        row("amount below 万, whole", 0.01, "0", amount, 9999.4, "9999");
+        row("amount rounding to 万", 0.01, "0", amount, 9999.5, "1.00万");
+        row("amount in 亿", 0.01, "0", amount, 250000000.0, "2.50亿");
+        row("amount huge", 0.01, "0", amount, 9.9e14, "9900000.00亿");
+        row("absurd price", 0.01, "0", price, 1e15, "--");
+        row("NaN change", 0.01, "0", change, nan, "--");
+        row("infinite amount", 0.01, "0", amount, inf, "--");
+    }
+    void format()
+    {
+        QFETCH(double, step);
+        QFETCH(QString, type);
+        QFETCH(int, kind);
+        QFETCH(double, value);
+        QTEST(QuoteFormat::of(step, type).text(QuoteFormat::Kind(kind), value), "text");
+    }
+
     // Prices, changes and amounts as quotes carry them, against QString::number.
     void fixedAgreesWithQt()
     {
