@@ -65,7 +65,8 @@ void prepare(HostContext &host, const QVector<QByteArray> &codes)
         const QString id = QLatin1Char(Market) + code;
         contracts.append({id, QString(QLatin1Char(Market)), productId(i / PerProduct), 20270115 + i % PerProduct,
                           code, 10});
-        stocks.append({id, QString(QLatin1Char(Market)), code, QStringLiteral("合约%1").arg(code), QStringLiteral("Q")});
+        stocks.append(
+            {id, QString(QLatin1Char(Market)), code, QStringLiteral("合约%1").arg(code), QStringLiteral("Q"), 0.5});
     }
     auto *contractCache = new VCacheItem(QStringLiteral("851101"));
     contractCache->load({QStringLiteral("stkid"), QStringLiteral("market"), QStringLiteral("productid"),
@@ -73,7 +74,7 @@ void prepare(HostContext &host, const QVector<QByteArray> &codes)
                         contracts);
     auto *stockCache = new VCacheItem(VCacheMgr::StockCacheName);
     stockCache->load({QStringLiteral("stkid"), QStringLiteral("market"), QStringLiteral("stkcode"),
-                      QStringLiteral("stkname"), QStringLiteral("stktype")},
+                      QStringLiteral("stkname"), QStringLiteral("stktype"), QStringLiteral("priceunit")},
                      stocks);
     host.cacheMgr()->addCache(contractCache);
     host.cacheMgr()->addCache(stockCache);

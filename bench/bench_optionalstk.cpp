@@ -59,9 +59,9 @@ void prepare(HostContext &host, int n, int groups)
     rows.reserve(n);
     for (int i = 0; i < n; ++i)
         rows.append({stockId(i), QStringLiteral("1"), QString::fromLatin1(stockCode(i)),
-                     QStringLiteral("证券%1").arg(i), QStringLiteral("0")});
+                     QStringLiteral("证券%1").arg(i), QStringLiteral("0"), 0.01});
     stocks->load({QStringLiteral("stkid"), QStringLiteral("market"), QStringLiteral("stkcode"),
-                  QStringLiteral("stkname"), QStringLiteral("stktype")},
+                  QStringLiteral("stkname"), QStringLiteral("stktype"), QStringLiteral("priceunit")},
                  rows);
     host.cacheMgr()->addCache(stocks);
 

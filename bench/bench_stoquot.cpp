@@ -193,7 +193,7 @@ QVector<QByteArray> prepareChain(HostContext &host)
 {
     QVector<QVector<QVariant>> contracts;
     QVector<QVector<QVariant>> securities {{QStringLiteral("1510050"), QStringLiteral("1"), QStringLiteral("510050"),
-                                            QStringLiteral("50ETF")}};
+                                            QStringLiteral("50ETF"), QStringLiteral("4"), 0.001}};
     QVector<QByteArray> codes;
     for (int strike = 0; strike < 40; ++strike) {
         for (const bool call : {true, false}) {
@@ -201,7 +201,8 @@ QVector<QByteArray> prepareChain(HostContext &host)
             const QString price = QString::number(2.0 + strike * 0.05, 'f', 3);
             contracts.append({QStringLiteral("1510050"), 20261223, price, call ? QStringLiteral("C") : QStringLiteral("P"), 20261223,
                               QStringLiteral("5") + code, code, QStringLiteral("5"), QStringLiteral("50ETF%1").arg(code)});
-            securities.append({QStringLiteral("5") + code, QStringLiteral("5"), code, QStringLiteral("50ETF%1").arg(code)});
+            securities.append({QStringLiteral("5") + code, QStringLiteral("5"), code, QStringLiteral("50ETF%1").arg(code),
+                               QStringLiteral("S"), 0.0001});
             codes.append(code.toLatin1());
         }
     }
@@ -212,7 +213,7 @@ QVector<QByteArray> prepareChain(HostContext &host)
                   contracts);
     auto *stocks = new VCacheItem(VCacheMgr::StockCacheName);
     stocks->load({QStringLiteral("stkid"), QStringLiteral("market"), QStringLiteral("stkcode"),
-                  QStringLiteral("stkname")},
+                  QStringLiteral("stkname"), QStringLiteral("stktype"), QStringLiteral("priceunit")},
                  securities);
     host.cacheMgr()->addCache(options);
     host.cacheMgr()->addCache(stocks);

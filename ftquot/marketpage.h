@@ -2,6 +2,7 @@
 
 #include "vfqtablemodel.h"
 
+#include <quotewriter.h>
 #include <securityid.h>
 
 #include <vdataset.h>
@@ -60,5 +61,5 @@ public:
     bool subscribed = false;
     VQuotSubscriber *subscriber = nullptr;
     QHash<QString, SecurityId> subscribedSet; // what the quote manager last accepted, by product-list entry
-    QVector<int> quoteFields; // the dataset's field of each quote value, in the order quotes are written
+    QuoteWriter writer; // a record's values into a row
 };

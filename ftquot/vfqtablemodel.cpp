@@ -56,7 +56,7 @@ QVariant VFQTableModel::data(const QModelIndex &index, int role) const
 {
     if (role != Qt::BackgroundRole)
         return QuoteTableModel::data(index, role);
-    return isHighlighted(index) ? QVariant(m_flashColour) : QVariant();
+    return isHighlighted(index) ? QVariant(HighlightColour) : QVariant();
 }
 
 bool VFQTableModel::setData(const QModelIndex &index, const QVariant &value, int role)

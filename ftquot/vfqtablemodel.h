@@ -2,8 +2,6 @@
 
 #include <quotetablemodel.h>
 
-#include <QColor>
-
 // The futures board's table model: zero prices and quantities read "--",
 // changes and prices are coloured up red and down green, and a cell whose
 // value has just changed flashes light blue (flashField) until the flash
@@ -33,7 +31,9 @@ public:
     // colour); false for a row out of range.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
+protected:
+    void highlightCell(int row, int field) override { flashField(row, field); }
+
 private:
     bool m_flashEnabled = false;
-    QColor m_flashColour {207, 227, 250};
 };

@@ -15,9 +15,6 @@
 #include <QScrollBar>
 #include <QTableView>
 
-#include <cmath>
-#include <iterator>
-
 namespace {
 
 // The subscriber's product-list entries as contracts; malformed entries are
@@ -178,76 +175,17 @@ void VisibleRowSubscription::receive(const VQuotData &record)
 
 void VisibleRowSubscription::applyQuotes()
 {
-    // The page shown may have changed since the records came; applyQuote
-    // finds no row for a contract it does not show.
+    // The page shown may have changed since the records came; a contract
+    // the page does not show has no row.
     MarketPage *page = m_currentPage;
     if (!page || page->resubscribing) {
         m_quotes->take();
         return;
     }
-    page->model.holdChanges();
-    const auto release = qScopeGuard([page] { page->model.releaseChanges(); });
-    for (const VQuotData &record : m_quotes->take())
-        applyQuote(record, page);
-}
-
-void VisibleRowSubscription::applyQuote(const VQuotData &record, MarketPage *page)
-{
-    if (record.status == 0)
-        return;
-    const int row = page->rowOf(SecurityId::of(record));
-    if (row < 0 || row >= page->dataset.recordCount())
-        return;
-    // A value that is no finite number is no quote; the cell keeps its last one.
-    auto number = [](double value) { return std::isfinite(value) ? QVariant(value) : QVariant(); };
-    // In the page's quote fields' order; the record's ratio is a fraction,
-    // the column "涨跌幅(%)" holds percent.
-    const QVariant values[] = {number(record.lastPrice),
-                               number(record.priceChange),
-                               number(record.priceChangeRatio * 100.0),
-                               number(record.bidPrice[0]),
-                               QVariant(uint(record.bidVolume[0])),
-                               number(record.askPrice[0]),
-                               QVariant(uint(record.askVolume[0])),
-                               QVariant(qint64(record.matchQuantity)),
-                               number(record.openingPrice),
-                               number(record.preSettlementPrice),
-                               number(record.highPrice),
-                               number(record.lowPrice),
-                               QVariant(qint64(record.openInterest))};
-    Q_ASSERT(page->quoteFields.size() == int(std::size(values)));
-    for (int i = 0; i < page->quoteFields.size(); ++i)
-        setFieldFlashing(&page->dataset, &page->model, row, page->quoteFields.at(i), values[i]);
-}
-
-void VisibleRowSubscription::setFieldFlashing(VDataset *dataset, VFQTableModel *model, int row, int field,
-                                              const QVariant &value)
-{
-    if (!dataset || !model)
-        return;
-    const VField *definition = dataset->fields()->at(field);
-    if (!definition)
-        return;
-    const QVariant old = dataset->fieldValue(row, field);
-    if (old.isNull()) {
-        dataset->setFieldValue(row, field, value.isValid() ? value : QVariant(QStringLiteral("--")));
-        return;
-    }
-    if (!value.isValid())
-        return;
-    switch (definition->dataType()) {
-    case vd::DT_Integer:
-        if (value.toInt() != old.toInt()) {
-            dataset->setFieldValue(row, field, value);
-            model->flashField(row, field);
-        }
-        break;
-    case vd::DT_Double:
-        if (std::fabs(value.toDouble() - old.toDouble()) >= 1e-8) {
-            dataset->setFieldValue(row, field, value);
-            model->flashField(row, field);
-        }
-        break;
-    default: dataset->setFieldValue(row, field, value); break;
+    const QuoteWriter::Frame frame {&page->model};
+    for (const VQuotData &record : m_quotes->take()) {
+        const int row = record.status == 0 ? -1 : page->rowOf(SecurityId::of(record));
+        if (row >= 0 && row < page->dataset.recordCount())
+            page->writer.write(page->model, row, record);
     }
 }

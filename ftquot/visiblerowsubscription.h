@@ -5,8 +5,6 @@
 
 class MarketPage;
 class QuotBatch;
-class VDataset;
-class VFQTableModel;
 struct VQuotData;
 
 // The futures board subscribes only the rows in view of the page shown:
@@ -33,8 +31,6 @@ public:
 private:
     void removeAllProducts(MarketPage *page);
     void applyQuotes();
-    void applyQuote(const VQuotData &record, MarketPage *page);
-    void setFieldFlashing(VDataset *dataset, VFQTableModel *model, int row, int field, const QVariant &value);
 
     MarketPage *const &m_currentPage;
     QuotBatch *m_quotes; // a child

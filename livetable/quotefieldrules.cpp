@@ -8,6 +8,25 @@ namespace {
 
 constexpr double Tolerance = 1e-8;
 
+// The boards' fields that hold a quote value, by kind.
+const struct
+{
+    const char *name;
+    QuoteFormat::Kind kind;
+} QuoteFields[] = {
+    {"lastprice", QuoteFormat::Price},       {"buyprice", QuoteFormat::Price},
+    {"sellprice", QuoteFormat::Price},       {"buy1price", QuoteFormat::Price},
+    {"sale1price", QuoteFormat::Price},      {"tdyopenprice", QuoteFormat::Price},
+    {"highestprice", QuoteFormat::Price},    {"lowestprice", QuoteFormat::Price},
+    {"ystdsettleprice", QuoteFormat::Price}, {"ystdcloseprice", QuoteFormat::Price},
+    {"incdecprice", QuoteFormat::Change},    {"incdecpriceratio", QuoteFormat::Percent},
+    {"incratio", QuoteFormat::Percent},      {"buyvol", QuoteFormat::Volume},
+    {"sellvol", QuoteFormat::Volume},        {"buy1qty", QuoteFormat::Volume},
+    {"sale1qty", QuoteFormat::Volume},       {"matchvol", QuoteFormat::Volume},
+    {"totalhand", QuoteFormat::Volume},      {"tdyposvol", QuoteFormat::Volume},
+    {"holdqty", QuoteFormat::Volume},        {"totalsum", QuoteFormat::Amount},
+};
+
 } // namespace
 
 const QColor QuoteFieldRules::RiseRed(220, 10, 10);
@@ -31,6 +50,16 @@ void QuoteFieldRules::rebuild(const VFieldList *fields, const QStringList &price
         Rule &rule = m_rules[field];
         rule.number = !definition->isLookup()
             && (definition->dataType() == vd::DT_Double || definition->dataType() == vd::DT_Integer);
+        rule.display.decimals = definition->decimals();
+        for (const auto &quote : QuoteFields) {
+            if (name == QLatin1String(quote.name)) {
+                rule.display.quote = true;
+                rule.display.kind = quote.kind;
+                rule.display.fraction
+                    = quote.kind == QuoteFormat::Percent && definition->displayFormat() == QLatin1String("pct");
+                break;
+            }
+        }
         auto against = [&rule](int value, int reference) {
             rule.coloured = true;
             rule.value = value;
@@ -46,16 +75,6 @@ void QuoteFieldRules::rebuild(const VFieldList *fields, const QStringList &price
         else if (name == QLatin1String("buy1qty"))
             against(fields->indexOf(QStringLiteral("buy1price")), fields->indexOf(QStringLiteral("ystdcloseprice_call")));
     }
-}
-
-bool QuoteFieldRules::isEmptyNumber(const VDataset &dataset, int row, int field) const
-{
-    const Rule rule = m_rules.value(field);
-    if (!rule.number)
-        return false;
-    const QVariant value = dataset.fieldValue(row, field);
-    return dataset.fields()->at(field)->dataType() == vd::DT_Double ? std::fabs(value.toDouble()) < Tolerance
-                                                                     : value.toLongLong() == 0;
 }
 
 QVariant QuoteFieldRules::foreground(const VDataset &dataset, int row, int field) const

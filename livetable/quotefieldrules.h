@@ -1,5 +1,7 @@
 #pragma once
 
+#include "quotetext.h"
+
 #include <QColor>
 #include <QStringList>
 #include <QVariant>
@@ -10,8 +12,10 @@ class VFieldList;
 
 // How a quote board's table reads its fields, worked out once per set of
 // fields instead of by field names on every read:
-// - a number field holding 0 (a double within 1e-8) or nothing is an empty
-//   quote, shown as "--";
+// - a field named after a quote value is of that value's kind (QuoteFormat):
+//   prices, changes, ratios (in percent, or a fraction for a field whose
+//   display format is "pct"), volumes and amounts; any other number field is
+//   plain, shown with its own decimals (none when not set), "--" for 0;
 // - "incratio" and "incdecprice" are coloured by their sign, "lastprice",
 //   "sale1price" and "buy1price" against the row's reference price,
 //   "sale1qty" and "buy1qty" by their level's price against
@@ -23,20 +27,29 @@ public:
     static const QColor RiseRed;
     static const QColor FallGreen;
 
+    // How a number field is shown.
+    struct Display
+    {
+        bool quote = false; // false: plain
+        QuoteFormat::Kind kind = QuoteFormat::Price;
+        bool fraction = false; // a ratio held as a fraction, shown with "%"
+        int decimals = -1; // the field's own, -1 when not set
+    };
+
     // priceReferences: the fields prices compare with, the first the
     // dataset has ("ystdcloseprice", or a board's own fallback).
     void rebuild(const VFieldList *fields, const QStringList &priceReferences);
 
-    bool isEmptyNumber(const VDataset &dataset, int row, int field) const;
+    bool isNumber(int field) const { return m_rules.value(field).number; }
+    Display display(int field) const { return m_rules.value(field).display; }
     // RiseRed, FallGreen, or an invalid variant for the base colour.
     QVariant foreground(const VDataset &dataset, int row, int field) const;
-    // The texts of a number field differ by field: its index is its format.
-    bool isNumber(int field) const { return m_rules.value(field).number; }
 
 private:
     struct Rule
     {
         bool number = false;
+        Display display;
         bool coloured = false;
         int value = -1; // the field whose value is compared
         int reference = -1; // -1: 0.0

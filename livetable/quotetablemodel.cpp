@@ -3,6 +3,10 @@
 #include <vdataset.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
+
+const QColor QuoteTableModel::HighlightColour(207, 227, 250);
 
 QuoteTableModel::QuoteTableModel(const QStringList &priceReferences, CellHighlights::Ending ending, int durationMs,
                                  QObject *parent)
@@ -93,22 +97,54 @@ QModelIndex QuoteTableModel::fieldCell(int row, int field) const
     return index(row, m_columnOfField.value(field, -1));
 }
 
-SecurityId QuoteTableModel::securityOfRow(int row) const
+QuoteTableModel::RowSecurity &QuoteTableModel::rowSecurity(int row) const
 {
-    const VDataset *ds = dataset();
-    if (!ds || row < 0)
-        return SecurityId();
     if (m_securitiesGeneration != m_rowsGeneration) {
         m_rowSecurities.clear();
         m_securitiesGeneration = m_rowsGeneration;
     }
     if (size_t(row) >= m_rowSecurities.size())
         m_rowSecurities.resize(size_t(row) + 1);
-    SecurityId &security = m_rowSecurities[size_t(row)];
-    if (security.isNull())
-        security = SecurityId::of(ds->fieldValue(row, m_marketField).toString(),
-                                  ds->fieldValue(row, m_codeField).toString());
+    RowSecurity &security = m_rowSecurities[size_t(row)];
+    if (security.id.isNull())
+        security.id = SecurityId::of(dataset()->fieldValue(row, m_marketField).toString(),
+                                     dataset()->fieldValue(row, m_codeField).toString());
     return security;
+}
+
+SecurityId QuoteTableModel::securityOfRow(int row) const
+{
+    if (!dataset() || row < 0)
+        return SecurityId();
+    return rowSecurity(row).id;
+}
+
+std::optional<QuoteFormat> QuoteTableModel::knownFormatOfRow(int row) const
+{
+    if (!dataset() || row < 0)
+        return std::nullopt;
+    RowSecurity &security = rowSecurity(row);
+    if (!security.formatRead && !security.id.isNull()) {
+        security.format = m_formats.find(security.id);
+        security.formatRead = true;
+    }
+    return security.format;
+}
+
+double QuoteTableModel::quoteValue(int row, int field) const
+{
+    const QVariant value = dataset() ? dataset()->fieldValue(row, field) : QVariant();
+    return value.isValid() ? value.toDouble() : std::numeric_limits<double>::quiet_NaN();
+}
+
+void QuoteTableModel::setQuoteValue(int row, int field, double value, bool highlight)
+{
+    if (!dataset())
+        return;
+    // The highlight first: a marker's time starts with the write's notification.
+    if (highlight)
+        highlightCell(row, field);
+    dataset()->setFieldValue(row, field, std::isnan(value) ? QVariant() : QVariant(value));
 }
 
 QVariant QuoteTableModel::getDisplayText(const QModelIndex &index) const
@@ -116,10 +152,35 @@ QVariant QuoteTableModel::getDisplayText(const QModelIndex &index) const
     const int field = fieldIndex(index);
     if (!dataset() || !m_rules.isNumber(field))
         return VTableModel::getDisplayText(index);
-    if (m_rules.isEmptyNumber(*dataset(), index.row(), field))
+    const QVariant value = dataset()->fieldValue(index.row(), field);
+    if (!value.isValid())
         return QStringLiteral("--");
-    return m_texts.text(field, dataset()->fieldValue(index.row(), field).toDouble(),
-                        [this, &index] { return VTableModel::getDisplayText(index).toString(); });
+    const QuoteFieldRules::Display display = m_rules.display(field);
+    // A security the host does not know reads with the field's decimals.
+    const QuoteFormat format = display.quote
+        ? knownFormatOfRow(index.row()).value_or(QuoteFormat(display.decimals >= 0 ? display.decimals : 2, 1))
+        : QuoteFormat();
+    return numberText(display, format, value.toDouble());
+}
+
+QString QuoteTableModel::numberText(const QuoteFieldRules::Display &display, const QuoteFormat &format,
+                                    double value) const
+{
+    if (!display.quote) {
+        if (std::fabs(value) < QuoteWriter::Tolerance)
+            return QStringLiteral("--");
+        const int decimals = qMax(0, display.decimals);
+        return m_texts.text(decimals, value, [value, decimals] { return QuoteText::fixed(value, decimals); });
+    }
+    if (!QuoteFormat::hasValue(display.kind, value))
+        return QStringLiteral("--");
+    // The text depends on the kind, the format and the value.
+    const int key = 1 << 30 | display.kind << 24 | int(display.fraction) << 20 | format.priceDecimals() << 16
+        | qMin(format.lotSize(), 0xffff);
+    return m_texts.text(key, value, [&display, &format, value] {
+        return display.fraction ? format.text(display.kind, value * 100.0) + QLatin1Char('%')
+                                : format.text(display.kind, value);
+    });
 }
 
 QVariant QuoteTableModel::getForeground(const QModelIndex &index) const

@@ -3,6 +3,8 @@
 #include "cellhighlights.h"
 #include "quotefieldrules.h"
 #include "quotetext.h"
+#include "quotewriter.h"
+#include "securityformats.h"
 #include "securityid.h"
 
 #include <vtablemodel.h>
@@ -13,19 +15,22 @@
 #include <vector>
 
 // What the quote boards' table models share on top of VTableModel: each
-// row is a security (its "market" and "stkcode" fields); an empty quote
-// reads "--" and prices and changes are coloured (QuoteFieldRules); texts
-// of numbers are made when a cell is painted and kept by value and field,
-// so a price shown before costs no formatting; and changed cells are
-// highlighted by their row's security and column (CellHighlights), so a
-// highlight stays with its security through a sort and goes with its row.
+// row is a security (its "market" and "stkcode" fields), whose numbers read
+// by its own format (SecurityFormats: a security the host does not know
+// takes a field's own decimals, else two); an empty quote reads "--" and
+// prices and changes are coloured (QuoteFieldRules); texts of numbers are
+// made when a cell is painted and kept by value and format, so a price
+// shown before costs no formatting; and changed cells are highlighted by
+// their row's security and column (CellHighlights), so a highlight stays
+// with its security through a sort and goes with its row.
 //
-// A board writes by field index: fieldCell() names a field's cell without
-// looking up names. It holds the change notifications while it writes a
-// frame's records (holdChanges()), so that each run of neighbouring changed
-// cells of a row is told once instead of once a field: every notification
-// reaches the view and both of its headers.
-class QuoteTableModel : public VTableModel
+// Quotes reach the rows through a QuoteWriter, a cell being a field index:
+// fieldCell() names a field's cell without looking up names. While a frame's
+// records are written the change notifications are held (holdChanges()), so
+// that each run of neighbouring changed cells of a row is told once instead
+// of once a field: every notification reaches the view and both of its
+// headers.
+class QuoteTableModel : public VTableModel, public QuoteRowTarget
 {
     Q_OBJECT
 public:
@@ -39,9 +44,12 @@ public:
     // The security of a row (null when the row has no code).
     SecurityId securityOfRow(int row) const;
 
+    // A field's value, NaN while it has none; a highlight is the model's own.
+    double quoteValue(int row, int field) const override;
+    void setQuoteValue(int row, int field, double value, bool highlight) override;
     // Until releaseChanges(), changed cells are noted instead of told.
-    void holdChanges();
-    void releaseChanges();
+    void holdChanges() override;
+    void releaseChanges() override;
 
     QVariant getDisplayText(const QModelIndex &index) const override;
     QVariant getForeground(const QModelIndex &index) const override;
@@ -57,7 +65,12 @@ protected:
     QuoteTableModel(const QStringList &priceReferences, CellHighlights::Ending ending, int durationMs,
                     QObject *parent);
 
+    // The light blue of a changed cell.
+    static const QColor HighlightColour;
+
     CellHighlights *highlights() const { return m_highlights; }
+    // Lights the cell of the field in row as this table shows a change.
+    virtual void highlightCell(int row, int field) = 0;
     // Tells of a changed cell, or notes it while changes are held.
     void cellChanged(const QModelIndex &cell);
     bool isHighlighted(const QModelIndex &index) const;
@@ -67,6 +80,16 @@ private:
     void rowsMoved();
     int rowOf(const SecurityId &security) const;
     void highlightEnded(const SecurityId &security, int column);
+    // The row's security and format, kept while the rows stay as they are.
+    struct RowSecurity
+    {
+        SecurityId id;
+        bool formatRead = false;
+        std::optional<QuoteFormat> format;
+    };
+    RowSecurity &rowSecurity(int row) const;
+    std::optional<QuoteFormat> knownFormatOfRow(int row) const;
+    QString numberText(const QuoteFieldRules::Display &display, const QuoteFormat &format, double value) const;
 
     const QStringList m_priceReferences;
     CellHighlights *m_highlights; // a child
@@ -87,5 +110,6 @@ private:
     // of rows or of a row's security ends them all.
     quint64 m_rowsGeneration = 0;
     mutable quint64 m_securitiesGeneration = ~quint64(0);
-    mutable std::vector<SecurityId> m_rowSecurities;
+    mutable std::vector<RowSecurity> m_rowSecurities;
+    mutable SecurityFormats m_formats;
 };

@@ -232,7 +232,7 @@ bool BCOptionalStk::stockRow(VCacheItem *cache, const QString &id, StkModel::Row
     row << record.value(QStringLiteral("market")).toString() << record.value(QStringLiteral("stkid")).toString()
         << record.value(QStringLiteral("stkcode")).toString() << record.value(QStringLiteral("stkname")).toString();
     for (int column = StkModel::Last; column <= StkModel::LimitDown; ++column)
-        row << QStringLiteral("0.00");
+        row << QStringLiteral("--");
     row << QStringLiteral("0") << record.value(QStringLiteral("stktype")).toString();
     return true;
 }

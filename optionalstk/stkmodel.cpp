@@ -1,5 +1,7 @@
 #include "stkmodel.h"
 
+#include <quotetext.h>
+
 #include <QFont>
 
 #include <algorithm>
@@ -15,15 +17,13 @@ double number(const QString &text)
     return ok && std::isfinite(value) ? value : 0.0;
 }
 
-// Volumes and amounts from ten thousand up in "万", from a hundred million up in "亿".
+// Volumes and amounts from ten thousand up in "万", from a hundred million
+// up in "亿"; a text that is no number (such as "--") as it stands.
 QString shortened(const QString &text)
 {
-    const double value = number(text);
-    if (value >= 100000000.0)
-        return QString::number(value / 100000000.0, 'f', 2) + QStringLiteral("亿");
-    if (value >= 10000.0)
-        return QString::number(value / 10000.0, 'f', 2) + QStringLiteral("万");
-    return text;
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok ? QuoteFormat::shortened(value) : text;
 }
 
 } // namespace

@@ -5,14 +5,40 @@
 
 #include <vquotdata.h>
 
-#include <cmath>
+#include <iterator>
+#include <limits>
 #include <utility>
 
 namespace {
 
-bool same(double a, double b)
+// The quote columns from Last on and the record values they show.
+QVector<QuoteWriter::Cell> quoteCells()
 {
-    return a == b || (std::isnan(a) && std::isnan(b));
+    const QuoteValue values[] = {QuoteValue::LastPrice, QuoteValue::ChangePercent, QuoteValue::Change,
+                                 QuoteValue::Volume,    QuoteValue::BidPrice,      QuoteValue::AskPrice,
+                                 QuoteValue::Amount,    QuoteValue::HighPrice,     QuoteValue::LowPrice,
+                                 QuoteValue::OpenPrice, QuoteValue::PreClose,      QuoteValue::HighLimit,
+                                 QuoteValue::LowLimit};
+    static_assert(std::size(values) == StkModel::LimitDown - StkModel::Last + 1, "a value for every quote column");
+    QVector<QuoteWriter::Cell> cells;
+    for (const QuoteValue value : values)
+        cells.append({cells.size(), value});
+    return cells;
+}
+
+// A quote column's value as the row's text.
+QString columnText(int column, double value, const QuoteFormat &format)
+{
+    switch (column) {
+    case StkModel::ChangeRatio: return format.text(QuoteFormat::Percent, value);
+    case StkModel::Change: return format.text(QuoteFormat::Change, value);
+    case StkModel::Volume:
+        return QuoteFormat::hasValue(QuoteFormat::Volume, value) ? QuoteText::fixed(format.lots(value), 0)
+                                                                  : QStringLiteral("--");
+    case StkModel::Amount:
+        return QuoteFormat::hasValue(QuoteFormat::Amount, value) ? QuoteText::fixed(value, 0) : QStringLiteral("--");
+    default: return format.text(QuoteFormat::Price, value);
+    }
 }
 
 } // namespace
@@ -24,6 +50,7 @@ StkQuoteRouter::StkQuoteRouter(QList<StkModel::Row> *allRows, QList<StkModel::Ro
     , m_shownRows(shownRows)
     , m_model(model)
     , m_quotes(new QuotBatch(this))
+    , m_writer(quoteCells())
 {
     connect(m_quotes, &QuotBatch::ready, this, &StkQuoteRouter::applyQuotes);
 }
@@ -35,9 +62,14 @@ void StkQuoteRouter::add(const VQuotData &record)
 
 void StkQuoteRouter::allRowAppended()
 {
-    m_allIndex.append(m_allRows->constLast());
-    // A new row shows "0.00" in every quote column.
-    m_allValues.append(Values {});
+    const StkModel::Row &row = m_allRows->constLast();
+    m_allIndex.append(row);
+    // A new row shows "--" in every quote column until its first record.
+    Values none;
+    none.fill(std::numeric_limits<double>::quiet_NaN());
+    m_allValues.append(none);
+    m_formats.append(
+        m_securityFormats.of(SecurityId::of(row.value(StkModel::Market), row.value(StkModel::Code))));
     m_unwritten.append(0);
     m_shownOfAll.append(-1);
 }
@@ -58,29 +90,31 @@ void StkQuoteRouter::shownRowsChanged()
 
 void StkQuoteRouter::applyQuotes()
 {
+    const QuoteWriter::Frame frame {this};
     for (const VQuotData &quote : m_quotes->take()) {
         const int all = m_allIndex.rowOf(SecurityId::of(quote));
-        if (all < 0)
-            continue;
-        // The record's change ratio is a fraction; the column "涨幅%" holds it in percent.
-        const Values values = {quote.lastPrice,   quote.priceChangeRatio * 100.0, quote.priceChange,
-                               double(quote.matchQuantity), quote.bidPrice[0], quote.askPrice[0],
-                               quote.matchAmount, quote.highPrice,           quote.lowPrice,
-                               quote.openingPrice, quote.preClosingPrice,    quote.highLimitPrice,
-                               quote.lowLimitPrice};
-        Values &latest = m_allValues[all];
-        bool changed = false;
-        for (size_t i = 0; i < values.size(); ++i) {
-            if (same(values[i], latest[i]))
-                continue;
-            latest[i] = values[i];
-            m_unwritten[all] |= quint16(1u << i);
-            changed = true;
-        }
+        if (all >= 0)
+            m_writer.write(*this, all, quote);
+    }
+}
+
+void StkQuoteRouter::setQuoteValue(int all, int cell, double value, bool)
+{
+    m_allValues[all][size_t(cell)] = value;
+    m_unwritten[all] |= quint16(1u << cell);
+    // A record's cells come one after the other, each security once a frame.
+    if (m_changed.isEmpty() || m_changed.constLast() != all)
+        m_changed.append(all);
+}
+
+void StkQuoteRouter::releaseChanges()
+{
+    for (const int all : qAsConst(m_changed)) {
         const int shown = m_shownOfAll.at(all);
-        if (changed && shown >= 0)
+        if (shown >= 0)
             m_model->rowChanged(shown);
     }
+    m_changed.clear();
 }
 
 void StkQuoteRouter::writeShownRow(int shown)
@@ -93,6 +127,7 @@ void StkQuoteRouter::writeShownRow(int shown)
 void StkQuoteRouter::writeRow(int all)
 {
     const Values &values = m_allValues.at(all);
+    const QuoteFormat &format = m_formats.at(all);
     StkModel::Row &allRow = (*m_allRows)[all];
     const int shown = m_shownOfAll.at(all);
     StkModel::Row *shownRow = shown >= 0 && shown < m_shownRows->size() ? &(*m_shownRows)[shown] : nullptr;
@@ -100,9 +135,10 @@ void StkQuoteRouter::writeRow(int all)
     for (size_t i = 0; i < values.size(); ++i) {
         if (!(unwritten & (1u << i)))
             continue;
-        const QString text = QuoteText::fixed(values[i], 2);
-        allRow[StkModel::Last + int(i)] = text;
+        const int column = StkModel::Last + int(i);
+        const QString text = columnText(column, values[i], format);
+        allRow[column] = text;
         if (shownRow)
-            (*shownRow)[StkModel::Last + int(i)] = text;
+            (*shownRow)[column] = text;
     }
 }

@@ -8,17 +8,10 @@
 #include <vcachemgr.h>
 #include <vquotdata.h>
 
-#include <QColor>
-#include <QScopeGuard>
-
-#include <cmath>
-#include <iterator>
-
 namespace {
 
 const QString ExercisePrice = QStringLiteral("exerciseprice");
 const QString ContractId = QStringLiteral("stkid");
-constexpr double Tolerance = 1e-8;
 // Qt::AlignCenter, under the header role the table model aligns captions by.
 constexpr int HeaderAlignmentRole = 260;
 
@@ -122,55 +115,39 @@ void define(VDataset &dataset, const FieldDef (&fields)[N])
     }
 }
 
-// A price of the record as a cell value: a value that is no finite number
-// is no quote, and the cell keeps what it showed.
-QVariant price(double value)
-{
-    return std::isfinite(value) ? QVariant(value) : QVariant();
-}
-
-// The record's values as the option tables hold them: prices as doubles,
-// volume and open interest as 64-bit, level volumes as unsigned 32-bit.
-QVariant lastPrice(const VQuotData &q) { return price(q.lastPrice); }
-QVariant preClose(const VQuotData &q) { return price(q.preClosingPrice); }
-QVariant change(const VQuotData &q) { return price(q.priceChange); }
-QVariant changeRatio(const VQuotData &q) { return price(q.priceChangeRatio); }
-QVariant askPrice(const VQuotData &q) { return price(q.askPrice[0]); }
-QVariant bidPrice(const VQuotData &q) { return price(q.bidPrice[0]); }
-QVariant amount(const VQuotData &q) { return price(q.matchAmount); }
-QVariant askVolume(const VQuotData &q) { return uint(q.askVolume[0]); }
-QVariant bidVolume(const VQuotData &q) { return uint(q.bidVolume[0]); }
-QVariant volume(const VQuotData &q) { return qint64(q.matchQuantity); }
-QVariant openInterest(const VQuotData &q) { return qint64(q.openInterest); }
-
-// The fields a quote writes, in order: the combined page's, then the
-// single-side pages'.
+// The fields a quote writes and the record values they show, in order:
+// the combined page's, then the single-side pages'.
 struct Write
 {
     const char *field;
-    QVariant (*value)(const VQuotData &);
+    QuoteValue value;
 };
 
 const Write CombinedWrites[] = {
-    {"ystdcloseprice", preClose}, {"holdqty", openInterest}, {"totalhand", volume},
-    {"incdecprice", change},      {"incratio", changeRatio}, {"lastprice", lastPrice},
-    {"sale1price", askPrice},     {"sale1qty", askVolume},   {"buy1price", bidPrice},
-    {"buy1qty", bidVolume},
+    {"ystdcloseprice", QuoteValue::PreClose}, {"holdqty", QuoteValue::OpenInterest},
+    {"totalhand", QuoteValue::Volume},        {"incdecprice", QuoteValue::Change},
+    {"incratio", QuoteValue::ChangeRatio},    {"lastprice", QuoteValue::LastPrice},
+    {"sale1price", QuoteValue::AskPrice},     {"sale1qty", QuoteValue::AskVolume},
+    {"buy1price", QuoteValue::BidPrice},      {"buy1qty", QuoteValue::BidVolume},
 };
 
 const Write SideWrites[] = {
-    {"lastprice", lastPrice},   {"incdecprice", change}, {"incratio", changeRatio},
-    {"buy1price", bidPrice},    {"buy1qty", bidVolume},  {"sale1price", askPrice},
-    {"sale1qty", askVolume},    {"totalhand", volume},   {"totalsum", amount},
-    {"holdqty", openInterest},  {"ystdcloseprice", preClose},
-    {"real/fake", [](const VQuotData &) { return QVariant(QStringLiteral("--")); }},
+    {"lastprice", QuoteValue::LastPrice},  {"incdecprice", QuoteValue::Change},
+    {"incratio", QuoteValue::ChangeRatio}, {"buy1price", QuoteValue::BidPrice},
+    {"buy1qty", QuoteValue::BidVolume},    {"sale1price", QuoteValue::AskPrice},
+    {"sale1qty", QuoteValue::AskVolume},   {"totalhand", QuoteValue::Volume},
+    {"totalsum", QuoteValue::Amount},      {"holdqty", QuoteValue::OpenInterest},
+    {"ystdcloseprice", QuoteValue::PreClose},
 };
 
-// The writes of a table of the combined page, or of a single-side page.
-QVector<Write> writesOf(bool combined)
+// The writer of a table of the combined page, or of a single-side page.
+template <size_t N>
+QuoteWriter writerOf(const VDataset &dataset, const Write (&writes)[N])
 {
-    return combined ? QVector<Write>(std::begin(CombinedWrites), std::end(CombinedWrites))
-                    : QVector<Write>(std::begin(SideWrites), std::end(SideWrites));
+    QVector<QuoteWriter::Cell> cells;
+    for (const Write &write : writes)
+        cells.append({dataset.fields()->indexOf(QLatin1String(write.field)), write.value});
+    return QuoteWriter(cells);
 }
 
 } // namespace
@@ -199,8 +176,8 @@ void OptionTables::setup()
         QuoteTable &t = m_tables[table];
         // The combined page's tables keep the datasets' order, so their rows line up.
         t.model.linkDatasetTable(&t.dataset, t.view, true, table <= AllPut);
-        for (const Write &write : writesOf(table == AllCall || table == AllPut))
-            t.quoteFields.append(t.dataset.fields()->indexOf(QLatin1String(write.field)));
+        t.writer = table == AllCall || table == AllPut ? writerOf(t.dataset, CombinedWrites)
+                                                         : writerOf(t.dataset, SideWrites);
         // Quotes and markers find a contract's row by the contract.
         t.model.setRowLocator([this, table](const SecurityId &contract) {
             const auto found = m_rowIndex.constFind(contract);
@@ -255,6 +232,7 @@ void OptionTables::addContractRow(const QVariantMap &contract, double exercisePr
         table = call ? Call : Put;
         row = m_tables[table].dataset.append();
         m_tables[table].dataset.setFieldValue(row, ExercisePrice, exercisePrice);
+        m_tables[table].dataset.setFieldValue(row, QStringLiteral("real/fake"), QStringLiteral("--"));
     }
     VDataset &dataset = m_tables[table].dataset;
     dataset.setFieldValue(row, ContractId, contract.value(ContractId));
@@ -315,68 +293,21 @@ void OptionTables::receive(const VQuotData &record)
 
 void OptionTables::applyQuotes()
 {
-    for (QuoteTable &table : m_tables)
-        table.model.holdChanges();
-    const auto release = qScopeGuard([this] {
-        for (QuoteTable &table : m_tables)
-            table.model.releaseChanges();
-    });
+    QuoteRowTarget *models[TableCount];
+    for (int table = 0; table < TableCount; ++table)
+        models[table] = &m_tables[table].model;
+    const QuoteWriter::Frame frame(models);
     for (const VQuotData &record : m_quotes->take()) {
         // Looked up when written: a refresh since the record arrived may
         // have taken its row.
         const SecurityId contract = SecurityId::of(record);
         const auto found = m_rowIndex.constFind(contract);
-        if (found != m_rowIndex.cend())
-            updateRow(found->table, found->row, record);
-        else
+        if (found == m_rowIndex.cend()) {
             emit contractWithoutRow(contract);
+            continue;
+        }
+        QuoteTable &table = m_tables[found->table];
+        table.writer.write(table.model, found->row, record);
     }
     emit written();
-}
-
-void OptionTables::updateRow(Table table, int row, const VQuotData &q)
-{
-    static const QVector<Write> Combined = writesOf(true);
-    static const QVector<Write> Side = writesOf(false);
-    const QVector<Write> &writes = table == AllCall || table == AllPut ? Combined : Side;
-    QuoteTable &t = m_tables[table];
-    for (int i = 0; i < t.quoteFields.size(); ++i)
-        setCellValue(&t.dataset, &t.model, row, t.quoteFields.at(i), writes.at(i).value(q));
-}
-
-void OptionTables::setCellValue(VDataset *ds, VSQTableModel *model, int row, int field, const QVariant &value)
-{
-    if (!ds || !model)
-        return;
-    const QModelIndex cell = model->fieldCell(row, field);
-    const QVariant old = ds->fieldValue(row, field);
-    if (!old.isValid()) {
-        ds->setFieldValue(row, field, value.isValid() ? value : QVariant(QStringLiteral("--")));
-        return;
-    }
-    if (!value.isValid())
-        return;
-    const VField *definition = ds->fields()->at(field);
-    const int type = definition ? definition->dataType() : vd::DT_String;
-    bool write = false;
-    bool mark = false;
-    if (type == vd::DT_Integer) {
-        const qint64 before = old.toLongLong();
-        const qint64 now = value.toLongLong();
-        mark = before != now;
-        write = mark || now == 0;
-    } else if (type == vd::DT_Double) {
-        const double now = value.toDouble();
-        mark = std::fabs(now - old.toDouble()) >= Tolerance;
-        write = mark || std::fabs(now) < Tolerance;
-    } else {
-        write = true;
-    }
-    // The marker first: the write's change notification starts its 800 ms.
-    if (mark) {
-        static const QVariant Marker = QColor(207, 227, 250);
-        model->setData(cell, Marker, Qt::BackgroundRole);
-    }
-    if (write)
-        ds->setFieldValue(row, field, value);
 }

@@ -2,6 +2,7 @@
 
 #include "vsqtablemodel.h"
 
+#include <quotewriter.h>
 #include <securityid.h>
 
 #include <vdataset.h>
@@ -66,7 +67,7 @@ private:
         VDataset dataset;
         VSQTableModel model;
         LiveTableView *view = nullptr;
-        QVector<int> quoteFields; // the fields a quote writes, in updateRow's order
+        QuoteWriter writer; // a record's values into a row
     };
     struct RowRef
     {
@@ -78,8 +79,6 @@ private:
     int exercisePriceRow(Table table, double price);
     void indexRows();
     void applyQuotes();
-    void updateRow(Table table, int row, const VQuotData &q);
-    void setCellValue(VDataset *ds, VSQTableModel *model, int row, int field, const QVariant &value);
 
     QuoteTable m_tables[TableCount];
     // The contracts shown, each in the first row the board reads it from.

@@ -4,6 +4,7 @@
 
 #include <quotbatch.h>
 #include <quotetext.h>
+#include <quotewriter.h>
 
 #include <vquotdata.h>
 
@@ -23,10 +24,10 @@ QString riseFallColour(double value, double reference)
     return QStringLiteral("#DC0A0A");
 }
 
-// A number of the record as label text; "--" for a value no quote can hold.
-QString numberText(double value, int decimals)
+// A value of the record as label text, in the underlying's format.
+QString valueText(const VQuotData &record, QuoteValue value, QuoteFormat::Kind kind, const QuoteFormat &format)
 {
-    return QuoteText::isShownNumber(value) ? QString::number(value, 'f', decimals) : QStringLiteral("--");
+    return format.text(kind, QuoteWriter::read(record, value).value_or(std::nan("")));
 }
 
 } // namespace
@@ -67,9 +68,11 @@ void UnderlyingLabels::showLatest()
     const QString changeColour = riseFallColour(q.priceChange, 0.0);
     m_code.show(QStringLiteral("标的证券:"), QStringLiteral("#808080"),
                 QStringLiteral("%1(%2)").arg(m_underlyingCode, m_underlyingName));
-    m_last.show(QStringLiteral("最新价:"), lastColour, numberText(q.lastPrice, 4));
-    m_change.show(QStringLiteral("涨跌:"), changeColour, numberText(q.priceChange, 4));
-    m_ratio.show(QStringLiteral("涨跌幅:"), changeColour, numberText(q.priceChangeRatio * 100.0, 2) + QLatin1Char('%'));
+    const QuoteFormat format = m_formats.of(SecurityId::of(q));
+    m_last.show(QStringLiteral("最新价:"), lastColour, valueText(q, QuoteValue::LastPrice, QuoteFormat::Price, format));
+    m_change.show(QStringLiteral("涨跌:"), changeColour, valueText(q, QuoteValue::Change, QuoteFormat::Change, format));
+    const QString ratio = valueText(q, QuoteValue::ChangePercent, QuoteFormat::Percent, format);
+    m_ratio.show(QStringLiteral("涨跌幅:"), changeColour, ratio == QLatin1String("--") ? ratio : ratio + QLatin1Char('%'));
 }
 
 void UnderlyingLabels::SizedLabel::show(const QString &caption, const QString &colour, const QString &value)

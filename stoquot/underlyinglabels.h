@@ -1,5 +1,7 @@
 #pragma once
 
+#include <securityformats.h>
+
 #include <QObject>
 #include <QString>
 
@@ -8,7 +10,8 @@ class QuotBatch;
 struct VQuotData;
 
 // The option board's four labels of its underlying: code and name, last
-// price, change and change ratio, coloured by their sign. A quote waits
+// price, change and change ratio, coloured by their sign, the numbers in
+// the underlying's format. A quote waits
 // for the next frame and shows the latest; when the underlying changes,
 // quotes of the one before still waiting are dropped, so the labels keep
 // the old underlying's own texts until the new one's first quote. The
@@ -46,5 +49,6 @@ private:
     SizedLabel m_ratio;
     QString m_underlyingCode;
     QString m_underlyingName;
+    SecurityFormats m_formats;
     QuotBatch *m_quotes; // a child
 };

@@ -154,6 +154,11 @@ bool VSQTableModel::setData(const QModelIndex &index, const QVariant &value, int
     return true;
 }
 
+void VSQTableModel::highlightCell(int row, int field)
+{
+    setData(fieldCell(row, field), HighlightColour, Qt::BackgroundRole);
+}
+
 QVariant VSQTableModel::getBackground(const QModelIndex &index) const
 {
     const VField *field = dataset() ? dataset()->fields()->at(fieldIndex(index)) : nullptr;

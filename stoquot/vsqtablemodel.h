@@ -67,6 +67,10 @@ public slots:
     // repaints the cell.
     void doAfterUpdate(int row, int field);
 
+protected:
+    // Marks the cell with the changed cells' light blue.
+    void highlightCell(int row, int field) override;
+
 private:
     QVariant analyticData(const QModelIndex &index, int role) const;
     bool isShaded(int row) const;

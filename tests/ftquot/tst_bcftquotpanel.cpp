@@ -32,8 +32,8 @@ public:
         for (int i = 3001; i <= 3000 + copper; ++i)
             contracts << QStringLiteral("Hcu%1 H cu 20301231 cu%1 5").arg(i).toLatin1();
         addCache(u("851101"), "stkid market productid expiredate stkcode convertunit", contracts);
-        addCache(VCacheMgr::StockCacheName, "stkid market stkcode stkname stktype",
-                 {"Hag2612 H ag2612 白银2612 Q", "Hag2701 H ag2701 白银2701 Q"});
+        addCache(VCacheMgr::StockCacheName, "stkid market stkcode stkname stktype priceunit",
+                 {"Hag2612 H ag2612 白银2612 Q 1", "Hag2701 H ag2701 白银2701 Q 1", "Hau2612 H au2612 黄金2612 Q 0.02"});
         addNames("30070", "ag=白银 au=黄金");
         addNames("4", "H=上期所");
         context().localDb()->setCfgParam(Group, stored, true);
@@ -146,10 +146,12 @@ private slots:
     }
 
     // Quotes fill the shown page's rows at the next frame: the first without
-    // a flash, a change with one, nothing for a record without data.
+    // a flash, a change with one, nothing for a record without data. Each
+    // contract reads with its product's decimals; once it has traded, a
+    // change of 0 reads 0.
     void quotes()
     {
-        Fixture f({{u("Check_Market"), u("H")}, {u("SHQH_Check_Products"), u("ag=白银")}});
+        Fixture f({{u("Check_Market"), u("H")}, {u("SHQH_Check_Products"), u("ag=白银;au=黄金")}});
         BCFtQuotPanel *board = f.create();
         QTableView *table = board->findChild<QTableView *>(u("tbSHQH"));
         const QModelIndex last = table->model()->index(1, 4); // ag2612, 最新价
@@ -165,6 +167,25 @@ private slots:
             QCOMPARE(last.data().toString(), u(text));
             QCOMPARE(last.data(Qt::BackgroundRole).isValid(), flashes);
         }
+        auto changeTexts = [table](int row) {
+            QStringList texts;
+            for (int column = 4; column <= 6; ++column) // 最新价, 涨跌, 涨跌幅(%)
+                texts << table->model()->index(row, column).data().toString();
+            return texts.join(QLatin1Char(' '));
+        };
+        QCOMPARE(changeTexts(1), u("8951 -- --"));
+        record.status = 1;
+        record.lastPrice = record.preSettlementPrice = 8951;
+        f.feed().inject(record);
+        VQuotData gold = makeQuotRecord('H', "au2612");
+        gold.lastPrice = 766.7;
+        gold.preSettlementPrice = 766.6;
+        gold.priceChange = 0.1;
+        gold.priceChangeRatio = 0.1 / 766.6;
+        f.feed().inject(gold);
+        QVERIFY(waitForFrame());
+        QCOMPARE(changeTexts(1), u("8951 0 0.00"));
+        QCOMPARE(changeTexts(2), u("766.70 0.10 0.01"));
     }
 
     // Only the rows in view are subscribed: a scroll moves the window after

@@ -51,9 +51,11 @@ class TestVFQTableModel : public QObject
     Q_OBJECT
 
 private slots:
-    // Zero prices and quantities read "--"; changes are coloured against 0,
-    // prices against the previous close where the dataset has one, else
-    // against the previous settlement (100 here).
+    // Zero prices and quantities read "--", a change of 0 reads 0; numbers
+    // of a contract the host does not know have two decimals, volumes are
+    // shortened; changes are coloured against 0, prices against the previous
+    // close where the dataset has one, else against the previous settlement
+    // (100 here).
     void look_data()
     {
         QTest::addColumn<bool>("withClose"); // a previous close of 99
@@ -63,16 +65,17 @@ private slots:
         QTest::addColumn<QVariant>("colour");
         const QVariant up = QColor(220, 10, 10), down = QColor(10, 128, 10), none;
         QTest::newRow("price below 1e-8") << false << "lastprice" << QVariant(0.000000001) << "--" << down;
-        QTest::newRow("price above 1e-8") << false << "lastprice" << QVariant(0.00000002) << "0" << down;
+        QTest::newRow("price above 1e-8") << false << "lastprice" << QVariant(0.00000002) << "0.00" << down;
         QTest::newRow("never written") << false << "incdecprice" << QVariant() << "--" << none;
         QTest::newRow("integer 0") << false << "tdyposvol" << QVariant(0) << "--" << none;
-        QTest::newRow("integer") << false << "tdyposvol" << QVariant(120344) << "120344" << none;
+        QTest::newRow("integer") << false << "tdyposvol" << QVariant(120344) << "12.03万" << none;
         QTest::newRow("empty text") << false << "stkcode" << QVariant(QString()) << "" << none;
-        QTest::newRow("change up") << false << "incdecprice" << QVariant(0.5) << "0.5" << up;
-        QTest::newRow("change down") << false << "incdecprice" << QVariant(-0.5) << "-0.5" << down;
-        QTest::newRow("last above settlement") << false << "lastprice" << QVariant(4512.5) << "4512.5" << up;
-        QTest::newRow("last at settlement") << false << "lastprice" << QVariant(100.0) << "100" << none;
-        QTest::newRow("last above close, below settlement") << true << "lastprice" << QVariant(99.5) << "99.5" << up;
+        QTest::newRow("change up") << false << "incdecprice" << QVariant(0.5) << "0.50" << up;
+        QTest::newRow("change down") << false << "incdecprice" << QVariant(-0.5) << "-0.50" << down;
+        QTest::newRow("change of 0") << false << "incdecprice" << QVariant(-0.0) << "0.00" << none;
+        QTest::newRow("last above settlement") << false << "lastprice" << QVariant(4512.5) << "4512.50" << up;
+        QTest::newRow("last at settlement") << false << "lastprice" << QVariant(100.0) << "100.00" << none;
+        QTest::newRow("last above close, below settlement") << true << "lastprice" << QVariant(99.5) << "99.50" << up;
     }
     void look()
     {

@@ -78,9 +78,9 @@ public:
     {
         for (const QString &group : groups)
             store(Group, group.section(QLatin1Char('='), 0, 0), group.section(QLatin1Char('='), 1));
-        addCache(VCacheMgr::StockCacheName, "stkid market stkcode stkname stktype",
-                 {"1600519 1 600519 贵州茅台 0", "2000001 2 000001 平安银行 0", "1600000 1 600000 浦发银行 T",
-                  "1BAD 1 60|01 坏代码 0"});
+        addCache(VCacheMgr::StockCacheName, "stkid market stkcode stkname stktype priceunit",
+                 {"1600519 1 600519 贵州茅台 0 0.01", "2000001 2 000001 平安银行 0 0.01",
+                  "1600000 1 600000 浦发银行 T 0.01", "1BAD 1 60|01 坏代码 0 0.01", "1510300 1 510300 300ETF 4 0.001"});
         addNames("4", "1=上海A股 2=深圳A股");
     }
 
@@ -135,6 +135,8 @@ void receive(BCOptionalStk *c, char market, const QByteArray &code, double last,
 {
     VQuotData record = makeQuotRecord(market, code);
     record.lastPrice = last;
+    record.preClosingPrice = last / (1 + ratio);
+    record.priceChange = last - record.preClosingPrice;
     record.priceChangeRatio = ratio;
     c->doRecvSubscribe(&record);
     QVERIFY(waitForFrame());
@@ -337,7 +339,7 @@ private slots:
         QCOMPARE(shown(c), u("000001 60|01 600519"));
         QCOMPARE(f.feed().subscribeCalls, subscribeCalls);
         receive(c, '2', "000001", 11.5);
-        QCOMPARE(shown(c, StkModel::Last), u("11.50 0.00 0.00"));
+        QCOMPARE(shown(c, StkModel::Last), u("11.50 -- --")); // nothing traded yet
 
         // A refused addition is reported and stays in its group; the rest goes on.
         QTest::mouseClick(tab(c, 1), Qt::LeftButton);
@@ -350,32 +352,38 @@ private slots:
 
     void quotesReachEveryGroupOfTheirSecurity()
     {
-        Fixture f({u("A=1600519,2000001,"), u("B=1600519,"), u("C=1600000,")});
+        Fixture f({u("A=1600519,1510300,"), u("B=1600519,"), u("C=1600000,")});
         BCOptionalStk *c = f.create();
-        QCOMPARE(f.wanted(), u("1|600000 1|600519 2|000001"));
+        QCOMPARE(f.wanted(), u("1|510300 1|600000 1|600519"));
         QCOMPARE(f.feed().subscribeCalls, 1);
 
-        // Every column from its field: each value is the number of its column.
+        // Every column from its field, a fund's prices with its step's three
+        // decimals, its volume in lots of 100 and its amount shortened when shown.
         QSignalSpy changed(view(c)->model(), &QAbstractItemModel::dataChanged);
-        VQuotData record = makeQuotRecord('2', "000001");
-        double *const fields[]
-            = {&record.lastPrice,    &record.priceChangeRatio, &record.priceChange,     nullptr,
-               &record.bidPrice[0],  &record.askPrice[0],      &record.matchAmount,     &record.highPrice,
-               &record.lowPrice,     &record.openingPrice,     &record.preClosingPrice, &record.highLimitPrice,
-               &record.lowLimitPrice};
-        for (int column = StkModel::Last; column <= StkModel::LimitDown; ++column) {
-            if (double *field = fields[column - StkModel::Last])
-                *field = column;
-        }
-        record.priceChangeRatio = 0.05; // a fraction, shown in percent
-        record.matchQuantity = 7;
+        VQuotData record = makeQuotRecord('1', "510300");
+        record.lastPrice = 3.956;
+        record.priceChangeRatio = 0.0020263; // a fraction, shown in percent
+        record.priceChange = 0.008;
+        record.matchQuantity = 4173000;
+        record.bidPrice[0] = 3.955;
+        record.askPrice[0] = 3.956;
+        record.matchAmount = 16512345.6;
+        record.highPrice = 3.96;
+        record.lowPrice = 3.94;
+        record.openingPrice = 3.95;
+        record.preClosingPrice = 3.948;
+        record.highLimitPrice = 4.343;
+        record.lowLimitPrice = 3.553;
         c->doRecvSubscribe(&record);
         QVERIFY(waitForFrame());
-        QStringList cells;
-        for (int column = StkModel::Last; column <= StkModel::LimitDown; ++column)
+        QStringList cells, shownCells;
+        for (int column = StkModel::Last; column <= StkModel::LimitDown; ++column) {
             cells << view(c)->model()->index(1, column).data(Qt::UserRole).toString();
+            shownCells << view(c)->model()->index(1, column).data().toString();
+        }
         QCOMPARE(cells.join(QLatin1Char(' ')),
-                 u("4.00 5.00 6.00 7.00 8.00 9.00 10.00 11.00 12.00 13.00 14.00 15.00 16.00"));
+                 u("3.956 0.20 0.008 41730 3.955 3.956 16512346 3.960 3.940 3.950 3.948 4.343 3.553"));
+        QCOMPARE(shownCells.mid(0, 7).join(QLatin1Char(' ')), u("3.956 +0.20 +0.008 4.17万 3.955 3.956 1651.23万"));
         QCOMPARE(changed.size(), 1); // for exactly that row
         QCOMPARE(changed.constFirst().at(0).toModelIndex(), view(c)->model()->index(1, 0));
         QCOMPARE(changed.constFirst().at(1).toModelIndex(), view(c)->model()->index(1, 18));
@@ -385,7 +393,7 @@ private slots:
         QCOMPARE(shown(c, StkModel::Last), u("1701.00"));
         receive(c, '1', "600519", 1702.0);
         QTest::mouseClick(tab(c, 0), Qt::LeftButton);
-        QCOMPARE(shown(c, StkModel::Last), u("1702.00 4.00"));
+        QCOMPARE(shown(c, StkModel::Last), u("1702.00 3.956"));
         changed.clear();
         receive(c, '1', "600000", 8.5); // in no shown row
         QCOMPARE(changed.size(), 0);
@@ -394,13 +402,13 @@ private slots:
         QHeaderView *header = view(c)->horizontalHeader();
         const QPoint ratio(header->sectionViewportPosition(StkModel::ChangeRatio) + 20, header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, ratio); // ascending: the largest gain on top
-        QCOMPARE(shown(c), u("000001 600519"));
+        QCOMPARE(shown(c), u("510300 600519"));
         receive(c, '1', "600519", 1703.0);
-        QCOMPARE(shown(c, StkModel::Last), u("4.00 1703.00"));
+        QCOMPARE(shown(c, StkModel::Last), u("3.956 1703.00"));
         QTest::mouseClick(tab(c, 2), Qt::LeftButton);
         QCOMPARE(shown(c, StkModel::Last), u("8.50"));
         QTest::mouseClick(tab(c, 0), Qt::LeftButton);
-        QCOMPARE(shown(c, StkModel::Last), u("1703.00 4.00"));
+        QCOMPARE(shown(c, StkModel::Last), u("1703.00 3.956"));
     }
 
     // By a row's button, and by the Delete key on the selected rows, which the

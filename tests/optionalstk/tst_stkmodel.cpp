@@ -87,9 +87,10 @@ private slots:
         QTest::addColumn<QVariant>("colour");
         const QVariant none;
         const QVariant red = QColor(Qt::red), green = QColor(Qt::darkGreen), blue = QColor(Qt::darkBlue);
-        QTest::newRow("volume below 万") << 7 << u("9999.00") << u("1.00") << QVariant(u("9999.00")) << none;
-        QTest::newRow("volume in 万") << 7 << u("12345.00") << u("1.00") << QVariant(u("1.23万")) << none;
-        QTest::newRow("amount in 亿") << 10 << u("250000000.00") << u("0.00") << QVariant(u("2.50亿")) << none;
+        QTest::newRow("volume below 万") << 7 << u("9999") << u("1.00") << QVariant(u("9999")) << none;
+        QTest::newRow("volume in 万") << 7 << u("12345") << u("1.00") << QVariant(u("1.23万")) << none;
+        QTest::newRow("no volume yet") << 7 << u("--") << u("--") << QVariant(u("--")) << none;
+        QTest::newRow("amount in 亿") << 10 << u("250000000") << u("0.00") << QVariant(u("2.50亿")) << none;
         QTest::newRow("ratio rising") << 5 << u("2.00") << u("2.00") << QVariant(u("+2.00")) << red;
         QTest::newRow("ratio unchanged") << 5 << u("0.00") << u("0.00") << QVariant(u("0.00")) << none;
         QTest::newRow("change follows the ratio") << 6 << u("0.35") << u("2.00") << QVariant(u("+0.35")) << red;

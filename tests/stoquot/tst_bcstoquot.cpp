@@ -38,15 +38,15 @@ public:
                "1510050 20270127 2.700 C 20270127 10000005", "1510050 20270127 2.700 P 20270127 10000006",
                "1510050 20261223 2.900 X 20261223 10000007", "1510300 20261223 4.000 C 20261204 10000008",
                "1510500 20261223 6.000 C 20261205 10000009", "1510900 20261223 1.000 C 20261223 10000010"};
-        QList<QByteArray> options, securities {"1510050 1 510050 50ETF", "1510500 1 510500 500ETF"};
+        QList<QByteArray> options, securities {"1510050 1 510050 50ETF 4 0.001", "1510500 1 510500 500ETF 4 0.001"};
         for (const QByteArray option : chain) {
             const QByteArray code = option.right(8);
             options << option + " 5" + code + " 5 期权" + code;
-            securities << "5" + code + " 5 " + code + " 期权" + code;
+            securities << "5" + code + " 5 " + code + " 期权" + code + " S 0.0001";
         }
         addCache(u("600570"), "securityid expiredate exerciseprice callorput enddate stkcode stkid market contractname",
                  options);
-        addCache(VCacheMgr::StockCacheName, "stkid market stkcode stkname", securities);
+        addCache(VCacheMgr::StockCacheName, "stkid market stkcode stkname stktype priceunit", securities);
         addNames("4", "1=上交所");
         board = create<BCStoQuot>("BCStoQuot");
         board->resize(1000, 400);
@@ -246,7 +246,8 @@ private slots:
         QCOMPARE(f.background("tbvCall", 2, "lastprice"), QVariant());
     }
 
-    // The last price, change and ratio, coloured by their sign.
+    // The last price, change and ratio, coloured by their sign, with the
+    // fund's three decimals.
     void underlyingLabels_data()
     {
         QTest::addColumn<double>("last");
@@ -255,11 +256,11 @@ private slots:
         QTest::addColumn<QString>("colour");
         QTest::addColumn<QStringList>("texts");
         const double nan = std::numeric_limits<double>::quiet_NaN();
-        QTest::newRow("up") << 2.8 << 0.05 << 0.0123 << u("#DC0A0A") << words("2.8000 0.0500 1.23%");
+        QTest::newRow("up") << 2.8 << 0.05 << 0.0123 << u("#DC0A0A") << words("2.800 0.050 1.23%");
         QTest::newRow("at the close within 1e-5")
-            << 2.750001 << 0.000001 << 0.0 << u("#808080") << words("2.7500 0.0000 0.00%");
-        QTest::newRow("down") << 2.7 << -0.05 << -0.018 << u("#008000") << words("2.7000 -0.0500 -1.80%");
-        QTest::newRow("no number") << nan << nan << nan << u("#808080") << words("-- -- --%");
+            << 2.750001 << 0.000001 << 0.0 << u("#808080") << words("2.750 0.000 0.00%");
+        QTest::newRow("down") << 2.7 << -0.05 << -0.018 << u("#008000") << words("2.700 -0.050 -1.80%");
+        QTest::newRow("no number") << nan << nan << nan << u("#808080") << words("-- -- --");
     }
     void underlyingLabels()
     {

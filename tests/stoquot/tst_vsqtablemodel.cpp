@@ -49,7 +49,8 @@ class TestVSQTableModel : public QObject
     Q_OBJECT
 
 private slots:
-    // Prices against the previous close, in the fields' formats. How every
+    // Prices against the previous close, in the fields' decimals when the
+    // host does not know the contract, ratios in percent. How every
     // quote table reads empty numbers and texts is the futures model's test.
     void look_data()
     {
@@ -59,7 +60,7 @@ private slots:
         QTest::addColumn<QVariant>("foreground");
         const QVariant green = QColor(10, 128, 10);
         QTest::newRow("at the close within 1e-8") << "lastprice" << QVariant(0.250000001) << "0.2500" << QVariant();
-        QTest::newRow("ratio down") << "incratio" << QVariant(-0.0001) << "-0.0100%" << green;
+        QTest::newRow("ratio down, in percent") << "incratio" << QVariant(-0.0123) << "-1.23%" << green;
     }
     void look()
     {
