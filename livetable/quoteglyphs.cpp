@@ -11,6 +11,8 @@
 namespace {
 
 const char QuoteCharacters[] = "0123456789.,:+-%/ ";
+// The units of shortened volumes and amounts, drawn where the font has them.
+const QChar Units[] = {QChar(0x4E07), QChar(0x4EBF)}; // 万, 亿
 const QChar Ellipsis(0x2026);
 // Pairs of glyphs in a few colours at a few places within a pixel, up to a
 // kilobyte each: a table's numbers in half a dozen colours use a few
@@ -28,19 +30,30 @@ QuoteGlyphs::QuoteGlyphs(const QFont &font)
     m_height = metrics.height();
     if (!m_raw.isValid())
         return;
-    const QString characters = QString::fromLatin1(QuoteCharacters) + Ellipsis;
+    const QString characters = QString::fromLatin1(QuoteCharacters) + QString(Units, 2) + Ellipsis;
     const QVector<quint32> glyphs = m_raw.glyphIndexesForString(characters);
     if (glyphs.size() != characters.size())
         return;
     const QVector<QPointF> advances = m_raw.advancesForGlyphIndexes(glyphs);
     for (int i = 0; i + 1 < characters.size(); ++i) {
-        const int c = characters.at(i).unicode();
+        const int c = slotOf(characters.at(i).unicode());
         m_glyphOf[c] = glyphs.at(i);
         m_advanceOf[c] = advances.at(i).x();
     }
     m_ellipsis = glyphs.constLast();
     m_ellipsisAdvance = advances.constLast().x();
     m_run.setRawFont(m_raw);
+}
+
+int QuoteGlyphs::slotOf(ushort character)
+{
+    if (character < 128)
+        return character;
+    for (int unit = 0; unit < 2; ++unit) {
+        if (character == Units[unit].unicode())
+            return 128 + unit;
+    }
+    return -1;
 }
 
 bool QuoteGlyphs::layOut(const QString &text, qreal maxWidth)
@@ -51,12 +64,12 @@ bool QuoteGlyphs::layOut(const QString &text, qreal maxWidth)
     qreal x = 0;
     const QChar *c = text.constData();
     for (int i = 0; i < length; ++i) {
-        const ushort u = c[i].unicode();
-        if (u >= m_glyphOf.size() || m_glyphOf[u] == 0)
+        const int slot = slotOf(c[i].unicode());
+        if (slot < 0 || m_glyphOf[size_t(slot)] == 0)
             return false;
-        m_glyphs[i] = m_glyphOf[u];
+        m_glyphs[i] = m_glyphOf[size_t(slot)];
         m_positions[i] = QPointF(x, m_ascent);
-        x += m_advanceOf[u];
+        x += m_advanceOf[size_t(slot)];
     }
     m_length = length;
     m_width = x;

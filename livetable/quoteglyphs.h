@@ -12,11 +12,12 @@ class QPainter;
 class QPointF;
 class QString;
 
-// Draws the texts quotes are made of (digits, signs, separators) as glyph
-// runs of one font, each glyph placed by the advances of the glyphs before
-// it. Qt lays out any other text by shaping it, which for a changing number
-// costs more than drawing it; these characters have neither kerning nor
-// ligatures in text fonts, so shaping would place them the same.
+// Draws the texts quotes are made of (digits, signs, separators, the units
+// 万 and 亿) as glyph runs of one font, each glyph placed by the advances of
+// the glyphs before it. Qt lays out any other text by shaping it, which for
+// a changing number costs more than drawing it; these characters have
+// neither kerning nor ligatures in text fonts, so shaping would place them
+// the same.
 //
 // On an unscaled painter that antialiases text the glyphs are drawn two by
 // two from an image of the pair in the text's colour, made by Qt once per
@@ -46,6 +47,8 @@ public:
 
 private:
     static constexpr int MaxLength = 40;
+    // Where a character's glyph is kept: ASCII by its code, then the units; -1 for others.
+    static int slotOf(ushort character);
 
     // A glyph or a pair drawn in a colour, and where its image's top left
     // lies from the whole pixel of the first glyph's origin.
@@ -79,9 +82,9 @@ private:
 
     QFont m_font;
     QRawFont m_raw;
-    // By character: its glyph (0: not drawn this way) and its advance.
-    std::array<quint32, 128> m_glyphOf {};
-    std::array<qreal, 128> m_advanceOf {};
+    // By character's slot: its glyph (0: not drawn this way) and its advance.
+    std::array<quint32, 130> m_glyphOf {};
+    std::array<qreal, 130> m_advanceOf {};
     quint32 m_ellipsis = 0;
     qreal m_ellipsisAdvance = 0;
     qreal m_ascent = 0;

@@ -259,28 +259,33 @@ private slots:
     }
 
     // A number is laid out as wide as Qt lays it out, elided as a view
-    // elides it (room as a share of its full width); other text, or room
-    // not even for the ellipsis, is left to Qt.
+    // elides it (room as a share of its full width); the units 万 and 亿 in a
+    // face that has them; other text, or room not even for the ellipsis, is
+    // left to Qt.
     void quoteGlyphsLayOutAsQtDoes_data()
     {
+        QTest::addColumn<QString>("family"); // empty: the default face
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("room");
         QTest::addColumn<bool>("drawn");
-        QTest::newRow("price") << QStringLiteral("12.3400") << 1.0 << true;
-        QTest::newRow("signed percent") << QStringLiteral("-9.0000%") << 1.5 << true;
-        QTest::newRow("time and spaces") << QStringLiteral(" 09:30:00") << 1.0 << true;
-        QTest::newRow("elided") << QStringLiteral("-9.0000%") << 0.6 << true;
-        QTest::newRow("elided to the ellipsis") << QStringLiteral("123456") << 0.3 << true;
-        QTest::newRow("no room for the ellipsis") << QStringLiteral("123456") << 0.05 << false;
-        QTest::newRow("letters") << QStringLiteral("IF2412") << 1.0 << false;
-        QTest::newRow("Chinese") << QStringLiteral("涨停") << 1.0 << false;
+        const QString cjk = QStringLiteral("WenQuanYi Micro Hei");
+        QTest::newRow("price") << QString() << QStringLiteral("12.3400") << 1.0 << true;
+        QTest::newRow("signed percent") << QString() << QStringLiteral("-9.0000%") << 1.5 << true;
+        QTest::newRow("time and spaces") << QString() << QStringLiteral(" 09:30:00") << 1.0 << true;
+        QTest::newRow("elided") << QString() << QStringLiteral("-9.0000%") << 0.6 << true;
+        QTest::newRow("elided to the ellipsis") << QString() << QStringLiteral("123456") << 0.3 << true;
+        QTest::newRow("no room for the ellipsis") << QString() << QStringLiteral("123456") << 0.05 << false;
+        QTest::newRow("letters") << QString() << QStringLiteral("IF2412") << 1.0 << false;
+        QTest::newRow("Chinese") << cjk << QStringLiteral("涨停") << 1.0 << false;
+        QTest::newRow("units in a CJK face") << cjk << QStringLiteral("1.23万 4.56亿") << 1.0 << true;
     }
     void quoteGlyphsLayOutAsQtDoes()
     {
+        QFETCH(QString, family);
         QFETCH(QString, text);
         QFETCH(double, room);
         QFETCH(bool, drawn);
-        const QFont font;
+        const QFont font = family.isEmpty() ? QFont() : QFont(family);
         QuoteGlyphs glyphs(font);
         const int width = int(QFontMetricsF(font).horizontalAdvance(text) * room);
         QCOMPARE(glyphs.layOut(text, width), drawn);
