@@ -3,11 +3,12 @@
 #include "ui_bcquotpanel.h"
 
 #include <quotbatch.h>
+#include <quotetext.h>
+#include <quotewriter.h>
 
 #include <ihostcontext.h>
 #include <vconfig.h>
 #include <vdatadict.h>
-#include <vfutils.h>
 #include <vlocaldb.h>
 #include <vmsgdlg.h>
 #include <vquotdata.h>
@@ -20,16 +21,19 @@
 #include <vstylemgr.h>
 
 #include <QCoreApplication>
+#include <QHelpEvent>
+#include <QToolTip>
 
 #include <cmath>
 
 namespace {
 
-// Stock types traded in lots of 1; every other type trades in lots of 100.
-const char *const kUnitLotTypes[] = {"1,2,7,8,A,C,K,e,h,i,j,k,r,p,q", "3,6,D,G,H", "g,S", "Q,R"};
-// Markets showing ten levels; markets showing five and blanking zero limit prices.
+// Markets showing ten levels; markets showing five (the futures exchanges
+// but the financial one, and the option markets); markets blanking zero
+// limit prices.
 const QByteArray kTenLevelMarkets = QByteArrayLiteral("0189");
-const QByteArray kFiveLevelMarkets = QByteArrayLiteral("DHZ");
+const QByteArray kFiveLevelMarkets = QByteArrayLiteral("DHZ56");
+const QByteArray kEmptyLimitMarkets = QByteArrayLiteral("DHZ");
 
 const QString kStallKey = QStringLiteral("QuotStall");
 
@@ -113,6 +117,7 @@ BCQuotPanel::BCQuotPanel(QWidget *parent, QString className, const QString &iden
     m_subscriber->setRecvSlot(this, "1doRecvSubscribeQuot(VQuotData*)");
 
     connect(ui->quotPanel, &VQuotPanel::onSelectedItem, this, &BCQuotPanel::onSelectedQuotItem);
+    ui->quotPanel->installEventFilter(this);
     connect(tarn::hostContext()->styleMgr(), &VStyleMgr::onSystemStyleChanged, this,
             &BCQuotPanel::doSystemStyleChanged);
 }
@@ -147,11 +152,12 @@ void BCQuotPanel::doSubscribeQuot(char cMarket, QString sStkCode, QString sStkNa
     panel->clearData();
     panel->setProduct(sStkCode, sStkName);
     const QString market = QString(QLatin1Char(m_market));
-    panel->setMarket(market, tarn::hostContext()->dataDict()->transDictItem(QStringLiteral("4"), market, ','));
+    m_marketName = tarn::hostContext()->dataDict()->transDictItem(QStringLiteral("4"), market, ',');
+    panel->setMarket(market, m_marketName);
     panel->update();
 
     VQuotStyle *style = panel->quotStyle();
-    const int decimals = vf::getDecimals(m_priceUnit);
+    const int decimals = QuoteFormat::of(m_priceUnit, m_stkType).priceDecimals();
     if (style->decimalPlace() != decimals) {
         style->setDecimalPlace(decimals);
         QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -163,6 +169,43 @@ void BCQuotPanel::doSubscribeQuot(char cMarket, QString sStkCode, QString sStkNa
         VMsgDlg::info(QStringLiteral("订阅<%1>行情失败.").arg(m_stkCode, 0, QLatin1Char(' ')), QString(), Qt::NonModal,
                       5);
     }
+}
+
+bool BCQuotPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != ui->quotPanel || event->type() != QEvent::ToolTip)
+        return IComponent::eventFilter(watched, event);
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const QString title = elidedTitle();
+    const int titleBottom = ui->quotPanel->quotStyle()->borderSpace() + QFontMetrics(titleFont()).height() + 4;
+    if (!title.isEmpty() && help->pos().y() < titleBottom)
+        QToolTip::showText(help->globalPos(), title, ui->quotPanel);
+    else
+        QToolTip::hideText();
+    return true;
+}
+
+QFont BCQuotPanel::titleFont() const
+{
+    QFont bold = ui->quotPanel->font();
+    bold.setBold(true);
+    return bold;
+}
+
+QString BCQuotPanel::elidedTitle() const
+{
+    const VQuotPanel *panel = ui->quotPanel;
+    const VQuotStyle *style = panel->quotStyle();
+    if (!style->showTitle())
+        return QString();
+    const QString title = panel->productName().isEmpty()
+        ? panel->productCode()
+        : panel->productCode() + QLatin1Char(' ') + panel->productName();
+    // The title shares its line with the market's name, within the panel's borders.
+    int room = panel->width() - 2 * (style->borderSpace() + 1);
+    if (style->showMarket() && !m_marketName.isEmpty())
+        room -= panel->fontMetrics().horizontalAdvance(m_marketName) + style->horzSpace();
+    return QFontMetrics(titleFont()).horizontalAdvance(title) > room ? title : QString();
 }
 
 void BCQuotPanel::doRecvSubscribeQuot(VQuotData *pQuotData)
@@ -180,11 +223,15 @@ void BCQuotPanel::showLatest()
 
 void BCQuotPanel::showQuote(const VQuotData &quote)
 {
-    const int lot = lotSize();
+    const int lot = QuoteFormat::lotSizeOf(m_stkType);
     VQuotPanel *panel = ui->quotPanel;
     const double empty = panel->quotStyle()->emptyData();
-    // Prices of (nearly) 0 are no prices.
+    // Prices of (nearly) 0 are no prices; a change without a trade is none.
     auto orEmpty = [empty](double price) { return std::fabs(price) < 1e-5 ? empty : price; };
+    auto change = [empty, &quote](QuoteValue value) {
+        const std::optional<double> read = QuoteWriter::read(quote, value);
+        return read && !std::isnan(*read) ? *read : empty;
+    };
 
     panel->beginUpdate();
     VQuotDataItems *items = panel->quotItems();
@@ -193,8 +240,8 @@ void BCQuotPanel::showQuote(const VQuotData &quote)
     items->highPrice()->setValue(orEmpty(quote.highPrice));
     items->lowPrice()->setValue(orEmpty(quote.lowPrice));
     items->lastPrice()->setValue(orEmpty(quote.lastPrice));
-    items->priceChange()->setValue(quote.priceChange);
-    items->priceChangeRatio()->setValue(quote.priceChangeRatio);
+    items->priceChange()->setValue(change(QuoteValue::Change));
+    items->priceChangeRatio()->setValue(change(QuoteValue::ChangeRatio));
     items->matchQuantity()->setValue(qint64(quote.matchQuantity / lot));
     items->matchAmount()->setValue(quote.matchAmount);
 
@@ -219,18 +266,15 @@ void BCQuotPanel::showQuote(const VQuotData &quote)
         panel->setQuotData(vd::QuotStall(stall), ask, qint64(quote.askVolume[stall]) / lot, bid,
                            qint64(quote.bidVolume[stall]) / lot);
     };
-    setLevel(0);
-    if (kTenLevelMarkets.contains(quote.market)) {
-        for (int stall = 1; stall <= 9; ++stall)
-            setLevel(stall);
-    } else if (kFiveLevelMarkets.contains(quote.market)) {
+    if (kEmptyLimitMarkets.contains(quote.market)) {
         items->preClosingPrice()->setValue(orEmpty(quote.preClosingPrice));
         items->openingPrice()->setValue(orEmpty(quote.openingPrice));
         items->highLimitPrice()->setValue(orEmpty(quote.highLimitPrice));
         items->lowLimitPrice()->setValue(orEmpty(quote.lowLimitPrice));
-        for (int stall = 1; stall <= 4; ++stall)
-            setLevel(stall);
     }
+    const int levels = kTenLevelMarkets.contains(quote.market) ? 10 : kFiveLevelMarkets.contains(quote.market) ? 5 : 1;
+    for (int stall = 0; stall < levels; ++stall)
+        setLevel(stall);
     panel->endUpdate();
     panel->update();
 }
@@ -307,13 +351,4 @@ void BCQuotPanel::registSignalSlots()
                QStringLiteral("订阅行情信号处理槽"));
     registSignal(QStringLiteral("onSelectedQuotItem"), "2onSelectedQuotItem(VQuotDataItem*)",
                  QStringLiteral("在行情面板上选择行情数据项信号"));
-}
-
-int BCQuotPanel::lotSize() const
-{
-    for (const char *types : kUnitLotTypes) {
-        if (QLatin1String(types).contains(m_stkType))
-            return 1;
-    }
-    return 100;
 }

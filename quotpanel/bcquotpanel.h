@@ -32,6 +32,8 @@ public:
     QSize sizeHint() const override;
     // The quote panel's width plus 2; no height of its own.
     QSize minimumSizeHint() const override;
+    // A product line too long for the panel's title shows whole as its tooltip.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 signals:
     void onSelectedQuotItem(VQuotDataItem *item);
@@ -51,7 +53,9 @@ private slots:
 private:
     void setupStyle();
     void registSignalSlots();
-    int lotSize() const;
+    // The product line when the panel's title cannot show it whole, else empty.
+    QString elidedTitle() const;
+    QFont titleFont() const;
     // Shows the record that arrived last before this frame.
     void showLatest();
     void showQuote(const VQuotData &quote);
@@ -59,6 +63,7 @@ private:
     char m_market = 0;
     QString m_stkCode;
     QString m_stkType;
+    QString m_marketName;
     double m_priceUnit = 0.0;
     std::unique_ptr<Ui::BCQuotPanelClass> ui;
     VQuotSubscriber *m_subscriber = nullptr;

@@ -14,6 +14,7 @@
 #include <vstylemgr.h>
 
 #include <QSqlQuery>
+#include <QToolTip>
 
 #include <functional>
 
@@ -116,6 +117,27 @@ private slots:
         QCOMPARE(selected, QList<QVariantList> {{QVariant::fromValue(f.items->lastPrice())}});
     }
 
+    // An option's name, longer than the panel's title, shows whole as the
+    // title's tooltip; a name that fits needs none.
+    void longNameInTheTooltip()
+    {
+        Fixture f;
+        f.addNames("4", "5=上交所期权");
+        f.panel->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.panel));
+        QCOMPARE(f.quot->quotStyle()->showTitle(), true);
+        const QPoint title = f.quot->titleRect().center();
+        const auto tipAtTitle = [&] {
+            QHelpEvent help(QEvent::ToolTip, title, f.quot->mapToGlobal(title));
+            QApplication::sendEvent(f.quot, &help);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        f.subscribe('5', "10006220", "S", "50ETF购12月2750", 0.0001);
+        QTRY_COMPARE(tipAtTitle(), u("10006220 50ETF购12月2750"));
+        f.subscribe('1', "600000");
+        QTRY_COMPARE(tipAtTitle(), QString());
+    }
+
     // Nothing happens for market 0 and no code on a new panel, nor for the
     // same market and code again (not even to name, decimals or lot size),
     // nor for a record of status 0 or a null one. A suspension marks the
@@ -178,7 +200,7 @@ private slots:
     // One record on a panel subscribed with the row's market and stock type.
     // Lot size 1 for a type found in one of the four lists (the empty type is
     // in all of them), else 100; ten levels for markets 0, 1, 8, 9, five for
-    // D, H, Z, else one; prices of (nearly) 0 are empty, limit prices only on
+    // D, H, Z and the option markets 5 and 6, else one; prices of (nearly) 0 are empty, limit prices only on
     // D, H and Z; the average price is derived unless the server sends it.
     // Each row tries a lot size and a number of levels at once.
     void recordIsShown_data()
@@ -197,7 +219,7 @@ private slots:
         row("empty type: lots of 1, five levels on D", 'D', "", 0, "12345 9.87 -- -- -- 5 199 10.02 -- 0");
         row("0: lots of 100, five levels on Z", 'Z', "0", 0, "123 9.87 -- -- -- 5 1 10.02 -- 0");
         row("case matters: lots of 100, one level on F", 'F', "a", 0, "123 9.87 -- 0 0 1 1 -- -- 0");
-        row("one level on d", 'd', "A", 0, "12345 9.87 -- 0 0 1 199 -- -- 0");
+        row("an option: lots of 1, five levels on 5", '5', "S", 0, "12345 9.87 -- 0 0 5 199 10.02 -- 0");
         row("average derived, lots of 100", '1', "0", 1, "123 1 -- 0 0 10 1 10.02 -- 42949672");
         row("average derived, lots of 1", '1', "A", 1, "12345 100 -- 0 0 10 199 10.02 -- 4294967295");
     }
