@@ -9,28 +9,16 @@
 
 namespace {
 
-// The quote fields and the record values they show, in the order a
-// record's values are written. The ratio column "涨跌幅(%)" holds percent.
+// The quote fields, in the order a record's values are written.
 const struct
 {
     const char *name;
     const char *caption;
-    QuoteValue value;
-} QuoteFields[] = {
-    {"lastprice", "最新价", QuoteValue::LastPrice},
-    {"incdecprice", "涨跌↑↓", QuoteValue::Change},
-    {"incdecpriceratio", "涨跌幅(%)", QuoteValue::ChangePercent},
-    {"buyprice", "买价", QuoteValue::BidPrice},
-    {"buyvol", "买量", QuoteValue::BidVolume},
-    {"sellprice", "卖价", QuoteValue::AskPrice},
-    {"sellvol", "卖量", QuoteValue::AskVolume},
-    {"matchvol", "成交量", QuoteValue::Volume},
-    {"tdyopenprice", "今开盘", QuoteValue::OpenPrice},
-    {"ystdsettleprice", "昨结算", QuoteValue::PreSettlement},
-    {"highestprice", "最高价", QuoteValue::HighPrice},
-    {"lowestprice", "最低价", QuoteValue::LowPrice},
-    {"tdyposvol", "持仓量", QuoteValue::OpenInterest},
-};
+} QuoteFields[] = {{"lastprice", "最新价"},       {"incdecprice", "涨跌↑↓"},  {"incdecpriceratio", "涨跌幅(%)"},
+                   {"buyprice", "买价"},          {"buyvol", "买量"},         {"sellprice", "卖价"},
+                   {"sellvol", "卖量"},           {"matchvol", "成交量"},     {"tdyopenprice", "今开盘"},
+                   {"ystdsettleprice", "昨结算"}, {"highestprice", "最高价"}, {"lowestprice", "最低价"},
+                   {"tdyposvol", "持仓量"}};
 
 } // namespace
 
@@ -55,14 +43,14 @@ void MarketPage::buildDataset()
             ->setKeyFields(QStringLiteral("market"))
             ->setDictItem(QStringLiteral("4"));
     }
-    QVector<QuoteWriter::Cell> cells;
+    QStringList quoteFields;
     for (const auto &quote : QuoteFields) {
         ds.addField(QLatin1String(quote.name), QString::fromUtf8(quote.caption), vd::DT_Double, 12, 8);
-        cells.append({ds.fields()->indexOf(QLatin1String(quote.name)), quote.value});
+        quoteFields << QLatin1String(quote.name);
     }
-    writer = QuoteWriter(cells);
     ds.addField(QStringLiteral("convertunit"), QStringLiteral("合约乘数"), vd::DT_Double, 12, 8);
     model.linkDatasetTable(&ds, table, true, false);
+    writer = model.writerFor(quoteFields);
     model.setRowLocator([this](const SecurityId &contract) { return rowOf(contract); });
 }
 

@@ -6,31 +6,49 @@
 
 namespace {
 
-constexpr double Tolerance = 1e-8;
-
-// The boards' fields that hold a quote value, by kind.
+// The boards' fields that hold a quote value.
 const struct
 {
     const char *name;
-    QuoteFormat::Kind kind;
+    QuoteValue value;
 } QuoteFields[] = {
-    {"lastprice", QuoteFormat::Price},       {"buyprice", QuoteFormat::Price},
-    {"sellprice", QuoteFormat::Price},       {"buy1price", QuoteFormat::Price},
-    {"sale1price", QuoteFormat::Price},      {"tdyopenprice", QuoteFormat::Price},
-    {"highestprice", QuoteFormat::Price},    {"lowestprice", QuoteFormat::Price},
-    {"ystdsettleprice", QuoteFormat::Price}, {"ystdcloseprice", QuoteFormat::Price},
-    {"incdecprice", QuoteFormat::Change},    {"incdecpriceratio", QuoteFormat::Percent},
-    {"incratio", QuoteFormat::Percent},      {"buyvol", QuoteFormat::Volume},
-    {"sellvol", QuoteFormat::Volume},        {"buy1qty", QuoteFormat::Volume},
-    {"sale1qty", QuoteFormat::Volume},       {"matchvol", QuoteFormat::Volume},
-    {"totalhand", QuoteFormat::Volume},      {"tdyposvol", QuoteFormat::Volume},
-    {"holdqty", QuoteFormat::Volume},        {"totalsum", QuoteFormat::Amount},
+    {"lastprice", QuoteValue::LastPrice},
+    {"buyprice", QuoteValue::BidPrice},
+    {"sellprice", QuoteValue::AskPrice},
+    {"buy1price", QuoteValue::BidPrice},
+    {"sale1price", QuoteValue::AskPrice},
+    {"tdyopenprice", QuoteValue::OpenPrice},
+    {"highestprice", QuoteValue::HighPrice},
+    {"lowestprice", QuoteValue::LowPrice},
+    {"ystdsettleprice", QuoteValue::PreSettlement},
+    {"ystdcloseprice", QuoteValue::PreClose},
+    {"incdecprice", QuoteValue::Change},
+    {"incdecpriceratio", QuoteValue::ChangePercent}, // "涨跌幅(%)" holds percent
+    {"incratio", QuoteValue::ChangeRatio},
+    {"buyvol", QuoteValue::BidVolume},
+    {"sellvol", QuoteValue::AskVolume},
+    {"buy1qty", QuoteValue::BidVolume},
+    {"sale1qty", QuoteValue::AskVolume},
+    {"matchvol", QuoteValue::Volume},
+    {"totalhand", QuoteValue::Volume},
+    {"tdyposvol", QuoteValue::OpenInterest},
+    {"holdqty", QuoteValue::OpenInterest},
+    {"totalsum", QuoteValue::Amount},
 };
 
 } // namespace
 
 const QColor QuoteFieldRules::RiseRed(220, 10, 10);
 const QColor QuoteFieldRules::FallGreen(10, 128, 10);
+
+std::optional<QuoteValue> QuoteFieldRules::quoteValueOf(const QString &fieldName)
+{
+    for (const auto &quote : QuoteFields) {
+        if (fieldName == QLatin1String(quote.name))
+            return quote.value;
+    }
+    return std::nullopt;
+}
 
 void QuoteFieldRules::rebuild(const VFieldList *fields, const QStringList &priceReferences)
 {
@@ -50,16 +68,10 @@ void QuoteFieldRules::rebuild(const VFieldList *fields, const QStringList &price
         Rule &rule = m_rules[field];
         rule.number = !definition->isLookup()
             && (definition->dataType() == vd::DT_Double || definition->dataType() == vd::DT_Integer);
+        const std::optional<QuoteValue> value = quoteValueOf(name);
+        rule.display.quote = value.has_value();
+        rule.display.value = value.value_or(QuoteValue::LastPrice);
         rule.display.decimals = definition->decimals();
-        for (const auto &quote : QuoteFields) {
-            if (name == QLatin1String(quote.name)) {
-                rule.display.quote = true;
-                rule.display.kind = quote.kind;
-                rule.display.fraction
-                    = quote.kind == QuoteFormat::Percent && definition->displayFormat() == QLatin1String("pct");
-                break;
-            }
-        }
         auto against = [&rule](int value, int reference) {
             rule.coloured = true;
             rule.value = value;
@@ -85,9 +97,9 @@ QVariant QuoteFieldRules::foreground(const VDataset &dataset, int row, int field
     auto read = [&dataset, row](int f) { return f < 0 ? 0.0 : dataset.fieldValue(row, f).toDouble(); };
     const double value = read(rule.value);
     const double reference = read(rule.reference);
-    if (value - reference > Tolerance)
+    if (value - reference > QuoteText::Tolerance)
         return RiseRed;
-    if (reference - value > Tolerance)
+    if (reference - value > QuoteText::Tolerance)
         return FallGreen;
     return QVariant();
 }

@@ -1,21 +1,21 @@
 #pragma once
 
-#include "quotetext.h"
+#include "quotewriter.h"
 
 #include <QColor>
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
 
+#include <optional>
+
 class VDataset;
 class VFieldList;
 
 // How a quote board's table reads its fields, worked out once per set of
 // fields instead of by field names on every read:
-// - a field named after a quote value is of that value's kind (QuoteFormat):
-//   prices, changes, ratios (in percent, or a fraction for a field whose
-//   display format is "pct"), volumes and amounts; any other number field is
-//   plain, shown with its own decimals (none when not set), "--" for 0;
+// - a field named after a quote value (quoteValueOf()) reads as that value's
+//   kind (quoteKind()); any other number field is plain, "--" for 0;
 // - "incratio" and "incdecprice" are coloured by their sign, "lastprice",
 //   "sale1price" and "buy1price" against the row's reference price,
 //   "sale1qty" and "buy1qty" by their level's price against
@@ -31,10 +31,12 @@ public:
     struct Display
     {
         bool quote = false; // false: plain
-        QuoteFormat::Kind kind = QuoteFormat::Price;
-        bool fraction = false; // a ratio held as a fraction, shown with "%"
+        QuoteValue value = QuoteValue::LastPrice;
         int decimals = -1; // the field's own, -1 when not set
     };
+
+    // The quote value a board's field of this name holds, if any.
+    static std::optional<QuoteValue> quoteValueOf(const QString &fieldName);
 
     // priceReferences: the fields prices compare with, the first the
     // dataset has ("ystdcloseprice", or a board's own fallback).

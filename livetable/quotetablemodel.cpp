@@ -155,32 +155,40 @@ QVariant QuoteTableModel::getDisplayText(const QModelIndex &index) const
     const QVariant value = dataset()->fieldValue(index.row(), field);
     if (!value.isValid())
         return QStringLiteral("--");
+    const double number = value.toDouble();
     const QuoteFieldRules::Display display = m_rules.display(field);
+    if (!display.quote) {
+        if (std::fabs(number) < QuoteText::Tolerance)
+            return QStringLiteral("--");
+        return m_texts.text(field, number, [this, &index] { return VTableModel::getDisplayText(index).toString(); });
+    }
     // A security the host does not know reads with the field's decimals.
-    const QuoteFormat format = display.quote
-        ? knownFormatOfRow(index.row()).value_or(QuoteFormat(display.decimals >= 0 ? display.decimals : 2, 1))
-        : QuoteFormat();
-    return numberText(display, format, value.toDouble());
+    const QuoteFormat format
+        = knownFormatOfRow(index.row()).value_or(QuoteFormat(display.decimals >= 0 ? display.decimals : 2, 1));
+    const QuoteFormat::Kind kind = quoteKind(display.value);
+    if (!QuoteFormat::hasValue(kind, number))
+        return QStringLiteral("--");
+    // A plain field's texts are by field; a quote's by its value and format.
+    const int key = 1 << 30 | int(display.value) << 20 | format.priceDecimals() << 16 | qMin(format.lotSize(), 0xffff);
+    return m_texts.text(key, number, [&display, &format, kind, number] {
+        // A ratio held as a fraction reads in percent, followed by "%".
+        return display.value == QuoteValue::ChangeRatio ? QuoteFormat::percentText(number * 100.0)
+                                                        : format.text(kind, number);
+    });
 }
 
-QString QuoteTableModel::numberText(const QuoteFieldRules::Display &display, const QuoteFormat &format,
-                                    double value) const
+QuoteWriter QuoteTableModel::writerFor(const QStringList &fieldNames) const
 {
-    if (!display.quote) {
-        if (std::fabs(value) < QuoteWriter::Tolerance)
-            return QStringLiteral("--");
-        const int decimals = qMax(0, display.decimals);
-        return m_texts.text(decimals, value, [value, decimals] { return QuoteText::fixed(value, decimals); });
+    QVector<QuoteWriter::Cell> cells;
+    const VFieldList *fields = dataset() ? dataset()->fields() : nullptr;
+    for (const QString &name : fieldNames) {
+        const std::optional<QuoteValue> value = QuoteFieldRules::quoteValueOf(name);
+        const int field = fields ? fields->indexOf(name) : -1;
+        Q_ASSERT_X(value && field >= 0, "QuoteTableModel::writerFor", "a quote field of the dataset");
+        if (value && field >= 0)
+            cells.append({field, *value});
     }
-    if (!QuoteFormat::hasValue(display.kind, value))
-        return QStringLiteral("--");
-    // The text depends on the kind, the format and the value.
-    const int key = 1 << 30 | display.kind << 24 | int(display.fraction) << 20 | format.priceDecimals() << 16
-        | qMin(format.lotSize(), 0xffff);
-    return m_texts.text(key, value, [&display, &format, value] {
-        return display.fraction ? format.text(display.kind, value * 100.0) + QLatin1Char('%')
-                                : format.text(display.kind, value);
-    });
+    return QuoteWriter(cells);
 }
 
 QVariant QuoteTableModel::getForeground(const QModelIndex &index) const
@@ -200,6 +208,8 @@ void QuoteTableModel::fieldsChanged()
     const VFieldList *fields = dataset() ? dataset()->fields() : nullptr;
     m_rules.rebuild(fields, m_priceReferences);
     m_texts.clear();
+    // A security the host did not know may be known by now.
+    m_formats = SecurityFormats();
     m_columnOfField.clear();
     m_marketField = -1;
     m_codeField = -1;

@@ -44,6 +44,9 @@ public:
     // The security of a row (null when the row has no code).
     SecurityId securityOfRow(int row) const;
 
+    // The writer of a record into these quote fields of the dataset.
+    QuoteWriter writerFor(const QStringList &fieldNames) const;
+
     // A field's value, NaN while it has none; a highlight is the model's own.
     double quoteValue(int row, int field) const override;
     void setQuoteValue(int row, int field, double value, bool highlight) override;
@@ -89,7 +92,6 @@ private:
     };
     RowSecurity &rowSecurity(int row) const;
     std::optional<QuoteFormat> knownFormatOfRow(int row) const;
-    QString numberText(const QuoteFieldRules::Display &display, const QuoteFormat &format, double value) const;
 
     const QStringList m_priceReferences;
     CellHighlights *m_highlights; // a child

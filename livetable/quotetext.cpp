@@ -86,7 +86,7 @@ bool QuoteFormat::hasValue(Kind kind, double value)
     case Volume:
     case Amount: break;
     }
-    return std::fabs(value) >= 1e-8;
+    return std::fabs(value) >= QuoteText::Tolerance;
 }
 
 QString QuoteFormat::text(Kind kind, double value) const
@@ -101,6 +101,11 @@ QString QuoteFormat::text(Kind kind, double value) const
     case Amount: return shortened(value);
     }
     return QStringLiteral("--");
+}
+
+QString QuoteFormat::percentText(double percent)
+{
+    return hasValue(Percent, percent) ? QuoteText::fixed(percent, 2) + QLatin1Char('%') : QStringLiteral("--");
 }
 
 double QuoteFormat::lots(double quantity) const

@@ -9,6 +9,9 @@
 // Quote numbers as the module shows them.
 namespace QuoteText {
 
+// Two quote numbers closer than this are the same number; a price closer to 0 is none.
+constexpr double Tolerance = 1e-8;
+
 // Whether a quote number can be shown: finite and below 1e15 in magnitude.
 // Anything else comes from a broken record (no price or volume is that
 // large) and is shown as an empty value.
@@ -54,13 +57,11 @@ public:
 
     int priceDecimals() const { return m_decimals; }
     int lotSize() const { return m_lot; }
-    friend bool operator==(const QuoteFormat &a, const QuoteFormat &b)
-    {
-        return a.m_decimals == b.m_decimals && a.m_lot == b.m_lot;
-    }
 
     static bool hasValue(Kind kind, double value);
     QString text(Kind kind, double value) const;
+    // A ratio in percent followed by "%"; "--" for none.
+    static QString percentText(double percent);
     // A volume in whole lots, cut toward zero.
     double lots(double quantity) const;
     // Below 10,000 whole; below 100 million in 万 with two decimals; above

@@ -43,10 +43,35 @@ bool isChange(QuoteValue value)
 
 bool isZero(double price)
 {
-    return std::fabs(price) < QuoteWriter::Tolerance;
+    return std::fabs(price) < QuoteText::Tolerance;
 }
 
 } // namespace
+
+QuoteFormat::Kind quoteKind(QuoteValue value)
+{
+    switch (value) {
+    case QuoteValue::Change: return QuoteFormat::Change;
+    case QuoteValue::ChangeRatio:
+    case QuoteValue::ChangePercent: return QuoteFormat::Percent;
+    case QuoteValue::BidVolume:
+    case QuoteValue::AskVolume:
+    case QuoteValue::Volume:
+    case QuoteValue::OpenInterest: return QuoteFormat::Volume;
+    case QuoteValue::Amount: return QuoteFormat::Amount;
+    case QuoteValue::LastPrice:
+    case QuoteValue::BidPrice:
+    case QuoteValue::AskPrice:
+    case QuoteValue::OpenPrice:
+    case QuoteValue::HighPrice:
+    case QuoteValue::LowPrice:
+    case QuoteValue::PreClose:
+    case QuoteValue::PreSettlement:
+    case QuoteValue::HighLimit:
+    case QuoteValue::LowLimit: break;
+    }
+    return QuoteFormat::Price;
+}
 
 QuoteWriter::QuoteWriter(QVector<Cell> cells)
     : m_cells(std::move(cells))
@@ -84,7 +109,7 @@ void QuoteWriter::write(QuoteRowTarget &target, int row, const VQuotData &record
                 target.setQuoteValue(row, cell.cell, None, false);
         } else if (std::isnan(old)) {
             target.setQuoteValue(row, cell.cell, *value, false);
-        } else if (std::fabs(*value - old) >= Tolerance) {
+        } else if (std::fabs(*value - old) >= QuoteText::Tolerance) {
             target.setQuoteValue(row, cell.cell, *value, true);
         }
     }

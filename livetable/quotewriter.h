@@ -1,5 +1,7 @@
 #pragma once
 
+#include "quotetext.h"
+
 #include <QVector>
 
 #include <initializer_list>
@@ -8,7 +10,7 @@
 
 struct VQuotData;
 
-// The values of a quote record that tables show.
+// The values of a quote record that tables show; quoteKind() says how each reads.
 enum class QuoteValue : quint8 {
     LastPrice,
     Change,
@@ -29,6 +31,8 @@ enum class QuoteValue : quint8 {
     LowLimit,
     OpenInterest,
 };
+
+QuoteFormat::Kind quoteKind(QuoteValue value);
 
 // A table that quotes are written into (QuoteWriter), cell by cell of a
 // row; the table says what a cell is.
@@ -52,18 +56,17 @@ protected:
 
 // Puts a record's values into a row, the one way every table of the module
 // takes quotes:
-// - a value no quote can hold (infinite, NaN, beyond 1e15) is left out: the
-//   cell keeps what it showed;
+// - a value no quote can hold (infinite, NaN, 1e15 or more) is left out:
+//   the cell keeps what it showed;
 // - a change or ratio has no value without a last price and a reference
 //   price (the previous settlement or close), so the cell shows "--"
 //   instead of a change of 0 that nothing traded made;
-// - a value changes the cell when it differs from the cell's by Tolerance
-//   or more; the first value a cell gets does not light it.
+// - a value changes the cell when it differs from the cell's by
+//   QuoteText::Tolerance or more; the first value a cell gets does not
+//   light it.
 class QuoteWriter
 {
 public:
-    static constexpr double Tolerance = 1e-8;
-
     // A cell of the target's row and the record value it shows.
     struct Cell
     {
@@ -74,7 +77,6 @@ public:
     QuoteWriter() = default;
     explicit QuoteWriter(QVector<Cell> cells);
 
-    const QVector<Cell> &cells() const { return m_cells; }
     void write(QuoteRowTarget &target, int row, const VQuotData &record) const;
 
     // The record's value: NaN where the record has none, nothing where it

@@ -11,33 +11,32 @@
 
 namespace {
 
-// The quote columns from Last on and the record values they show.
+// The record values of the quote columns, from Last on.
+const QuoteValue ColumnValues[] = {QuoteValue::LastPrice, QuoteValue::ChangePercent, QuoteValue::Change,
+                                   QuoteValue::Volume,    QuoteValue::BidPrice,      QuoteValue::AskPrice,
+                                   QuoteValue::Amount,    QuoteValue::HighPrice,     QuoteValue::LowPrice,
+                                   QuoteValue::OpenPrice, QuoteValue::PreClose,      QuoteValue::HighLimit,
+                                   QuoteValue::LowLimit};
+static_assert(std::size(ColumnValues) == StkModel::LimitDown - StkModel::Last + 1, "a value for every quote column");
+
 QVector<QuoteWriter::Cell> quoteCells()
 {
-    const QuoteValue values[] = {QuoteValue::LastPrice, QuoteValue::ChangePercent, QuoteValue::Change,
-                                 QuoteValue::Volume,    QuoteValue::BidPrice,      QuoteValue::AskPrice,
-                                 QuoteValue::Amount,    QuoteValue::HighPrice,     QuoteValue::LowPrice,
-                                 QuoteValue::OpenPrice, QuoteValue::PreClose,      QuoteValue::HighLimit,
-                                 QuoteValue::LowLimit};
-    static_assert(std::size(values) == StkModel::LimitDown - StkModel::Last + 1, "a value for every quote column");
     QVector<QuoteWriter::Cell> cells;
-    for (const QuoteValue value : values)
+    for (const QuoteValue value : ColumnValues)
         cells.append({cells.size(), value});
     return cells;
 }
 
-// A quote column's value as the row's text.
-QString columnText(int column, double value, const QuoteFormat &format)
+// A quote column's text: volumes (in lots) and amounts whole, for the model to shorten.
+QString cellText(QuoteValue value, double number, const QuoteFormat &format)
 {
-    switch (column) {
-    case StkModel::ChangeRatio: return format.text(QuoteFormat::Percent, value);
-    case StkModel::Change: return format.text(QuoteFormat::Change, value);
-    case StkModel::Volume:
-        return QuoteFormat::hasValue(QuoteFormat::Volume, value) ? QuoteText::fixed(format.lots(value), 0)
-                                                                  : QStringLiteral("--");
-    case StkModel::Amount:
-        return QuoteFormat::hasValue(QuoteFormat::Amount, value) ? QuoteText::fixed(value, 0) : QStringLiteral("--");
-    default: return format.text(QuoteFormat::Price, value);
+    const QuoteFormat::Kind kind = quoteKind(value);
+    if (!QuoteFormat::hasValue(kind, number))
+        return QStringLiteral("--");
+    switch (kind) {
+    case QuoteFormat::Volume: return QuoteText::fixed(format.lots(number), 0);
+    case QuoteFormat::Amount: return QuoteText::fixed(number, 0);
+    default: return format.text(kind, number);
     }
 }
 
@@ -136,7 +135,7 @@ void StkQuoteRouter::writeRow(int all)
         if (!(unwritten & (1u << i)))
             continue;
         const int column = StkModel::Last + int(i);
-        const QString text = columnText(column, values[i], format);
+        const QString text = cellText(ColumnValues[i], values[i], format);
         allRow[column] = text;
         if (shownRow)
             (*shownRow)[column] = text;

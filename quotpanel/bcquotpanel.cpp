@@ -178,10 +178,11 @@ bool BCQuotPanel::eventFilter(QObject *watched, QEvent *event)
     const auto *help = static_cast<QHelpEvent *>(event);
     const QString title = elidedTitle();
     const int titleBottom = ui->quotPanel->quotStyle()->borderSpace() + QFontMetrics(titleFont()).height() + 4;
-    if (!title.isEmpty() && help->pos().y() < titleBottom)
-        QToolTip::showText(help->globalPos(), title, ui->quotPanel);
-    else
+    if (title.isEmpty() || help->pos().y() >= titleBottom) {
         QToolTip::hideText();
+        return IComponent::eventFilter(watched, event);
+    }
+    QToolTip::showText(help->globalPos(), title, ui->quotPanel);
     return true;
 }
 

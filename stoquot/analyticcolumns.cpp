@@ -59,6 +59,6 @@ bool AnalyticColumns::value(Column column, const OptionFigures &figures, double 
 QString AnalyticColumns::text(Column column, double value)
 {
     if (column == ImpliedVolatility)
-        return QuoteText::fixed(value * 100, 2) + QLatin1Char('%');
+        return QuoteFormat::percentText(value * 100);
     return QuoteText::fixed(value, 4);
 }

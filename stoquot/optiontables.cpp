@@ -115,40 +115,17 @@ void define(VDataset &dataset, const FieldDef (&fields)[N])
     }
 }
 
-// The fields a quote writes and the record values they show, in order:
-// the combined page's, then the single-side pages'.
-struct Write
-{
-    const char *field;
-    QuoteValue value;
-};
-
-const Write CombinedWrites[] = {
-    {"ystdcloseprice", QuoteValue::PreClose}, {"holdqty", QuoteValue::OpenInterest},
-    {"totalhand", QuoteValue::Volume},        {"incdecprice", QuoteValue::Change},
-    {"incratio", QuoteValue::ChangeRatio},    {"lastprice", QuoteValue::LastPrice},
-    {"sale1price", QuoteValue::AskPrice},     {"sale1qty", QuoteValue::AskVolume},
-    {"buy1price", QuoteValue::BidPrice},      {"buy1qty", QuoteValue::BidVolume},
-};
-
-const Write SideWrites[] = {
-    {"lastprice", QuoteValue::LastPrice},  {"incdecprice", QuoteValue::Change},
-    {"incratio", QuoteValue::ChangeRatio}, {"buy1price", QuoteValue::BidPrice},
-    {"buy1qty", QuoteValue::BidVolume},    {"sale1price", QuoteValue::AskPrice},
-    {"sale1qty", QuoteValue::AskVolume},   {"totalhand", QuoteValue::Volume},
-    {"totalsum", QuoteValue::Amount},      {"holdqty", QuoteValue::OpenInterest},
-    {"ystdcloseprice", QuoteValue::PreClose},
-};
-
-// The writer of a table of the combined page, or of a single-side page.
-template <size_t N>
-QuoteWriter writerOf(const VDataset &dataset, const Write (&writes)[N])
-{
-    QVector<QuoteWriter::Cell> cells;
-    for (const Write &write : writes)
-        cells.append({dataset.fields()->indexOf(QLatin1String(write.field)), write.value});
-    return QuoteWriter(cells);
-}
+// The fields a quote writes, in order: the combined page's, then the
+// single-side pages'.
+const QStringList CombinedWrites = {QStringLiteral("ystdcloseprice"), QStringLiteral("holdqty"),
+                                    QStringLiteral("totalhand"),      QStringLiteral("incdecprice"),
+                                    QStringLiteral("incratio"),       QStringLiteral("lastprice"),
+                                    QStringLiteral("sale1price"),     QStringLiteral("sale1qty"),
+                                    QStringLiteral("buy1price"),      QStringLiteral("buy1qty")};
+const QStringList SideWrites = {QStringLiteral("lastprice"),  QStringLiteral("incdecprice"), QStringLiteral("incratio"),
+                                QStringLiteral("buy1price"),  QStringLiteral("buy1qty"),     QStringLiteral("sale1price"),
+                                QStringLiteral("sale1qty"),   QStringLiteral("totalhand"),   QStringLiteral("totalsum"),
+                                QStringLiteral("holdqty"),    QStringLiteral("ystdcloseprice")};
 
 } // namespace
 
@@ -176,8 +153,8 @@ void OptionTables::setup()
         QuoteTable &t = m_tables[table];
         // The combined page's tables keep the datasets' order, so their rows line up.
         t.model.linkDatasetTable(&t.dataset, t.view, true, table <= AllPut);
-        t.writer = table == AllCall || table == AllPut ? writerOf(t.dataset, CombinedWrites)
-                                                         : writerOf(t.dataset, SideWrites);
+        if (table != AllExercisePrice)
+            t.writer = t.model.writerFor(table == AllCall || table == AllPut ? CombinedWrites : SideWrites);
         // Quotes and markers find a contract's row by the contract.
         t.model.setRowLocator([this, table](const SecurityId &contract) {
             const auto found = m_rowIndex.constFind(contract);

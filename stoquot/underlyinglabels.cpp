@@ -24,10 +24,12 @@ QString riseFallColour(double value, double reference)
     return QStringLiteral("#DC0A0A");
 }
 
-// A value of the record as label text, in the underlying's format.
-QString valueText(const VQuotData &record, QuoteValue value, QuoteFormat::Kind kind, const QuoteFormat &format)
+// A value of the record as label text, in the underlying's format; "--" for none.
+QString valueText(const VQuotData &record, QuoteValue value, const QuoteFormat &format)
 {
-    return format.text(kind, QuoteWriter::read(record, value).value_or(std::nan("")));
+    const double number = QuoteWriter::read(record, value).value_or(std::nan(""));
+    return value == QuoteValue::ChangePercent ? QuoteFormat::percentText(number)
+                                              : format.text(quoteKind(value), number);
 }
 
 } // namespace
@@ -69,10 +71,9 @@ void UnderlyingLabels::showLatest()
     m_code.show(QStringLiteral("标的证券:"), QStringLiteral("#808080"),
                 QStringLiteral("%1(%2)").arg(m_underlyingCode, m_underlyingName));
     const QuoteFormat format = m_formats.of(SecurityId::of(q));
-    m_last.show(QStringLiteral("最新价:"), lastColour, valueText(q, QuoteValue::LastPrice, QuoteFormat::Price, format));
-    m_change.show(QStringLiteral("涨跌:"), changeColour, valueText(q, QuoteValue::Change, QuoteFormat::Change, format));
-    const QString ratio = valueText(q, QuoteValue::ChangePercent, QuoteFormat::Percent, format);
-    m_ratio.show(QStringLiteral("涨跌幅:"), changeColour, ratio == QLatin1String("--") ? ratio : ratio + QLatin1Char('%'));
+    m_last.show(QStringLiteral("最新价:"), lastColour, valueText(q, QuoteValue::LastPrice, format));
+    m_change.show(QStringLiteral("涨跌:"), changeColour, valueText(q, QuoteValue::Change, format));
+    m_ratio.show(QStringLiteral("涨跌幅:"), changeColour, valueText(q, QuoteValue::ChangePercent, format));
 }
 
 void UnderlyingLabels::SizedLabel::show(const QString &caption, const QString &colour, const QString &value)
