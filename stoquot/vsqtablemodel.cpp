@@ -156,7 +156,9 @@ bool VSQTableModel::setData(const QModelIndex &index, const QVariant &value, int
 
 void VSQTableModel::highlightCell(int row, int field)
 {
-    setData(fieldCell(row, field), HighlightColour, Qt::BackgroundRole);
+    // Made once: a storm marks hundreds of cells a frame.
+    static const QVariant marker = HighlightColour;
+    setData(fieldCell(row, field), marker, Qt::BackgroundRole);
 }
 
 QVariant VSQTableModel::getBackground(const QModelIndex &index) const
