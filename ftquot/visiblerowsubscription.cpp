@@ -131,6 +131,11 @@ bool VisibleRowSubscription::subscribePage(MarketPage *page)
         return true;
     page->subscribedSet = productsOf(page->subscriber);
     page->subscribed = tarn::hostContext()->quotMgr()->subscribe(page->subscriber);
+    // Rows coming into view show what the module already has of them at the next frame.
+    if (page->subscribed && page == m_currentPage) {
+        for (const SecurityId &contract : qAsConst(page->subscribedSet))
+            m_quotes->addLatest(contract);
+    }
     ftQuotLog(0, __LINE__,
               QStringLiteral("期货行情面板行情订阅者【%1】订阅列表:【%2】")
                   .arg(page->subscriber->subName(), productList(page->subscriber)));

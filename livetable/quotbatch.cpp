@@ -1,6 +1,7 @@
 #include "quotbatch.h"
 
 #include "framepacer.h"
+#include "latestquotes.h"
 
 QuotBatch::QuotBatch(QObject *parent)
     : QObject(parent)
@@ -49,10 +50,23 @@ void QuotBatch::grow()
         slotOf(m_ids[i]) = {m_generation, quint32(i)};
 }
 
+void QuotBatch::addLatest(const SecurityId &id)
+{
+    const LatestQuotes *latest = LatestQuotes::instance();
+    const VQuotData *record = latest ? latest->find(id) : nullptr;
+    // A record that came since is newer.
+    if (record && slotOf(id).generation != m_generation)
+        add(*record);
+}
+
 const std::vector<VQuotData> &QuotBatch::take()
 {
     m_taken.swap(m_records);
     clear();
+    if (LatestQuotes *latest = LatestQuotes::instance()) {
+        for (const VQuotData &record : m_taken)
+            latest->store(record);
+    }
     return m_taken;
 }
 

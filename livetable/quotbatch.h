@@ -13,6 +13,7 @@ class FramePacer;
 // Holds the latest record of each security until the next frame's Write
 // phase (FramePacer), then says so: a table showing a security quoted many
 // times a frame writes it once, and what it writes is the newest record.
+// The records a frame takes are the module's latest (LatestQuotes).
 // Adding a record is a probe into a flat table and a copy; nothing is
 // allocated once the batch has held a frame's worth of securities, and
 // starting a new frame clears nothing.
@@ -25,6 +26,10 @@ public:
 
     // Replaces the waiting record of the same security.
     void add(const VQuotData &record);
+    // The module's latest record of the security (LatestQuotes), unless a
+    // record of it waits already: a security newly shown shows at the next
+    // frame what the module last received of it.
+    void addLatest(const SecurityId &id);
     // The waiting records, each security once, in the order each first
     // came; the batch starts again empty. Valid until the next take().
     const std::vector<VQuotData> &take();

@@ -71,6 +71,8 @@ void StkQuoteRouter::allRowAppended()
         m_securityFormats.of(SecurityId::of(row.value(StkModel::Market), row.value(StkModel::Code))));
     m_unwritten.append(0);
     m_shownOfAll.append(-1);
+    // What the module already has of the security shows at the next frame.
+    m_quotes->addLatest(SecurityId::of(row.value(StkModel::Market), row.value(StkModel::Code)));
 }
 
 void StkQuoteRouter::shownRowsChanged()

@@ -163,12 +163,14 @@ void BCQuotPanel::doSubscribeQuot(char cMarket, QString sStkCode, QString sStkNa
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     }
 
-    // A record of the security shown before, still waiting, is not shown now.
+    // A record of the security shown before, still waiting, is not shown
+    // now; what the module already has of the new one is, at the next frame.
     m_quotes->clear();
     if (!m_subscriber->subOneProduct(m_market, m_stkCode)) {
         VMsgDlg::info(QStringLiteral("订阅<%1>行情失败.").arg(m_stkCode, 0, QLatin1Char(' ')), QString(), Qt::NonModal,
                       5);
     }
+    m_quotes->addLatest(SecurityId::of(market, m_stkCode));
 }
 
 bool BCQuotPanel::eventFilter(QObject *watched, QEvent *event)

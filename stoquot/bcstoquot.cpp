@@ -4,6 +4,7 @@
 #include "stoquotlog.h"
 #include "underlyinglabels.h"
 
+#include <latestquotes.h>
 #include <livetableview.h>
 
 #include <bizutils.h>
@@ -177,6 +178,12 @@ void BCStoQuot::doTargetStkChanged(int)
     m_analytics->setUnderlying(m_targetMarket, m_targetCode);
     if (m_targetSubscriber)
         m_targetSubscriber->subOneProduct(vf::strToChar(m_targetMarket), m_targetCode);
+    // What the module already has of the underlying shows at the next frame.
+    const LatestQuotes *latest = LatestQuotes::instance();
+    if (const VQuotData *record = latest ? latest->find(SecurityId::of(m_targetMarket, m_targetCode)) : nullptr) {
+        VQuotData lent = *record;
+        doRecvTargetStkSubscribeQuot(&lent);
+    }
     fillExpireDateCombos();
     clearDatasets(false, false);
     m_analytics->setChain(callsShown(), putsShown(), 0);

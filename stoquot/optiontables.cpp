@@ -240,6 +240,9 @@ void OptionTables::finishRefresh(bool callsShown, bool putsShown)
     else if (putsShown)
         m_indexed = {Put};
     indexRows();
+    // What the module already has of the contracts shows at the next frame.
+    for (auto contract = m_rowIndex.cbegin(); contract != m_rowIndex.cend(); ++contract)
+        m_quotes->addLatest(contract.key());
 }
 
 void OptionTables::indexRows()

@@ -1,10 +1,13 @@
 #include <cellhighlights.h>
 #include <framepacer.h>
 #include <framewait.h>
+#include <latestquotes.h>
 #include <livetableview.h>
 #include <livetextdelegate.h>
 #include <paintrecorder.h>
+#include <quotbatch.h>
 #include <quoteglyphs.h>
+#include <quotrecord.h>
 #include <readablecolours.h>
 
 #include <QAbstractTableModel>
@@ -256,6 +259,29 @@ private slots:
         QVERIFY(ReadableColours::contrast(shown, drawnOn) >= ReadableColours::MinContrast);
         if (text.hslSaturation() > 0)
             QCOMPARE(shown.hslHue(), text.hslHue());
+    }
+
+    // A batch newly showing a security gets, for its next frame, what the
+    // module last took of it, unless a record of it waits already; nothing
+    // while no module is loaded.
+    void newcomerGetsTheLatestRecord()
+    {
+        LatestQuotes::start();
+        QuotBatch shown, newcomer;
+        VQuotData record = makeQuotRecord('1', "600519");
+        record.lastPrice = 1700;
+        shown.add(record);
+        shown.take();
+        const SecurityId id = SecurityId::of(record);
+        newcomer.addLatest(id);
+        QCOMPARE(newcomer.take().at(0).lastPrice, 1700.0);
+        record.lastPrice = 1701;
+        newcomer.add(record);
+        newcomer.addLatest(id);
+        QCOMPARE(newcomer.take().at(0).lastPrice, 1701.0);
+        LatestQuotes::stop();
+        newcomer.addLatest(id);
+        QVERIFY(newcomer.isEmpty());
     }
 
     // A number is laid out as wide as Qt lays it out, elided as a view
