@@ -8,15 +8,16 @@
 
 #include <voutput.h>
 
-#include <QAtomicPointer>
 #include <QThread>
+
+#include <atomic>
 #include <utility>
 
 Q_LOGGING_CATEGORY(lcQuot, "vexa.quot", QtInfoMsg)
 
 namespace {
 
-QAtomicPointer<VQuotMgr> s_instance;
+std::atomic<VQuotMgr *> s_instance {nullptr};
 
 // A flood of malformed records is reported once per interval with a count.
 constexpr qint64 DropReportIntervalMs = 1000;
@@ -34,19 +35,20 @@ VQuotMgr::VQuotMgr(QObject *parent)
     : QObject(parent)
     , m_queue(new VQuotQueue)
 {
-    s_instance.storeRelease(this);
+    s_instance.store(this, std::memory_order_release);
 }
 
 VQuotMgr::~VQuotMgr()
 {
     // The feed goes first: a feed thread may still be posting to this manager.
     delete m_feed.data();
-    s_instance.testAndSetRelease(this, nullptr);
+    VQuotMgr *self = this;
+    s_instance.compare_exchange_strong(self, nullptr, std::memory_order_release);
 }
 
 VQuotMgr *VQuotMgr::instance()
 {
-    return s_instance.loadAcquire();
+    return s_instance.load(std::memory_order_acquire);
 }
 
 void VQuotMgr::setFeed(VQuotFeed *feed)
@@ -97,14 +99,14 @@ bool VQuotMgr::subscribe(VQuotSubscriber *subscriber)
     // The new routes come before the feed is asked, so that what it sends at
     // once (the securities' current records) finds them.
     {
-        QMutexLocker lock(&m_postMutex);
+        std::unique_lock<std::mutex> lock(m_postMutex);
         for (const QByteArray &key : wanted) {
             if (!accepted.contains(key))
                 addRoute(key, subscriber);
         }
     }
     if (!newlyWanted.isEmpty() && m_feed && !m_feed->subscribe(newlyWanted)) {
-        QMutexLocker lock(&m_postMutex);
+        std::unique_lock<std::mutex> lock(m_postMutex);
         QStringList released; // the refused ones
         for (const QByteArray &key : wanted) {
             if (!accepted.contains(key))
@@ -117,12 +119,25 @@ bool VQuotMgr::subscribe(VQuotSubscriber *subscriber)
         return false;
     }
     {
-        QMutexLocker lock(&m_postMutex);
+        std::unique_lock<std::mutex> lock(m_postMutex);
         QStringList released; // already in noLongerWanted, sorted
         for (const QByteArray &key : accepted) {
             if (!wanted.contains(key))
                 removeRoute(key, subscriber, released);
         }
+    }
+    // A security already streamed reaches its new subscriber with its latest
+    // record in the next batch instead of at its next record.
+    bool images = false;
+    for (const QByteArray &key : wanted) {
+        if (!accepted.contains(key) && m_latest.contains(key)) {
+            m_images.append({subscriber, key});
+            images = true;
+        }
+    }
+    if (images) {
+        std::unique_lock<std::mutex> lock(m_postMutex);
+        scheduleFlush();
     }
     Subscription &subscription = m_subscriptions[subscriber];
     if (!subscription.destroyedConnection) {
@@ -156,7 +171,7 @@ void VQuotMgr::drop(const VQuotSubscriber *subscriber)
         return;
     QStringList noLongerWanted;
     {
-        QMutexLocker lock(&m_postMutex);
+        std::unique_lock<std::mutex> lock(m_postMutex);
         for (const QByteArray &key : qAsConst(found->products))
             removeRoute(key, subscriber, noLongerWanted);
     }
@@ -190,6 +205,8 @@ void VQuotMgr::removeRoute(const QByteArray &key, const VQuotSubscriber *subscri
         return;
     m_routes.erase(route);
     m_queue->unwant(key);
+    // Not streamed any more, its latest record soon would not be.
+    m_latest.remove(key);
     released.append(QString::fromUtf8(key));
 }
 
@@ -220,7 +237,7 @@ void VQuotMgr::deliver(const VQuotData &record)
         return;
     }
     {
-        QMutexLocker lock(&m_postMutex);
+        std::unique_lock<std::mutex> lock(m_postMutex);
         if (!checkRecord(record))
             return;
     }
@@ -246,7 +263,7 @@ void VQuotMgr::post(const QVector<VQuotData> &records)
 // wait for the GUI thread to let go of it.
 void VQuotMgr::lockForPosting()
 {
-    if (m_postMutex.tryLock())
+    if (m_postMutex.try_lock())
         return;
     QElapsedTimer waited;
     waited.start();
@@ -256,7 +273,7 @@ void VQuotMgr::lockForPosting()
 
 qint64 VQuotMgr::takeLongestPostWaitNs()
 {
-    QMutexLocker lock(&m_postMutex);
+    std::unique_lock<std::mutex> lock(m_postMutex);
     return std::exchange(m_longestPostWaitNs, 0);
 }
 
@@ -289,9 +306,17 @@ void VQuotMgr::flushPosted()
     QVector<VQuotData> batch;
     batch.swap(m_batch);
     {
-        QMutexLocker lock(&m_postMutex);
+        std::unique_lock<std::mutex> lock(m_postMutex);
         m_queue->take(batch);
         m_flushQueued = false;
+    }
+    // The latest records of securities newly subscribed go first: a record
+    // of the batch is newer.
+    const QVector<Image> images = std::exchange(m_images, {});
+    for (const Image &image : images) {
+        const auto latest = m_latest.constFind(image.key);
+        if (latest != m_latest.cend() && isRouted(image.subscriber, image.key))
+            deliverTo(image.subscriber, *latest);
     }
     for (const VQuotData &record : qAsConst(batch))
         dispatch(record);
@@ -308,25 +333,33 @@ void VQuotMgr::dispatch(const VQuotData &record)
     ++m_records;
     if (m_tap)
         m_tap(record);
+    // The route's own key: key itself lies over the stack.
+    m_latest.insert(route.key(), record);
 
     // Receivers may subscribe, unsubscribe or delete subscribers while they
     // run. The snapshot keeps the walk stable; once the routes have changed,
     // each remaining subscriber is checked before it is touched.
     const QVector<const VQuotSubscriber *> targets = *route;
     const quint64 generation = m_routeGeneration;
-    VQuotData lent = record;
-    VQuotData *argument = &lent;
-    void *args[] = {nullptr, &argument};
     for (const VQuotSubscriber *subscriber : targets) {
         if (m_routeGeneration != generation && !isRouted(subscriber, key))
             continue;
-        QObject *receiver = subscriber->receiver();
-        const int method = subscriber->receiverMethod();
-        if (!receiver || method < 0)
-            continue;
-        QMetaObject::metacall(receiver, QMetaObject::InvokeMetaMethod, method, args);
-        ++m_delivered;
+        deliverTo(subscriber, record);
     }
+}
+
+// Lends the receiver a copy: it may keep nothing of the record, nor change the manager's.
+void VQuotMgr::deliverTo(const VQuotSubscriber *subscriber, const VQuotData &record)
+{
+    QObject *receiver = subscriber->receiver();
+    const int method = subscriber->receiverMethod();
+    if (!receiver || method < 0)
+        return;
+    VQuotData lent = record;
+    VQuotData *argument = &lent;
+    void *args[] = {nullptr, &argument};
+    QMetaObject::metacall(receiver, QMetaObject::InvokeMetaMethod, method, args);
+    ++m_delivered;
 }
 
 bool VQuotMgr::isRouted(const VQuotSubscriber *subscriber, const QByteArray &key) const
@@ -372,18 +405,18 @@ quint64 VQuotMgr::deliveredCount() const
 
 quint64 VQuotMgr::conflatedCount() const
 {
-    QMutexLocker lock(&m_postMutex);
+    std::unique_lock<std::mutex> lock(m_postMutex);
     return m_conflated;
 }
 
 quint64 VQuotMgr::droppedCount() const
 {
-    QMutexLocker lock(&m_postMutex);
+    std::unique_lock<std::mutex> lock(m_postMutex);
     return m_dropped;
 }
 
 int VQuotMgr::queuedCount() const
 {
-    QMutexLocker lock(&m_postMutex);
+    std::unique_lock<std::mutex> lock(m_postMutex);
     return m_queue->size();
 }

@@ -4,7 +4,6 @@
 
 #include <QElapsedTimer>
 #include <QHash>
-#include <QMutex>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
@@ -14,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 
 class VQuotFeed;
 class VQuotQueue;
@@ -22,6 +22,8 @@ class VQuotSubscriber;
 // The client's quote service. Keeps which subscriber wants which security,
 // asks the feed for the union of them, and delivers every record on the GUI
 // thread to exactly the subscribers whose accepted list holds its security.
+// A subscriber that starts wanting a security already streamed gets the
+// security's latest record in the next delivery batch.
 // One manager per process: the last one constructed is instance().
 class VQUOT_EXPORT VQuotMgr : public QObject
 {
@@ -86,6 +88,12 @@ private:
         QSet<QByteArray> products;
         QMetaObject::Connection destroyedConnection;
     };
+    // A latest record owed to a new subscriber of a streamed security.
+    struct Image
+    {
+        const VQuotSubscriber *subscriber;
+        QByteArray key;
+    };
 
     void drop(const VQuotSubscriber *subscriber);
     void addRoute(const QByteArray &key, const VQuotSubscriber *subscriber);
@@ -93,6 +101,7 @@ private:
     void lockForPosting();
     void enqueue(const VQuotData &record);
     void dispatch(const VQuotData &record);
+    void deliverTo(const VQuotSubscriber *subscriber, const VQuotData &record);
     bool isRouted(const VQuotSubscriber *subscriber, const QByteArray &key) const;
     bool checkRecord(const VQuotData &record);
     void scheduleFlush();
@@ -106,9 +115,13 @@ private:
     // Counts every change of the routes, so a delivery knows when its
     // snapshot of a route needs checking.
     quint64 m_routeGeneration = 0;
+    // GUI thread: the latest record delivered of every streamed security, and the images owed.
+    QHash<QByteArray, VQuotData> m_latest;
+    QVector<Image> m_images;
 
-    // Guards the queue, the flush flag and the counters written by post().
-    mutable QMutex m_postMutex;
+    // Guards the queue, the flush flag and the counters written by post();
+    // the standard library's, which ThreadSanitizer sees through.
+    mutable std::mutex m_postMutex;
     std::unique_ptr<VQuotQueue> m_queue;
     QVector<VQuotData> m_batch; // the batch being delivered; its storage is reused
     bool m_flushQueued = false;

@@ -103,8 +103,9 @@ private slots:
     // Steps of the subscribers r and q: "r+H|a" addProduct,
     // "r-H|a" removeProduct, "r=H|a" subOneProduct, "r.subscribe", "r.unsubscribe",
     // "r.unsubscribe(true)"; "refuse" makes the feed refuse from then on, "answer" makes it answer a
-    // subscription at once with the securities' current records. A step ending in "!" must fail. Then
-    // the answers come with the next flush, and records of H|a, H|b and D|c arrive.
+    // subscription at once with the securities' current records; "tick" delivers records of H|a, H|b
+    // and D|c. A step ending in "!" must fail. Then the answers (and the latest records owed to new
+    // subscribers of streamed securities) come with the next flush, and records of H|a, H|b and D|c arrive.
     void subscriptions_data()
     {
         QTest::addColumn<QStringList>("steps");
@@ -133,6 +134,8 @@ private slots:
                                         << words("H|a") << words("H|a") << words("r:H|a");
         row("refused: the earlier subscription stays, a first one is none", "r=H|a refuse r=D|c! q+H|b q.subscribe!",
             "D|c", "H|a", "r:H|a");
+        row("a newcomer to a streamed security gets its latest record in the next batch",
+            "r+H|a r.subscribe tick q+H|a q+D|c q.subscribe", "H|a", "H|a D|c", "r:H|a q:H|a r:H|a q:H|a q:D|c");
         row("answers reach their routes, but not those of a refused subscription",
             "answer r+H|a r+H|b r.subscribe refuse q+D|c q.subscribe!", "H|a H|b", "H|a H|b",
             "r:H|a r:H|b r:H|a r:H|b");
@@ -143,6 +146,10 @@ private slots:
         const QHash<QChar, VQuotSubscriber *> subscribers {{QLatin1Char('r'), newSubscriber(QStringLiteral("r"))},
                                                            {QLatin1Char('q'), newSubscriber(QStringLiteral("q"))}};
         for (QString step : qAsConst(steps)) {
+            if (step == QLatin1String("tick")) {
+                inject("H|a H|b D|c");
+                continue;
+            }
             if (step == QLatin1String("refuse") || step == QLatin1String("answer")) {
                 (step == QLatin1String("refuse") ? m_feed->refuse : m_feed->answer) = true;
                 continue;
