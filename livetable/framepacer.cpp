@@ -1,10 +1,13 @@
 #include "framepacer.h"
 
+#include <voutput.h>
+
 #include <QBasicTimer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QPointer>
+#include <QThread>
 #include <QTimerEvent>
 #include <QVector>
 
@@ -50,12 +53,37 @@ public:
     // The most work one frame counts: twice what sets the slowest rate.
     static constexpr qint64 MostCountedWorkNs = qint64(2 * SlowestIntervalNs * FramePacer::WorkBudget);
 
-    // Made on first use, on the GUI thread, and kept for the process's life.
-    static FrameClock &instance()
+    // The clock, made on first use; null on any thread but the GUI thread,
+    // whose event loop alone runs its timer (said once).
+    static FrameClock *instance()
     {
-        static FrameClock *clock = new FrameClock;
-        return *clock;
+        if (s_clock)
+            return s_clock;
+        const QCoreApplication *app = QCoreApplication::instance();
+        if (!app || QThread::currentThread() != app->thread()) {
+            static bool said = false;
+            if (!std::exchange(said, true))
+                VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
+                        QStringLiteral("帧时钟只能在界面线程上使用, 其他线程的请求被忽略"));
+            return nullptr;
+        }
+        s_clock = new FrameClock;
+        return s_clock;
     }
+    // Frees the clock, its timer with it; pacers still waiting wait no more.
+    static void destroy()
+    {
+        FrameClock *clock = std::exchange(s_clock, nullptr);
+        if (!clock)
+            return;
+        for (const QVector<FramePacer *> &waiting : clock->m_waiting) {
+            for (FramePacer *pacer : waiting)
+                pacer->m_pending = false;
+        }
+        delete clock;
+    }
+    // The clock if there is one.
+    static FrameClock *current() { return s_clock; }
 
     void add(FramePacer *pacer)
     {
@@ -169,21 +197,43 @@ private:
     qint64 m_intervalNs = FramePacer::FastestIntervalNs;
     bool m_inFrame = false;
     QVector<FramePacer *> m_waiting[3]; // by phase
+
+    static FrameClock *s_clock;
 };
+
+FrameClock *FrameClock::s_clock = nullptr;
+
+bool FramePacer::startClock()
+{
+    return FrameClock::instance();
+}
+
+void FramePacer::stopClock()
+{
+    FrameClock::destroy();
+}
+
+bool FramePacer::isClockRunning()
+{
+    return FrameClock::current();
+}
 
 qint64 FramePacer::frameIntervalNs()
 {
-    return FrameClock::instance().intervalNs();
+    const FrameClock *clock = FrameClock::instance();
+    return clock ? clock->intervalNs() : FastestIntervalNs;
 }
 
 qint64 FramePacer::nowMs()
 {
-    return FrameClock::instance().nowMs();
+    const FrameClock *clock = FrameClock::instance();
+    return clock ? clock->nowMs() : 0;
 }
 
 qint64 FramePacer::clockMs()
 {
-    return FrameClock::instance().clockMs();
+    const FrameClock *clock = FrameClock::instance();
+    return clock ? clock->clockMs() : 0;
 }
 
 FramePacer::FramePacer(Phase phase, QObject *parent)
@@ -194,14 +244,16 @@ FramePacer::FramePacer(Phase phase, QObject *parent)
 
 FramePacer::~FramePacer()
 {
-    if (m_pending)
-        FrameClock::instance().remove(this);
+    if (FrameClock *clock = m_pending ? FrameClock::current() : nullptr)
+        clock->remove(this);
 }
 
 void FramePacer::request()
 {
     if (m_pending)
         return;
-    m_pending = true;
-    FrameClock::instance().add(this);
+    if (FrameClock *clock = FrameClock::instance()) {
+        m_pending = true;
+        clock->add(this);
+    }
 }

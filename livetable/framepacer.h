@@ -29,6 +29,15 @@ public:
     static constexpr int MinFramesPerSecond = 10;
     static constexpr double WorkBudget = 0.07;
 
+    // The frame clock belongs to the module: it is made on the GUI thread
+    // when the module is loaded (or by a pacer's first request; false on
+    // another thread, which no pacer may use), and stopped and freed when
+    // the module is unloaded, so that no timer of it outlives the module's
+    // code. A pacer still waiting then waits no more.
+    static bool startClock();
+    static void stopClock();
+    static bool isClockRunning();
+
     explicit FramePacer(Phase phase, QObject *parent = nullptr);
     ~FramePacer() override;
 

@@ -1,4 +1,6 @@
+#include <framepacer.h>
 #include <icomponent.h>
+#include <latestquotes.h>
 #include <module_helper.h>
 #include <tarn.h>
 #include <testhost.h>
@@ -7,6 +9,7 @@
 #include <QtTest>
 
 #include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -130,6 +133,34 @@ private slots:
         QVERIFY(UnloadBizModule());
         QCOMPARE(g_destroyed, (QByteArrayList {"child", "first", "second", "third"}));
         QCOMPARE(seenAtDestruction, &host.context());
+    }
+
+    // The live tables' frame clock and latest records belong to the loaded
+    // module: unloading with a frame due stops the clock, so nothing of it
+    // runs after the module's code is gone, and the next load makes both
+    // again. The clock is made on the GUI thread only.
+    void unloadStopsTheFrameClock()
+    {
+        TestHost host;
+        load(&host.context());
+        QVERIFY(FramePacer::isClockRunning());
+        QVERIFY(LatestQuotes::instance());
+        FramePacer pacer(FramePacer::Write);
+        int frames = 0;
+        connect(&pacer, &FramePacer::frame, this, [&frames] { ++frames; });
+        pacer.request();
+        QVERIFY(UnloadBizModule());
+        QVERIFY(!FramePacer::isClockRunning());
+        QVERIFY(!LatestQuotes::instance());
+        bool startedElsewhere = true;
+        std::thread([&startedElsewhere] { startedElsewhere = FramePacer::startClock(); }).join();
+        QVERIFY(!startedElsewhere);
+        QTest::qWait(50);
+        QCOMPARE(frames, 0);
+        load(&host.context());
+        QVERIFY(FramePacer::isClockRunning());
+        pacer.request();
+        QTRY_COMPARE(frames, 1);
     }
 };
 
