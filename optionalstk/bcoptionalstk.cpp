@@ -363,11 +363,10 @@ void BCOptionalStk::addgroupname(const QString &data)
         return;
     }
     // The table decides: a group it did not take (a read-only database) gets no tab.
-    m_store.saveGroupStk(data, QString());
+    const bool saved = m_store.saveGroupStk(data, QString());
     m_store.loadGroups();
-    if (!m_store.groups().contains(data)) {
-        VMsgDlg::error(QStringLiteral("分组<font color='red'>[%1]</font>保存失败!").arg(data), QString(),
-                       Qt::WindowModal);
+    if (!saved || !m_store.groups().contains(data)) {
+        StkPrompts::notSaved(this, data);
         return;
     }
     m_tabs.makeGroupTab(data, this);
@@ -403,7 +402,10 @@ void BCOptionalStk::changegroupname(const QString &data)
     const QString oldName = m_tabs.currentGroup();
     if (oldName.isEmpty())
         return;
-    m_store.renameGroup(oldName, data);
+    if (!m_store.renameGroup(oldName, data)) {
+        StkPrompts::notSaved(this, oldName);
+        return;
+    }
     m_tabs.renameCurrent(data);
     m_store.loadGroups();
 }
@@ -430,7 +432,10 @@ void BCOptionalStk::DeleteCurrentG(int sPos)
     const QString name = m_tabs.tabs().at(sPos)->text();
     if (StkPrompts::ask(this, QStringLiteral("删除当前组<font color='red'>[%1]</font>?").arg(name)) != StkPrompts::Answer::Yes)
         return;
-    m_store.deleteGroupStk(name, QString());
+    if (!m_store.deleteGroupStk(name, QString())) {
+        StkPrompts::notSaved(this, name);
+        return;
+    }
     m_tabs.removeGroupTab(sPos);
     m_store.loadGroups();
 

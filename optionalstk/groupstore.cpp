@@ -23,11 +23,15 @@ bool GroupStore::run(QSqlQuery &query, int line, const QString &what)
             m_failing = false;
         return true;
     }
-    if (!m_failing)
-        VOutput(3, QStringLiteral(__FILE__), line, QString(),
-                QStringLiteral("自选股分组%1失败: %2").arg(what, query.lastError().text()));
-    m_failing = true;
+    logFailure(line, what, query.lastError().text());
     return false;
+}
+
+void GroupStore::logFailure(int line, const QString &what, const QString &reason)
+{
+    if (!m_failing)
+        VOutput(3, QStringLiteral(__FILE__), line, QString(), QStringLiteral("自选股分组%1失败: %2").arg(what, reason));
+    m_failing = true;
 }
 
 GroupStore::GroupStore(const QSqlDatabase &db)
@@ -46,25 +50,33 @@ void GroupStore::initDefaultGroup()
     saveGroupStk(DefaultGroupName, QString());
 }
 
-void GroupStore::loadGroups()
+bool GroupStore::loadGroups()
 {
-    m_groups.clear();
-    m_names.clear();
     QSqlQuery query(m_db);
     query.prepare(
         QStringLiteral("select paramname,paramvalue from cfgparam where groupname='OptionalStk' order by rowid"));
     if (!run(query, __LINE__, QStringLiteral("读取")))
-        return;
+        return false;
+    QMap<QString, QString> groups;
+    QStringList names;
     while (query.next()) {
         const QString name = query.value(0).toString();
-        if (!m_groups.contains(name))
-            m_names.append(name);
-        m_groups.insert(name, query.value(1).toString());
+        if (!groups.contains(name))
+            names.append(name);
+        groups.insert(name, query.value(1).toString());
     }
+    // A read that broke off midway is no read: what was read before stays.
+    if (query.lastError().isValid()) {
+        logFailure(__LINE__, QStringLiteral("读取"), query.lastError().text());
+        return false;
+    }
+    m_groups = groups;
+    m_names = names;
     qCDebug(lcGroupStore) << "loaded groups" << m_names;
+    return true;
 }
 
-void GroupStore::saveGroupStk(const QString &group, const QString &entry)
+bool GroupStore::saveGroupStk(const QString &group, const QString &entry)
 {
     QSqlQuery query(m_db);
     if (entry.isEmpty()) {
@@ -74,25 +86,23 @@ void GroupStore::saveGroupStk(const QString &group, const QString &entry)
         query.bindValue(QStringLiteral(":paramname"), group);
         query.bindValue(QStringLiteral(":paramvalue"), QLatin1String(""));
         query.bindValue(QStringLiteral(":encrypt"), QStringLiteral("0"));
-        run(query, __LINE__, QStringLiteral("[%1]创建").arg(group));
-        return;
+        return run(query, __LINE__, QStringLiteral("[%1]创建").arg(group));
     }
     // ifnull: a row written by another tool with a NULL list still takes the entry.
     query.prepare(QStringLiteral("UPDATE cfgparam SET paramvalue=:paramvalue||ifnull(paramvalue,'') "
                                  "WHERE groupname='OptionalStk' AND paramname=:paramname"));
     query.bindValue(QStringLiteral(":paramname"), group);
     query.bindValue(QStringLiteral(":paramvalue"), entry + QLatin1Char(','));
-    run(query, __LINE__, QStringLiteral("[%1]添加[%2]").arg(group, entry));
+    return run(query, __LINE__, QStringLiteral("[%1]添加[%2]").arg(group, entry));
 }
 
-void GroupStore::deleteGroupStk(const QString &group, const QString &ids)
+bool GroupStore::deleteGroupStk(const QString &group, const QString &ids)
 {
     QSqlQuery query(m_db);
     if (ids.isEmpty()) {
         query.prepare(QStringLiteral("delete from cfgparam where groupname='OptionalStk' and paramname=:paramname"));
         query.bindValue(QStringLiteral(":paramname"), group);
-        run(query, __LINE__, QStringLiteral("[%1]删除").arg(group));
-        return;
+        return run(query, __LINE__, QStringLiteral("[%1]删除").arg(group));
     }
     // A plain replace of "23," would also cut the tail off an entry "123,".
     // The list is therefore framed by commas (",a,b,c,", which also completes
@@ -102,22 +112,38 @@ void GroupStore::deleteGroupStk(const QString &group, const QString &ids)
     query.prepare(QStringLiteral(
         "UPDATE cfgparam SET paramvalue=ltrim(replace(','||rtrim(paramvalue,',')||',',:paramvalue,','),',') "
         "WHERE groupname='OptionalStk' AND paramname=:paramname"));
+    // Several ids go together or not at all.
     const QStringList list = entries(ids);
+    const bool together = list.size() > 1;
+    if (together && !m_db.transaction()) {
+        logFailure(__LINE__, QStringLiteral("[%1]删除").arg(group), m_db.lastError().text());
+        return false;
+    }
     for (const QString &id : list) {
         query.bindValue(QStringLiteral(":paramname"), group);
         query.bindValue(QStringLiteral(":paramvalue"), QLatin1Char(',') + id + QLatin1Char(','));
-        run(query, __LINE__, QStringLiteral("[%1]删除[%2]").arg(group, id));
+        if (!run(query, __LINE__, QStringLiteral("[%1]删除[%2]").arg(group, id))) {
+            if (together)
+                m_db.rollback();
+            return false;
+        }
     }
+    if (together && !m_db.commit()) {
+        logFailure(__LINE__, QStringLiteral("[%1]删除").arg(group), m_db.lastError().text());
+        m_db.rollback();
+        return false;
+    }
+    return true;
 }
 
-void GroupStore::renameGroup(const QString &oldName, const QString &newName)
+bool GroupStore::renameGroup(const QString &oldName, const QString &newName)
 {
     QSqlQuery query(m_db);
     query.prepare(QStringLiteral("UPDATE cfgparam SET paramname=:newparamname "
                                  "WHERE groupname='OptionalStk' AND paramname=:oldparamname"));
     query.bindValue(QStringLiteral(":oldparamname"), oldName);
     query.bindValue(QStringLiteral(":newparamname"), newName);
-    run(query, __LINE__, QStringLiteral("[%1]改名为[%2]").arg(oldName, newName));
+    return run(query, __LINE__, QStringLiteral("[%1]改名为[%2]").arg(oldName, newName));
 }
 
 QStringList GroupStore::entries(const QString &list)

@@ -12,10 +12,11 @@ class QSqlQuery;
 // first. The table is the single source of truth: every change is followed by
 // loadGroups(), which rebuilds the in-memory map from it.
 //
-// Statements are not transactional and report nothing to the caller; a
-// failure is logged and the next loadGroups() shows what the table holds.
-// Of statements failing one after another (a full disk, a lock) only the
-// first is logged, until a change is kept again.
+// Every operation says whether it succeeded; a failure is logged, of
+// statements failing one after another (a full disk, a lock) only the first,
+// until a change is kept again. A read that fails keeps the groups read
+// before, so a busy or failing database shows the groups the user had; the
+// removal of several securities from a group is one transaction.
 class GroupStore
 {
 public:
@@ -25,14 +26,14 @@ public:
     // Creates the group "自选股1" when the table holds no watchlist row at all.
     void initDefaultGroup();
     // Rebuilds the group map and the ordered name list from the table.
-    void loadGroups();
+    bool loadGroups();
     // An empty entry creates the group; otherwise the id is prepended to its list.
-    void saveGroupStk(const QString &group, const QString &entry);
+    bool saveGroupStk(const QString &group, const QString &entry);
     // An empty list deletes the group; otherwise every id of the list (one id,
     // or several each followed by ",") is removed from the group as a whole entry.
-    void deleteGroupStk(const QString &group, const QString &ids);
+    bool deleteGroupStk(const QString &group, const QString &ids);
     // Renames the group's row in place, so the group keeps its position.
-    void renameGroup(const QString &oldName, const QString &newName);
+    bool renameGroup(const QString &oldName, const QString &newName);
 
     // Group name → list text, as of the last loadGroups().
     const QMap<QString, QString> &groups() const { return m_groups; }
@@ -48,6 +49,7 @@ public:
 private:
     // Runs a prepared statement; a failure is logged with the statement's purpose.
     bool run(QSqlQuery &query, int line, const QString &what);
+    void logFailure(int line, const QString &what, const QString &reason);
 
     QSqlDatabase m_db;
     bool m_failing = false; // a failure was logged and no change kept since

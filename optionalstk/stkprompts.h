@@ -18,6 +18,15 @@ inline bool info(QObject *watchlist, const QString &text)
     return alive;
 }
 
+// A change of the group the database did not keep; the watchlist shows the
+// group as it was.
+inline bool notSaved(QObject *watchlist, const QString &group)
+{
+    const QPointer<QObject> alive(watchlist);
+    VMsgDlg::error(QStringLiteral("分组<font color='red'>[%1]</font>保存失败!").arg(group), QString(), Qt::WindowModal);
+    return alive;
+}
+
 enum class Answer { Yes, No, Gone };
 
 inline Answer ask(QObject *watchlist, const QString &text)

@@ -44,7 +44,10 @@ void StkRowCommands::add(const QString &id, char market, const QString &code)
         return;
     }
     if (!GroupStore::entries(store.groups().value(group)).contains(id)) {
-        store.saveGroupStk(group, id);
+        if (!store.saveGroupStk(group, id)) {
+            StkPrompts::notSaved(m_parts.watchlist, group);
+            return;
+        }
         store.loadGroups();
         m_parts.rebuild();
         if (!m_parts.subscriber->addProduct(market, code)) {
@@ -85,11 +88,16 @@ void StkRowCommands::deleteRow(const QModelIndex &index)
         if (answer == Answer::Gone)
             return;
         if (answer == Answer::Yes) {
-            m_parts.store.deleteGroupStk(m_parts.tabs.currentGroup(), id);
-            m_parts.store.loadGroups();
-            // The security stays in all rows and stays subscribed.
-            shown.removeAt(position);
-            m_parts.quotes.shownRowsChanged();
+            const QString group = m_parts.tabs.currentGroup();
+            if (!m_parts.store.deleteGroupStk(group, id)) {
+                if (!StkPrompts::notSaved(m_parts.watchlist, group))
+                    return;
+            } else {
+                m_parts.store.loadGroups();
+                // The security stays in all rows and stays subscribed.
+                shown.removeAt(position);
+                m_parts.quotes.shownRowsChanged();
+            }
         }
     }
     m_parts.model.refresh();
@@ -121,9 +129,14 @@ void StkRowCommands::deleteSelected()
     if (answer == Answer::Gone)
         return;
     if (answer == Answer::Yes) {
-        m_parts.store.deleteGroupStk(m_parts.tabs.currentGroup(), ids);
-        m_parts.store.loadGroups();
-        m_parts.rebuild();
+        const QString group = m_parts.tabs.currentGroup();
+        if (!m_parts.store.deleteGroupStk(group, ids)) {
+            if (!StkPrompts::notSaved(m_parts.watchlist, group))
+                return;
+        } else {
+            m_parts.store.loadGroups();
+            m_parts.rebuild();
+        }
     }
     m_parts.model.refresh();
 }

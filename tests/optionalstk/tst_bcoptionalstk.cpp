@@ -9,6 +9,7 @@
 
 #include <vcachemgr.h>
 #include <vcontrolbar.h>
+#include <vlocaldb.h>
 #include <vstockedit.h>
 #include <vstylemgr.h>
 #include <vtabbutton.h>
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QToolTip>
@@ -446,6 +448,22 @@ private slots:
         QVERIFY(f.said().endsWith(u("删除当前组内股票<font color='red'>[上海A股|浦发银行][上海A股|贵州茅台]</font>?")));
         QCOMPARE(shown(c), QString());
         QCOMPARE(f.stored(), u("A="));
+    }
+
+    // A deletion the database does not keep says so and leaves the row.
+    void deletionNotKept()
+    {
+        Fixture f({u("A=1600519,2000001,")});
+        BCOptionalStk *c = f.create();
+        QVERIFY(QSqlQuery(f.context().localDb()->database())
+                    .exec(QStringLiteral("CREATE TRIGGER keep BEFORE UPDATE ON cfgparam "
+                                         "BEGIN SELECT RAISE(ABORT, 'kept'); END")));
+        f.messages().answers = {true};
+        const QRect button = view(c)->visualRect(view(c)->model()->index(1, StkModel::DeleteButton));
+        QTest::mouseClick(view(c)->viewport(), Qt::LeftButton, {}, button.center());
+        QVERIFY(f.said().endsWith(u("分组<font color='red'>[A]</font>保存失败!")));
+        QCOMPARE(shown(c), u("600519 000001"));
+        QCOMPARE(f.stored(), u("A=1600519,2000001,"));
     }
 
     // The text colours come from the client's style, and follow a switch.

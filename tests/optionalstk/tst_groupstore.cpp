@@ -3,6 +3,8 @@
 #include <testutil.h>
 #include <vlocaldb.h>
 
+#include <QSqlQuery>
+
 namespace {
 
 const QString Watchlist = QStringLiteral("OptionalStk");
@@ -82,6 +84,26 @@ private slots:
         GroupStore store(db());
         store.initDefaultGroup();
         QCOMPARE(dump(store), u("自选股1="));
+    }
+
+    // A read that fails keeps the groups read before; a removal of several
+    // securities that fails midway (here a trigger refuses to lose "b")
+    // changes nothing; both say they failed, once in the log.
+    void failuresLoseNothing()
+    {
+        m_host->store(Watchlist, QStringLiteral("G"), u("a,b,c,"));
+        GroupStore store(db());
+        QVERIFY(store.loadGroups());
+        QVERIFY(QSqlQuery(db()).exec(QStringLiteral(
+            "CREATE TRIGGER keep_b BEFORE UPDATE ON cfgparam WHEN OLD.paramvalue LIKE '%b,%' "
+            "AND NEW.paramvalue NOT LIKE '%b,%' BEGIN SELECT RAISE(ABORT, 'b stays'); END")));
+        QVERIFY(!store.deleteGroupStk(QStringLiteral("G"), u("a,b,")));
+        QVERIFY(QSqlQuery(db()).exec(QStringLiteral("ALTER TABLE cfgparam RENAME TO cfgparam_away")));
+        QVERIFY(!store.loadGroups());
+        QCOMPARE(store.groups().value(QStringLiteral("G")), u("a,b,c,"));
+        QVERIFY(QSqlQuery(db()).exec(QStringLiteral("ALTER TABLE cfgparam_away RENAME TO cfgparam")));
+        QCOMPARE(dump(store), u("G=a,b,c,"));
+        QCOMPARE(m_host->log().failures().size(), 1);
     }
 
     void unusableDatabaseReadsAsNoGroupsAndIsLogged()
