@@ -8,12 +8,13 @@
 #include <voutput.h>
 
 #include <QElapsedTimer>
-#include <QMutex>
-#include <QThread>
 #include <QVector>
-#include <QWaitCondition>
 
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -38,21 +39,21 @@ bool parseProduct(const QString &key, Product &out)
 } // namespace
 
 // The simulation thread. Everything below the mutex is shared with the GUI
-// thread and guarded by it.
-class VSimQuotFeed::Worker : public QThread
+// thread and guarded by it. The thread, mutex and condition variable are the
+// standard library's, which ThreadSanitizer sees through.
+class VSimQuotFeed::Worker
 {
 public:
-    using QThread::QThread;
-
-    void run() override;
+    void run();
     void requestStop();
     // Wakes the loop after a change of what it produces or how fast.
     void changed(bool restartClock);
     // Appends the current records of the securities waiting for one. Called with the mutex held.
     void takeImages(QVector<VQuotData> &batch);
 
-    mutable QMutex mutex;
-    QWaitCondition wake;
+    std::thread thread; // joinable from start() until stop()
+    mutable std::mutex mutex;
+    std::condition_variable wake;
     VSimMarket market;
     Sink sink; // the manager's post() once attached
     int rate = 0;
@@ -72,11 +73,11 @@ void VSimQuotFeed::Worker::run()
     qint64 produced = 0; // records of the stress run since the clock started
     double clockStartSeconds = 0;
     QVector<VQuotData> batch;
-    QMutexLocker lock(&mutex);
+    std::unique_lock<std::mutex> lock(mutex);
     while (!stopping) {
         const bool idle = rate > 0 ? market.count() == 0 : std::isinf(market.nextSnapshot());
         if (paused || !sink || idle) {
-            wake.wait(&mutex);
+            wake.wait(lock);
             restartClock = true;
             continue;
         }
@@ -109,13 +110,13 @@ void VSimQuotFeed::Worker::run()
             const Sink target = sink;
             lock.unlock();
             target(batch);
-            lock.relock();
+            lock.lock();
             continue;
         }
         const double untilNext
             = rate == 0 ? market.nextSnapshot() - marketSeconds : double(produced + 1) / rate - elapsed;
         const qint64 leastMs = rate == 0 ? 1 : MinWaitMs;
-        wake.wait(&mutex, ulong(qBound<qint64>(leastMs, qint64(std::ceil(untilNext * 1000)), 1000)));
+        wake.wait_for(lock, std::chrono::milliseconds(qBound<qint64>(leastMs, qint64(std::ceil(untilNext * 1000)), 1000)));
     }
 }
 
@@ -131,9 +132,9 @@ void VSimQuotFeed::Worker::takeImages(QVector<VQuotData> &batch)
 
 void VSimQuotFeed::Worker::requestStop()
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     stopping = true;
-    wake.wakeAll();
+    wake.notify_all();
 }
 
 // Called with the mutex held.
@@ -141,14 +142,13 @@ void VSimQuotFeed::Worker::changed(bool restart)
 {
     if (restart)
         restartClock = true;
-    wake.wakeAll();
+    wake.notify_all();
 }
 
 VSimQuotFeed::VSimQuotFeed(QObject *parent)
     : VQuotFeed(parent)
-    , m_worker(new Worker(this))
+    , m_worker(std::make_unique<Worker>())
 {
-    m_worker->setObjectName(QStringLiteral("vsimquotfeed"));
 }
 
 VSimQuotFeed::~VSimQuotFeed()
@@ -163,33 +163,33 @@ void VSimQuotFeed::setResolver(Resolver resolver)
 
 void VSimQuotFeed::setSeed(quint32 seed)
 {
-    QMutexLocker lock(&m_worker->mutex);
+    std::lock_guard<std::mutex> lock(m_worker->mutex);
     m_worker->market.setSeed(seed);
 }
 
 void VSimQuotFeed::setRate(int recordsPerSecond)
 {
-    QMutexLocker lock(&m_worker->mutex);
+    std::lock_guard<std::mutex> lock(m_worker->mutex);
     m_worker->rate = qMax(0, recordsPerSecond);
     m_worker->changed(true);
 }
 
 int VSimQuotFeed::rate() const
 {
-    QMutexLocker lock(&m_worker->mutex);
+    std::lock_guard<std::mutex> lock(m_worker->mutex);
     return m_worker->rate;
 }
 
 void VSimQuotFeed::setPaused(bool paused)
 {
-    QMutexLocker lock(&m_worker->mutex);
+    std::lock_guard<std::mutex> lock(m_worker->mutex);
     m_worker->paused = paused;
     m_worker->changed(true);
 }
 
 bool VSimQuotFeed::isPaused() const
 {
-    QMutexLocker lock(&m_worker->mutex);
+    std::lock_guard<std::mutex> lock(m_worker->mutex);
     return m_worker->paused;
 }
 
@@ -201,7 +201,7 @@ void VSimQuotFeed::attach(VQuotMgr *manager)
 
 void VSimQuotFeed::setSink(Sink sink)
 {
-    QMutexLocker lock(&m_worker->mutex);
+    std::lock_guard<std::mutex> lock(m_worker->mutex);
     m_worker->sink = std::move(sink);
     m_worker->changed(true);
 }
@@ -225,7 +225,7 @@ bool VSimQuotFeed::subscribe(const QStringList &products)
 
     QStringList replaced;
     {
-        QMutexLocker lock(&m_worker->mutex);
+        std::lock_guard<std::mutex> lock(m_worker->mutex);
         for (const auto &entry : qAsConst(wanted)) {
             if (!m_worker->market.add(entry.first.market, entry.first.code, entry.second))
                 replaced.append(VQuotSubscriber::productKey(entry.first.market, QString::fromUtf8(entry.first.code)));
@@ -243,7 +243,7 @@ bool VSimQuotFeed::subscribe(const QStringList &products)
 
 void VSimQuotFeed::unsubscribe(const QStringList &products)
 {
-    QMutexLocker lock(&m_worker->mutex);
+    std::lock_guard<std::mutex> lock(m_worker->mutex);
     for (const QString &key : products) {
         Product product;
         if (parseProduct(key, product))
@@ -253,7 +253,7 @@ void VSimQuotFeed::unsubscribe(const QStringList &products)
 
 void VSimQuotFeed::sendImages(const QStringList &products)
 {
-    QMutexLocker lock(&m_worker->mutex);
+    std::lock_guard<std::mutex> lock(m_worker->mutex);
     for (const QString &key : products) {
         Product product;
         if (parseProduct(key, product))
@@ -264,27 +264,28 @@ void VSimQuotFeed::sendImages(const QStringList &products)
 
 void VSimQuotFeed::start()
 {
-    if (m_worker->isRunning())
+    if (m_worker->thread.joinable())
         return;
     {
-        QMutexLocker lock(&m_worker->mutex);
+        std::lock_guard<std::mutex> lock(m_worker->mutex);
         m_worker->stopping = false;
         m_worker->restartClock = true;
     }
-    m_worker->start();
+    Worker *worker = m_worker.get();
+    worker->thread = std::thread([worker] { worker->run(); });
 }
 
 void VSimQuotFeed::stop()
 {
-    if (!m_worker->isRunning())
+    if (!m_worker->thread.joinable())
         return;
     m_worker->requestStop();
-    m_worker->wait();
+    m_worker->thread.join();
 }
 
 bool VSimQuotFeed::isRunning() const
 {
-    return m_worker->isRunning();
+    return m_worker->thread.joinable();
 }
 
 void VSimQuotFeed::advance(double seconds)
@@ -292,7 +293,7 @@ void VSimQuotFeed::advance(double seconds)
     QVector<VQuotData> batch;
     Sink target;
     {
-        QMutexLocker lock(&m_worker->mutex);
+        std::lock_guard<std::mutex> lock(m_worker->mutex);
         m_worker->marketSeconds = qMax(m_worker->marketSeconds, seconds);
         m_worker->market.advance(seconds, batch);
         m_worker->takeImages(batch);

@@ -7,6 +7,7 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 // An in-process simulated market (VSimMarket) on its own worker thread: it
 // posts the records of every wanted security to the manager, or hands them
@@ -59,6 +60,6 @@ public:
 
 private:
     class Worker;
-    Worker *m_worker; // a child of the feed, stopped before it is deleted
+    std::unique_ptr<Worker> m_worker; // stopped before it is deleted
     Resolver m_resolver;
 };

@@ -4,12 +4,14 @@
 
 #include <voutput.h>
 
-#include <QMutex>
 #include <QRegularExpression>
-#include <QSemaphore>
 #include <QVector>
 
 #include <nats/nats.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 Q_LOGGING_CATEGORY(lcQuotNats, "vexa.quot.nats", QtInfoMsg)
 
@@ -17,8 +19,12 @@ namespace {
 
 // Between two attempts to reach a server that went away.
 constexpr int ReconnectWaitMs = 500;
-// How long the destructor waits for the client library's closing callback.
-constexpr int CloseWaitMs = 5000;
+// How long the destructor waits for the client library's closing callback,
+// and for the probe of a closed connection, whose one attempt per server
+// takes at most ProbeConnectMs.
+constexpr int CloseWaitMs = 1000;
+constexpr int ProbeWaitMs = 500;
+constexpr int ProbeConnectMs = 1000;
 
 QString lastError(natsConnection *connection)
 {
@@ -61,11 +67,16 @@ natsOptions *serverOptions(const VNatsSettings &settings, natsStatus *status)
 } // namespace
 
 // The client library's callbacks run on its own threads. They reach the link
-// through this object, which outlives the link until the library's last
-// callback (the closed one) has run; the link detaches itself first.
+// through this object, which they share with the link (their closure holds
+// it until the library's last callback, the closed one, has run) and with
+// the probe, so it outlives a link that stops waiting for them; the link
+// detaches itself first. Its locks are the standard library's, which
+// ThreadSanitizer sees through.
 class VNatsLink::Events
 {
 public:
+    using Closure = std::shared_ptr<Events>;
+
     static void connected(natsConnection *, void *closure) { self(closure)->post(State::Connected, QString()); }
     static void disconnected(natsConnection *connection, void *closure)
     {
@@ -75,7 +86,12 @@ public:
     {
         Events *events = self(closure);
         events->post(State::Closed, lastError(connection));
-        events->m_closed.release();
+        {
+            std::lock_guard<std::mutex> lock(events->m_mutex);
+            events->m_closed = true;
+            events->m_closedChanged.notify_all();
+        }
+        delete static_cast<Closure *>(closure);
     }
     static void error(natsConnection *connection, natsSubscription *, natsStatus status, void *closure)
     {
@@ -90,57 +106,69 @@ public:
     }
     void detach()
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         m_owner = nullptr;
     }
-    bool waitClosed() { return m_closed.tryAcquire(1, CloseWaitMs); }
+    bool waitClosed()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_closedChanged.wait_for(lock, std::chrono::milliseconds(CloseWaitMs), [this] { return m_closed; });
+    }
+
+    void post(State state, const QString &reason)
+    {
+        toOwner([state, reason](VNatsLink *owner) { owner->setState(state, reason); });
+    }
 
 private:
-    static Events *self(void *closure) { return static_cast<Events *>(closure); }
+    static Events *self(void *closure) { return static_cast<Closure *>(closure)->get(); }
 
     // call(VNatsLink *) runs on the link's thread, unless the link is gone by then.
     template<typename Call> void toOwner(Call call)
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         if (m_owner)
             QMetaObject::invokeMethod(
                 m_owner, [owner = m_owner, call] { call(owner); }, Qt::QueuedConnection);
-    }
-    void post(State state, const QString &reason)
-    {
-        toOwner([state, reason](VNatsLink *owner) { owner->setState(state, reason); });
     }
     void postError(const QString &text)
     {
         toOwner([text](VNatsLink *owner) { owner->reportError(text); });
     }
 
-    QMutex m_mutex;
+    std::mutex m_mutex;
     VNatsLink *m_owner;
-    QSemaphore m_closed;
+    std::condition_variable m_closedChanged;
+    bool m_closed = false;
 };
 
 VNatsLink::VNatsLink(QObject *parent)
     : QObject(parent)
-    , m_events(new Events(this))
+    , m_events(std::make_shared<Events>(this))
+    , m_closure(new Events::Closure(m_events))
 {
 }
 
 VNatsLink::~VNatsLink()
 {
     m_events->detach();
-    if (m_probe)
-        m_probe->wait();
+    // A probe still asking posts to nobody once it is done; its thread is left to end on its own.
+    if (m_probe && !m_probe->wait(ProbeWaitMs)) {
+        VOutput(2, QStringLiteral(__FILE__), __LINE__, QString(),
+                QStringLiteral("行情总线[%1]的登录探测%2毫秒内未结束, 不再等待").arg(m_servers).arg(ProbeWaitMs));
+        QThread *probe = m_probe.take();
+        connect(probe, &QThread::finished, probe, &QObject::deleteLater);
+    }
     if (!m_connection) {
-        delete m_events;
+        delete m_closure;
         return;
     }
     natsConnection_Close(m_connection);
     natsConnection_Destroy(m_connection);
-    if (m_events->waitClosed())
-        delete m_events;
-    else // the library may still call it; a few bytes are better than a crash
-        qCWarning(lcQuotNats) << "no closing callback from the NATS client library for" << m_servers;
+    // The closed callback frees the closure whenever it comes.
+    if (!m_events->waitClosed())
+        VOutput(2, QStringLiteral(__FILE__), __LINE__, QString(),
+                QStringLiteral("行情总线[%1]关闭时%2毫秒内未等到客户端库的关闭回调, 不再等待").arg(m_servers).arg(CloseWaitMs));
 }
 
 bool VNatsLink::open(const VNatsSettings &settings, QString *error)
@@ -158,11 +186,11 @@ bool VNatsLink::open(const VNatsSettings &settings, QString *error)
     set(natsOptions_SetReconnectWait(options, ReconnectWaitMs));
     // Every subscription's messages on one thread of the library instead of a thread per subscription.
     set(natsOptions_UseGlobalMessageDelivery(options, true));
-    set(natsOptions_SetRetryOnFailedConnect(options, true, &Events::connected, m_events));
-    set(natsOptions_SetDisconnectedCB(options, &Events::disconnected, m_events));
-    set(natsOptions_SetReconnectedCB(options, &Events::connected, m_events));
-    set(natsOptions_SetClosedCB(options, &Events::closed, m_events));
-    set(natsOptions_SetErrorHandler(options, &Events::error, m_events));
+    set(natsOptions_SetRetryOnFailedConnect(options, true, &Events::connected, m_closure));
+    set(natsOptions_SetDisconnectedCB(options, &Events::disconnected, m_closure));
+    set(natsOptions_SetReconnectedCB(options, &Events::connected, m_closure));
+    set(natsOptions_SetClosedCB(options, &Events::closed, m_closure));
+    set(natsOptions_SetErrorHandler(options, &Events::error, m_closure));
     if (status == NATS_OK) {
         status = natsConnection_Connect(&m_connection, options);
         if (status == NATS_OK)
@@ -213,7 +241,7 @@ void VNatsLink::setState(State state, const QString &reason)
     // server, but by then its last error rarely says which: one connection
     // attempt without retries asks the server again.
     if (state == State::Closed && !m_probe) {
-        m_probe.reset(QThread::create([this] { probe(); }));
+        m_probe.reset(QThread::create([settings = m_settings, events = m_events] { probe(settings, events); }));
         m_probe->start();
         return;
     }
@@ -234,11 +262,14 @@ void VNatsLink::setState(State state, const QString &reason)
     emit stateChanged();
 }
 
-// The probe's thread: the link waits for it before it is destroyed.
-void VNatsLink::probe()
+// The probe's thread: one attempt per server, each bounded; the answer goes
+// to the link through events, unless the link is gone by then.
+void VNatsLink::probe(const VNatsSettings &settings, const std::shared_ptr<Events> &events)
 {
     natsStatus status = NATS_OK;
-    natsOptions *options = serverOptions(m_settings, &status);
+    natsOptions *options = serverOptions(settings, &status);
+    if (status == NATS_OK)
+        status = natsOptions_SetTimeout(options, ProbeConnectMs);
     natsConnection *connection = nullptr;
     if (status == NATS_OK)
         status = natsConnection_Connect(&connection, options);
@@ -250,9 +281,7 @@ void VNatsLink::probe()
     if (connection)
         natsConnection_Destroy(connection);
     natsOptions_Destroy(options);
-    const State state = status == NATS_CONNECTION_AUTH_FAILED ? State::Refused : State::Closed;
-    QMetaObject::invokeMethod(
-        this, [this, state, reason] { setState(state, reason); }, Qt::QueuedConnection);
+    events->post(status == NATS_CONNECTION_AUTH_FAILED ? State::Refused : State::Closed, reason);
 }
 
 void VNatsLink::reportError(const QString &text)

@@ -9,6 +9,8 @@
 #include <QScopedPointer>
 #include <QThread>
 
+#include <memory>
+
 typedef struct __natsConnection natsConnection;
 
 // One connection to the bus, through any of its servers. It connects in the
@@ -24,7 +26,8 @@ public:
     using State = VQuotFeed::LinkState;
 
     explicit VNatsLink(QObject *parent = nullptr);
-    // Closes the connection and waits for the client library's last callback.
+    // Closes the connection and waits, up to a second, for the client
+    // library's last callback (logged when it does not come).
     ~VNatsLink() override;
 
     // Starts connecting. False with error set when the settings are unusable
@@ -49,10 +52,11 @@ signals:
 private:
     class Events;
     void setState(State state, const QString &reason);
-    void probe();
+    static void probe(const VNatsSettings &settings, const std::shared_ptr<Events> &events);
     void reportError(const QString &text);
 
-    Events *m_events;
+    const std::shared_ptr<Events> m_events;
+    std::shared_ptr<Events> *m_closure; // the library's callbacks' hold on m_events
     natsConnection *m_connection = nullptr;
     QString m_servers;
     State m_state = State::Connecting;

@@ -32,6 +32,7 @@ VNatsQuotFeed::VNatsQuotFeed(QObject *parent)
     , m_link(new VNatsLink(this))
     , m_images(new VNatsQuotImages(
           [this](const char *subject, const char *frame, int length) { receive(subject, frame, length, nullptr); }))
+    , m_gate(std::make_shared<Gate>(this))
 {
     connect(m_link, &VNatsLink::stateChanged, this, &VNatsQuotFeed::followLink);
     auto *housekeeping = new QTimer(this);
@@ -51,9 +52,9 @@ VNatsQuotFeed::~VNatsQuotFeed()
         release(route);
     m_routes.clear();
     // The client library calls onComplete once a subscription's handler has returned for the last time.
-    QMutexLocker lock(&m_liveMutex);
-    while (m_live > 0)
-        m_allComplete.wait(&m_liveMutex);
+    if (!m_gate->close(CallbackWaitMs))
+        VOutput(2, QStringLiteral(__FILE__), __LINE__, QString(),
+                QStringLiteral("行情总线客户端%1毫秒内未等到订阅结束, 不再等待").arg(CallbackWaitMs));
 }
 
 bool VNatsQuotFeed::open(const VNatsSettings &settings, QString *error)
@@ -72,36 +73,44 @@ bool VNatsQuotFeed::subscribe(const QStringList &products)
     QVector<QByteArray> subjects;
     QString failure;
     for (const QString &key : products) {
-        auto route = std::make_unique<Route>(Route {this, 0, QByteArray(), QByteArray()});
+        auto route = std::make_unique<Route>(Route {m_gate, 0, QByteArray(), QByteArray()});
         if (!VQuotSubscriber::splitProductKey(key, &route->market, &route->code)) {
             failure = QStringLiteral("证券【%1】格式无效").arg(key);
             break;
         }
         if (m_routes.contains(key))
             continue;
-        route->subject = VQuotSubject::of(route->market, route->code);
+        const QByteArray subject = VQuotSubject::of(route->market, route->code);
+        route->subject = subject;
         // Wanted before its first frame can arrive.
-        m_order.track(route->subject);
-        const natsStatus status = connection
-            ? natsConnection_Subscribe(&route->subscription, connection, route->subject.constData(),
-                                       &VNatsQuotFeed::onMessage, route.get())
-            : NATS_CONNECTION_CLOSED;
+        m_order.track(subject);
+        natsStatus status = connection ? natsConnection_Subscribe(&route->subscription, connection,
+                                                                  subject.constData(), &VNatsQuotFeed::onMessage,
+                                                                  route.get())
+                                       : NATS_CONNECTION_CLOSED;
+        if (status == NATS_OK) {
+            status = natsSubscription_SetOnCompleteCB(route->subscription, &VNatsQuotFeed::onComplete, route.get());
+            // Without its completion callback nobody knows when the route's
+            // handler ran for the last time: the route is left to the library.
+            if (status != NATS_OK)
+                release(route.release());
+        }
+        if (status != NATS_OK)
+            m_order.forget(subject);
+        // A closed connection takes nothing; the link's state says why.
+        if (status == NATS_CONNECTION_CLOSED)
+            continue;
         if (status != NATS_OK) {
-            m_order.forget(route->subject);
             failure = QStringLiteral("证券【%1】: %2").arg(key, QString::fromUtf8(natsStatus_GetText(status)));
             break;
         }
-        {
-            QMutexLocker lock(&m_liveMutex);
-            ++m_live;
-        }
-        natsSubscription_SetOnCompleteCB(route->subscription, &VNatsQuotFeed::onComplete, route.get());
-        subjects << route->subject;
+        m_gate->subscribed();
+        subjects << subject;
         m_routes.insert(key, route.release());
         made << key;
     }
     if (failure.isEmpty()) {
-        qCDebug(lcQuotNats) << "subscribed" << products;
+        qCDebug(lcQuotNats) << "subscribed" << made;
         // While connecting or reconnecting, the images follow once connected.
         if (m_link->state() == LinkState::Connected)
             m_images->request(connection, subjects);
@@ -166,20 +175,21 @@ const VQuotRejects &VNatsQuotFeed::rejects() const
 void VNatsQuotFeed::onMessage(natsConnection *, natsSubscription *, natsMsg *message, void *closure)
 {
     const Route *route = static_cast<const Route *>(closure);
-    route->feed->receive(natsMsg_GetSubject(message), natsMsg_GetData(message), natsMsg_GetDataLength(message), route);
-    // Counted once handled: a frame counted has been posted or refused.
-    route->feed->m_received.fetch_add(1, std::memory_order_release);
+    if (VNatsQuotFeed *feed = route->gate->enter()) {
+        feed->receive(natsMsg_GetSubject(message), natsMsg_GetData(message), natsMsg_GetDataLength(message), route);
+        // Counted once handled: a frame counted has been posted or refused.
+        feed->m_received.fetch_add(1, std::memory_order_release);
+        route->gate->leave();
+    }
     natsMsg_Destroy(message);
 }
 
 void VNatsQuotFeed::onComplete(void *closure)
 {
     Route *route = static_cast<Route *>(closure);
-    VNatsQuotFeed *feed = route->feed;
+    const std::shared_ptr<Gate> gate = std::move(route->gate);
     delete route;
-    QMutexLocker lock(&feed->m_liveMutex);
-    if (--feed->m_live == 0)
-        feed->m_allComplete.wakeAll();
+    gate->completed();
 }
 
 // The delivery thread of the client library: a frame of subject, live on the

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "vnatscallbackgate.h"
 #include "vnatssettings.h"
 #include "vquotnats_global.h"
 #include "vquotorder.h"
@@ -8,8 +9,6 @@
 #include <vquotfeed.h>
 
 #include <QHash>
-#include <QMutex>
-#include <QWaitCondition>
 
 #include <atomic>
 #include <memory>
@@ -33,14 +32,19 @@ typedef struct __natsMsg natsMsg;
 // conflates them and hands them to the GUI thread in batches. Refused frames
 // are counted and logged by episode (VQuotRejects). The connection's state
 // is the feed's link state; after a reconnect, to the same or another server
-// of the cluster, the client library restores the subscriptions.
+// of the cluster, the client library restores the subscriptions. A closed
+// connection (credentials refused, or given up) takes no subscriptions and
+// refuses none: the link's state says why.
 class VQUOTNATS_EXPORT VNatsQuotFeed : public VQuotFeed
 {
     Q_OBJECT
 public:
     explicit VNatsQuotFeed(QObject *parent = nullptr);
-    // Ends every subscription and waits for the delivery thread to leave the feed.
+    // Ends every subscription and waits, up to CallbackWaitMs, for the
+    // delivery thread to leave the feed (logged when it does not).
     ~VNatsQuotFeed() override;
+
+    static constexpr int CallbackWaitMs = 500;
 
     // Starts connecting; false with error set when the settings are unusable.
     bool open(const VNatsSettings &settings, QString *error);
@@ -56,11 +60,12 @@ public:
     const VQuotRejects &rejects() const;
 
 private:
+    using Gate = VNatsCallbackGate<VNatsQuotFeed>;
     // One subscribed security; the closure of its subscription's callbacks,
     // freed by the last of them (onComplete).
     struct Route
     {
-        VNatsQuotFeed *feed;
+        std::shared_ptr<Gate> gate;
         char market;
         QByteArray code;
         QByteArray subject;
@@ -80,8 +85,6 @@ private:
     QHash<QString, Route *> m_routes;
     std::atomic<quint64> m_received {0};
     VQuotRejects m_rejects;
-    // Subscriptions whose message handler may still run.
-    QMutex m_liveMutex;
-    QWaitCondition m_allComplete;
-    int m_live = 0;
+    // Shared with the subscriptions' callbacks, which may outlive the feed.
+    const std::shared_ptr<Gate> m_gate;
 };

@@ -8,9 +8,22 @@
 #include <nats/nats.h>
 
 #include <cstring>
+#include <utility>
+
+namespace {
+
+// The reply subscription's closure: the gate, kept alive by it.
+template<typename Gate>
+Gate &gateOf(void *closure)
+{
+    return **static_cast<std::shared_ptr<Gate> *>(closure);
+}
+
+} // namespace
 
 VNatsQuotImages::VNatsQuotImages(Found found)
     : m_found(std::move(found))
+    , m_gate(std::make_shared<Gate>(this))
 {
     m_clock.start();
 }
@@ -21,9 +34,9 @@ VNatsQuotImages::~VNatsQuotImages()
         return;
     natsSubscription_Unsubscribe(m_answers);
     natsSubscription_Destroy(m_answers);
-    QMutexLocker lock(&m_completeMutex);
-    while (!m_complete)
-        m_completed.wait(&m_completeMutex);
+    if (!m_gate->close(CallbackWaitMs))
+        VOutput(2, QStringLiteral(__FILE__), __LINE__, QString(),
+                QStringLiteral("行情总线最新行情的应答订阅%1毫秒内未结束, 不再等待").arg(CallbackWaitMs));
 }
 
 void VNatsQuotImages::request(natsConnection *connection, const QVector<QByteArray> &subjects)
@@ -41,7 +54,7 @@ void VNatsQuotImages::retry(natsConnection *connection, qint64 unansweredMs)
 {
     QVector<Pending> requests;
     {
-        QMutexLocker lock(&m_pendingMutex);
+        std::lock_guard<std::mutex> lock(m_pendingMutex);
         const qint64 due = m_clock.elapsed() - unansweredMs;
         for (auto pending = m_pending.begin(); pending != m_pending.end();) {
             if (pending->sentMs > due) {
@@ -61,8 +74,14 @@ void VNatsQuotImages::retry(natsConnection *connection, qint64 unansweredMs)
 
 void VNatsQuotImages::clear()
 {
-    QMutexLocker lock(&m_pendingMutex);
+    std::lock_guard<std::mutex> lock(m_pendingMutex);
     m_pending.clear();
+}
+
+int VNatsQuotImages::pendingCount() const
+{
+    std::lock_guard<std::mutex> lock(m_pendingMutex);
+    return m_pending.size();
 }
 
 void VNatsQuotImages::send(natsConnection *connection, const QVector<Pending> &requests)
@@ -73,22 +92,30 @@ void VNatsQuotImages::send(natsConnection *connection, const QVector<Pending> &r
     if (!m_answers) {
         natsInbox *inbox = nullptr;
         status = natsInbox_Create(&inbox);
+        auto *closure = new std::shared_ptr<Gate>(m_gate);
         if (status == NATS_OK) {
             m_inbox = QByteArray(inbox) + '.';
             natsInbox_Destroy(inbox);
             status = natsConnection_Subscribe(&m_answers, connection, (m_inbox + '*').constData(),
-                                              &VNatsQuotImages::onAnswer, this);
+                                              &VNatsQuotImages::onAnswer, closure);
         }
-        if (status == NATS_OK)
-            natsSubscription_SetOnCompleteCB(m_answers, &VNatsQuotImages::onComplete, this);
-        else
+        if (status == NATS_OK) {
+            // Without its completion callback the closure is left to the library.
+            status = natsSubscription_SetOnCompleteCB(m_answers, &VNatsQuotImages::onComplete, closure);
+            if (status == NATS_OK)
+                m_gate->subscribed();
+            else
+                natsSubscription_Destroy(std::exchange(m_answers, nullptr));
+        } else {
+            delete closure;
             m_answers = nullptr;
+        }
     }
     // Known before an answer can arrive.
     QVector<quint64> ids;
     ids.reserve(requests.size());
     {
-        QMutexLocker lock(&m_pendingMutex);
+        std::lock_guard<std::mutex> lock(m_pendingMutex);
         const qint64 now = m_clock.elapsed();
         for (const Pending &request : requests) {
             ids << ++m_lastId;
@@ -113,16 +140,20 @@ quint64 VNatsQuotImages::foundCount() const
 
 void VNatsQuotImages::onAnswer(natsConnection *, natsSubscription *, natsMsg *message, void *closure)
 {
-    static_cast<VNatsQuotImages *>(closure)->answer(message);
+    Gate &gate = gateOf<Gate>(closure);
+    if (VNatsQuotImages *images = gate.enter()) {
+        images->answer(message);
+        gate.leave();
+    }
     natsMsg_Destroy(message);
 }
 
 void VNatsQuotImages::onComplete(void *closure)
 {
-    auto *images = static_cast<VNatsQuotImages *>(closure);
-    QMutexLocker lock(&images->m_completeMutex);
-    images->m_complete = true;
-    images->m_completed.wakeAll();
+    auto *holder = static_cast<std::shared_ptr<Gate> *>(closure);
+    const std::shared_ptr<Gate> gate = std::move(*holder);
+    delete holder;
+    gate->completed();
 }
 
 // The delivery thread of the client library.
@@ -132,7 +163,7 @@ void VNatsQuotImages::answer(natsMsg *message)
     const quint64 id
         = QByteArray::fromRawData(replySubject, int(std::strlen(replySubject))).mid(m_inbox.size()).toULongLong();
     {
-        QMutexLocker lock(&m_pendingMutex);
+        std::lock_guard<std::mutex> lock(m_pendingMutex);
         m_pending.remove(id);
     }
     const char *subject = nullptr;

@@ -1,16 +1,17 @@
 #pragma once
 
+#include "vnatscallbackgate.h"
 #include "vquotnats_global.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>
-#include <QMutex>
 #include <QVector>
-#include <QWaitCondition>
 
 #include <atomic>
 #include <functional>
+#include <memory>
+#include <mutex>
 
 typedef struct __natsConnection natsConnection;
 typedef struct __natsSubscription natsSubscription;
@@ -35,9 +36,11 @@ public:
     // its frame, untrusted.
     using Found = std::function<void(const char *subject, const char *frame, int length)>;
 
+    static constexpr int CallbackWaitMs = 500;
+
     explicit VNatsQuotImages(Found found);
-    // Ends the reply subscription and waits until its handler has returned
-    // for the last time.
+    // Ends the reply subscription and waits, up to CallbackWaitMs, until its
+    // handler has returned for the last time (logged when it does not).
     ~VNatsQuotImages();
 
     // Asks for the latest record of every subject over connection, which
@@ -48,10 +51,13 @@ public:
     void retry(natsConnection *connection, qint64 unansweredMs);
     // Forgets every request still unanswered.
     void clear();
+    // Requests sent and not yet answered or given up.
+    int pendingCount() const;
 
     quint64 foundCount() const;
 
 private:
+    using Gate = VNatsCallbackGate<VNatsQuotImages>;
     struct Pending
     {
         QByteArray subject;
@@ -68,12 +74,11 @@ private:
     QByteArray m_inbox;
     natsSubscription *m_answers = nullptr;
     QElapsedTimer m_clock;
-    QMutex m_pendingMutex;
+    mutable std::mutex m_pendingMutex;
     QHash<quint64, Pending> m_pending; // by the number that ends its reply subject
     quint64 m_lastId = 0;
     std::atomic<quint64> m_foundCount {0};
     std::atomic<bool> m_failureLogged {false};
-    QMutex m_completeMutex;
-    QWaitCondition m_completed;
-    bool m_complete = false;
+    // Shared with the reply subscription's callbacks, which may outlive this object.
+    const std::shared_ptr<Gate> m_gate;
 };

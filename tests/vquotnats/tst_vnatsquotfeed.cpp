@@ -106,6 +106,7 @@ private slots:
         m_publisher = nullptr;
         delete m_receiver;
         delete m_mgr;
+        m_mgr = nullptr;
     }
 
     // Frames on one security's subject while the GUI thread takes no events,
@@ -206,7 +207,7 @@ private slots:
     // wanted security is asked for its latest record again, and no security
     // ever shows an older price. The first dead server comes back and
     // rejoins (healthy, its copy of the stream current), so the cluster
-    // outlives the second loss. The last test: it leaves a server down.
+    // outlives the second loss. It leaves a server down.
     void failover()
     {
         QVERIFY(connectAll(false));
@@ -251,6 +252,25 @@ private slots:
                          == prices->cend(),
                      qPrintable(prices.key()));
         }
+    }
+
+    // A client closed while every server is gone ends its subscriptions at
+    // once: no wait of its own runs out. The last test: it ends the cluster.
+    void closedWhileTheServersAreGone()
+    {
+        QVERIFY(connectAll());
+        QVERIFY(m_receiver->subscribe({own("1|600000"), own("1|600004")}));
+        QTRY_COMPARE(m_cluster.subscriptions().size(), 2);
+        for (int server = 0; server < NatsCluster::Size; ++server)
+            m_cluster.server(server).kill();
+        QTRY_COMPARE(m_feed->linkState(), LinkState::Reconnecting);
+        LogCapture log;
+        delete m_publisher;
+        m_publisher = nullptr;
+        delete m_mgr;
+        m_mgr = nullptr;
+        for (const VLogRecord &record : qAsConst(log.records))
+            QVERIFY2(!record.message.contains(u("不再等待")), qPrintable(record.message));
     }
 };
 
