@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLoggingCategory>
-#include <QMutex>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QVector>
@@ -21,6 +20,18 @@ Q_LOGGING_CATEGORY(lcLog, "vexa.log", QtInfoMsg)
 VLogSink::~VLogSink() = default;
 
 namespace {
+
+// glibc reads the time zone again (and reallocates its name) on every
+// conversion to local time while TZ is unset, and the log writes local times
+// on its own thread while other threads convert too: a TZ naming the
+// system's zone, set once before any thread starts, is read once. TZ set by
+// the user stays as it is.
+void nameTheTimeZone()
+{
+    if (!qEnvironmentVariableIsSet("TZ"))
+        qputenv("TZ", ":/etc/localtime");
+}
+Q_CONSTRUCTOR_FUNCTION(nameTheTimeZone)
 
 QString levelName(int level)
 {
@@ -171,7 +182,7 @@ private:
 
 struct Logger
 {
-    QMutex mutex; // guards the sinks
+    std::mutex mutex; // guards the sinks
     QVector<VLogSink *> sinks;
     FileWriter file;
 };
@@ -187,7 +198,7 @@ Logger &logger()
 void VLog::addSink(VLogSink *sink)
 {
     Logger &l = logger();
-    QMutexLocker lock(&l.mutex);
+    std::lock_guard<std::mutex> lock(l.mutex);
     if (!l.sinks.contains(sink))
         l.sinks.append(sink);
 }
@@ -195,7 +206,7 @@ void VLog::addSink(VLogSink *sink)
 void VLog::removeSink(VLogSink *sink)
 {
     Logger &l = logger();
-    QMutexLocker lock(&l.mutex);
+    std::lock_guard<std::mutex> lock(l.mutex);
     l.sinks.removeAll(sink);
 }
 
@@ -234,7 +245,7 @@ void VOutput(int level, const QString &file, int line, const QString &function, 
 
     Logger &l = logger();
     l.file.enqueue(record);
-    QMutexLocker lock(&l.mutex);
+    std::lock_guard<std::mutex> lock(l.mutex);
     for (VLogSink *sink : qAsConst(l.sinks))
         sink->write(record);
 }

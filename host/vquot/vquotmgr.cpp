@@ -5,6 +5,7 @@
 #include "vquotlog.h"
 #include "vquotqueue.h"
 #include "vquotsubscriber.h"
+#include "vthreadwake.h"
 
 #include <voutput.h>
 
@@ -34,7 +35,9 @@ QString marketText(char market)
 VQuotMgr::VQuotMgr(QObject *parent)
     : QObject(parent)
     , m_queue(new VQuotQueue)
+    , m_wake(new VThreadWake(this))
 {
+    connect(m_wake, &VThreadWake::woken, this, &VQuotMgr::flushPosted);
     s_instance.store(this, std::memory_order_release);
 }
 
@@ -295,15 +298,14 @@ void VQuotMgr::scheduleFlush()
     if (m_flushQueued)
         return;
     m_flushQueued = true;
-    QMetaObject::invokeMethod(
-        this, [this] { flushPosted(); }, Qt::QueuedConnection);
+    m_wake->wake();
 }
 
 void VQuotMgr::flushPosted()
 {
     // A receiver may post or deliver while the batch is handed out; the
     // batch is a local, its storage goes back to the queue afterwards.
-    QVector<VQuotData> batch;
+    std::vector<VQuotData> batch;
     batch.swap(m_batch);
     {
         std::unique_lock<std::mutex> lock(m_postMutex);
@@ -318,7 +320,7 @@ void VQuotMgr::flushPosted()
         if (latest != m_latest.cend() && isRouted(image.subscriber, image.key))
             deliverTo(image.subscriber, *latest);
     }
-    for (const VQuotData &record : qAsConst(batch))
+    for (const VQuotData &record : batch)
         dispatch(record);
     m_batch.swap(batch);
 }

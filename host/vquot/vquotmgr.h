@@ -14,10 +14,12 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class VQuotFeed;
 class VQuotQueue;
 class VQuotSubscriber;
+class VThreadWake;
 
 // The client's quote service. Keeps which subscriber wants which security,
 // asks the feed for the union of them, and delivers every record on the GUI
@@ -62,6 +64,9 @@ public:
     // subscribed are not queued. Never waits for the GUI thread to catch up.
     void post(const VQuotData &record);
     void post(const QVector<VQuotData> &records);
+    // Hands what was posted to its subscribers now rather than when the GUI
+    // thread's event loop gets to it. GUI thread.
+    void deliverPosted() { flushPosted(); }
 
     // Sees every record handed to subscribers, on the GUI thread, before
     // they do (a recorder of what the client receives); null removes it.
@@ -123,7 +128,8 @@ private:
     // the standard library's, which ThreadSanitizer sees through.
     mutable std::mutex m_postMutex;
     std::unique_ptr<VQuotQueue> m_queue;
-    QVector<VQuotData> m_batch; // the batch being delivered; its storage is reused
+    VThreadWake *m_wake; // a child: a feed thread wakes the GUI thread for a flush
+    std::vector<VQuotData> m_batch; // the batch being delivered; its storage is reused
     bool m_flushQueued = false;
     quint64 m_conflated = 0;
     qint64 m_longestPostWaitNs = 0;

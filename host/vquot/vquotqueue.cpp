@@ -23,16 +23,16 @@ void VQuotQueue::unwant(const QByteArray &key)
         return;
     const int position = found->second;
     if (position >= 0) {
-        m_records.remove(position);
-        m_positions.remove(position);
-        for (int i = position; i < m_positions.size(); ++i)
+        m_records.erase(m_records.begin() + position);
+        m_positions.erase(m_positions.begin() + position);
+        for (size_t i = size_t(position); i < m_positions.size(); ++i)
             --*m_positions[i];
     }
     m_wanted.erase(found);
     // A spike of securities leaves no large buffer behind.
-    if (m_records.capacity() > 2 * int(m_wanted.size()) + 64) {
-        m_records.squeeze();
-        m_positions.squeeze();
+    if (m_records.capacity() > 2 * m_wanted.size() + 64) {
+        m_records.shrink_to_fit();
+        m_positions.shrink_to_fit();
     }
 }
 
@@ -47,15 +47,15 @@ VQuotQueue::Result VQuotQueue::push(const VQuotData &record)
         m_records[position] = record;
         return Conflated;
     }
-    position = m_records.size();
-    m_records.append(record);
-    m_positions.append(&position);
+    position = int(m_records.size());
+    m_records.push_back(record);
+    m_positions.push_back(&position);
     return Queued;
 }
 
-void VQuotQueue::take(QVector<VQuotData> &batch)
+void VQuotQueue::take(std::vector<VQuotData> &batch)
 {
-    for (int *position : qAsConst(m_positions))
+    for (int *position : m_positions)
         *position = -1;
     m_positions.clear();
     batch.clear();

@@ -7,6 +7,7 @@
 #include <QVector>
 
 #include <unordered_map>
+#include <vector>
 
 namespace vq {
 // The route key of a record, "market|code", over a caller's buffer: looking a
@@ -20,7 +21,8 @@ QByteArray routeKey(const VQuotData &record, char (&buffer)[sizeof(VQuotData::co
 // show, and the queue never holds more records than there are wanted
 // securities. Records of securities nobody wants are refused.
 //
-// Not thread-safe: the quote manager guards it with its post mutex.
+// Not thread-safe: the quote manager guards it with its post mutex. Its
+// storage is the standard library's, all of it in code ThreadSanitizer sees.
 class VQuotQueue
 {
 public:
@@ -34,8 +36,8 @@ public:
     Result push(const VQuotData &record);
     // Hands the waiting records over in the order their securities first
     // arrived; batch's old storage becomes the queue's next buffer.
-    void take(QVector<VQuotData> &batch);
-    int size() const { return m_records.size(); }
+    void take(std::vector<VQuotData> &batch);
+    int size() const { return int(m_records.size()); }
 
 private:
     struct KeyHash
@@ -46,6 +48,6 @@ private:
     // Node-based, so the pointers in m_positions stay valid while other
     // securities come and go.
     std::unordered_map<QByteArray, int, KeyHash> m_wanted;
-    QVector<VQuotData> m_records;
-    QVector<int *> m_positions; // beside m_records: the m_wanted entry of each record
+    std::vector<VQuotData> m_records;
+    std::vector<int *> m_positions; // beside m_records: the m_wanted entry of each record
 };

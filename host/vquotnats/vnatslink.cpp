@@ -3,6 +3,7 @@
 #include "vquotnatslog.h"
 
 #include <voutput.h>
+#include <vthreadwake.h>
 
 #include <QRegularExpression>
 #include <QVector>
@@ -11,7 +12,10 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 Q_LOGGING_CATEGORY(lcQuotNats, "vexa.quot.nats", QtInfoMsg)
 
@@ -26,11 +30,21 @@ constexpr int CloseWaitMs = 1000;
 constexpr int ProbeWaitMs = 500;
 constexpr int ProbeConnectMs = 1000;
 
+// The connection's last error, on the client library's threads only: the
+// text lies in the connection, where its other threads may write the next.
 QString lastError(natsConnection *connection)
 {
     const char *text = nullptr;
     natsConnection_GetLastError(connection, &text);
     return text ? QString::fromUtf8(text) : QString();
+}
+
+// The last error of the calling thread's last call of the client library.
+QString threadLastError(natsStatus fallback)
+{
+    natsStatus status = NATS_OK;
+    const char *text = nats_GetLastError(&status);
+    return QString::fromUtf8(text && *text ? text : natsStatus_GetText(fallback));
 }
 
 // The options that reach settings' server as settings' user; status keeps
@@ -102,34 +116,59 @@ public:
 
     explicit Events(VNatsLink *owner)
         : m_owner(owner)
+        , m_wake(new VThreadWake(owner))
     {
+        QObject::connect(m_wake, &VThreadWake::woken, owner, &VNatsLink::takeEvents);
     }
     void detach()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_owner = nullptr;
+        m_wake = nullptr;
     }
     bool waitClosed()
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         return m_closedChanged.wait_for(lock, std::chrono::milliseconds(CloseWaitMs), [this] { return m_closed; });
     }
+    // The probe's thread is done with everything but this object.
+    void probed()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_probed = true;
+        m_closedChanged.notify_all();
+    }
+    bool waitProbed()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_closedChanged.wait_for(lock, std::chrono::milliseconds(ProbeWaitMs), [this] { return m_probed; });
+    }
 
     void post(State state, const QString &reason)
     {
         toOwner([state, reason](VNatsLink *owner) { owner->setState(state, reason); });
     }
+    // The link's thread: the calls waiting, in order.
+    std::vector<std::function<void(VNatsLink *)>> takeCalls()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return std::exchange(m_calls, {});
+    }
 
 private:
     static Events *self(void *closure) { return static_cast<Closure *>(closure)->get(); }
 
-    // call(VNatsLink *) runs on the link's thread, unless the link is gone by then.
-    template<typename Call> void toOwner(Call call)
+    // call(VNatsLink *) runs on the link's thread, unless the link is gone
+    // by then. The calls wait here, under this object's lock, until the
+    // wake makes the link take them.
+    void toOwner(std::function<void(VNatsLink *)> call)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_owner)
-            QMetaObject::invokeMethod(
-                m_owner, [owner = m_owner, call] { call(owner); }, Qt::QueuedConnection);
+        if (!m_owner)
+            return;
+        m_calls.push_back(std::move(call));
+        if (m_calls.size() == 1)
+            m_wake->wake();
     }
     void postError(const QString &text)
     {
@@ -138,8 +177,11 @@ private:
 
     std::mutex m_mutex;
     VNatsLink *m_owner;
+    VThreadWake *m_wake; // the link's child
+    std::vector<std::function<void(VNatsLink *)>> m_calls;
     std::condition_variable m_closedChanged;
     bool m_closed = false;
+    bool m_probed = false;
 };
 
 VNatsLink::VNatsLink(QObject *parent)
@@ -153,11 +195,14 @@ VNatsLink::~VNatsLink()
 {
     m_events->detach();
     // A probe still asking posts to nobody once it is done; its thread is left to end on its own.
-    if (m_probe && !m_probe->wait(ProbeWaitMs)) {
-        VOutput(2, QStringLiteral(__FILE__), __LINE__, QString(),
-                QStringLiteral("行情总线[%1]的登录探测%2毫秒内未结束, 不再等待").arg(m_servers).arg(ProbeWaitMs));
-        QThread *probe = m_probe.take();
-        connect(probe, &QThread::finished, probe, &QObject::deleteLater);
+    if (m_probe.joinable()) {
+        if (m_events->waitProbed()) {
+            m_probe.join();
+        } else {
+            VOutput(2, QStringLiteral(__FILE__), __LINE__, QString(),
+                    QStringLiteral("行情总线[%1]的登录探测%2毫秒内未结束, 不再等待").arg(m_servers).arg(ProbeWaitMs));
+            m_probe.detach();
+        }
     }
     if (!m_connection) {
         delete m_closure;
@@ -196,7 +241,7 @@ bool VNatsLink::open(const VNatsSettings &settings, QString *error)
         if (status == NATS_OK)
             setState(State::Connected, QString());
         else if (status == NATS_NOT_YET_CONNECTED && m_connection)
-            setState(State::Connecting, lastError(m_connection));
+            setState(State::Connecting, threadLastError(status));
     }
     natsOptions_Destroy(options);
     if (m_connection)
@@ -240,9 +285,11 @@ void VNatsLink::setState(State state, const QString &reason)
     // The client library gives up on its own only for a fatal answer of the
     // server, but by then its last error rarely says which: one connection
     // attempt without retries asks the server again.
-    if (state == State::Closed && !m_probe) {
-        m_probe.reset(QThread::create([settings = m_settings, events = m_events] { probe(settings, events); }));
-        m_probe->start();
+    if (state == State::Closed && !m_probe.joinable()) {
+        m_probe = std::thread([settings = m_settings, events = m_events] {
+            probe(settings, events);
+            events->probed();
+        });
         return;
     }
     if (m_state == State::Refused || m_state == State::Closed)
@@ -282,6 +329,12 @@ void VNatsLink::probe(const VNatsSettings &settings, const std::shared_ptr<Event
         natsConnection_Destroy(connection);
     natsOptions_Destroy(options);
     events->post(status == NATS_CONNECTION_AUTH_FAILED ? State::Refused : State::Closed, reason);
+}
+
+void VNatsLink::takeEvents()
+{
+    for (const auto &call : m_events->takeCalls())
+        call(this);
 }
 
 void VNatsLink::reportError(const QString &text)

@@ -6,10 +6,9 @@
 #include <vquotfeed.h>
 
 #include <QObject>
-#include <QScopedPointer>
-#include <QThread>
 
 #include <memory>
+#include <thread>
 
 typedef struct __natsConnection natsConnection;
 
@@ -52,6 +51,8 @@ signals:
 private:
     class Events;
     void setState(State state, const QString &reason);
+    // Carries out what the client library's threads left for the link.
+    void takeEvents();
     static void probe(const VNatsSettings &settings, const std::shared_ptr<Events> &events);
     void reportError(const QString &text);
 
@@ -62,5 +63,5 @@ private:
     State m_state = State::Connecting;
     QString m_detail;
     VNatsSettings m_settings;
-    QScopedPointer<QThread> m_probe; // asks the server why, once the library gave up
+    std::thread m_probe; // asks the server why, once the library gave up
 };

@@ -2,12 +2,12 @@
 
 void VQuotOrder::track(const QByteArray &subject)
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_latest.insert(subject, 0);
 }
 
 void VQuotOrder::forget(const QByteArray &subject)
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_latest.remove(subject);
 }

@@ -4,7 +4,7 @@
 
 #include <QByteArray>
 #include <QHash>
-#include <QMutex>
+#include <mutex>
 
 // Keeps each security's records from going backwards when they come by two
 // roads, the live subject and the stream's latest record, and after a
@@ -25,7 +25,7 @@ public:
     // record was left out.
     template<typename Pass> bool admit(const char *subject, quint64 sequence, Pass pass)
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         const auto latest = m_latest.find(QByteArray::fromRawData(subject, int(qstrlen(subject))));
         if (latest == m_latest.end() || (sequence != 0 && sequence <= *latest))
             return false;
@@ -36,6 +36,6 @@ public:
     }
 
 private:
-    QMutex m_mutex;
+    std::mutex m_mutex;
     QHash<QByteArray, quint64> m_latest;
 };

@@ -4,7 +4,7 @@
 
 void VQuotRejects::reject(VQuotFrame::Defect kind, const char *subject, const QString &detail)
 {
-    QMutexLocker lock(&m_mutex);
+    std::unique_lock<std::mutex> lock(m_mutex);
     Kind &counts = m_kinds[size_t(kind)];
     ++counts.total;
     counts.last.start();
@@ -19,13 +19,13 @@ void VQuotRejects::reject(VQuotFrame::Defect kind, const char *subject, const QS
 
 quint64 VQuotRejects::count(VQuotFrame::Defect kind) const
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     return m_kinds[size_t(kind)].total;
 }
 
 quint64 VQuotRejects::total() const
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     quint64 sum = 0;
     for (const Kind &kind : m_kinds)
         sum += kind.total;
@@ -34,7 +34,7 @@ quint64 VQuotRejects::total() const
 
 void VQuotRejects::endQuietEpisodes(qint64 quietMs)
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     for (size_t i = 0; i < m_kinds.size(); ++i) {
         Kind &kind = m_kinds[i];
         if (kind.inEpisode == 0 || kind.last.elapsed() < quietMs)

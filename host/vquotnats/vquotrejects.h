@@ -4,7 +4,7 @@
 #include "vquotnats_global.h"
 
 #include <QElapsedTimer>
-#include <QMutex>
+#include <mutex>
 
 #include <array>
 
@@ -31,6 +31,6 @@ private:
         QElapsedTimer last;
     };
 
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex;
     std::array<Kind, VQuotFrame::DefectKinds> m_kinds;
 };

@@ -108,7 +108,7 @@ private slots:
             m_now = seconds;
             m_image = image;
             feed->advance(seconds);
-            QCoreApplication::sendPostedEvents(context.quotMgr(), QEvent::MetaCall);
+            context.quotMgr()->deliverPosted();
         };
         for (double seconds = 0; seconds <= End; seconds += Step) {
             deliver(seconds, false);

@@ -147,7 +147,7 @@ private slots:
         {
             FaultOn on(fault, path);
             f.messages().requests.clear();
-            f.log().records.clear();
+            f.log().clear();
             QMetaObject::invokeMethod(watchlist, "addgroupname", Q_ARG(QString, u("新组")));
             QCOMPARE(f.messages().texts(), QStringList {u("分组<font color='red'>[新组]</font>保存失败!")});
             QCOMPARE(tabNames(watchlist), tabs);

@@ -162,7 +162,7 @@ private slots:
         for (int expiry = 0; expiry < expiries->count(); ++expiry) {
             expiries->setCurrentIndex(expiry);
             feed->advance(0);
-            QCoreApplication::sendPostedEvents(context.quotMgr(), QEvent::MetaCall);
+            context.quotMgr()->deliverPosted();
             QVERIFY(waitForFrame());
             const QDate date = QDate::fromString(expiries->currentData().toString(), u("yyyyMMdd"));
             QCOMPARE(f.board->findChild<QLabel *>(u("lbAllRemainDays"))->text(),

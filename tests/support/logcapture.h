@@ -4,16 +4,24 @@
 
 #include <QStringList>
 
-// Collects every log record while it lives.
+#include <mutex>
+
+// Collects every log record while it lives, from any thread.
 class LogCapture : public VLogSink
 {
 public:
     LogCapture() { VLog::addSink(this); }
     ~LogCapture() override { VLog::removeSink(this); }
-    void write(const VLogRecord &record) override { records.append(record); }
+    void write(const VLogRecord &record) override;
 
-    QList<VLogRecord> records;
+    // The records so far.
+    QList<VLogRecord> records() const;
+    void clear();
     bool contains(int level, const QString &text) const;
     // The messages of the failure records (level 3 and above).
     QStringList failures() const;
+
+private:
+    mutable std::mutex m_mutex;
+    QList<VLogRecord> m_records;
 };

@@ -61,7 +61,7 @@ private slots:
         Probe sender, receiver;
         LogCapture log;
         QCOMPARE(VComRegistry::connect(&sender, signalName, &receiver, slotName), !received.isEmpty());
-        QCOMPARE(log.records.size(), received.isEmpty() ? 1 : 0);
+        QCOMPARE(log.records().size(), received.isEmpty() ? 1 : 0);
         emit sender.quot('H', QStringLiteral("600000"));
         QCOMPARE(receiver.received.join(QLatin1Char('|')), received);
     }

@@ -45,7 +45,7 @@ private slots:
         QVERIFY(!styles.setStyle(QStringLiteral("blue")));
         QCOMPARE(changed.count(), 2);
         QCOMPARE(styles.style(), QStringLiteral("dark"));
-        QCOMPARE(log.records.size(), 1);
+        QCOMPARE(log.records().size(), 1);
     }
 };
 

@@ -23,8 +23,8 @@ private slots:
         other->start();
         write();
         QVERIFY(other->wait(30000));
-        QCOMPARE(log.records.size(), 1000);
-        const VLogRecord &r = log.records.constLast();
+        QCOMPARE(log.records().size(), 1000);
+        const VLogRecord r = log.records().constLast();
         QCOMPARE(QStringLiteral("%1 %2:%3 %4").arg(r.level).arg(r.file).arg(r.line).arg(r.message),
                  QStringLiteral("3 bcftquotpanel:42 期货合约动态缓存异常."));
     }

@@ -201,7 +201,7 @@ private slots:
                 && subscriber.addProduct('1', QStringLiteral("bad")));
         QVERIFY(subscriber.subscribe());
         // The unusable parameters of "bad" are logged; it moves with the defaults.
-        QCOMPARE(log.records.size(), 1);
+        QCOMPARE(log.records().size(), 1);
         // Untimed: a feed that never delivers is stopped by the test's time limit.
         while (manager.recordCount() < 40)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

@@ -141,7 +141,7 @@ private slots:
             QCOMPARE(log.failures().size(), 1);
         // Neither the token nor the password in any log record or the link's detail.
         QStringList texts = {feed.linkDetail()};
-        for (const VLogRecord &record : qAsConst(log.records))
+        for (const VLogRecord &record : log.records())
             texts << record.message;
         for (const QString &text : qAsConst(texts))
             QVERIFY2(credentials.isEmpty() || !text.contains(credentials.section(QLatin1Char(':'), -1)),

@@ -166,8 +166,8 @@ private slots:
         QCOMPARE(m_receiver->prices, (QHash<QString, QVector<double>> {{product, {shown}}}));
         QCOMPARE(m_feed->rejects().count(defect), quint64(refusals));
         QCOMPARE(m_feed->rejects().total(), quint64(refusals));
-        QCOMPARE(log.records.size(), refusals ? 1 : 0);
-        for (const VLogRecord &record : qAsConst(log.records))
+        QCOMPARE(log.records().size(), refusals ? 1 : 0);
+        for (const VLogRecord &record : log.records())
             QVERIFY2(record.message.contains(VQuotFrame::defectText(defect)), qPrintable(record.message));
     }
 
@@ -269,7 +269,7 @@ private slots:
         m_publisher = nullptr;
         delete m_mgr;
         m_mgr = nullptr;
-        for (const VLogRecord &record : qAsConst(log.records))
+        for (const VLogRecord &record : log.records())
             QVERIFY2(!record.message.contains(u("不再等待")), qPrintable(record.message));
     }
 };

@@ -86,8 +86,8 @@ private slots:
         QVERIFY(!ds.setFieldValue(-1, QStringLiteral("price"), 1.0));
         QVERIFY(!ds.fieldValue(0, 99).isValid());
         // Logged once per name, however often it is asked.
-        QCOMPARE(log.records.size(), 1);
-        QVERIFY(log.records.constFirst().message.contains(QStringLiteral("ystdcloseprice")));
+        QCOMPARE(log.records().size(), 1);
+        QVERIFY(log.records().constFirst().message.contains(QStringLiteral("ystdcloseprice")));
         // Closed: nothing can be appended; close(true) drops the records.
         ds.close(false);
         QCOMPARE(ds.append(), -1);

@@ -91,8 +91,8 @@ private slots:
             QCOMPARE(db.problem(), QString());
         } else {
             QVERIFY2(db.problem().contains(path) && db.problem().contains(reason), qPrintable(db.problem()));
-            QCOMPARE(log.records.value(0).level, 3);
-            QCOMPARE(log.records.value(0).message, db.problem());
+            QCOMPARE(log.records().value(0).level, 3);
+            QCOMPARE(log.records().value(0).message, db.problem());
         }
         Params params {{QStringLiteral("stale"), 1}};
         QVERIFY(db.getCfgParam(QStringLiteral("G"), params));
