@@ -3,15 +3,16 @@
 // tarn-host windows started with --feed: the simulated market of the sample
 // data (every security, at a total rate), or a recording of tarn-host
 // --record at its recorded pace. The bus's quote stream keeps each
-// security's latest record for clients that start wanting it.
+// security's latest record for clients that start wanting it, and tarn-feed
+// keeps the stream (StreamKeeper). It speaks Chinese, as tarn-host does.
 
 #include "feedoptions.h"
+#include "streamkeeper.h"
 #include "tapeplayer.h"
 
 #include <hostcontext.h>
 #include <vlogsink.h>
 #include <vnatsquotpublisher.h>
-#include <vnatsquotstream.h>
 #include <vsimquotfeed.h>
 
 #include <QCoreApplication>
@@ -75,8 +76,7 @@ int main(int argc, char **argv)
         HostContext context(contextOptions);
         securities = context.securityKeys();
         if (securities.isEmpty()) {
-            say(QStringLiteral("the sample market has no securities; the log has the details: %1")
-                    .arg(QDir::toNativeSeparators(VLog::logFilePath())));
+            say(QStringLiteral("样本市场没有证券; 详见日志: %1").arg(QDir::toNativeSeparators(VLog::logFilePath())));
             return 1;
         }
         // The instruments' parameters are read here, once; the context is not needed afterwards.
@@ -93,14 +93,14 @@ int main(int argc, char **argv)
                     ++published;
             }
         });
-        say(QStringLiteral("publishing %1 securities %2 to %3")
+        say(QStringLiteral("向 %1 发布 %2 个证券的行情, %3")
+                .arg(options.bus.servers())
                 .arg(securities.size())
-                .arg(options.rate ? QStringLiteral("at up to %1 records per second").arg(options.rate)
-                                  : QStringLiteral("at the exchanges' pace"))
-                .arg(options.bus.servers()));
+                .arg(options.rate ? QStringLiteral("每秒至多 %1 条记录").arg(options.rate)
+                                  : QStringLiteral("按交易所节奏")));
     } else {
-        QObject::connect(&player, &QThread::finished, &app, [&] {
-            say(QStringLiteral("replayed %1 records, skipped %2 malformed ones")
+        QObject::connect(&player, &TapePlayer::finished, &app, [&] {
+            say(QStringLiteral("已重放 %1 条记录, 跳过 %2 条格式错误的记录")
                     .arg(player.playedCount())
                     .arg(player.rejects().total()));
             QCoreApplication::quit();
@@ -109,16 +109,14 @@ int main(int argc, char **argv)
 
     // Publishing waits for the first connection and pauses while the bus is away,
     // so no stale burst goes out on a reconnect.
+    StreamKeeper keeper(&publisher, say);
     const auto follow = [&] {
         const VNatsLink::State state = link.state();
         // The stream exists before the first record goes out; after a
-        // reconnection this only confirms it.
-        if (state == VNatsLink::State::Connected && !VNatsQuotStream::create(link.connection(), &error))
-            say(QStringLiteral("the bus keeps no latest records (stream %1: %2); clients wait for each security's "
-                               "next record")
-                    .arg(QLatin1String(VNatsQuotStream::Name), error));
-        if (state == VNatsLink::State::Connected && !options.replayPath.isEmpty() && !player.isRunning()
-            && !player.isFinished())
+        // reconnection it is checked at once.
+        if (state == VNatsLink::State::Connected)
+            keeper.check();
+        if (state == VNatsLink::State::Connected && !options.replayPath.isEmpty())
             player.start();
         simulator.setPaused(state != VNatsLink::State::Connected);
         // Every security's current record goes out first: its first one when
@@ -143,10 +141,9 @@ int main(int argc, char **argv)
 
     const int exitCode = QCoreApplication::exec();
     simulator.stop();
-    player.requestStop();
-    player.wait();
+    player.stop();
     publisher.flush(FinalFlushMs);
     if (options.replayPath.isEmpty())
-        say(QStringLiteral("published %1 records").arg(published.load()));
+        say(QStringLiteral("共发布 %1 条记录").arg(published.load()));
     return status ? status : exitCode;
 }

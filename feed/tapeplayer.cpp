@@ -1,6 +1,9 @@
 #include "tapeplayer.h"
 
 #include <vnatsquotpublisher.h>
+#include <vthreadwake.h>
+
+#include <chrono>
 
 namespace {
 
@@ -13,22 +16,44 @@ constexpr qint64 MaxSleepNs = 100000000;
 } // namespace
 
 TapePlayer::TapePlayer(VQuotTapeReader *tape, VNatsQuotPublisher *publisher, double speed, QObject *parent)
-    : QThread(parent)
+    : QObject(parent)
     , m_tape(tape)
     , m_publisher(publisher)
     , m_speed(speed)
+    , m_done(new VThreadWake(this))
 {
+    connect(m_done, &VThreadWake::woken, this, [this] {
+        stop();
+        m_finished = true;
+        emit finished();
+    });
 }
 
 TapePlayer::~TapePlayer()
 {
-    requestStop();
-    wait();
+    stop();
+}
+
+void TapePlayer::start()
+{
+    if (isStarted())
+        return;
+    m_thread = std::thread([this] {
+        run();
+        m_done->wake();
+    });
 }
 
 void TapePlayer::requestStop()
 {
     m_stop = true;
+}
+
+void TapePlayer::stop()
+{
+    requestStop();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 quint64 TapePlayer::playedCount() const
@@ -68,7 +93,7 @@ bool TapePlayer::waitUntil(const QElapsedTimer &clock, qint64 nanoseconds)
          ahead = nanoseconds - clock.nsecsElapsed()) {
         if (m_stop)
             return false;
-        QThread::usleep(quint64(qMin(ahead, MaxSleepNs) / 1000));
+        std::this_thread::sleep_for(std::chrono::nanoseconds(qMin(ahead, MaxSleepNs)));
     }
     return !m_stop;
 }

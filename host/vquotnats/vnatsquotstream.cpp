@@ -9,9 +9,11 @@ namespace VNatsQuotStream {
 namespace {
 
 // How long the servers get to agree on the stream: a three-server cluster
-// creates it in well under a second, and a cluster without JetStream gives no
-// answer at all, so publishing waits no longer than this.
-constexpr int AnswerWaitMs = 2000;
+// usually creates it in well under a second, but each server makes its copy
+// on disk, which took over two seconds on a busy two-core machine; a cluster
+// without JetStream gives no answer at all, so publishing waits no longer
+// than this.
+constexpr int AnswerWaitMs = 5000;
 
 QString failure(natsStatus status, jsErrCode code)
 {
@@ -39,7 +41,7 @@ bool create(natsConnection *connection, QString *error)
     config.Name = Name;
     config.Subjects = subjectList;
     config.SubjectsLen = 1;
-    config.Storage = js_MemoryStorage;
+    config.Storage = js_FileStorage;
     config.MaxMsgsPerSubject = 1;
     config.Discard = js_DiscardOld;
     config.Replicas = Replicas;
@@ -60,6 +62,32 @@ bool create(natsConnection *connection, QString *error)
         *error = failure(status, code);
     jsCtx_Destroy(js);
     return status == NATS_OK;
+}
+
+Holding inspect(natsConnection *connection, int waitMs, QString *error)
+{
+    Holding kept;
+    jsCtx *js = nullptr;
+    natsStatus status = natsConnection_JetStream(&js, connection, nullptr);
+    jsErrCode code = jsErrCode(0);
+    if (status == NATS_OK) {
+        jsOptions options;
+        jsOptions_Init(&options);
+        options.Wait = waitMs;
+        jsStreamInfo *info = nullptr;
+        status = js_GetStreamInfo(&info, js, Name, &options, &code);
+        if (status == NATS_OK) {
+            kept.state = Holding::Present;
+            kept.records = info->State.Msgs;
+            jsStreamInfo_Destroy(info);
+        } else if (code == JSStreamNotFoundErr) {
+            kept.state = Holding::Missing;
+        }
+    }
+    if (kept.state == Holding::Unknown)
+        *error = failure(status, code);
+    jsCtx_Destroy(js);
+    return kept;
 }
 
 QByteArray latestRequestSubject(const QByteArray &subject)

@@ -9,8 +9,12 @@ typedef struct __natsConnection natsConnection;
 
 // The bus's last-value cache: the JetStream stream "TARN_QUOT" keeps the
 // latest frame published on every quote subject (one message per subject,
-// in memory, on three servers of a cluster so it outlives the loss of one;
-// on a single server, one copy). A client that starts wanting a security
+// on three servers of a cluster so it outlives the loss of one; on a single
+// server, one copy). Each server keeps its copy on disk: a server restarted
+// after a crash reads it back and catches up on what it missed, and a
+// cluster restarted whole still holds every security's latest record. (A
+// replica kept in memory comes back empty, and nats-server 2.9 sometimes
+// never brings such a replica up to date: the server stays unhealthy.) A client that starts wanting a security
 // reads its latest record from any server that holds a copy (a direct get)
 // instead of waiting for its next tick.
 namespace VNatsQuotStream {
@@ -19,11 +23,21 @@ constexpr char Name[] = "TARN_QUOT";
 constexpr int Replicas = 3;
 
 // Creates the stream, or brings an existing one to this configuration; the
-// connection's user must be allowed to. Waits for the servers' answer, up to two
+// connection's user must be allowed to. Waits for the servers' answer, up to five
 // seconds.
 // False with error set (the server's reason) when the bus keeps no stream:
 // no JetStream, too few servers, no permission.
 VQUOTNATS_EXPORT bool create(natsConnection *connection, QString *error);
+
+// What the bus keeps of the stream: none (Missing), its records (Present), or
+// no answer within waitMs (Unknown: a cluster without a JetStream leader
+// yet, no permission) with error set.
+struct Holding
+{
+    enum State { Missing, Present, Unknown } state = Unknown;
+    quint64 records = 0;
+};
+VQUOTNATS_EXPORT Holding inspect(natsConnection *connection, int waitMs, QString *error);
 
 // The subject that asks the stream for the latest message on subject.
 VQUOTNATS_EXPORT QByteArray latestRequestSubject(const QByteArray &subject);

@@ -3,10 +3,13 @@
 #include <vnatsquotstream.h>
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -18,10 +21,34 @@
 
 namespace {
 
+// The lowest port the system hands out for a connection's own end (Linux's
+// ip_local_port_range), 32768 when it cannot be read.
+int firstEphemeralPort()
+{
+    QFile range(QStringLiteral("/proc/sys/net/ipv4/ip_local_port_range"));
+    const int first = range.open(QIODevice::ReadOnly) ? range.readAll().simplified().split(' ').value(0).toInt() : 0;
+    return first > 1024 ? first : 32768;
+}
+
+// A free loopback port, never handed out before in this process, and below
+// the system's ephemeral range: no connection's own end can take it while a
+// server is down between a kill and its restart on the same port, and two
+// servers of one test never get the same port (a port released by one probe
+// would be the next probe's as well).
 int freePort()
 {
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+    static QSet<int> handedOut;
+    static const int below = firstEphemeralPort();
+    const int from = qMax(1025, below - 16384);
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const int port = from + int(QRandomGenerator::global()->bounded(below - from));
+        QTcpServer probe;
+        if (!handedOut.contains(port) && probe.listen(QHostAddress::LocalHost, quint16(port))) {
+            handedOut.insert(port);
+            return port;
+        }
+    }
+    return 0;
 }
 
 // nats-server ends with the test, even one that dies without running its
@@ -72,11 +99,11 @@ QString NatsServer::configText() const
                     .arg(m_routePort)
                     .arg(routes.join(QStringLiteral(", ")));
     }
-    // The quote stream lives in memory; the store folder keeps the server's
+    // The store folder keeps the server's copy of the quote stream and its
     // identity in the cluster across a restart.
     if (m_jetStream)
         text += QStringLiteral(
-                    "jetstream {\n  store_dir: \"%1\"\n  max_memory_store: 256MB\n  max_file_store: 16MB\n}\n")
+                    "jetstream {\n  store_dir: \"%1\"\n  max_memory_store: 64MB\n  max_file_store: 256MB\n}\n")
                     .arg(m_dir.filePath(QStringLiteral("store")));
     return text;
 }
@@ -118,15 +145,19 @@ bool NatsServer::waitHealthy(QString *error)
     const QDeadlineTimer deadline(60000);
     QString health;
     while (!deadline.hasExpired() && m_process->state() == QProcess::Running) {
-        health = get(QStringLiteral("/healthz"));
-        if (health.contains(QLatin1String("\"ok\"")))
+        const QString answer = get(QStringLiteral("/healthz"));
+        if (answer.contains(QLatin1String("\"ok\"")))
             return true;
+        // The last answer says why; no answer at all says nothing new.
+        if (!answer.isEmpty())
+            health = answer;
         QThread::msleep(20);
     }
     m_process->waitForReadyRead(500);
-    *error = QStringLiteral("nats-server did not come up on port %1: %2 %3")
-                 .arg(m_port)
-                 .arg(health, QString::fromLocal8Bit(m_process->readAll()));
+    // A test failure's message is cut short: the server's log goes line by line.
+    for (const QByteArray &line : m_process->readAll().split('\n'))
+        qWarning("nats-server %d: %s", m_port, line.constData());
+    *error = QStringLiteral("nats-server did not come up on port %1: %2").arg(m_port).arg(health);
     stop();
     return false;
 }
@@ -147,6 +178,12 @@ void NatsServer::kill()
         return;
     m_process->kill();
     m_process->waitForFinished(5000);
+}
+
+void NatsServer::clearStore()
+{
+    if (!isRunning())
+        QDir(m_dir.filePath(QStringLiteral("store"))).removeRecursively();
 }
 
 QString NatsServer::url() const

@@ -53,6 +53,10 @@ public:
     void stop();
     // ...or as a crash does: its clients see the connection drop.
     void kill();
+    // While the server is down: forgets what it kept on disk (its copy of
+    // the quote stream, what it knew of the cluster's JetStream), as a server
+    // whose disk was replaced.
+    void clearStore();
     // nats://127.0.0.1:PORT, or tls:// after setTls().
     QString url() const;
     int port() const { return m_port; }
