@@ -2,6 +2,7 @@
 
 #include "componentlinker.h"
 #include "feedstatus.h"
+#include "stalequotes.h"
 
 #include <hostcontext.h>
 #include <icomponent.h>
@@ -61,6 +62,7 @@ HostWindow::HostWindow(HostContext *context, IModule *module, VSimQuotFeed *feed
     , m_module(module)
     , m_feed(feed)
     , m_linker(new ComponentLinker(context->cacheMgr(), this))
+    , m_stale(new StaleQuotes(context->quotMgr()->feed(), this))
 {
     const QDate date = QDate::fromString(QString::number(context->business()->sysDate()), QStringLiteral("yyyyMMdd"));
     setDockOptions(dockOptions() | QMainWindow::AllowTabbedDocks);
@@ -263,6 +265,7 @@ void HostWindow::placeComponent(IComponent *component, const QString &title)
         scroll->setMinimumWidth(component->minimumSizeHint().width()
                                 + scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
         dock->setWidget(scroll);
+        m_stale->addComponentArea(scroll);
         addDockWidget(Qt::RightDockWidgetArea, dock);
         m_docks.insert(component, dock);
         m_viewMenu->addAction(dock->toggleViewAction());
@@ -280,6 +283,7 @@ void HostWindow::placeTab(IComponent *component, const QString &title)
         m_centralLayout->addWidget(m_tabs);
     }
     m_tabs->addTab(component, title);
+    m_stale->addComponentArea(component);
 }
 
 // Said once, above the tabs, for as long as the window is open: nothing the

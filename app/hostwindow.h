@@ -13,6 +13,7 @@ class QDockWidget;
 class QMenu;
 class QTabWidget;
 class QVBoxLayout;
+class StaleQuotes;
 class VSimQuotFeed;
 
 // tarn-host's main window: it asks the module for components by class name,
@@ -21,6 +22,7 @@ class VSimQuotFeed;
 // names, and frees them through the module again. Menus pause the simulated
 // feed, change its rate and switch the colour style; the status bar shows
 // the feed, and a banner above the tabs says when settings are not kept.
+// While quotes are not current every component is marked stale (StaleQuotes).
 class HostWindow : public QMainWindow
 {
     Q_OBJECT
@@ -65,6 +67,7 @@ private:
     IModule *m_module;
     QPointer<VSimQuotFeed> m_feed;
     ComponentLinker *m_linker;
+    StaleQuotes *m_stale;
     FeedStatus *m_status;
     QVBoxLayout *m_centralLayout;
     QTabWidget *m_tabs = nullptr;

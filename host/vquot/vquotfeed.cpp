@@ -65,3 +65,16 @@ void VQuotFeed::setLinkState(LinkState state, const QString &detail)
     m_linkDetail = detail;
     emit linkStateChanged();
 }
+
+bool VQuotFeed::isCurrent() const
+{
+    return m_current;
+}
+
+void VQuotFeed::setCurrent(bool current)
+{
+    if (current == m_current)
+        return;
+    m_current = current;
+    emit currentChanged(current);
+}

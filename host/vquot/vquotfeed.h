@@ -47,18 +47,25 @@ public:
     // Every server the feed may reach its source through, as they may be
     // shown; empty for a source inside the process.
     QString linkServers() const;
+    // Whether what the feed delivered is current: its link is up and the
+    // latest records asked for after the last (re)connection have arrived.
+    // A feed inside the process always is.
+    bool isCurrent() const;
 
 signals:
     void linkStateChanged();
+    void currentChanged(bool current);
 
 protected:
     VQuotMgr *manager() const;
     void setLinkState(LinkState state, const QString &detail);
     void setLinkServers(const QString &servers);
+    void setCurrent(bool current);
 
 private:
     VQuotMgr *m_manager = nullptr;
     LinkState m_linkState = LinkState::Local;
     QString m_linkDetail;
     QString m_linkServers;
+    bool m_current = true;
 };

@@ -39,10 +39,16 @@ VNatsQuotFeed::VNatsQuotFeed(QObject *parent)
     housekeeping->setInterval(HousekeepingMs);
     connect(housekeeping, &QTimer::timeout, this, [this] {
         m_rejects.endQuietEpisodes(QuietEpisodeMs);
-        if (linkState() == LinkState::Connected)
-            m_images->retry(m_link->connection(), UnansweredMs);
+        if (linkState() != LinkState::Connected)
+            return;
+        m_images->retry(m_link->connection(), UnansweredMs);
+        // Current again once every latest record asked for at the
+        // reconnection has come or been given up.
+        if (!isCurrent() && m_images->pendingCount() == 0)
+            setCurrent(true);
     });
     housekeeping->start();
+    setCurrent(false);
 }
 
 VNatsQuotFeed::~VNatsQuotFeed()
@@ -147,6 +153,8 @@ void VNatsQuotFeed::followLink()
     const LinkState state = m_link->state();
     const bool connected = state == LinkState::Connected && linkState() != LinkState::Connected;
     setLinkState(state, m_link->detail());
+    if (state != LinkState::Connected)
+        setCurrent(false);
     if (!connected)
         return;
     m_images->clear();

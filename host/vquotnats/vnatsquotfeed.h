@@ -32,7 +32,8 @@ typedef struct __natsMsg natsMsg;
 // conflates them and hands them to the GUI thread in batches. Refused frames
 // are counted and logged by episode (VQuotRejects). The connection's state
 // is the feed's link state; after a reconnect, to the same or another server
-// of the cluster, the client library restores the subscriptions. A closed
+// of the cluster, the client library restores the subscriptions; the feed's
+// values are current again once those latest records are in. A closed
 // connection (credentials refused, or given up) takes no subscriptions and
 // refuses none: the link's state says why.
 class VQUOTNATS_EXPORT VNatsQuotFeed : public VQuotFeed

@@ -22,6 +22,7 @@ public:
     // As a feed that connects to a server reports its connection.
     using VQuotFeed::setLinkServers;
     using VQuotFeed::setLinkState;
+    using VQuotFeed::setCurrent;
 
     bool refuse = false;
     bool answer = false; // posts a record of every security asked for, before it accepts or refuses
