@@ -12,6 +12,11 @@
 //    the servers the client does not use; the client's server is killed
 //    (and restarted) five times: the gap in each security's quotes, median
 //    and 99th percentile, and the time to reconnect;
+//  - outage: the whole cluster killed and started again (with its disks and
+//    with them lost) while a client shows every security: when the client
+//    is current again and every security has had a record again, beside a
+//    client started on the healthy cluster; closing a client with every
+//    server gone, beside closing it with its servers up;
 //  - steady state on each bus: tarn-feed at the exchanges' pace and at its
 //    highest rate, every security of the sample market subscribed (records a
 //    second arriving at the transport and reaching a receiving slot, and the
@@ -21,7 +26,7 @@
 //    slot, median and 99th percentile, a publisher thread here sending 5,000
 //    and 50,000 records/s for 100 securities, each stamped with its send time.
 //
-//   bench_natsfeed [seconds]
+//   bench_natsfeed [seconds] [first|failover|outage|steady]
 
 #include "benchutil.h"
 
@@ -372,6 +377,109 @@ void failover(NatsCluster &cluster, const Bus &clustered, const QStringList &sec
                 bench::quantile(gaps, 0.99), *std::max_element(gaps.cbegin(), gaps.cend()));
 }
 
+// Subscribes every product for one receiver and waits up to timeoutMs for
+// all their values; false when some did not come.
+bool showAll(VQuotSubscriber &subscriber, const Receiver &seen, const QStringList &products, int timeoutMs)
+{
+    for (const QString &key : products)
+        subscriber.addProduct(key.at(0).toLatin1(), key.mid(2));
+    subscriber.subscribe();
+    const qint64 start = bench::nowNs();
+    while (seen.firstNs.size() < products.size() && bench::nowNs() - start < qint64(timeoutMs) * 1000000)
+        bench::runFor(5);
+    return seen.firstNs.size() == products.size();
+}
+
+// The whole cluster killed while tarn-feed publishes at the exchanges' pace
+// and a client shows every security, then started again: once with every
+// server's disk as it was, once with the disks lost (the stream is gone and
+// tarn-feed makes it again). From the moment the cluster is healthy: until
+// the client is current (the latest records asked for at its reconnection
+// are in) and until every security has had a record since. Beside it, the
+// same-run baseline: a client started on the healthy cluster, subscribing
+// the same securities. Then closing the client (every subscription ended,
+// the connection closed) with every server gone, beside closing it with its
+// servers up.
+void outage(NatsCluster &cluster, const Bus &clustered, const QStringList &securities)
+{
+    TarnFeed pace(clustered.urls, 0);
+    bench::runFor(3000);
+    std::printf("  %s, tarn-feed at the exchanges' pace, a client showing all %lld securities:\n", clustered.name,
+                static_cast<long long>(securities.size()));
+    for (const bool disksLost : {false, true}) {
+        {
+            VQuotMgr fresh;
+            fresh.setFeed(connectClient(clustered.urls));
+            firstValues(&fresh, "baseline, a client that starts now:", securities, 10000);
+        }
+        VQuotMgr manager;
+        VNatsQuotFeed *feed = connectClient(clustered.urls);
+        manager.setFeed(feed);
+        Receiver seen;
+        VQuotSubscriber all(&seen, QStringLiteral("outage"));
+        all.setRecvSlot(&seen, SLOT(doRecv(VQuotData *)));
+        if (!showAll(all, seen, securities, 10000)) {
+            std::printf("    not every security shown before the outage\n");
+            return;
+        }
+        for (int i = 0; i < NatsCluster::Size; ++i) {
+            cluster.server(i).kill();
+            if (disksLost)
+                cluster.server(i).clearStore();
+        }
+        while (feed->linkState() == VQuotFeed::LinkState::Connected)
+            bench::runFor(1);
+        bench::runFor(1000);
+        seen.firstNs.clear();
+        QString error;
+        if (!cluster.start(&error)) {
+            std::printf("    the cluster did not come back: %s\n", qPrintable(error));
+            std::exit(1);
+        }
+        const qint64 healthyAt = bench::nowNs();
+        qint64 currentAt = 0;
+        while ((!currentAt || seen.firstNs.size() < securities.size()) && bench::nowNs() - healthyAt < 30000000000) {
+            bench::runFor(1);
+            if (!currentAt && feed->isCurrent() && feed->linkState() == VQuotFeed::LinkState::Connected)
+                currentAt = bench::nowNs();
+        }
+        qint64 lastAt = 0;
+        for (const qint64 at : qAsConst(seen.firstNs))
+            lastAt = qMax(lastAt, at);
+        const int missing = securities.size() - seen.firstNs.size();
+        std::printf("    restarted %-19s current %6.0f ms after healthy, every security again after %6.0f ms%s\n",
+                    disksLost ? "with the disks lost:" : "with its disks:",
+                    currentAt ? double(currentAt - healthyAt) / 1e6 : -1.0, double(lastAt - healthyAt) / 1e6,
+                    missing ? qPrintable(QStringLiteral(" (%1 without a record after 30 s)").arg(missing)) : "");
+    }
+
+    const auto closeMs = [&](bool serversGone) {
+        auto manager = std::make_unique<VQuotMgr>();
+        VNatsQuotFeed *feed = connectClient(clustered.urls);
+        manager->setFeed(feed);
+        Receiver seen;
+        auto all = std::make_unique<VQuotSubscriber>(&seen, QStringLiteral("close"));
+        all->setRecvSlot(&seen, SLOT(doRecv(VQuotData *)));
+        showAll(*all, seen, securities, 10000);
+        if (serversGone) {
+            for (int i = 0; i < NatsCluster::Size; ++i)
+                cluster.server(i).kill();
+            while (feed->linkState() == VQuotFeed::LinkState::Connected)
+                bench::runFor(1);
+        }
+        const qint64 start = bench::nowNs();
+        all.reset();
+        manager.reset();
+        return double(bench::nowNs() - start) / 1e6;
+    };
+    const double up = closeMs(false);
+    const double gone = closeMs(true);
+    std::printf("    closing the client: %.1f ms with every server gone, %.1f ms with its servers up\n", gone, up);
+    QString error;
+    if (!cluster.start(&error))
+        std::exit(1);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -408,13 +516,25 @@ int main(int argc, char **argv)
                 static_cast<long long>(securities.size()), int(VQuotFrame::Size));
 
     // Stress runs last: they can leave a cluster's stream behind for a while.
-    std::printf("time to first value of securities subscribed together\n");
-    timeToFirstValue(cluster, alone, clustered, securities);
-    std::printf("failover\n");
-    failover(cluster, clustered, securities);
-    std::printf("steady state\n");
-    for (const Bus *bus : {&alone, &plain, &clustered})
-        steadyState(host, *bus, securities, seconds);
+    const QString only = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    const auto runs = [&only](const char *part) { return only.isEmpty() || only == QLatin1String(part); };
+    if (runs("first")) {
+        std::printf("time to first value of securities subscribed together\n");
+        timeToFirstValue(cluster, alone, clustered, securities);
+    }
+    if (runs("failover")) {
+        std::printf("failover\n");
+        failover(cluster, clustered, securities);
+    }
+    if (runs("outage")) {
+        std::printf("outage of the whole cluster\n");
+        outage(cluster, clustered, securities);
+    }
+    if (runs("steady")) {
+        std::printf("steady state\n");
+        for (const Bus *bus : {&alone, &plain, &clustered})
+            steadyState(host, *bus, securities, seconds);
+    }
     return 0;
 }
 

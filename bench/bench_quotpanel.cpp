@@ -6,7 +6,8 @@
 // table getting the same records in interleaved rounds of the same run: the
 // post→painted latency (for the panel: to its first paint after the record;
 // for the table: to the paint of the last price), the GUI thread's CPU and
-// its time per delivered record, and the paints a second.
+// its time per delivered record, and the paints a second. Last, how soon a
+// panel switched to a security the module already receives shows it.
 //
 //   bench_quotpanel [records] [seconds per shown measurement] [rounds]
 
@@ -24,7 +25,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -113,6 +116,92 @@ void shownRuns(int ms, int rounds)
     UnloadBizModule();
 }
 
+// Paints of a quote panel: when the first one showing a last price came.
+class ValuePaints : public QObject
+{
+public:
+    explicit ValuePaints(VQuotPanel *panel)
+        : m_panel(panel)
+    {
+        panel->installEventFilter(this);
+    }
+    void reset() { paintedNs = 0; }
+    qint64 paintedNs = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !paintedNs && m_panel->quotItems()->lastPrice()->value().isValid())
+            paintedNs = bench::nowNs();
+        return false;
+    }
+
+private:
+    VQuotPanel *m_panel;
+};
+
+// Two quote panels; each of two securities ticks every 3 s. The first panel
+// shows one of them; the second is switched, in turn, to that security
+// (which the module already receives: it shows the latest record at the next
+// frame) and to the other one, which nobody shows (it waits for its next
+// tick: the same-run baseline). From the switch to the first paint with
+// values, in milliseconds and in frames of the 60 Hz frame clock.
+void switchRuns(int switches)
+{
+    QTemporaryDir dir;
+    HostContext::Options options;
+    options.configDbPath = dir.filePath(QStringLiteral("config.db"));
+    HostContext host(options);
+    IModule *module = LoadBizModule(&host);
+    VQuotMgr *quotes = host.quotMgr();
+    const QByteArray watched = Code;
+    const QByteArray other = QByteArrayLiteral("600004");
+    const auto show = [](IComponent *component, const QByteArray &code) {
+        QMetaObject::invokeMethod(component, "doSubscribeQuot", Q_ARG(char, Market),
+                                  Q_ARG(QString, QString::fromLatin1(code)), Q_ARG(QString, QString::fromLatin1(code)),
+                                  Q_ARG(double, 0.01), Q_ARG(QString, QStringLiteral("0")));
+    };
+    IComponent *first = module->createComponent(nullptr, QStringLiteral("BCQuotPanel"), QStringLiteral("a"), nullptr);
+    IComponent *second = module->createComponent(nullptr, QStringLiteral("BCQuotPanel"), QStringLiteral("b"), nullptr);
+    for (IComponent *component : {first, second}) {
+        component->resize(component->sizeHint());
+        component->show();
+    }
+    show(first, watched);
+    bench::PacedFeed ticks(quotes, 2.0 / 3.0, [&](quint64 sequence, VQuotData &record) {
+        record = bench::quote(Market, sequence % 2 ? other : watched, sequence);
+    });
+    ticks.start();
+    bench::runFor(3500); // the first panel has its security
+    ValuePaints paints(second->findChild<VQuotPanel *>(QStringLiteral("quotPanel")));
+    std::vector<double> shownMs[2];
+    for (int i = 0; i < 2 * switches; ++i) {
+        const bool streamed = i % 2 == 0;
+        paints.reset();
+        const qint64 start = bench::nowNs();
+        show(second, streamed ? watched : other);
+        while (!paints.paintedNs && bench::nowNs() - start < 5000000000)
+            bench::runFor(1);
+        shownMs[streamed].push_back(double(paints.paintedNs - start) / 1e6);
+        bench::runFor(int(QRandomGenerator::global()->bounded(300, 1300))); // another phase of the ticks
+    }
+    ticks.stop();
+    const double frameMs = 1000.0 / 60;
+    std::printf("\nthe second of two quote panels switched %d times to a security the first shows, and to one nobody"
+                " shows; each ticks every 3 s\n",
+                switches);
+    for (const bool streamed : {true, false}) {
+        std::vector<double> &ms = shownMs[streamed];
+        std::printf("  %-40s values painted after median %7.1f ms (%.1f frames), longest %7.1f ms (%.1f frames)\n",
+                    streamed ? "shown by the other panel:" : "shown by nobody (baseline):", bench::quantile(ms, 0.5),
+                    bench::quantile(ms, 0.5) / frameMs, *std::max_element(ms.cbegin(), ms.cend()),
+                    *std::max_element(ms.cbegin(), ms.cend()) / frameMs);
+    }
+    module->freeComponent(second);
+    module->freeComponent(first);
+    UnloadBizModule();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -165,5 +254,6 @@ int main(int argc, char **argv)
                     panel.height(), writing / 1000.0 / n, painting / 1000.0 / n);
     }
     shownRuns(shownMs, rounds);
+    switchRuns(20);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "ftquotlog.h"
 #include "marketpage.h"
 
+#include <latestquotes.h>
 #include <quotbatch.h>
 
 #include <ihostcontext.h>
@@ -131,6 +132,7 @@ bool VisibleRowSubscription::subscribePage(MarketPage *page)
         return true;
     page->subscribedSet = productsOf(page->subscriber);
     page->subscribed = tarn::hostContext()->quotMgr()->subscribe(page->subscriber);
+    LatestQuotes::follow(page->subscriber, page->subscribed);
     // Rows coming into view show what the module already has of them at the next frame.
     if (page->subscribed && page == m_currentPage) {
         for (const SecurityId &contract : qAsConst(page->subscribedSet))
@@ -155,6 +157,9 @@ bool VisibleRowSubscription::unsubscribePage(MarketPage *page, bool clearList)
     page->subscribedSet.clear();
     const bool ok = tarn::hostContext()->quotMgr()->unsubscribe(subscriber);
     page->subscribed = !ok;
+    // A page subscribed again at once keeps the module's records of the rows it still shows.
+    if (ok && !page->resubscribing)
+        LatestQuotes::follow(subscriber, false);
     ftQuotLog(0, __LINE__,
               QStringLiteral("期货行情面板行情订阅者【%1】解除订阅列表:【%2】").arg(subscriber->subName(), productList(subscriber)));
     if (page->subscribed)

@@ -4,6 +4,7 @@
 #include "changegroupdlg.h"
 #include "stkprompts.h"
 
+#include <latestquotes.h>
 #include <livetableview.h>
 
 #include <ihostcontext.h>
@@ -286,8 +287,9 @@ void BCOptionalStk::initDataset()
                            QString(), Qt::ApplicationModal);
         }
     }
-    if (!ids.isEmpty())
-        m_subscriber->subscribe();
+    // The module's records of securities still shown are kept across the
+    // unsubscription above: the subscriber's holding is replaced only now.
+    LatestQuotes::follow(m_subscriber, !ids.isEmpty() && m_subscriber->subscribe());
     qCDebug(lcOptionalStk).noquote() << QStringLiteral("订阅结束") << timeTrace();
 }
 

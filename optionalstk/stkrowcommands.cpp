@@ -6,6 +6,7 @@
 #include "stkquoterouter.h"
 
 #include <ihostcontext.h>
+#include <latestquotes.h>
 #include <tarn_global.h>
 #include <vdatadict.h>
 #include <voutput.h>
@@ -61,7 +62,7 @@ void StkRowCommands::add(const QString &id, char market, const QString &code)
                                .arg(marketName(QString::fromLocal8Bit(&market, 1)), edit.getStockName()),
                            QString(), Qt::ApplicationModal);
         }
-        m_parts.subscriber->subscribe();
+        LatestQuotes::follow(m_parts.subscriber, m_parts.subscriber->subscribe());
     }
 
     QTableView *view = m_parts.tabs.currentView();

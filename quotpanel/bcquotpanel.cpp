@@ -2,6 +2,7 @@
 
 #include "ui_bcquotpanel.h"
 
+#include <latestquotes.h>
 #include <quotbatch.h>
 #include <quotetext.h>
 #include <quotewriter.h>
@@ -166,7 +167,9 @@ void BCQuotPanel::doSubscribeQuot(char cMarket, QString sStkCode, QString sStkNa
     // A record of the security shown before, still waiting, is not shown
     // now; what the module already has of the new one is, at the next frame.
     m_quotes->clear();
-    if (!m_subscriber->subOneProduct(m_market, m_stkCode)) {
+    const bool subscribed = m_subscriber->subOneProduct(m_market, m_stkCode);
+    LatestQuotes::follow(m_subscriber, subscribed);
+    if (!subscribed) {
         VMsgDlg::info(QStringLiteral("订阅<%1>行情失败.").arg(m_stkCode, 0, QLatin1Char(' ')), QString(), Qt::NonModal,
                       5);
     }

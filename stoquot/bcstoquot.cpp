@@ -177,7 +177,8 @@ void BCStoQuot::doTargetStkChanged(int)
     m_labels->setUnderlying(m_targetCode, m_targetName);
     m_analytics->setUnderlying(m_targetMarket, m_targetCode);
     if (m_targetSubscriber)
-        m_targetSubscriber->subOneProduct(vf::strToChar(m_targetMarket), m_targetCode);
+        LatestQuotes::follow(m_targetSubscriber,
+                             m_targetSubscriber->subOneProduct(vf::strToChar(m_targetMarket), m_targetCode));
     // What the module already has of the underlying shows at the next frame.
     const LatestQuotes *latest = LatestQuotes::instance();
     if (const VQuotData *record = latest ? latest->find(SecurityId::of(m_targetMarket, m_targetCode)) : nullptr) {
@@ -334,7 +335,11 @@ bool BCStoQuot::refreshTables(QComboBox *expiryCombo)
     }
     m_tables.finishRefresh(calls, puts);
     m_analytics->setChain(calls, puts, expiry);
-    return m_contractSubscriber->subscribe();
+    // Replaces what the module keeps for the chain shown before, so a
+    // contract shown again keeps its record.
+    const bool subscribed = m_contractSubscriber->subscribe();
+    LatestQuotes::follow(m_contractSubscriber, subscribed);
+    return subscribed;
 }
 
 void BCStoQuot::addContractRow(const QString &underlyingId, int expireDate, const QString &exercisePrice,

@@ -46,7 +46,7 @@ void VNatsQuotImages::request(natsConnection *connection, const QVector<QByteArr
     QVector<Pending> requests;
     requests.reserve(subjects.size());
     for (const QByteArray &subject : subjects)
-        requests << Pending {subject, 0, 1};
+        requests << Pending {subject, -1, 0};
     send(connection, requests);
 }
 
@@ -55,14 +55,14 @@ void VNatsQuotImages::retry(natsConnection *connection, qint64 unansweredMs)
     QVector<Pending> requests;
     {
         std::lock_guard<std::mutex> lock(m_pendingMutex);
-        const qint64 due = m_clock.elapsed() - unansweredMs;
+        const qint64 now = m_clock.elapsed();
         for (auto pending = m_pending.begin(); pending != m_pending.end();) {
-            if (pending->sentMs > due) {
+            if (pending->sentMs > now - unansweredMs) {
                 ++pending;
                 continue;
             }
-            if (pending->attempts < MaxAttempts)
-                requests << Pending {pending->subject, 0, pending->attempts + 1};
+            if (pending->firstMs > now - GiveUpMs)
+                requests << *pending;
             else
                 qCDebug(lcQuotNats) << "no latest record came for" << pending->subject;
             pending = m_pending.erase(pending);
@@ -119,7 +119,7 @@ void VNatsQuotImages::send(natsConnection *connection, const QVector<Pending> &r
         const qint64 now = m_clock.elapsed();
         for (const Pending &request : requests) {
             ids << ++m_lastId;
-            m_pending.insert(m_lastId, Pending {request.subject, now, request.attempts});
+            m_pending.insert(m_lastId, Pending {request.subject, request.firstMs < 0 ? now : request.firstMs, now});
         }
     }
     for (int i = 0; status == NATS_OK && i < requests.size(); ++i)
@@ -162,23 +162,24 @@ void VNatsQuotImages::answer(natsMsg *message)
     const char *replySubject = natsMsg_GetSubject(message);
     const quint64 id
         = QByteArray::fromRawData(replySubject, int(std::strlen(replySubject))).mid(m_inbox.size()).toULongLong();
-    {
+    const char *subject = nullptr;
+    const char *code = nullptr;
+    const bool found = natsMsgHeader_Get(message, "Nats-Subject", &subject) == NATS_OK && subject;
+    natsMsgHeader_Get(message, "Status", &code);
+    // 404: the stream holds nothing of the security yet; its first record comes live.
+    const bool never = !found && code && qstrcmp(code, "404") == 0;
+    // Any other answer leaves the request to be sent again.
+    if (found || never) {
         std::lock_guard<std::mutex> lock(m_pendingMutex);
         m_pending.remove(id);
     }
-    const char *subject = nullptr;
-    if (natsMsgHeader_Get(message, "Nats-Subject", &subject) == NATS_OK && subject) {
+    if (found) {
         m_foundCount.fetch_add(1, std::memory_order_relaxed);
         m_failureLogged.store(false, std::memory_order_relaxed);
         m_found(subject, natsMsg_GetData(message), natsMsg_GetDataLength(message));
         return;
     }
-    const char *code = nullptr;
-    natsMsgHeader_Get(message, "Status", &code);
-    // 404: the stream holds nothing of the security yet; its first record comes live.
-    if (code && qstrcmp(code, "404") == 0)
-        return;
-    if (m_failureLogged.exchange(true, std::memory_order_relaxed))
+    if (never || m_failureLogged.exchange(true, std::memory_order_relaxed))
         return;
     const char *description = nullptr;
     natsMsgHeader_Get(message, "Description", &description);

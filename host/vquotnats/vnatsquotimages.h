@@ -24,13 +24,14 @@ typedef struct __natsMsg natsMsg;
 // each with a reply subject of its own under one reply subscription, and the
 // answers come back on the library's delivery thread in whatever order the
 // servers send them. A request that stays unanswered (lost with a server
-// that died under it) is sent again a few times. An answer without a record
-// is a security never published, or a bus that keeps no stream (logged once
-// until a record comes again).
+// that died under it) or is answered by no stream (a cluster still electing
+// its leaders after a restart, a bus that keeps no stream: logged once until
+// a record comes again) is sent again until GiveUpMs after the first. A
+// security never published is answered without a record.
 class VQUOTNATS_EXPORT VNatsQuotImages
 {
 public:
-    static constexpr int MaxAttempts = 3;
+    static constexpr int GiveUpMs = 10000;
 
     // Called on the delivery thread with every record found: its subject and
     // its frame, untrusted.
@@ -47,7 +48,8 @@ public:
     // must stay the same for the object's life; a closed connection sends
     // nothing.
     void request(natsConnection *connection, const QVector<QByteArray> &subjects);
-    // Asks again for what has had no answer for unansweredMs.
+    // Asks again for what has had no record for unansweredMs since it was
+    // last asked for, unless it was first asked for GiveUpMs ago.
     void retry(natsConnection *connection, qint64 unansweredMs);
     // Forgets every request still unanswered.
     void clear();
@@ -61,8 +63,8 @@ private:
     struct Pending
     {
         QByteArray subject;
+        qint64 firstMs; // -1 until sent
         qint64 sentMs;
-        int attempts;
     };
 
     void send(natsConnection *connection, const QVector<Pending> &requests);

@@ -9,6 +9,7 @@
 #include <quoteglyphs.h>
 #include <quotrecord.h>
 #include <readablecolours.h>
+#include <vquotsubscriber.h>
 
 #include <QAbstractTableModel>
 #include <QElapsedTimer>
@@ -16,6 +17,7 @@
 #include <QItemDelegate>
 #include <QPainter>
 #include <QStandardItemModel>
+
 #include <QtTest>
 
 namespace {
@@ -262,15 +264,23 @@ private slots:
     }
 
     // A batch newly showing a security gets, for its next frame, what the
-    // module last took of it, unless a record of it waits already; nothing
-    // while no module is loaded.
+    // module last took of it, unless a record of it waits already. Only while
+    // a subscriber of the module receives it: a subscriber that replaces its
+    // list keeps the records of what stays in it, and a security nobody
+    // receives any longer is forgotten (its record would be stale), as is
+    // everything while no module is loaded.
     void newcomerGetsTheLatestRecord()
     {
         LatestQuotes::start();
+        VQuotSubscriber subscriber(nullptr, QStringLiteral("shown"));
+        subscriber.addProduct('1', QStringLiteral("600519"));
+        subscriber.addProduct('1', QStringLiteral("600000"));
+        LatestQuotes::follow(&subscriber, true);
         QuotBatch shown, newcomer;
         VQuotData record = makeQuotRecord('1', "600519");
         record.lastPrice = 1700;
         shown.add(record);
+        shown.add(makeQuotRecord('1', "600000"));
         shown.take();
         const SecurityId id = SecurityId::of(record);
         newcomer.addLatest(id);
@@ -279,6 +289,19 @@ private slots:
         newcomer.add(record);
         newcomer.addLatest(id);
         QCOMPARE(newcomer.take().at(0).lastPrice, 1701.0);
+
+        subscriber.removeProduct('1', QStringLiteral("600000"));
+        LatestQuotes::follow(&subscriber, true);
+        newcomer.addLatest(SecurityId::of(QStringLiteral("1"), QStringLiteral("600000")));
+        newcomer.addLatest(id);
+        QCOMPARE(newcomer.take().size(), size_t(1));
+        LatestQuotes::follow(&subscriber, false);
+        LatestQuotes::follow(&subscriber, true);
+        newcomer.addLatest(id);
+        QVERIFY(newcomer.isEmpty());
+
+        shown.add(record);
+        shown.take();
         LatestQuotes::stop();
         newcomer.addLatest(id);
         QVERIFY(newcomer.isEmpty());
