@@ -39,6 +39,17 @@ StaleQuotes::~StaleQuotes()
 void StaleQuotes::addComponentArea(QWidget *area)
 {
     area->installEventFilter(this);
+    // A component freed while marked takes its banner with it.
+    connect(area, &QObject::destroyed, this, [this](QObject *gone) {
+        for (auto marked = m_components.begin(); marked != m_components.end();) {
+            if (marked->component && marked->component != gone) {
+                ++marked;
+                continue;
+            }
+            delete marked->banner;
+            marked = m_components.erase(marked);
+        }
+    });
     m_components.append({area, nullptr});
     if (isStale())
         mark(m_components.last());
@@ -47,11 +58,6 @@ void StaleQuotes::addComponentArea(QWidget *area)
 bool StaleQuotes::isStale() const
 {
     return m_staleSince.isValid();
-}
-
-QDateTime StaleQuotes::staleSince() const
-{
-    return m_staleSince;
 }
 
 void StaleQuotes::follow(bool current)

@@ -30,8 +30,6 @@ public:
     void addComponentArea(QWidget *area);
 
     bool isStale() const;
-    // When the values stopped being current; invalid while they are.
-    QDateTime staleSince() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

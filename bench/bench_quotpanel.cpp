@@ -94,28 +94,6 @@ bench::Shown measurePlain(VQuotMgr *quotes, double rate, int ms)
     return bench::measureShown(quotes, table.view()->viewport(), probe, rate, oneSecurity(), ms);
 }
 
-void shownRuns(int ms, int rounds)
-{
-    QTemporaryDir dir;
-    HostContext::Options options;
-    options.configDbPath = dir.filePath(QStringLiteral("config.db"));
-    HostContext host(options);
-    IModule *module = LoadBizModule(&host);
-    VQuotMgr *quotes = host.quotMgr();
-    std::printf("\nthe component shown, records of its security posted from a feed thread; %d ms per measurement after"
-                " %d ms of warm-up, medians of %d interleaved rounds\n",
-                ms, bench::WarmUpMs, rounds);
-    bench::printMachine();
-    bench::printShownHeader("offered rec/s", "tarn (any paint of the panel)", "plain table (one row)");
-    for (const double rate : {1000.0, 10000.0, 50000.0}) {
-        const auto figures = bench::interleaved(quotes, rounds,
-                                                {[&] { return measureComponent(module, quotes, rate, ms); },
-                                                 [&] { return measurePlain(quotes, rate, ms); }});
-        bench::printShownRow(QString::number(rate, 'f', 0), figures[0], figures[1]);
-    }
-    UnloadBizModule();
-}
-
 // Paints of a quote panel: when the first one showing a last price came.
 class ValuePaints : public QObject
 {
@@ -146,14 +124,8 @@ private:
 // frame) and to the other one, which nobody shows (it waits for its next
 // tick: the same-run baseline). From the switch to the first paint with
 // values, in milliseconds and in frames of the 60 Hz frame clock.
-void switchRuns(int switches)
+void switchRuns(IModule *module, VQuotMgr *quotes, int switches)
 {
-    QTemporaryDir dir;
-    HostContext::Options options;
-    options.configDbPath = dir.filePath(QStringLiteral("config.db"));
-    HostContext host(options);
-    IModule *module = LoadBizModule(&host);
-    VQuotMgr *quotes = host.quotMgr();
     const QByteArray watched = Code;
     const QByteArray other = QByteArrayLiteral("600004");
     const auto show = [](IComponent *component, const QByteArray &code) {
@@ -199,6 +171,28 @@ void switchRuns(int switches)
     }
     module->freeComponent(second);
     module->freeComponent(first);
+}
+
+void shownRuns(int ms, int rounds)
+{
+    QTemporaryDir dir;
+    HostContext::Options options;
+    options.configDbPath = dir.filePath(QStringLiteral("config.db"));
+    HostContext host(options);
+    IModule *module = LoadBizModule(&host);
+    VQuotMgr *quotes = host.quotMgr();
+    std::printf("\nthe component shown, records of its security posted from a feed thread; %d ms per measurement after"
+                " %d ms of warm-up, medians of %d interleaved rounds\n",
+                ms, bench::WarmUpMs, rounds);
+    bench::printMachine();
+    bench::printShownHeader("offered rec/s", "tarn (any paint of the panel)", "plain table (one row)");
+    for (const double rate : {1000.0, 10000.0, 50000.0}) {
+        const auto figures = bench::interleaved(quotes, rounds,
+                                                {[&] { return measureComponent(module, quotes, rate, ms); },
+                                                 [&] { return measurePlain(quotes, rate, ms); }});
+        bench::printShownRow(QString::number(rate, 'f', 0), figures[0], figures[1]);
+    }
+    switchRuns(module, quotes, 20);
     UnloadBizModule();
 }
 
@@ -254,6 +248,5 @@ int main(int argc, char **argv)
                     panel.height(), writing / 1000.0 / n, painting / 1000.0 / n);
     }
     shownRuns(shownMs, rounds);
-    switchRuns(20);
     return 0;
 }

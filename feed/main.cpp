@@ -115,7 +115,7 @@ int main(int argc, char **argv)
         // The stream exists before the first record goes out; after a
         // reconnection it is checked at once.
         if (state == VNatsLink::State::Connected)
-            keeper.check();
+            keeper.connected();
         if (state == VNatsLink::State::Connected && !options.replayPath.isEmpty())
             player.start();
         simulator.setPaused(state != VNatsLink::State::Connected);

@@ -16,6 +16,12 @@ StreamKeeper::StreamKeeper(VNatsQuotPublisher *publisher, Say say, QObject *pare
     m_timer->start();
 }
 
+void StreamKeeper::connected()
+{
+    m_configured = false;
+    check();
+}
+
 void StreamKeeper::check()
 {
     VNatsLink &link = m_publisher->link();
@@ -23,13 +29,20 @@ void StreamKeeper::check()
         return;
     const QString name = QLatin1String(VNatsQuotStream::Name);
     QString error;
+    // Once a connection: made, or brought to this program's configuration.
+    // What fails here (a cluster still electing its leader, a stream made
+    // with another storage) the check below finds and says.
+    if (!m_configured) {
+        m_configured = true;
+        VNatsQuotStream::create(link.connection(), &error, AnswerWaitMs);
+    }
     const VNatsQuotStream::Holding kept = VNatsQuotStream::inspect(link.connection(), AnswerWaitMs, &error);
     if (kept.state == VNatsQuotStream::Holding::Unknown) {
-        tell(Finding::Unanswered, QStringLiteral("行情总线暂时答不出最新行情流 %1 (%2), 稍后再查").arg(name, error));
+        tell(Finding::Unanswered, QStringLiteral("行情总线答不出最新行情流 %1 (%2), 每秒再查").arg(name, error));
         return;
     }
     bool lost = kept.state == VNatsQuotStream::Holding::Missing;
-    if (lost && !VNatsQuotStream::create(link.connection(), &error)) {
+    if (lost && !VNatsQuotStream::create(link.connection(), &error, AnswerWaitMs)) {
         tell(Finding::Refused,
              QStringLiteral("行情总线不保存最新行情 (最新行情流 %1: %2); 客户端要等各证券的下一笔行情").arg(name, error));
         return;

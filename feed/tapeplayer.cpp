@@ -44,14 +44,9 @@ void TapePlayer::start()
     });
 }
 
-void TapePlayer::requestStop()
-{
-    m_stop = true;
-}
-
 void TapePlayer::stop()
 {
-    requestStop();
+    m_stop = true;
     if (m_thread.joinable())
         m_thread.join();
 }

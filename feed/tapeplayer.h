@@ -23,7 +23,6 @@ public:
     ~TapePlayer() override;
 
     void start();
-    void requestStop();
     // Stops the playing and waits for its thread to end.
     void stop();
     bool isStarted() const { return m_thread.joinable() || m_finished; }

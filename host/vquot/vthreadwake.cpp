@@ -16,7 +16,8 @@ VThreadWake::VThreadWake(QObject *parent)
 {
     if (m_fd < 0) {
         VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
-                QStringLiteral("无法创建线程唤醒描述符: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+                QStringLiteral("无法创建线程唤醒描述符 (%1), 改用Qt事件唤醒")
+                    .arg(QString::fromLocal8Bit(std::strerror(errno))));
         return;
     }
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
@@ -31,9 +32,14 @@ VThreadWake::~VThreadWake()
 
 void VThreadWake::wake()
 {
+    // Without a descriptor (none left in the process) a queued call still wakes the owner.
+    if (m_fd < 0) {
+        QMetaObject::invokeMethod(this, &VThreadWake::woken, Qt::QueuedConnection);
+        return;
+    }
     const std::uint64_t one = 1;
     // A full counter (never, in practice) still wakes the reader.
-    if (m_fd >= 0 && ::write(m_fd, &one, sizeof one) < 0 && errno != EAGAIN)
+    if (::write(m_fd, &one, sizeof one) < 0 && errno != EAGAIN)
         VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
                 QStringLiteral("线程唤醒失败: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
 }

@@ -5,6 +5,7 @@
 #include <voutput.h>
 #include <vthreadwake.h>
 
+#include <QPointer>
 #include <QRegularExpression>
 #include <QVector>
 
@@ -12,10 +13,10 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <utility>
-#include <vector>
 
 Q_LOGGING_CATEGORY(lcQuotNats, "vexa.quot.nats", QtInfoMsg)
 
@@ -100,11 +101,7 @@ public:
     {
         Events *events = self(closure);
         events->post(State::Closed, lastError(connection));
-        {
-            std::lock_guard<std::mutex> lock(events->m_mutex);
-            events->m_closed = true;
-            events->m_closedChanged.notify_all();
-        }
+        events->mark(Closed);
         delete static_cast<Closure *>(closure);
     }
     static void error(natsConnection *connection, natsSubscription *, natsStatus status, void *closure)
@@ -126,33 +123,34 @@ public:
         m_owner = nullptr;
         m_wake = nullptr;
     }
-    bool waitClosed()
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        return m_closedChanged.wait_for(lock, std::chrono::milliseconds(CloseWaitMs), [this] { return m_closed; });
-    }
-    // The probe's thread is done with everything but this object.
-    void probed()
+    // The client library's closing callback came (Closed), or the probe's
+    // thread is done with everything but this object (Probed).
+    enum Done { Closed, Probed };
+    void mark(Done done)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_probed = true;
-        m_closedChanged.notify_all();
+        m_done[done] = true;
+        m_marked.notify_all();
     }
-    bool waitProbed()
+    bool waitFor(Done done, int ms)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        return m_closedChanged.wait_for(lock, std::chrono::milliseconds(ProbeWaitMs), [this] { return m_probed; });
+        return m_marked.wait_for(lock, std::chrono::milliseconds(ms), [this, done] { return m_done[done]; });
     }
 
     void post(State state, const QString &reason)
     {
         toOwner([state, reason](VNatsLink *owner) { owner->setState(state, reason); });
     }
-    // The link's thread: the calls waiting, in order.
-    std::vector<std::function<void(VNatsLink *)>> takeCalls()
+    // The link's thread: the first call waiting; none when none waits.
+    std::function<void(VNatsLink *)> takeCall()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return std::exchange(m_calls, {});
+        if (m_calls.empty())
+            return {};
+        std::function<void(VNatsLink *)> call = std::move(m_calls.front());
+        m_calls.pop_front();
+        return call;
     }
 
 private:
@@ -178,10 +176,9 @@ private:
     std::mutex m_mutex;
     VNatsLink *m_owner;
     VThreadWake *m_wake; // the link's child
-    std::vector<std::function<void(VNatsLink *)>> m_calls;
-    std::condition_variable m_closedChanged;
-    bool m_closed = false;
-    bool m_probed = false;
+    std::deque<std::function<void(VNatsLink *)>> m_calls;
+    std::condition_variable m_marked;
+    bool m_done[2] = {false, false};
 };
 
 VNatsLink::VNatsLink(QObject *parent)
@@ -196,7 +193,7 @@ VNatsLink::~VNatsLink()
     m_events->detach();
     // A probe still asking posts to nobody once it is done; its thread is left to end on its own.
     if (m_probe.joinable()) {
-        if (m_events->waitProbed()) {
+        if (m_events->waitFor(Events::Probed, ProbeWaitMs)) {
             m_probe.join();
         } else {
             VOutput(2, QStringLiteral(__FILE__), __LINE__, QString(),
@@ -211,7 +208,7 @@ VNatsLink::~VNatsLink()
     natsConnection_Close(m_connection);
     natsConnection_Destroy(m_connection);
     // The closed callback frees the closure whenever it comes.
-    if (!m_events->waitClosed())
+    if (!m_events->waitFor(Events::Closed, CloseWaitMs))
         VOutput(2, QStringLiteral(__FILE__), __LINE__, QString(),
                 QStringLiteral("行情总线[%1]关闭时%2毫秒内未等到客户端库的关闭回调, 不再等待").arg(m_servers).arg(CloseWaitMs));
 }
@@ -288,7 +285,7 @@ void VNatsLink::setState(State state, const QString &reason)
     if (state == State::Closed && !m_probe.joinable()) {
         m_probe = std::thread([settings = m_settings, events = m_events] {
             probe(settings, events);
-            events->probed();
+            events->mark(Events::Probed);
         });
         return;
     }
@@ -331,10 +328,16 @@ void VNatsLink::probe(const VNatsSettings &settings, const std::shared_ptr<Event
     events->post(status == NATS_CONNECTION_AUTH_FAILED ? State::Refused : State::Closed, reason);
 }
 
+// One call at a time: a slot may delete the link, or run an event loop that
+// takes the next calls itself.
 void VNatsLink::takeEvents()
 {
-    for (const auto &call : m_events->takeCalls())
+    const QPointer<VNatsLink> alive(this);
+    while (std::function<void(VNatsLink *)> call = m_events->takeCall()) {
         call(this);
+        if (!alive)
+            return;
+    }
 }
 
 void VNatsLink::reportError(const QString &text)

@@ -46,7 +46,7 @@ void VNatsQuotImages::request(natsConnection *connection, const QVector<QByteArr
     QVector<Pending> requests;
     requests.reserve(subjects.size());
     for (const QByteArray &subject : subjects)
-        requests << Pending {subject, -1, 0};
+        requests << Pending {subject, -1, 0, 1};
     send(connection, requests);
 }
 
@@ -57,12 +57,13 @@ void VNatsQuotImages::retry(natsConnection *connection, qint64 unansweredMs)
         std::lock_guard<std::mutex> lock(m_pendingMutex);
         const qint64 now = m_clock.elapsed();
         for (auto pending = m_pending.begin(); pending != m_pending.end();) {
-            if (pending->sentMs > now - unansweredMs) {
+            // Each wait twice the one before: a cluster still recovering is not flooded.
+            if (pending->sentMs > now - (unansweredMs << qMin(pending->attempts - 1, 4))) {
                 ++pending;
                 continue;
             }
             if (pending->firstMs > now - GiveUpMs)
-                requests << *pending;
+                requests << Pending {pending->subject, pending->firstMs, 0, pending->attempts + 1};
             else
                 qCDebug(lcQuotNats) << "no latest record came for" << pending->subject;
             pending = m_pending.erase(pending);
@@ -119,7 +120,8 @@ void VNatsQuotImages::send(natsConnection *connection, const QVector<Pending> &r
         const qint64 now = m_clock.elapsed();
         for (const Pending &request : requests) {
             ids << ++m_lastId;
-            m_pending.insert(m_lastId, Pending {request.subject, request.firstMs < 0 ? now : request.firstMs, now});
+            m_pending.insert(m_lastId,
+                             Pending {request.subject, request.firstMs < 0 ? now : request.firstMs, now, request.attempts});
         }
     }
     for (int i = 0; status == NATS_OK && i < requests.size(); ++i)

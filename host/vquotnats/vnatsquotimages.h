@@ -26,8 +26,9 @@ typedef struct __natsMsg natsMsg;
 // servers send them. A request that stays unanswered (lost with a server
 // that died under it) or is answered by no stream (a cluster still electing
 // its leaders after a restart, a bus that keeps no stream: logged once until
-// a record comes again) is sent again until GiveUpMs after the first. A
-// security never published is answered without a record.
+// a record comes again) is sent again, after half a second, then after
+// waits twice as long each time, until GiveUpMs after the first. A security
+// never published is answered without a record.
 class VQUOTNATS_EXPORT VNatsQuotImages
 {
 public:
@@ -48,8 +49,9 @@ public:
     // must stay the same for the object's life; a closed connection sends
     // nothing.
     void request(natsConnection *connection, const QVector<QByteArray> &subjects);
-    // Asks again for what has had no record for unansweredMs since it was
-    // last asked for, unless it was first asked for GiveUpMs ago.
+    // Asks again for what has had no record since it was last asked for:
+    // unansweredMs after the first request, twice that after the second...
+    // unless it was first asked for GiveUpMs ago.
     void retry(natsConnection *connection, qint64 unansweredMs);
     // Forgets every request still unanswered.
     void clear();
@@ -65,6 +67,7 @@ private:
         QByteArray subject;
         qint64 firstMs; // -1 until sent
         qint64 sentMs;
+        int attempts;
     };
 
     void send(natsConnection *connection, const QVector<Pending> &requests);

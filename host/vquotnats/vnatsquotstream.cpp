@@ -8,13 +8,6 @@ namespace VNatsQuotStream {
 
 namespace {
 
-// How long the servers get to agree on the stream: a three-server cluster
-// usually creates it in well under a second, but each server makes its copy
-// on disk, which took over two seconds on a busy two-core machine; a cluster
-// without JetStream gives no answer at all, so publishing waits no longer
-// than this.
-constexpr int AnswerWaitMs = 5000;
-
 QString failure(natsStatus status, jsErrCode code)
 {
     natsStatus ignored;
@@ -26,7 +19,7 @@ QString failure(natsStatus status, jsErrCode code)
 
 } // namespace
 
-bool create(natsConnection *connection, QString *error)
+bool create(natsConnection *connection, QString *error, int waitMs)
 {
     jsCtx *js = nullptr;
     natsStatus status = natsConnection_JetStream(&js, connection, nullptr);
@@ -48,7 +41,7 @@ bool create(natsConnection *connection, QString *error)
     config.AllowDirect = true;
     jsOptions options;
     jsOptions_Init(&options);
-    options.Wait = AnswerWaitMs;
+    options.Wait = waitMs;
     jsErrCode code = jsErrCode(0);
     status = js_AddStream(nullptr, js, &config, &options, &code);
     if (status != NATS_OK && code == JSStreamReplicasNotSupportedErr) {

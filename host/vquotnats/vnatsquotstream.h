@@ -23,11 +23,12 @@ constexpr char Name[] = "TARN_QUOT";
 constexpr int Replicas = 3;
 
 // Creates the stream, or brings an existing one to this configuration; the
-// connection's user must be allowed to. Waits for the servers' answer, up to five
-// seconds.
-// False with error set (the server's reason) when the bus keeps no stream:
-// no JetStream, too few servers, no permission.
-VQUOTNATS_EXPORT bool create(natsConnection *connection, QString *error);
+// connection's user must be allowed to. Waits for the servers' answer up to
+// waitMs: each server makes its copy on disk, which took over two seconds
+// on a busy two-core machine. False with error set (the server's reason)
+// when the bus keeps no stream (no JetStream, too few servers, no
+// permission) or gave no answer in time (it may still make the stream).
+VQUOTNATS_EXPORT bool create(natsConnection *connection, QString *error, int waitMs = 5000);
 
 // What the bus keeps of the stream: none (Missing), its records (Present), or
 // no answer within waitMs (Unknown: a cluster without a JetStream leader
