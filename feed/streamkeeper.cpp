@@ -29,12 +29,14 @@ void StreamKeeper::check()
         return;
     const QString name = QLatin1String(VNatsQuotStream::Name);
     QString error;
-    // Once a connection: made, or brought to this program's configuration.
-    // What fails here (a cluster still electing its leader, a stream made
-    // with another storage) the check below finds and says.
+    // Once a connection, before anything is published on it: made, or
+    // brought to this program's configuration, so the stream takes every
+    // record from the first. What fails here (a cluster still electing its
+    // leader, a stream made with another storage) the check below finds and
+    // says.
     if (!m_configured) {
         m_configured = true;
-        VNatsQuotStream::create(link.connection(), &error, AnswerWaitMs);
+        VNatsQuotStream::create(link.connection(), &error);
     }
     const VNatsQuotStream::Holding kept = VNatsQuotStream::inspect(link.connection(), AnswerWaitMs, &error);
     if (kept.state == VNatsQuotStream::Holding::Unknown) {

@@ -9,15 +9,17 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
-#include <QSet>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
 
 #include <csignal>
+#include <fcntl.h>
 #include <limits>
+#include <sys/file.h>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -30,23 +32,38 @@ int firstEphemeralPort()
     return first > 1024 ? first : 32768;
 }
 
-// A free loopback port, never handed out before in this process, and below
-// the system's ephemeral range: no connection's own end can take it while a
-// server is down between a kill and its restart on the same port, and two
-// servers of one test never get the same port (a port released by one probe
-// would be the next probe's as well).
+// Holds a port for this process until it ends: a lock on a file named
+// after it, which every test process on the machine respects (a test run
+// starts several at once). The lock goes with the process, however it ends.
+bool reserve(int port)
+{
+    static const QString folder = QDir::temp().filePath(QStringLiteral("tarn-test-ports"));
+    QDir().mkpath(folder);
+    const QByteArray path = QFile::encodeName(QDir(folder).filePath(QString::number(port)));
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    return true; // the descriptor stays open, and the lock held, for the process's life
+}
+
+// A free loopback port, never handed out before in this or another test
+// process, and below the system's ephemeral range: no connection's own end
+// can take it while a server is down between a kill and its restart on the
+// same port, and no two servers ever get the same port (a port released by
+// one probe would be the next probe's as well).
 int freePort()
 {
-    static QSet<int> handedOut;
     static const int below = firstEphemeralPort();
     const int from = qMax(1025, below - 16384);
     for (int attempt = 0; attempt < 1000; ++attempt) {
         const int port = from + int(QRandomGenerator::global()->bounded(below - from));
         QTcpServer probe;
-        if (!handedOut.contains(port) && probe.listen(QHostAddress::LocalHost, quint16(port))) {
-            handedOut.insert(port);
+        if (reserve(port) && probe.listen(QHostAddress::LocalHost, quint16(port)))
             return port;
-        }
     }
     return 0;
 }
