@@ -20,7 +20,7 @@ const Definition Definitions[AnalyticColumns::Count] = {
     {"Vega", "波动率变动一个百分点时期权价格的变动", "ShowVega"},
     {"Theta", "每过一个自然日期权价格的变动", "ShowTheta"},
     {"内在价值", "立即行权的价值", "ShowIntrinsicValue"},
-    {"时间价值", "期权价格高出内在价值的部分", "ShowTimeValue"},
+    {"时间价值", "期权价格高出内在价值的部分(深度实值的欧式认沽可为负)", "ShowTimeValue"},
 };
 
 } // namespace

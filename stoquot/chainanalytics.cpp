@@ -188,13 +188,9 @@ OptionInputs ChainAnalytics::inputsOf(OptionTables::Table table, int row) const
     inputs.call = isCallTable(table);
     inputs.strike = dataset.fieldValue(row, fields.strike).toDouble();
     // A cell without a quote holds "--" or nothing, 0 as a number.
-    const double bid = dataset.fieldValue(row, fields.bid).toDouble();
-    const double ask = dataset.fieldValue(row, fields.ask).toDouble();
-    const double last = dataset.fieldValue(row, fields.last).toDouble();
-    if (isPrice(bid) && isPrice(ask))
-        inputs.price = (bid + ask) / 2;
-    else if (isPrice(last))
-        inputs.price = last;
+    inputs.price = OptionAnalytics::optionPrice(dataset.fieldValue(row, fields.bid).toDouble(),
+                                                dataset.fieldValue(row, fields.ask).toDouble(),
+                                                dataset.fieldValue(row, fields.last).toDouble());
     inputs.spot = m_spot;
     inputs.years = m_years;
     inputs.rate = m_rate;

@@ -37,6 +37,14 @@ QuantLib::Date quantLibDate(const QDate &date)
 
 } // namespace
 
+double OptionAnalytics::optionPrice(double bid, double ask, double last)
+{
+    const auto isPrice = [](double value) { return isFinite(value) && value > 0; };
+    if (isPrice(bid) && isPrice(ask))
+        return (bid + ask) / 2;
+    return isPrice(last) ? last : 0;
+}
+
 double OptionAnalytics::yearsToExpiry(const QDate &businessDate, const QDate &expiry)
 {
     if (!inQuantLibRange(businessDate) || !inQuantLibRange(expiry))
@@ -54,10 +62,13 @@ OptionFigures OptionAnalytics::evaluate(const OptionInputs &in)
     out.inTheMoney = intrinsic > 0;
     if (!isFinite(in.price) || in.price <= 0 || !isFinite(in.rate))
         return out;
-    if (in.price < intrinsic) {
+    // A European put may trade below its intrinsic value, down to K·e^(−rT) − S
+    // (the model's value at no volatility, checked below); a call may not.
+    if (in.call && in.price < intrinsic) {
         out.status = OptionFigures::BelowIntrinsic;
         return out;
     }
+    // Negative for a put below its intrinsic value.
     out.timeValue = in.price - intrinsic;
     if (!(in.years > 0) || !isFinite(in.years)) {
         out.status = OptionFigures::Expired;
@@ -73,7 +84,8 @@ OptionFigures OptionAnalytics::evaluate(const OptionInputs &in)
     double stdDev = 0;
     try {
         // The model's bounds: its value at no volatility (the discounted
-        // intrinsic value of the forward) and at the highest volatility.
+        // intrinsic value of the forward: S − K·e^(−rT) for a call,
+        // K·e^(−rT) − S for a put) and at the highest volatility.
         if (in.price <= QuantLib::blackFormula(type, in.strike, forward, 0.0, discount)) {
             out.status = OptionFigures::BelowIntrinsic;
             return out;

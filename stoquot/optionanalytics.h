@@ -29,7 +29,7 @@ struct OptionFigures
     enum Status {
         Solved,
         NoPrice, // no spot, strike or option price to work from
-        BelowIntrinsic, // the price is below the intrinsic value, or below what the model gives at no volatility
+        BelowIntrinsic, // below what the model gives at no volatility (a call: or below its intrinsic value)
         AboveModel, // the price is above what the model gives at MaxVolatility
         Expired, // no time left
         NoConvergence, // the solver found no volatility
@@ -42,7 +42,7 @@ struct OptionFigures
     double vega = 0; // per volatility point
     double theta = 0; // per calendar day
     std::optional<double> intrinsic; // with a spot and a strike
-    std::optional<double> timeValue; // the price above the intrinsic value
+    std::optional<double> timeValue; // the price above the intrinsic value (a put's may be negative)
     bool inTheMoney = false;
 };
 
@@ -56,6 +56,9 @@ namespace OptionAnalytics {
 constexpr double MaxVolatility = 5.0;
 
 OptionFigures evaluate(const OptionInputs &inputs);
+// The price an option's figures are worked out from: the mid of its best
+// bid and ask, or its last price without both; 0 without either.
+double optionPrice(double bid, double ask, double last);
 // Actual/365 from the business date to the expiry; negative once expired.
 double yearsToExpiry(const QDate &businessDate, const QDate &expiry);
 

@@ -64,6 +64,8 @@ private slots:
         QTest::newRow("put out of the money") << false << 2.75 << 2.5 << 0.22 << 0.015 << 60;
         QTest::newRow("call in the money, a quarter") << true << 2.9 << 2.6 << 0.2 << 0.02 << 91;
         QTest::newRow("put in the money, a year") << false << 42.0 << 50.0 << 0.3 << 0.05 << 365;
+        // Worth 0.407, below its intrinsic value of 0.45, above its bound K·e^(−rT) − S = 0.355.
+        QTest::newRow("put below its intrinsic value") << false << 2.75 << 3.2 << 0.15 << 0.03 << 365;
     }
     // The volatility QuantLib's engine priced at comes back, and with it the engine's Greeks.
     void knownContracts()
@@ -110,8 +112,9 @@ private slots:
             << false << inf << 0.6 << 0.25 << int(OptionFigures::NoPrice) << false << false;
         QTest::newRow("below intrinsic") << true << 3.0 << 0.45 << 0.25 << int(OptionFigures::BelowIntrinsic) << true
                                          << false;
-        QTest::newRow("a put below intrinsic")
-            << false << 2.0 << 0.49 << 0.25 << int(OptionFigures::BelowIntrinsic) << true << false;
+        // 2.5·e^(−0.0125) − 2 = 0.469.
+        QTest::newRow("a put below its bound")
+            << false << 2.0 << 0.46 << 0.25 << int(OptionFigures::BelowIntrinsic) << true << true;
         // 3 − 2.5·e^(−0.05): what the model gives at no volatility.
         QTest::newRow("below the discounted intrinsic")
             << true << 3.0 << 0.6 << 1.0 << int(OptionFigures::BelowIntrinsic) << true << true;
