@@ -21,11 +21,12 @@
 // table with a single-shot timer per changed cell that ends its 800 ms
 // marker.
 //
-// Analytics: the same board at 20,000 records a second with option prices
-// around an underlying near 3, without analytics and with every analytic
-// column and the smile shown, in interleaved rounds: the figures above and
-// the rows whose figures were worked out a second; then the
-// implied-volatility solves a second of one core, on their own.
+// Analytics: the same board at 20,000 and at 1,000 records a second with
+// option prices around an underlying near 3, without analytics and with
+// every analytic column, the smile and the term structure shown, in
+// interleaved rounds: the figures above and the rows whose figures were
+// worked out a second; then the implied-volatility solves a second of one
+// core, on their own.
 //
 //   bench_stoquot [seconds per board measurement] [rounds] [markers|board|analytics]
 
@@ -354,16 +355,17 @@ bench::PacedFeed::Fill analyticsQuotes(const QVector<QByteArray> &codes)
     };
 }
 
-// The board on the chain with every analytic column and the smile shown,
-// or none (through its scene); measured and freed. rows, when given, takes
-// the rows worked out a second.
+// The board on the chain with every analytic column, the smile and the
+// term structure shown, or none (through its scene), offered rate records
+// a second; measured and freed. rows, when given, takes the rows worked out
+// a second.
 bench::Shown measureAnalytics(IModule *module, HostContext &host, const QVector<QByteArray> &codes, bool shown,
-                              int ms, std::vector<double> *rows = nullptr)
+                              double rate, int ms, std::vector<double> *rows = nullptr)
 {
     const QString group = QStringLiteral("bench");
     QHash<QString, QVariant> scene;
     for (const char *key : {"ShowImpliedVolatility", "ShowDelta", "ShowGamma", "ShowVega", "ShowTheta",
-                            "ShowIntrinsicValue", "ShowTimeValue", "ShowSmile"})
+                            "ShowIntrinsicValue", "ShowTimeValue", "ShowSmile", "ShowTermStructure"})
         scene.insert(QLatin1String(key), shown);
     host.config()->cfgLocalDb()->setCfgParam(group, scene, true);
     IComponent *board = showBoard(module, group);
@@ -376,7 +378,7 @@ bench::Shown measureAnalytics(IModule *module, HostContext &host, const QVector<
                     bench::datasetCellsInView(table, QStringLiteral("stkcode"), QStringLiteral("lastprice")));
     const quint64 worked = analytics->evaluations();
     const bench::Shown figures
-        = bench::measureShown(host.quotMgr(), calls->viewport(), probe, 20000, analyticsQuotes(codes), ms);
+        = bench::measureShown(host.quotMgr(), calls->viewport(), probe, rate, analyticsQuotes(codes), ms);
     // Over the warm-up and the window.
     if (rows)
         rows->push_back(double(analytics->evaluations() - worked) / (figures.load.seconds + bench::WarmUpMs / 1000.0));
@@ -407,18 +409,21 @@ double solvesPerSecond(int ms)
 void runAnalytics(HostContext &host, IModule *module, const QVector<QByteArray> &codes, int ms, int rounds)
 {
 
-    std::printf("\nanalytics: 40 strikes shown at 1280x800, 20,000 records/s offered in turn from a feed thread; %d ms"
+    std::printf("\nanalytics: 40 strikes shown at 1280x800, records offered in turn from a feed thread; %d ms"
                 " per measurement after %d ms of warm-up, medians of %d interleaved rounds; paints: the calls table's\n",
                 ms, bench::WarmUpMs, rounds);
     bench::printMachine();
-    bench::printShownHeader("offered rec/s", "without analytics", "every analytic column and the smile");
+    bench::printShownHeader("offered rec/s", "without analytics", "every analytic, the smile, the term structure");
     std::vector<double> rows;
-    const auto figures
-        = bench::interleaved(host.quotMgr(), rounds,
-                             {[&] { return measureAnalytics(module, host, codes, false, ms); },
-                              [&] { return measureAnalytics(module, host, codes, true, ms, &rows); }});
-    bench::printShownRow(QStringLiteral("20000"), figures[0], figures[1]);
-    std::printf("rows worked out with the analytics shown: %.0f/s (median; each one implied-volatility solve)\n",
+    for (const double rate : {20000.0, 1000.0}) {
+        const auto figures = bench::interleaved(
+            host.quotMgr(), rounds,
+            {[&] { return measureAnalytics(module, host, codes, false, rate, ms); },
+             [&] { return measureAnalytics(module, host, codes, true, rate, ms, rate > 1000 ? &rows : nullptr); }});
+        bench::printShownRow(QString::number(rate, 'f', 0), figures[0], figures[1]);
+    }
+    std::printf("rows worked out with the analytics shown at 20000 rec/s: %.0f/s (median; each one implied-volatility"
+                " solve)\n",
                 bench::quantile(rows, 0.5));
     std::printf("implied-volatility solves on one core: %.0f/s\n", solvesPerSecond(2000));
 }

@@ -1,6 +1,7 @@
 #include "bcstoquot.h"
 
 #include "boardanalytics.h"
+#include "boardcolumns.h"
 #include "stoquotlog.h"
 #include "underlyinglabels.h"
 
@@ -38,7 +39,8 @@ BCStoQuot::BCStoQuot(QWidget *parent, QString className, const QString &identity
     m_targetSubscriber = new VQuotSubscriber(this, QStringLiteral("期权行情面板标志证券订阅"));
     m_targetSubscriber->setRecvSlot(this, "1doRecvTargetStkSubscribeQuot(VQuotData*)");
     setupViews();
-    m_analytics = new BoardAnalytics(this, &m_ui, &m_tables, BoardAnalytics::rateOf(params));
+    m_columns = new BoardColumns(this, &m_tables);
+    m_analytics = new BoardAnalytics(this, &m_ui, &m_tables, m_columns, &m_chain, BoardAnalytics::rateOf(params));
     connect(&m_tables, &OptionTables::contractWithoutRow, this, [](const SecurityId &contract) {
         stoQuotLog(__LINE__, QStringLiteral("期权行情面板:行情列表没有合约(%1).")
                                  .arg(tarn::hostContext()->cacheMgr()->stkCodeToStkId(contract.marketText(),
@@ -49,6 +51,7 @@ BCStoQuot::BCStoQuot(QWidget *parent, QString className, const QString &identity
     m_ui.cbQuotPanelType->addItem(QStringLiteral("认购"), int(CallsOnly));
     m_ui.cbQuotPanelType->addItem(QStringLiteral("认沽"), int(PutsOnly));
     m_ui.cbQuotPanelType->setCurrentData(int(Both));
+    m_ui.cbQuotPanelType->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     doQuotPanelChanged(m_ui.cbQuotPanelType->currentIndex());
 
     connectSignals();
@@ -79,10 +82,10 @@ void BCStoQuot::setupViews()
     m_tables.setup();
     for (LiveTableView *view : m_ui.tables)
         view->setShowGrid(false);
-    for (const Table table : {OptionTables::AllCall, OptionTables::AllExercisePrice, OptionTables::AllPut}) {
-        m_ui.tables[table]->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // The side tables' columns are fitted by BoardColumns.
+    m_ui.tables[OptionTables::AllExercisePrice]->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    for (const Table table : {OptionTables::AllCall, OptionTables::AllExercisePrice, OptionTables::AllPut})
         m_ui.tables[table]->verticalHeader()->hide();
-    }
 }
 
 void BCStoQuot::connectSignals()
@@ -175,7 +178,7 @@ void BCStoQuot::doTargetStkChanged(int)
     }
     // The labels keep the old underlying's texts until the new one's first quote.
     m_labels->setUnderlying(m_targetCode, m_targetName);
-    m_analytics->setUnderlying(m_targetMarket, m_targetCode);
+    m_analytics->setUnderlying(id, m_targetMarket, m_targetCode);
     if (m_targetSubscriber)
         LatestQuotes::follow(m_targetSubscriber,
                              m_targetSubscriber->subOneProduct(vf::strToChar(m_targetMarket), m_targetCode));
@@ -265,6 +268,7 @@ void BCStoQuot::doStoContractDynCacheUpdated()
         return;
     }
     m_chain.rebuild(m_contractCache, tarn::hostContext()->business()->sysDate(), [this] { fillTargetStkCombo(); });
+    m_analytics->setContracts(m_contractCache);
 }
 
 void BCStoQuot::fillTargetStkCombo()
@@ -370,6 +374,7 @@ void BCStoQuot::saveScene()
     if (group.isEmpty())
         return;
     QHash<QString, QVariant> params;
+    m_columns->saveScene(params);
     m_analytics->saveScene(params);
     tarn::hostContext()->config()->cfgLocalDb()->setCfgParam(group, params, true);
 }
@@ -381,5 +386,6 @@ void BCStoQuot::restoreScene()
         return;
     QHash<QString, QVariant> params;
     tarn::hostContext()->config()->cfgLocalDb()->getCfgParam(group, params);
+    m_columns->restoreScene(params);
     m_analytics->restoreScene(params);
 }

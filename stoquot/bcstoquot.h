@@ -7,6 +7,7 @@
 #include <icomponent.h>
 
 class BoardAnalytics;
+class BoardColumns;
 class QComboBox;
 class QItemSelection;
 class UnderlyingLabels;
@@ -21,10 +22,10 @@ struct VQuotData;
 // shown, and the underlying, are subscribed; the five tables show the
 // contracts' quotes and mark changed cells for 800 ms (OptionTables); the
 // underlying's labels follow its quotes (UnderlyingLabels). A
-// double-clicked contract is published as onSelectedStoContract. Option
-// analytics (implied volatility, Greeks, the smile) are off unless the user
-// switches them on from a table header's menu (BoardAnalytics); the scene
-// keeps that choice. The creation parameter "RiskFreeRate" sets their
+// double-clicked contract is published as onSelectedStoContract. A table
+// header's menu hides quote columns (BoardColumns) and switches option
+// analytics on (implied volatility, Greeks, the smile, the term structure;
+// BoardAnalytics), all off by default; the scene keeps those choices. The creation parameter "RiskFreeRate" sets their
 // risk-free rate.
 class BCStoQuot : public IComponent
 {
@@ -86,6 +87,7 @@ private:
     BCStoQuotForm m_ui;
     OptionTables m_tables;
     UnderlyingLabels *m_labels = nullptr; // a child
+    BoardColumns *m_columns = nullptr; // a child
     BoardAnalytics *m_analytics = nullptr; // a child
 
     // The underlying chosen, from the securities cache.

@@ -2,6 +2,7 @@
 
 #include "captionvaluelabel.h"
 #include "smilechart.h"
+#include "termstructurechart.h"
 
 #include <livetableview.h>
 
@@ -66,10 +67,18 @@ void BCStoQuotForm::setupUi(QWidget *board)
     swQuotPanel->setCurrentWidget(pgAll);
     grid->addWidget(swQuotPanel, 1, 0);
 
+    auto *charts = new QHBoxLayout;
+    charts->setObjectName(QStringLiteral("horizontalLayout_charts"));
+    charts->setSpacing(0);
     chtSmile = new SmileChart(board);
     chtSmile->setObjectName(QStringLiteral("chtSmile"));
     chtSmile->hide();
-    grid->addWidget(chtSmile, 2, 0);
+    charts->addWidget(chtSmile);
+    chtTerm = new TermStructureChart(board);
+    chtTerm->setObjectName(QStringLiteral("chtTerm"));
+    chtTerm->hide();
+    charts->addWidget(chtTerm);
+    grid->addLayout(charts, 2, 0);
 }
 
 QWidget *BCStoQuotForm::buildInputBar(QWidget *board)

@@ -8,13 +8,14 @@ class QLabel;
 class QStackedWidget;
 class QWidget;
 class SmileChart;
+class TermStructureChart;
 class VComboBox;
 
 // The option board's form: its widgets with their object names, layouts
 // and initial texts, as a generated form class would hold them. The
 // widgets belong to the board through Qt parents. The analytics' widgets
-// (the days to expiry beside each expiry combo, the smile below the pages)
-// start hidden.
+// (the days to expiry beside each expiry combo, the smile and the term
+// structure side by side below the pages) start hidden.
 struct BCStoQuotForm
 {
     void setupUi(QWidget *board);
@@ -38,6 +39,7 @@ struct BCStoQuotForm
     QWidget *pgPut = nullptr;
     LiveTableView *tables[OptionTables::TableCount] = {};
     SmileChart *chtSmile = nullptr;
+    TermStructureChart *chtTerm = nullptr;
 
 private:
     QWidget *buildInputBar(QWidget *board);

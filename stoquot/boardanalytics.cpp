@@ -1,10 +1,13 @@
 #include "boardanalytics.h"
 
 #include "bcstoquotform.h"
+#include "boardcolumns.h"
 #include "chainanalytics.h"
 #include "optiontables.h"
 #include "smilechart.h"
 #include "stoquotlog.h"
+#include "termstructure.h"
+#include "termstructurechart.h"
 
 #include <livetableview.h>
 #include <securityid.h>
@@ -18,8 +21,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTableView>
+#include <QTimer>
 
-#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -27,22 +30,9 @@ namespace {
 const OptionTables::Table SideTables[]
     = {OptionTables::AllCall, OptionTables::AllPut, OptionTables::Call, OptionTables::Put};
 const QString SmileKey = QStringLiteral("ShowSmile");
+const QString TermKey = QStringLiteral("ShowTermStructure");
 // Rates beyond this are no rate.
 constexpr double LargestRate = 1.0;
-// Room beside a caption or a cell's text, in pixels.
-constexpr int SectionPadding = 12;
-
-// Wide enough for the column's caption and its usual values, so the
-// columns the user asked for read whole however the others share the table.
-int sectionWidth(const QTableView *view, AnalyticColumns::Column column)
-{
-    const QString widest
-        = column == AnalyticColumns::ImpliedVolatility ? QStringLiteral("88.88%") : QStringLiteral("-0.0000");
-    return SectionPadding
-        + std::max(view->horizontalHeader()->fontMetrics().horizontalAdvance(AnalyticColumns::caption(column)),
-                   view->fontMetrics().horizontalAdvance(widest));
-}
-
 QDate dateOf(int yyyymmdd)
 {
     return QDate::fromString(QString::number(yyyymmdd), QStringLiteral("yyyyMMdd"));
@@ -67,59 +57,81 @@ double BoardAnalytics::rateOf(const QMap<QString, QVariant> *params)
     return DefaultRate;
 }
 
-BoardAnalytics::BoardAnalytics(QWidget *board, BCStoQuotForm *ui, OptionTables *tables, double riskFreeRate)
+BoardAnalytics::BoardAnalytics(QWidget *board, BCStoQuotForm *ui, OptionTables *tables, BoardColumns *columns,
+                               const OptionChain *chain, double riskFreeRate)
     : QObject(board)
     , m_ui(ui)
     , m_tables(tables)
+    , m_columns(columns)
     , m_chain(new ChainAnalytics(tables, riskFreeRate, this))
-    , m_menu(new QMenu(board))
+    , m_term(new TermStructure(chain, riskFreeRate, this))
+    , m_chartPause(new QTimer(this))
 {
-    m_menu->setObjectName(QStringLiteral("analyticsMenu"));
+    QMenu *menu = m_columns->menu();
+    menu->addSection(QStringLiteral("分析"));
     for (int column = 0; column < AnalyticColumns::Count; ++column) {
-        QAction *action = m_menu->addAction(AnalyticColumns::caption(AnalyticColumns::Column(column)));
-        action->setCheckable(true);
-        action->setToolTip(AnalyticColumns::explanation(AnalyticColumns::Column(column)));
-        connect(action, &QAction::toggled, this, &BoardAnalytics::apply);
-        m_columnActions[column] = action;
+        m_columnActions[column] = addChoice(menu, AnalyticColumns::caption(AnalyticColumns::Column(column)),
+                                            AnalyticColumns::explanation(AnalyticColumns::Column(column)));
     }
-    m_menu->addSeparator();
-    m_smileAction = m_menu->addAction(QStringLiteral("波动率微笑"));
-    m_smileAction->setCheckable(true);
-    connect(m_smileAction, &QAction::toggled, this, &BoardAnalytics::apply);
-
-    for (int table = 0; table < OptionTables::TableCount; ++table) {
-        QHeaderView *header = m_tables->view(OptionTables::Table(table))->horizontalHeader();
-        header->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(header, &QWidget::customContextMenuRequested, this,
-                [this, header](const QPoint &at) { m_menu->popup(header->mapToGlobal(at)); });
-    }
+    m_smileAction = addChoice(menu, QStringLiteral("波动率微笑"), QStringLiteral("所示到期月各行权价的隐含波动率"));
+    m_termAction = addChoice(menu, QStringLiteral("波动率期限结构"), QStringLiteral("各到期月平值合约的隐含波动率"));
     for (const OptionTables::Table table : SideTables) {
         m_tables->model(table).setFiguresOfRow(
             [chain = m_chain, table](int row) { return chain->figures(table, row); });
     }
-    connect(m_chain, &ChainAnalytics::updated, this, &BoardAnalytics::showSmile);
+    // Figures come after the frame's quotes: their columns widen then.
+    connect(m_chain, &ChainAnalytics::updated, m_columns, &BoardColumns::lookSoon);
+    // Drawing a chart costs a good part of a frame: new figures are drawn
+    // at most every ChartPauseMs, what the user changes at once.
+    m_chartPause->setSingleShot(true);
+    m_chartPause->setInterval(ChartPauseMs);
+    connect(m_chartPause, &QTimer::timeout, this, [this] {
+        if (m_chartsDue)
+            drawCharts();
+    });
+    connect(m_chain, &ChainAnalytics::updated, this, &BoardAnalytics::figuresChanged);
+    connect(m_term, &TermStructure::updated, this, &BoardAnalytics::figuresChanged);
 }
 
-void BoardAnalytics::setUnderlying(const QString &market, const QString &code)
+QAction *BoardAnalytics::addChoice(QMenu *menu, const QString &text, const QString &tip)
 {
-    m_chain->setUnderlying(SecurityId::of(market, code));
+    QAction *action = menu->addAction(text);
+    action->setCheckable(true);
+    action->setToolTip(tip);
+    connect(action, &QAction::toggled, this, &BoardAnalytics::apply);
+    return action;
+}
+
+void BoardAnalytics::setContracts(VCacheItem *contracts)
+{
+    m_term->setContracts(contracts, dateOf(tarn::hostContext()->business()->sysDate()));
+}
+
+void BoardAnalytics::setUnderlying(const QString &id, const QString &market, const QString &code)
+{
+    const SecurityId underlying = SecurityId::of(market, code);
+    m_chain->setUnderlying(underlying);
+    m_term->setUnderlying(id, underlying);
 }
 
 void BoardAnalytics::receiveUnderlying(const VQuotData &record)
 {
     m_chain->receiveUnderlying(record);
+    m_term->receiveUnderlying(record);
 }
 
 void BoardAnalytics::setChain(bool calls, bool puts, int expiry)
 {
     m_combined = calls && puts;
+    m_expiry = expiry;
     m_chain->setChain(calls, puts, dateOf(expiry), dateOf(tarn::hostContext()->business()->sysDate()));
+    drawCharts();
     showDays();
 }
 
 bool BoardAnalytics::isOn() const
 {
-    if (m_smileAction->isChecked())
+    if (m_smileAction->isChecked() || m_termAction->isChecked())
         return true;
     for (const QAction *action : m_columnActions) {
         if (action->isChecked())
@@ -135,39 +147,62 @@ void BoardAnalytics::apply()
         if (m_columnActions[column]->isChecked())
             columns.append(AnalyticColumns::Column(column));
     }
-    const bool on = isOn();
+    const bool smile = m_smileAction->isChecked();
+    const bool chainOn = smile || !columns.isEmpty();
     for (const OptionTables::Table table : SideTables) {
         VSQTableModel &model = m_tables->model(table);
         model.setAnalyticColumns(columns);
-        model.setInTheMoneyShaded(on);
-        const QTableView *view = m_tables->view(table);
-        QHeaderView *header = view->horizontalHeader();
-        const int first = model.firstAnalyticColumn();
-        const bool combined = table == OptionTables::AllCall || table == OptionTables::AllPut;
-        for (int i = 0; i < columns.size(); ++i) {
-            // On the combined page the table's own columns share what is left.
-            if (combined)
-                header->setSectionResizeMode(first + i, QHeaderView::Fixed);
-            header->resizeSection(first + i, sectionWidth(view, columns.at(i)));
-        }
+        model.setInTheMoneyShaded(chainOn);
         // The calls mirror the puts: their analytic columns lead, read
         // outwards from the exercise price.
         if (table == OptionTables::AllCall) {
+            QHeaderView *header = m_tables->view(table)->horizontalHeader();
+            const int first = model.firstAnalyticColumn();
             for (int i = 0; i < columns.size(); ++i)
                 header->moveSection(header->visualIndex(first + columns.size() - 1 - i), i);
         }
     }
-    m_chain->setEnabled(on);
-    m_chain->setWholeChain(m_smileAction->isChecked());
-    m_ui->chtSmile->setVisible(m_smileAction->isChecked());
-    showSmile();
+    m_columns->columnsChanged();
+    m_chain->setEnabled(chainOn);
+    m_chain->setWholeChain(smile);
+    m_term->setEnabled(m_termAction->isChecked());
+    m_ui->chtSmile->setVisible(smile);
+    m_ui->chtTerm->setVisible(m_termAction->isChecked());
+    drawCharts();
     showDays();
+}
+
+void BoardAnalytics::figuresChanged()
+{
+    if (m_chartPause->isActive())
+        m_chartsDue = true;
+    else
+        drawCharts();
+}
+
+void BoardAnalytics::drawCharts()
+{
+    m_chartsDue = false;
+    showSmile();
+    showTerm();
+    m_chartPause->start();
 }
 
 void BoardAnalytics::showSmile()
 {
-    if (m_smileAction->isChecked())
+    if (!m_smileAction->isChecked())
+        return;
+    // Nothing chosen: an empty chart, no marker.
+    if (m_expiry == 0)
+        m_ui->chtSmile->setSmile({}, {}, 0);
+    else
         m_ui->chtSmile->setSmile(m_chain->smile(true), m_chain->smile(false), m_chain->underlyingPrice());
+}
+
+void BoardAnalytics::showTerm()
+{
+    if (m_termAction->isChecked())
+        m_ui->chtTerm->setTerm(m_term->points());
 }
 
 void BoardAnalytics::showDays()
@@ -189,6 +224,8 @@ void BoardAnalytics::saveScene(QHash<QString, QVariant> &params) const
     }
     if (m_smileAction->isChecked())
         params.insert(SmileKey, true);
+    if (m_termAction->isChecked())
+        params.insert(TermKey, true);
 }
 
 void BoardAnalytics::restoreScene(const QHash<QString, QVariant> &params)
@@ -199,9 +236,9 @@ void BoardAnalytics::restoreScene(const QHash<QString, QVariant> &params)
         const QSignalBlocker quiet(action);
         action->setChecked(params.value(AnalyticColumns::sceneKey(AnalyticColumns::Column(column))).toBool());
     }
-    {
-        const QSignalBlocker quiet(m_smileAction);
-        m_smileAction->setChecked(params.value(SmileKey).toBool());
+    for (const auto &[action, key] : {std::pair {m_smileAction, SmileKey}, std::pair {m_termAction, TermKey}}) {
+        const QSignalBlocker quiet(action);
+        action->setChecked(params.value(key).toBool());
     }
     apply();
 }

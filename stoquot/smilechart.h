@@ -1,22 +1,16 @@
 #pragma once
 
-#include <QtCharts/QChartView>
+#include "optionchartview.h"
 
 #include <QPoint>
 #include <QPointF>
 #include <QVector>
 
-namespace QtCharts {
-class QLineSeries;
-class QValueAxis;
-} // namespace QtCharts
-
 // The volatility smile of the expiry shown: implied volatility against
 // exercise price for the calls and for the puts, with the underlying's
-// price marked by an upright dashed line. Its colours follow the
-// application's palette, so it reads in the light and the dark style. The
-// series and axes belong to the chart, the chart to the view.
-class SmileChart : public QtCharts::QChartView
+// price marked by an upright dashed line. Empty, without a marker, when no
+// expiry is shown.
+class SmileChart : public OptionChartView
 {
     Q_OBJECT
 public:
@@ -32,13 +26,9 @@ public:
     // The underlying's marker, NaN when none is shown.
     double markedPrice() const;
 
-protected:
-    void changeEvent(QEvent *event) override;
-
 private:
-    void followPalette();
-    // Sets the axes' ranges to take in the points and the price, in round
-    // steps; true when a range changed.
+    // Sets the axes' ranges to take in the points and the price; true when a
+    // range changed.
     bool fitAxes(const QVector<QPointF> &calls, const QVector<QPointF> &puts, double underlyingPrice);
     // Where the points and the marker fall on the screen.
     QVector<QPoint> pixelsOf(const QVector<QPointF> &calls, const QVector<QPointF> &puts, double underlyingPrice) const;
@@ -46,7 +36,4 @@ private:
     QtCharts::QLineSeries *m_calls;
     QtCharts::QLineSeries *m_puts;
     QtCharts::QLineSeries *m_underlying;
-    QtCharts::QValueAxis *m_strikeAxis;
-    QtCharts::QValueAxis *m_volatilityAxis;
-    QVector<QPoint> m_shownPixels;
 };
