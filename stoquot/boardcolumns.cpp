@@ -64,6 +64,8 @@ BoardColumns::BoardColumns(QWidget *board, OptionTables *tables)
         view->viewport()->installEventFilter(this);
         if (isCombined(table)) {
             view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+            // By the pixel, so that the two sides mirror each other exactly.
+            view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
             QScrollBar *bar = view->horizontalScrollBar();
             connect(bar, &QScrollBar::valueChanged, this, [this, table](int value) { followScroll(table, value); });
             // A new range: the calls stand where the puts do.
@@ -128,8 +130,9 @@ void BoardColumns::valuesShown()
                 continue;
             for (int row = first; row <= last; ++row) {
                 const QString text = model->index(row, column).data().toString();
-                // Only a text longer than any before can be wider.
-                if (text.size() <= longest[column])
+                // A text shorter than the longest before is not wider
+                // (digits are as wide as each other, signs narrower).
+                if (text.size() < longest[column])
                     continue;
                 longest[column] = text.size();
                 const int width = view->fontMetrics().horizontalAdvance(text);
