@@ -133,9 +133,11 @@ private slots:
     }
 
     // The whole cluster lost with its disks and started afresh: the stream is
-    // gone. tarn-feed finds so once the cluster answers, makes it again and
-    // publishes every security's latest record again, so the stream holds
-    // every security once more, the quiet ones too, for clients that re-image.
+    // gone. tarn-feed makes it again once the cluster answers, and every
+    // security's latest record is in it once more, the quiet ones too, for
+    // clients that re-image (the images sent on reconnecting fill it, or,
+    // when they went out before the stream could be made, a republication
+    // of every latest record).
     void streamLostAndRecovered()
     {
         QVERIFY(startFeed(false));
@@ -150,9 +152,6 @@ private slots:
         QString error;
         QVERIFY2(m_cluster.start(&error), qPrintable(error));
         QTRY_VERIFY_WITH_TIMEOUT(m_cluster.storedQuotes() >= all, 20000);
-        QString said;
-        QTRY_VERIFY2_WITH_TIMEOUT((said += QString::fromLocal8Bit(m_feed->readAllStandardError())).contains(u("已重发")),
-                                  qPrintable(said), 10000);
     }
 
     // tarn-host records what its components receive from the bus; tarn-feed replays it.
