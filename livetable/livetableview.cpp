@@ -1,15 +1,15 @@
 #include "livetableview.h"
 
+#include "changedcells.h"
 #include "framepacer.h"
+#include "headersections.h"
 #include "livetextdelegate.h"
+#include "tablekeys.h"
 
 #include <algorithm>
+#include <memory>
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QHeaderView>
-#include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QPaintEvent>
 
@@ -27,8 +27,10 @@ bool fillsItsCells(const QAbstractItemDelegate *delegate)
 LiveTableView::LiveTableView(QWidget *parent)
     : VTableView(parent)
     , m_pacer(new FramePacer(FramePacer::Paint, this))
+    , m_changed(std::make_unique<ChangedCells>(this))
 {
     QTableView::setShowGrid(false);
+    TableKeys::install(this);
     setItemDelegate(new LiveTextDelegate(this));
     // Qt fills the region before the paint event; paintBackground() does.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -40,6 +42,8 @@ LiveTableView::LiveTableView(QWidget *parent)
         connect(header, &QHeaderView::sectionMoved, this, &LiveTableView::forgetWhatIsInView);
     }
 }
+
+LiveTableView::~LiveTableView() = default;
 
 void LiveTableView::setShowGrid(bool show)
 {
@@ -55,28 +59,13 @@ void LiveTableView::dataChanged(const QModelIndex &topLeft, const QModelIndex &b
     }
     if (!isVisible() || !topLeft.isValid() || !bottomRight.isValid() || topLeft.parent() != rootIndex())
         return;
-    // Most changes of a long table are of rows out of view, and a board's
-    // changes are cell by cell: each costs a look at what is in view, known
-    // until the view scrolls, resizes or its rows or columns change.
-    if (!m_inViewKnown)
-        knowWhatIsInView();
-    if (!m_rowsInView.anyIn(topLeft.row(), bottomRight.row())
-        || !m_columnsInView.anyIn(topLeft.column(), bottomRight.column()))
-        return;
-    m_changed.append(QRect(QPoint(topLeft.column(), topLeft.row()), QPoint(bottomRight.column(), bottomRight.row())));
-    m_pacer->request();
-}
-
-void LiveTableView::knowWhatIsInView()
-{
-    m_rowsInView = ShownSections(sectionsShown(verticalHeader(), 0, viewport()->height() - 1));
-    m_columnsInView = ShownSections(sectionsShown(horizontalHeader(), 0, viewport()->width() - 1));
-    m_inViewKnown = true;
+    if (m_changed->add(topLeft, bottomRight))
+        m_pacer->request();
 }
 
 void LiveTableView::forgetWhatIsInView()
 {
-    m_inViewKnown = false;
+    m_changed->forgetView();
 }
 
 void LiveTableView::scrollContentsBy(int dx, int dy)
@@ -111,60 +100,9 @@ void LiveTableView::reset()
 
 void LiveTableView::repaintChanged()
 {
-    if (!m_inViewKnown)
-        knowWhatIsInView();
-    const QHeaderView *rows = verticalHeader();
-    const QHeaderView *columns = horizontalHeader();
-    const QVector<int> &rowsShown = m_rowsInView.sections;
-    const QVector<int> &columnsShown = m_columnsInView.sections;
-    const int width = columnsShown.size();
-    // The shown cells reported changed, by place in view. Each change is
-    // walked over its own rows and columns only: a frame reports hundreds
-    // of cells.
-    QVector<bool> changed(rowsShown.size() * width);
-    for (const QRect &cells : qAsConst(m_changed)) {
-        for (int row = qMax(cells.top(), m_rowsInView.first); row <= qMin(cells.bottom(), m_rowsInView.last); ++row) {
-            const int r = m_rowsInView.placeOf(row);
-            if (r < 0)
-                continue;
-            for (int column = qMax(cells.left(), m_columnsInView.first);
-                 column <= qMin(cells.right(), m_columnsInView.last); ++column) {
-                const int c = m_columnsInView.placeOf(column);
-                if (c >= 0)
-                    changed[r * width + c] = true;
-            }
-        }
-    }
-    m_changed.clear();
-    // The cells to repaint, made one region at once, each run of cells side
-    // by side one rectangle: a region grown cell by cell costs more than the
-    // cells' paint when a frame changes hundreds of them. QRegion::setRects
-    // wants bands top to bottom, each left to right with no two rectangles
-    // touching: the rows shown come top to bottom, and the columns shown
-    // left to right, or the other way in a right-to-left table.
-    QVector<QRect> rects;
-    for (int r = 0; r < rowsShown.size(); ++r) {
-        const int row = rowsShown.at(r);
-        for (int i = 0; i < width; ++i) {
-            const int c = isRightToLeft() ? width - 1 - i : i;
-            const int column = columnsShown.at(c);
-            if (!changed.at(r * width + c)
-                || (!m_lookRoles.isEmpty() && !takeNewLook(model()->index(row, column, rootIndex()))))
-                continue;
-            const QRect cell(columns->sectionViewportPosition(column), rows->sectionViewportPosition(row),
-                             columns->sectionSize(column), rows->sectionSize(row));
-            if (!rects.isEmpty() && rects.constLast().top() == cell.top()
-                && rects.constLast().right() + 1 == cell.left())
-                rects.last().setRight(cell.right());
-            else
-                rects.append(cell);
-        }
-    }
-    if (rects.isEmpty())
-        return;
-    QRegion pixels;
-    pixels.setRects(rects.constData(), rects.size());
-    viewport()->update(pixels);
+    const QRegion changed = m_changed->takeRegion();
+    if (!changed.isEmpty())
+        viewport()->update(changed);
 }
 
 void LiveTableView::paintEvent(QPaintEvent *event)
@@ -181,32 +119,14 @@ void LiveTableView::paintEvent(QPaintEvent *event)
         return;
     if (m_grid)
         paintGrid(event->region());
-    if (m_lookRoles.isEmpty())
-        return;
-    // Bounded by what is on screen: looks of cells long scrolled away go.
-    const int shownCells = (viewport()->height() / qMax(1, verticalHeader()->defaultSectionSize()) + 2)
-        * (horizontalHeader()->count() + 1);
-    if (m_painted.size() > 4 * shownCells) {
-        m_painted.clear();
-        m_lookTaken.clear();
-    }
-    for (const QRect &rect : event->region()) {
-        const QVector<int> columns = sectionsShown(horizontalHeader(), rect.left(), rect.right());
-        for (int row : sectionsShown(verticalHeader(), rect.top(), rect.bottom())) {
-            for (int column : columns) {
-                if (!m_lookTaken.contains(cellKey(row, column)))
-                    rememberLook(model()->index(row, column, rootIndex()));
-            }
-        }
-    }
-    m_lookTaken.clear();
+    m_changed->painted(event->region());
 }
 
 // Changes made while hidden are not followed, so the looks taken for a
 // paint that did not come are not trusted when the view shows again.
 void LiveTableView::hideEvent(QHideEvent *event)
 {
-    m_lookTaken.clear();
+    m_changed->hidden();
     VTableView::hideEvent(event);
 }
 
@@ -237,15 +157,15 @@ bool LiveTableView::paintCells(const QRegion &region)
         const QRect area = rect & cellsRect;
         if (area.isEmpty())
             continue;
-        const QVector<int> across = sectionsShown(columns, area.left(), area.right());
-        for (int row : sectionsShown(rows, area.top(), area.bottom())) {
+        const QVector<int> across = HeaderSections::shownBetween(columns, area.left(), area.right());
+        for (int row : HeaderSections::shownBetween(rows, area.top(), area.bottom())) {
             const int top = rows->sectionViewportPosition(row);
             const int height = rows->sectionSize(row);
             for (int column : across) {
                 if (rowSpan(row, column) != 1 || columnSpan(row, column) != 1)
                     return false;
                 if (several) {
-                    const quint64 key = cellKey(row, column);
+                    const quint64 key = ChangedCells::cellKey(row, column);
                     if (seen.contains(key))
                         continue;
                     seen.insert(key);
@@ -344,11 +264,11 @@ QRegion LiveTableView::backgroundShownIn(const QRegion &region) const
     };
     const QRect rect = region.boundingRect() & cells;
     QRegion filled = rect;
-    for (int column : sectionsShown(horizontalHeader(), rect.left(), rect.right())) {
+    for (int column : HeaderSections::shownBetween(horizontalHeader(), rect.left(), rect.right())) {
         if (!fills(itemDelegateForColumn(column)))
             filled -= QRect(columnViewportPosition(column), rect.top(), columnWidth(column), rect.height());
     }
-    for (int row : sectionsShown(verticalHeader(), rect.top(), rect.bottom())) {
+    for (int row : HeaderSections::shownBetween(verticalHeader(), rect.top(), rect.bottom())) {
         if (QAbstractItemDelegate *delegate = itemDelegateForRow(row)) {
             const QRect strip(rect.left(), rowViewportPosition(row), rect.width(), rowHeight(row));
             filled = fills(delegate) ? filled | strip : filled - strip;
@@ -402,12 +322,12 @@ void LiveTableView::paintGrid(const QRegion &region)
         const int right = isRightToLeft() ? rect.right() : qMin(rect.right(), cells.right());
         if (bottom < rect.top() || right < left)
             continue;
-        for (int row : sectionsShown(rows, rect.top(), bottom)) {
+        for (int row : HeaderSections::shownBetween(rows, rect.top(), bottom)) {
             const int y = rows->sectionViewportPosition(row) + rows->sectionSize(row) - 1;
             if (y >= rect.top() && y <= bottom)
                 painter.fillRect(QRect(left, y, right - left + 1, 1), colour);
         }
-        for (int column : sectionsShown(columns, left, right)) {
+        for (int column : HeaderSections::shownBetween(columns, left, right)) {
             int x = columns->sectionViewportPosition(column);
             if (!isRightToLeft())
                 x += columns->sectionSize(column) - 1;
@@ -417,130 +337,13 @@ void LiveTableView::paintGrid(const QRegion &region)
     }
 }
 
-void LiveTableView::keyPressEvent(QKeyEvent *event)
+QVector<int> LiveTableView::lookRoles() const
 {
-    if (event->matches(QKeySequence::Copy) && model()) {
-        QGuiApplication::clipboard()->setText(selectedRowsText());
-        event->accept();
-        return;
-    }
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && state() != EditingState && currentIndex().isValid()) {
-        emit doubleClicked(currentIndex());
-        event->accept();
-        return;
-    }
-    VTableView::keyPressEvent(event);
-}
-
-QString LiveTableView::selectedRowsText() const
-{
-    if (!model() || !selectionModel())
-        return QString();
-    QVector<int> rows;
-    for (const QModelIndex &index : selectionModel()->selectedIndexes()) {
-        if (!rows.contains(index.row()))
-            rows.append(index.row());
-    }
-    std::sort(rows.begin(), rows.end());
-    QVector<int> columns;
-    for (int visual = 0; visual < horizontalHeader()->count(); ++visual) {
-        const int column = horizontalHeader()->logicalIndex(visual);
-        if (isColumnHidden(column))
-            continue;
-        for (int row : qAsConst(rows)) {
-            if (!model()->index(row, column, rootIndex()).data().toString().isEmpty()) {
-                columns.append(column);
-                break;
-            }
-        }
-    }
-    QStringList lines;
-    QStringList cells;
-    for (int column : qAsConst(columns))
-        cells << model()->headerData(column, Qt::Horizontal).toString();
-    lines << cells.join(QLatin1Char('\t'));
-    for (int row : qAsConst(rows)) {
-        cells.clear();
-        for (int column : qAsConst(columns))
-            cells << model()->index(row, column, rootIndex()).data().toString();
-        lines << cells.join(QLatin1Char('\t'));
-    }
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
-}
-
-bool LiveTableView::takeNewLook(const QModelIndex &index)
-{
-    const quint64 key = cellKey(index.row(), index.column());
-    Look look(m_lookRoles.size());
-    for (int i = 0; i < m_lookRoles.size(); ++i)
-        look[i] = index.data(m_lookRoles.at(i));
-    Look &painted = m_painted[key];
-    if (painted == look)
-        return false;
-    painted = std::move(look);
-    m_lookTaken.insert(key);
-    return true;
-}
-
-void LiveTableView::rememberLook(const QModelIndex &index)
-{
-    Look &look = m_painted[cellKey(index.row(), index.column())];
-    look.resize(m_lookRoles.size());
-    for (int i = 0; i < m_lookRoles.size(); ++i)
-        look[i] = index.data(m_lookRoles.at(i));
+    return m_changed->lookRoles();
 }
 
 void LiveTableView::setLookRoles(const QVector<int> &roles)
 {
-    m_lookRoles = roles;
-    m_painted.clear();
-    m_lookTaken.clear();
+    m_changed->setLookRoles(roles);
     viewport()->update();
-}
-
-QPair<int, int> LiveTableView::visualRange(const QHeaderView *header, int from, int to)
-{
-    int first = header->visualIndexAt(from);
-    int last = header->visualIndexAt(to);
-    // A right-to-left header places its first section at the right.
-    if (header->orientation() == Qt::Horizontal && header->isRightToLeft())
-        std::swap(first, last);
-    if (first < 0)
-        return {0, -1};
-    return {first, last < 0 ? header->count() - 1 : last};
-}
-
-QVector<int> LiveTableView::sectionsShown(const QHeaderView *header, int from, int to)
-{
-    QVector<int> sections;
-    const QPair<int, int> range = visualRange(header, from, to);
-    sections.reserve(range.second - range.first + 1);
-    for (int visual = range.first; visual <= range.second; ++visual) {
-        const int logical = header->logicalIndex(visual);
-        if (!header->isSectionHidden(logical))
-            sections.append(logical);
-    }
-    return sections;
-}
-
-LiveTableView::ShownSections::ShownSections(const QVector<int> &shown)
-    : sections(shown)
-{
-    if (shown.isEmpty())
-        return;
-    first = *std::min_element(shown.begin(), shown.end());
-    last = *std::max_element(shown.begin(), shown.end());
-    places.fill(-1, last - first + 1);
-    for (int place = 0; place < shown.size(); ++place)
-        places[shown.at(place) - first] = place;
-}
-
-bool LiveTableView::ShownSections::anyIn(int from, int to) const
-{
-    for (int section = qMax(from, first); section <= qMin(to, last); ++section) {
-        if (placeOf(section) >= 0)
-            return true;
-    }
-    return false;
 }

@@ -2,20 +2,20 @@
 
 #include <vtableview.h>
 
-#include <QHash>
 #include <QPersistentModelIndex>
 #include <QRegion>
-#include <QSet>
 #include <QVector>
 
-class QHeaderView;
+#include <memory>
+
+class ChangedCells;
 class FramePacer;
 
 // A table view for live data. Qt's item views repaint their whole viewport
 // for any change of more than one cell, off screen or not, and once per
 // pass of the event loop; a table fed quotes in batches then repaints
-// hundreds of times a second. This view collects the changed cells that
-// reach the screen and repaints them in the Paint phase of the frame
+// hundreds of times a second. This view repaints the changed cells that
+// reach the screen (ChangedCells) in the Paint phase of the frame
 // (FramePacer) in which they changed, or of the next one for a change made
 // between frames. Changes outside the viewport cost no paint at all.
 //
@@ -43,25 +43,20 @@ class FramePacer;
 // drag's drop indicator and QTableView's own grid (set through a QTableView
 // pointer) leave the cells to QTableView.
 //
-// Keys: Enter on a row does what a double-click does (doubleClicked with
-// the current index); the copy key puts the selected rows on the clipboard
-// (selectedRowsText()).
+// The view takes the quote tables' keys (TableKeys): Enter on a row does
+// what a double-click does, the copy key copies the selected rows.
 class LiveTableView : public VTableView
 {
     Q_OBJECT
 public:
     explicit LiveTableView(QWidget *parent = nullptr);
+    ~LiveTableView() override;
 
-    QVector<int> lookRoles() const { return m_lookRoles; }
+    QVector<int> lookRoles() const;
     void setLookRoles(const QVector<int> &roles);
 
     bool showGrid() const { return m_grid; }
     void setShowGrid(bool show);
-
-    // The selected rows as tab-separated text under a header line: the
-    // shown columns in their order, leaving out columns empty in every
-    // selected row (a button column).
-    QString selectedRowsText() const;
 
     void reset() override;
 
@@ -72,42 +67,13 @@ protected:
     bool viewportEvent(QEvent *event) override;
     QStyleOptionViewItem viewOptions() const override;
     void hideEvent(QHideEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void updateGeometries() override;
     void rowsInserted(const QModelIndex &parent, int first, int last) override;
     void rowsAboutToBeRemoved(const QModelIndex &parent, int first, int last) override;
 
 private:
-    using Look = QVector<QVariant>;
-
-    // The sections of a header shown in view, in visual order, and the
-    // place of each among them by logical index.
-    struct ShownSections
-    {
-        ShownSections() = default;
-        explicit ShownSections(const QVector<int> &shown);
-        // The section's place among the shown ones; -1 when not shown.
-        int placeOf(int section) const
-        {
-            return section < first || section > last ? -1 : places.at(section - first);
-        }
-        // Whether any of the sections from..to is shown.
-        bool anyIn(int from, int to) const;
-
-        QVector<int> sections;
-        int first = 0; // the smallest and largest logical index shown
-        int last = -1;
-        QVector<int> places; // by logical index - first
-    };
-
-    // The first and last visual index of header's sections between viewport
-    // positions from and to; last < first when none is there.
-    static QPair<int, int> visualRange(const QHeaderView *header, int from, int to);
-    // The logical sections of header shown between viewport positions from and to.
-    static QVector<int> sectionsShown(const QHeaderView *header, int from, int to);
     void repaintChanged();
-    void knowWhatIsInView();
     void forgetWhatIsInView();
     // The viewport's part covered by cells, from the first row and column
     // to the last; empty without either.
@@ -123,25 +89,9 @@ private:
     // none, where it leaves them to QTableView.
     bool paintCells(const QRegion &region);
     void paintGrid(const QRegion &region);
-    static quint64 cellKey(int row, int column) { return quint64(row) << 32 | quint32(column); }
-    // Whether the cell's look differs from the one last painted; if so, it
-    // is remembered now, as the look the cell's coming repaint will show.
-    bool takeNewLook(const QModelIndex &index);
-    void rememberLook(const QModelIndex &index);
 
-    FramePacer *m_pacer;
-    QVector<int> m_lookRoles;
+    FramePacer *m_pacer; // a child
     bool m_grid = true;
-    // Changed cells waiting for the frame, in cell units: x = column, y = row.
-    QVector<QRect> m_changed;
-    // What is in view, while known.
-    bool m_inViewKnown = false;
-    ShownSections m_rowsInView;
-    ShownSections m_columnsInView;
-    // With look roles: the look of each cell when it was last painted, by
-    // cellKey, and the cells whose look takeNewLook remembered for the
-    // coming paint, which then need not read it again.
-    QHash<quint64, Look> m_painted;
-    QSet<quint64> m_lookTaken;
+    std::unique_ptr<ChangedCells> m_changed;
     QPersistentModelIndex m_hovered;
 };
