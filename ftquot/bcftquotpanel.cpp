@@ -95,7 +95,7 @@ BCFtQuotPanel::BCFtQuotPanel(QWidget *parent, QString className, const QString &
     : IComponent(parent, className, identity)
     , m_addDelegate(new VButtonDelegate(this))
     , m_delDelegate(new VButtonDelegate(this))
-    , m_window(new VisibleRowSubscription(m_currentPage, this))
+    , m_window(new VisibleRowSubscription(this))
 {
     buildUi();
     initPages();
@@ -112,12 +112,10 @@ BCFtQuotPanel::BCFtQuotPanel(QWidget *parent, QString className, const QString &
 
 BCFtQuotPanel::~BCFtQuotPanel()
 {
-    StoredChoices::save(m_cfgParams, m_pageOrder, m_currentPage);
+    StoredChoices::save(m_cfgParams, m_pageOrder, m_window->currentPage());
     for (MarketPage *page : qAsConst(m_pageOrder)) {
-        if (page->subscriber) {
-            m_window->unsubscribePage(page, true);
-            delete page->subscriber;
-        }
+        m_window->release(page);
+        delete page->subscriber;
         delete page;
     }
     m_pages.clear();
@@ -230,7 +228,7 @@ void BCFtQuotPanel::connectSignals()
         // read again as after a scroll.
         page->table->viewport()->installEventFilter(new ResizeWatcher(
             [this, page] {
-                if (page == m_currentPage)
+                if (page == m_window->currentPage())
                     doTbvScrollBarValueChanged(0);
             },
             page->table));
@@ -257,8 +255,13 @@ void BCFtQuotPanel::doFtContractDynCacheUpdated()
     }
     ProductMenus::loadContracts(m_contractCache, m_pages);
     loadOftenContracts();
-    ProductMenus::buildProductMenus(m_pageOrder, this, SLOT(doActCliked()),
-                                    [this](const QString &product, MarketPage *page) { addProductRows(product, page); });
+    // A restored check adds its product's rows before the action is
+    // connected, so it runs no toggle.
+    for (QAction *action : ProductMenus::buildProductMenus(m_pageOrder)) {
+        if (action->isChecked())
+            addProductRows(action->data().toString(), m_pages.value(action->property(ProductMenus::MarketProperty).toString()));
+        connect(action, &QAction::toggled, this, &BCFtQuotPanel::doActCliked);
+    }
     doBtnClicked();
 }
 
@@ -288,7 +291,7 @@ void BCFtQuotPanel::doActCliked()
         // The removed contracts leave the subscription at once: the window
         // is read again from the rows that are left.
         page->removeProductRows(product, m_contractCache);
-        m_window->refreshSubscription(page);
+        m_window->rowsChanged(page);
         page->checkedItems.remove(product);
     }
 }
@@ -298,21 +301,22 @@ void BCFtQuotPanel::addProductRows(const QString &productId, MarketPage *page)
     // values() lists the most recently inserted contract first.
     for (const QString &contract : page->productContracts.values(productId))
         page->addContractRow(contract, m_contractCache, today());
-    m_window->refreshSubscription(page);
+    m_window->refresh(page);
 }
 
 void BCFtQuotPanel::doSubscibeClicked(const QModelIndex &index)
 {
     MarketPage *often = oftenPage();
-    if (!often || !m_currentPage || !m_contractCache)
+    const MarketPage *shown = m_window->currentPage();
+    if (!often || !shown || !m_contractCache)
         return;
-    const QString id = m_currentPage->dataset.fieldValue(index.row(), QStringLiteral("stkid")).toString();
-    const QString name = m_currentPage->dataset.fieldValue(index.row(), QStringLiteral("stkname")).toString();
+    const QString id = shown->dataset.fieldValue(index.row(), QStringLiteral("stkid")).toString();
+    const QString name = shown->dataset.fieldValue(index.row(), QStringLiteral("stkname")).toString();
     if (id.isEmpty() || often->checkedItems.contains(id))
         return;
     often->checkedItems.insert(id, name);
     often->addContractRow(id, m_contractCache, today());
-    m_window->refreshSubscription(often);
+    m_window->refresh(often);
 }
 
 void BCFtQuotPanel::doCanelSubscibeClicked(const QModelIndex &index)
@@ -332,33 +336,27 @@ void BCFtQuotPanel::doCanelSubscibeClicked(const QModelIndex &index)
         often->model.refreshModel();
         often->checkedItems.remove(id);
         often->rebuildRowIndex();
-        m_window->refreshSubscription(often);
+        m_window->rowsChanged(often);
     }
 }
 
 void BCFtQuotPanel::doBtnClicked()
 {
-    MarketPage *old = m_currentPage;
     for (MarketPage *page : qAsConst(m_pageOrder)) {
         if (page->button && page->button->isChecked()) {
-            m_currentPage = page;
-            break;
+            m_stack->setCurrentWidget(page->pageWidget);
+            m_window->setCurrentPage(page);
+            return;
         }
     }
-    if (!m_currentPage)
-        return;
-    m_stack->setCurrentWidget(m_currentPage->pageWidget);
-    m_window->refreshSubscription(m_currentPage);
-    if (old && old != m_currentPage)
-        m_window->unsubscribePage(old, false);
-    m_window->subscribePage(m_currentPage);
 }
 
 void BCFtQuotPanel::doTbvScrollBarValueChanged(int)
 {
-    if (!m_currentPage)
+    MarketPage *page = m_window->currentPage();
+    if (!page)
         return;
-    QTimer &timer = m_currentPage->refreshTimer;
+    QTimer &timer = page->refreshTimer;
     if (timer.isActive()) {
         timer.stop();
         timer.start();
@@ -375,7 +373,7 @@ void BCFtQuotPanel::doRefreshQuotSubProducts()
     for (MarketPage *page : qAsConst(m_pageOrder)) {
         if (page->refreshTimer.timerId() == timer->timerId()) {
             timer->stop();
-            m_window->refreshSubscription(page);
+            m_window->refresh(page);
             return;
         }
     }
@@ -389,7 +387,7 @@ void BCFtQuotPanel::doSortIndicatorChanged()
     for (MarketPage *page : qAsConst(m_pageOrder)) {
         if (page->table->horizontalHeader() == header) {
             page->rebuildRowIndex();
-            m_window->refreshSubscription(page);
+            m_window->rowsChanged(page);
             return;
         }
     }
@@ -401,10 +399,7 @@ void BCFtQuotPanel::doRecvSubscribeQuot(VQuotData *pQuotData)
         return;
     const SecurityId contract = SecurityId::of(*pQuotData);
     ftQuotLog(0, __LINE__, QStringLiteral("期货行情面板接收到行情:【%1|%2】").arg(contract.marketText(), contract.codeText()));
-    // A record without data must not replace a waiting one.
-    if (pQuotData->status != 0 && m_currentPage && m_currentPage->rowIndex.contains(contract)
-        && !m_currentPage->resubscribing)
-        m_window->receive(*pQuotData);
+    m_window->receive(*pQuotData);
 }
 
 void BCFtQuotPanel::doDoubleClickedQuotData(const QModelIndex &index)

@@ -58,7 +58,6 @@ private:
     QStackedWidget *m_stack = nullptr;
     VCacheItem *m_contractCache = nullptr;
     QHash<QString, QVariant> m_cfgParams;
-    MarketPage *m_currentPage = nullptr;
     QHash<QString, MarketPage *> m_pages; // by market code; owned
     QList<MarketPage *> m_pageOrder; // the five markets in button order
     VButtonDelegate *m_addDelegate;

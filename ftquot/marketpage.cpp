@@ -102,6 +102,4 @@ void MarketPage::rebuildRowIndex()
         const QString rowMarket = often ? dataset.fieldValue(row, QStringLiteral("market")).toString() : market;
         rowIndex.insert(SecurityId::of(rowMarket, dataset.fieldValue(row, QStringLiteral("stkcode")).toString()), row);
     }
-    firstSubRow = -1;
-    lastSubRow = -1;
 }

@@ -22,8 +22,8 @@ class VQuotSubscriber;
 // ("*"), with its rows and the index of its rows by contract. The board
 // owns the page; its dataset and model have no parent, its button, page
 // widget and table are the board's widgets, and the board deletes its
-// subscriber. The subscription of the rows in view works on the fields
-// from firstSubRow on (VisibleRowSubscription).
+// subscriber. What the subscriber subscribes (the rows in view) is
+// VisibleRowSubscription's.
 class MarketPage
 {
 public:
@@ -38,8 +38,7 @@ public:
     void removeProductRows(const QString &productId, VCacheItem *contracts);
     // The contract's row, -1 when it has none.
     int rowOf(const SecurityId &contract) const { return rowIndex.value(contract, -1); }
-    // The row index from the rows as they stand; the subscribed window
-    // starts again.
+    // The row index from the rows as they stand.
     void rebuildRowIndex();
 
     bool often = false;
@@ -47,8 +46,6 @@ public:
     QTimer refreshTimer; // debounce of scrolling
     VDataset dataset;
     VFQTableModel model;
-    int firstSubRow = -1; // the subscribed window of rows, -1: none
-    int lastSubRow = -1;
     QToolButton *button = nullptr;
     QWidget *pageWidget = nullptr;
     QTableView *table = nullptr;
@@ -56,10 +53,6 @@ public:
     QMultiMap<QString, QString> productContracts; // product id → contract id
     QHash<QString, QString> checkedItems; // product id → name; own list: contract id → name
     QString market;
-    bool refreshing = false;
-    bool resubscribing = false;
-    bool subscribed = false;
     VQuotSubscriber *subscriber = nullptr;
-    QHash<QString, SecurityId> subscribedSet; // what the quote manager last accepted, by product-list entry
     QuoteWriter writer; // a record's values into a row
 };

@@ -41,10 +41,10 @@ void ProductMenus::loadContracts(VCacheItem *contracts, const QHash<QString, Mar
     }
 }
 
-void ProductMenus::buildProductMenus(const QList<MarketPage *> &pages, QObject *receiver, const char *slot,
-                                     const std::function<void(const QString &, MarketPage *)> &addRows)
+QList<QAction *> ProductMenus::buildProductMenus(const QList<MarketPage *> &pages)
 {
     const VDataDict *dict = tarn::hostContext()->dataDict();
+    QList<QAction *> all;
     for (MarketPage *page : pages) {
         if (page->often || !page->button)
             continue;
@@ -54,13 +54,11 @@ void ProductMenus::buildProductMenus(const QList<MarketPage *> &pages, QObject *
             action->setData(product);
             action->setCheckable(true);
             action->setProperty(MarketProperty, page->market);
-            if (page->checkedItems.contains(product)) {
-                action->setChecked(true);
-                addRows(product, page);
-            }
-            QObject::connect(action, SIGNAL(toggled(bool)), receiver, slot);
+            action->setChecked(page->checkedItems.contains(product));
             actions << action;
         }
         page->button->addActions(actions);
+        all << actions;
     }
+    return all;
 }

@@ -4,10 +4,8 @@
 #include <QList>
 #include <QString>
 
-#include <functional>
-
 class MarketPage;
-class QObject;
+class QAction;
 class VCacheItem;
 
 // The exchange pages' product menus, read from the contract cache: every
@@ -17,16 +15,16 @@ class VCacheItem;
 class ProductMenus
 {
 public:
-    // Holds the action's market; the board's slot finds the page by it.
+    // Holds the action's market; the board finds the page by it.
     static constexpr const char *MarketProperty = "ACT_Property_Market";
 
     // Adds every contract of the cache to its exchange page's products,
     // under the cache's read lock; a contract of a market without a page
     // is logged and skipped.
     static void loadContracts(VCacheItem *contracts, const QHash<QString, MarketPage *> &pages);
-    // The actions of every exchange page, checked where the page's checked
-    // items hold the product (addRows then adds the product's rows), then
-    // connected to receiver's slot, so a restored check runs no slot.
-    static void buildProductMenus(const QList<MarketPage *> &pages, QObject *receiver, const char *slot,
-                                  const std::function<void(const QString &product, MarketPage *page)> &addRows);
+    // Puts on every exchange page's button a menu action per product (its
+    // data the product id, MarketProperty its market), checked where the
+    // page's checked items hold the product; returns them. The actions
+    // belong to the buttons.
+    static QList<QAction *> buildProductMenus(const QList<MarketPage *> &pages);
 };

@@ -46,32 +46,59 @@ QString productList(const VQuotSubscriber *subscriber)
     return subscriber->productList().join(QLatin1Char(';'));
 }
 
+void removeAllProducts(VQuotSubscriber *subscriber)
+{
+    for (const SecurityId &contract : productsOf(subscriber))
+        removeProduct(subscriber, contract);
+}
+
 } // namespace
 
-VisibleRowSubscription::VisibleRowSubscription(MarketPage *const &currentPage, QObject *parent)
+VisibleRowSubscription::VisibleRowSubscription(QObject *parent)
     : QObject(parent)
-    , m_currentPage(currentPage)
     , m_quotes(new QuotBatch(this))
 {
     connect(m_quotes, &QuotBatch::ready, this, &VisibleRowSubscription::applyQuotes);
 }
 
-void VisibleRowSubscription::refreshSubscription(MarketPage *page)
+VisibleRowSubscription::~VisibleRowSubscription() = default;
+
+void VisibleRowSubscription::setCurrentPage(MarketPage *page)
+{
+    MarketPage *old = m_current;
+    m_current = page;
+    if (!page)
+        return;
+    refresh(page);
+    if (old && old != page)
+        unsubscribe(old, false);
+    subscribe(page);
+}
+
+void VisibleRowSubscription::rowsChanged(MarketPage *page)
+{
+    PageState &state = m_states[page];
+    state.firstRow = -1;
+    state.lastRow = -1;
+    refresh(page);
+}
+
+void VisibleRowSubscription::refresh(MarketPage *page)
 {
     if (!page)
         return;
+    PageState &state = m_states[page];
     QTableView *table = page->table;
-    const VDataset &ds = page->dataset;
-    const int n = ds.recordCount();
+    const int n = page->dataset.recordCount();
     if (n == 0) {
         // An emptied table keeps nothing subscribed, whichever way it was
         // emptied: the quote manager gives up what it last accepted.
-        page->firstSubRow = -1;
-        page->lastSubRow = -1;
-        if (page->subscriber->productList().isEmpty() && page->subscribedSet.isEmpty())
+        state.firstRow = -1;
+        state.lastRow = -1;
+        if (page->subscriber->productList().isEmpty() && state.accepted.isEmpty())
             return;
-        removeAllProducts(page);
-        commitSubscription(page);
+        removeAllProducts(page->subscriber);
+        commit(page);
         return;
     }
     const int first = table->indexAt(QPoint(0, 0)).row();
@@ -84,22 +111,18 @@ void VisibleRowSubscription::refreshSubscription(MarketPage *page)
         last = n - 1;
     if (first > last || last < 0 || first >= n)
         return;
-    if (first == page->firstSubRow && last == page->lastSubRow)
+    if (first == state.firstRow && last == state.lastRow)
         return;
 
-    page->refreshing = true;
     const auto close = qScopeGuard([this, page] {
-        if (page->refreshing) {
-            page->refreshing = false;
-            commitSubscription(page);
-        }
-        if (m_currentPage && !m_currentPage->subscribed)
-            subscribePage(m_currentPage);
+        commit(page);
+        if (m_current && !m_states.value(m_current).subscribed)
+            subscribe(m_current);
     });
-    const int oldFirst = page->firstSubRow;
-    const int oldLast = page->lastSubRow;
+    const int oldFirst = state.firstRow;
+    const int oldLast = state.lastRow;
     if (oldFirst == -1 || oldLast == -1) {
-        removeAllProducts(page);
+        removeAllProducts(page->subscriber);
     } else {
         for (int row = oldFirst; row <= oldLast; ++row) {
             if ((row < first || row > last) && row >= 0 && row < n)
@@ -111,84 +134,93 @@ void VisibleRowSubscription::refreshSubscription(MarketPage *page)
         if (!inOld && row >= 0 && row < n)
             addProduct(page->subscriber, page->model.securityOfRow(row));
     }
-    page->firstSubRow = first;
-    page->lastSubRow = last;
+    state.firstRow = first;
+    state.lastRow = last;
 }
 
-void VisibleRowSubscription::commitSubscription(MarketPage *page)
+void VisibleRowSubscription::commit(MarketPage *page)
 {
-    if (!page->subscriber || !page->subscribed)
+    PageState &state = m_states[page];
+    if (!page->subscriber || !state.subscribed)
         return;
-    page->resubscribing = true;
-    const auto done = qScopeGuard([page] { page->resubscribing = false; });
-    unsubscribePage(page, false);
-    subscribePage(page);
+    state.resubscribing = true;
+    const auto done = qScopeGuard([&state] { state.resubscribing = false; });
+    unsubscribe(page, false);
+    subscribe(page);
     ftQuotLog(0, __LINE__, QStringLiteral("刷新后订阅列表:【%1】").arg(productList(page->subscriber)));
 }
 
-bool VisibleRowSubscription::subscribePage(MarketPage *page)
+bool VisibleRowSubscription::subscribe(MarketPage *page)
 {
-    if (!page->subscriber || page->subscribed)
+    PageState &state = m_states[page];
+    if (!page->subscriber || state.subscribed)
         return true;
-    page->subscribedSet = productsOf(page->subscriber);
-    page->subscribed = tarn::hostContext()->quotMgr()->subscribe(page->subscriber);
-    LatestQuotes::follow(page->subscriber, page->subscribed);
+    state.accepted = productsOf(page->subscriber);
+    state.subscribed = tarn::hostContext()->quotMgr()->subscribe(page->subscriber);
+    LatestQuotes::follow(page->subscriber, state.subscribed);
     // Rows coming into view show what the module already has of them at the next frame.
-    if (page->subscribed && page == m_currentPage) {
-        for (const SecurityId &contract : qAsConst(page->subscribedSet))
+    if (state.subscribed && page == m_current) {
+        for (const SecurityId &contract : qAsConst(state.accepted))
             m_quotes->addLatest(contract);
     }
     ftQuotLog(0, __LINE__,
               QStringLiteral("期货行情面板行情订阅者【%1】订阅列表:【%2】")
                   .arg(page->subscriber->subName(), productList(page->subscriber)));
-    return page->subscribed;
+    return state.subscribed;
 }
 
-bool VisibleRowSubscription::unsubscribePage(MarketPage *page, bool clearList)
+void VisibleRowSubscription::release(MarketPage *page)
 {
-    if (!page->subscriber || !page->subscribed)
+    if (page->subscriber)
+        unsubscribe(page, true);
+    if (page == m_current)
+        m_current = nullptr;
+    m_states.remove(page);
+}
+
+bool VisibleRowSubscription::unsubscribe(MarketPage *page, bool clearList)
+{
+    PageState &state = m_states[page];
+    if (!page->subscriber || !state.subscribed)
         return true;
     VQuotSubscriber *subscriber = page->subscriber;
     const QHash<QString, SecurityId> kept = productsOf(subscriber);
-    removeAllProducts(page);
+    removeAllProducts(subscriber);
     // Exactly what was subscribed is unsubscribed.
-    for (const SecurityId &contract : qAsConst(page->subscribedSet))
+    for (const SecurityId &contract : qAsConst(state.accepted))
         addProduct(subscriber, contract);
-    page->subscribedSet.clear();
+    state.accepted.clear();
     const bool ok = tarn::hostContext()->quotMgr()->unsubscribe(subscriber);
-    page->subscribed = !ok;
+    state.subscribed = !ok;
     // A page subscribed again at once keeps the module's records of the rows it still shows.
-    if (ok && !page->resubscribing)
+    if (ok && !state.resubscribing)
         LatestQuotes::follow(subscriber, false);
     ftQuotLog(0, __LINE__,
               QStringLiteral("期货行情面板行情订阅者【%1】解除订阅列表:【%2】").arg(subscriber->subName(), productList(subscriber)));
-    if (page->subscribed)
-        page->subscribed = !subscriber->productList().isEmpty();
-    removeAllProducts(page);
+    if (state.subscribed)
+        state.subscribed = !subscriber->productList().isEmpty();
+    removeAllProducts(subscriber);
     if (!clearList) {
         for (const SecurityId &contract : kept)
             addProduct(subscriber, contract);
     }
-    return !page->subscribed;
-}
-
-void VisibleRowSubscription::removeAllProducts(MarketPage *page)
-{
-    for (const SecurityId &contract : productsOf(page->subscriber))
-        removeProduct(page->subscriber, contract);
+    return !state.subscribed;
 }
 
 void VisibleRowSubscription::receive(const VQuotData &record)
 {
-    m_quotes->add(record);
+    // A record without data must not replace a waiting one.
+    if (record.status != 0 && m_current && !m_states.value(m_current).resubscribing
+        && m_current->rowOf(SecurityId::of(record)) >= 0)
+        m_quotes->add(record);
 }
 
 void VisibleRowSubscription::applyQuotes()
 {
     // The page shown may have changed since the records came; a contract
     // the page does not show has no row.
-    MarketPage *page = m_currentPage;
-    if (!page || page->resubscribing) {
+    MarketPage *page = m_current;
+    if (!page || m_states.value(page).resubscribing) {
         m_quotes->take();
         return;
     }

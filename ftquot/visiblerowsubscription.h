@@ -1,37 +1,60 @@
 #pragma once
 
+#include <securityid.h>
+
+#include <QHash>
 #include <QObject>
-#include <QVariant>
 
 class MarketPage;
 class QuotBatch;
 struct VQuotData;
 
-// The futures board subscribes only the rows in view of the page shown:
-// the window of rows follows scrolling (refreshSubscription), and a change
-// of the window while the page is subscribed unsubscribes exactly what the
-// quote manager last accepted and subscribes the new list
-// (commitSubscription). An emptied table keeps nothing subscribed. Quotes
-// for the shown page wait for the next frame, the latest of each contract,
-// and are then written into their rows, flashing the cells that changed.
+// The futures board subscribes only the rows in view of the page shown.
+// Each page's window of rows follows scrolling and resizing (refresh()),
+// and a change of the window while the page is subscribed unsubscribes
+// exactly what the quote manager last accepted and subscribes the new
+// list. The page shown is subscribed; the page shown before is
+// unsubscribed and keeps its list for its return. An emptied table keeps
+// nothing subscribed. Quotes for the page shown wait for the next frame,
+// the latest of each contract, and are then written into their rows,
+// flashing the cells that changed. The state of each page's subscription
+// is this object's; the pages (and their subscribers) are the board's.
 class VisibleRowSubscription : public QObject
 {
     Q_OBJECT
 public:
-    // currentPage: the board's page shown, read whenever a step needs it.
-    VisibleRowSubscription(MarketPage *const &currentPage, QObject *parent = nullptr);
+    explicit VisibleRowSubscription(QObject *parent = nullptr);
+    ~VisibleRowSubscription() override;
 
-    void refreshSubscription(MarketPage *page);
-    void commitSubscription(MarketPage *page);
-    bool subscribePage(MarketPage *page);
-    bool unsubscribePage(MarketPage *page, bool clearList);
-    // A record of a row of the page shown, written at the next frame.
+    // The page shown (null: none).
+    void setCurrentPage(MarketPage *page);
+    MarketPage *currentPage() const { return m_current; }
+    // Other rows may be in view (scrolled, resized, rows appended): the window is read again.
+    void refresh(MarketPage *page);
+    // The page's rows moved or went (sorted, removed): its whole window is read again.
+    void rowsChanged(MarketPage *page);
+    // The page goes: what the quote manager accepted of it is unsubscribed and its list emptied.
+    void release(MarketPage *page);
+    // A record from the quote service, written at the next frame when it
+    // is of a row of the page shown.
     void receive(const VQuotData &record);
 
 private:
-    void removeAllProducts(MarketPage *page);
+    struct PageState
+    {
+        int firstRow = -1; // the subscribed window of rows, -1: none
+        int lastRow = -1;
+        bool subscribed = false;
+        bool resubscribing = false;
+        QHash<QString, SecurityId> accepted; // what the quote manager last accepted, by product-list entry
+    };
+
+    void commit(MarketPage *page);
+    bool subscribe(MarketPage *page);
+    bool unsubscribe(MarketPage *page, bool clearList);
     void applyQuotes();
 
-    MarketPage *const &m_currentPage;
+    MarketPage *m_current = nullptr;
+    QHash<const MarketPage *, PageState> m_states;
     QuotBatch *m_quotes; // a child
 };
