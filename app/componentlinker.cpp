@@ -11,7 +11,7 @@
 #include <QLoggingCategory>
 #include <QMetaMethod>
 
-Q_LOGGING_CATEGORY(lcLinker, "tarn.host.linker", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcLinker, "tarn.host", QtInfoMsg)
 
 const QStringList ComponentLinker::SelectionSignals {QStringLiteral("onSelectedFtContract"),
                                                      QStringLiteral("onSelectedStoContract")};

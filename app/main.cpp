@@ -64,7 +64,7 @@ QtMessageHandler g_consoleHandler = nullptr;
 // goes to the log file as normal events, its warnings as warning records.
 void routeMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    const bool echo = qstrcmp(context.category, "vexa.log") == 0;
+    const bool echo = qstrcmp(context.category, "tarn.vlog") == 0;
     if (echo || type == QtCriticalMsg || type == QtFatalMsg) {
         g_consoleHandler(type, context, message);
         return;
@@ -88,7 +88,7 @@ int main(int argc, char **argv)
     font.setStyleHint(QFont::SansSerif);
     QApplication::setFont(font);
     // Every log record goes to the log file; the console shows only failures.
-    QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
+    QLoggingCategory::setFilterRules(QStringLiteral("tarn.vlog.info=false"));
     g_consoleHandler = qInstallMessageHandler(routeMessage);
     // Qt's own texts, the command line's help and errors among them, in the window's language.
     QTranslator qtTexts;

@@ -243,7 +243,7 @@ void logCost(int records)
     QStandardPaths::setTestModeEnabled(true);
     QFile::remove(VLog::logFilePath());
     VLog::setFileLogging(true);
-    QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
+    QLoggingCategory::setFilterRules(QStringLiteral("tarn.vlog.info=false"));
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < records; ++i)

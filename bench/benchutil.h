@@ -645,7 +645,7 @@ inline Shown measureShown(VQuotMgr *quotes, QWidget *painted, LatencyProbe &prob
 // stderr, and no log file.
 inline void logAsTheClient()
 {
-    QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
+    QLoggingCategory::setFilterRules(QStringLiteral("tarn.vlog.info=false"));
     VLog::setFileLogging(false);
 }
 

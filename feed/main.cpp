@@ -41,7 +41,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarn-feed"));
     // Every log record goes to the log file; the console shows only failures.
-    QLoggingCategory::setFilterRules(QStringLiteral("vexa.log.info=false"));
+    QLoggingCategory::setFilterRules(QStringLiteral("tarn.vlog.info=false"));
 
     FeedOptions options;
     QString error;

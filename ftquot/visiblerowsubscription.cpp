@@ -54,6 +54,8 @@ void removeAllProducts(VQuotSubscriber *subscriber)
 
 } // namespace
 
+Q_LOGGING_CATEGORY(lcFtQuot, "tarn.ftquot", QtInfoMsg)
+
 VisibleRowSubscription::VisibleRowSubscription(QObject *parent)
     : QObject(parent)
     , m_quotes(new QuotBatch(this))
@@ -136,6 +138,7 @@ void VisibleRowSubscription::refresh(MarketPage *page)
     }
     state.firstRow = first;
     state.lastRow = last;
+    qCDebug(lcFtQuot) << "rows in view of" << page->market << first << "to" << last;
 }
 
 void VisibleRowSubscription::commit(MarketPage *page)

@@ -1,5 +1,7 @@
 #include "framepacer.h"
 
+#include "livelog.h"
+
 #include <voutput.h>
 
 #include <QBasicTimer>
@@ -20,6 +22,8 @@
 #else
 #include <time.h>
 #endif
+
+Q_LOGGING_CATEGORY(lcLive, "tarn.live", QtInfoMsg)
 
 namespace {
 
@@ -173,8 +177,13 @@ private:
     {
         const qint64 counted = qBound<qint64>(0, workNs, MostCountedWorkNs);
         m_averageWorkNs += (double(counted) - m_averageWorkNs) / 8;
+        const bool wasFastest = m_intervalNs == FramePacer::FastestIntervalNs;
         m_intervalNs = qBound(FramePacer::FastestIntervalNs, qint64(m_averageWorkNs / FramePacer::WorkBudget),
                               SlowestIntervalNs);
+        if (wasFastest != (m_intervalNs == FramePacer::FastestIntervalNs))
+            qCDebug(lcLive).nospace() << (wasFastest ? "frames spaced out to " : "frames back at ")
+                                      << m_intervalNs / 1000 << " us, " << qint64(m_averageWorkNs / 1000)
+                                      << " us of work a frame";
     }
 
     // How late the timer comes after the time it was started for, on

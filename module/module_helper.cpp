@@ -7,7 +7,7 @@
 #include <stoquot/bcstoquot.h>
 #include <voutput.h>
 
-#include <QDebug>
+#include <QLoggingCategory>
 
 namespace {
 VModule *g_module = nullptr;
@@ -94,6 +94,9 @@ void VModule::doComDestroyed(QObject *obj)
     }
 }
 
+// The module's traces: its creation, through Qt's debug output.
+Q_LOGGING_CATEGORY(lcModule, "tarn.module")
+
 IModule *GetModule()
 {
     if (g_module)
@@ -103,7 +106,7 @@ IModule *GetModule()
     g_module->AddComItem(QStringLiteral("BCFtQuotPanel"), new VComFactory<BCFtQuotPanel>);
     g_module->AddComItem(QStringLiteral("BCOptionalStk"), new VComFactory<BCOptionalStk>);
     g_module->AddComItem(QStringLiteral("BCStoQuot"), new VComFactory<BCStoQuot>);
-    qDebug("Module 'tarn' have created!");
+    qCDebug(lcModule, "Module 'tarn' have created!");
     return g_module;
 }
 

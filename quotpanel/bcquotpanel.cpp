@@ -23,9 +23,13 @@
 
 #include <QCoreApplication>
 #include <QHelpEvent>
+#include <QLoggingCategory>
 #include <QToolTip>
 
 #include <cmath>
+
+// The quote panel's traces.
+Q_LOGGING_CATEGORY(lcQuotPanel, "tarn.quotpanel", QtInfoMsg)
 
 namespace {
 
@@ -169,6 +173,7 @@ void BCQuotPanel::doSubscribeQuot(char cMarket, QString sStkCode, QString sStkNa
     m_quotes->clear();
     const bool subscribed = m_subscriber->subOneProduct(m_market, m_stkCode);
     LatestQuotes::follow(m_subscriber, subscribed);
+    qCDebug(lcQuotPanel) << "showing" << market << m_stkCode << (subscribed ? "subscribed" : "not subscribed");
     if (!subscribed) {
         VMsgDlg::info(QStringLiteral("订阅<%1>行情失败.").arg(m_stkCode, 0, QLatin1Char(' ')), QString(), Qt::NonModal,
                       5);

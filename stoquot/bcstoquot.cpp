@@ -28,6 +28,8 @@
 #include <QScrollBar>
 #include <QStackedWidget>
 
+Q_LOGGING_CATEGORY(lcStoQuot, "tarn.stoquot", QtInfoMsg)
+
 BCStoQuot::BCStoQuot(QWidget *parent, QString className, const QString &identity,
                      const QMap<QString, QVariant> *params)
     : IComponent(parent, className, identity)

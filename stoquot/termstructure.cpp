@@ -2,6 +2,7 @@
 
 #include "optionanalytics.h"
 #include "optionchain.h"
+#include "stoquotlog.h"
 
 #include <framepacer.h>
 #include <latestquotes.h>
@@ -147,6 +148,7 @@ void TermStructure::choose()
             }
         }
         LatestQuotes::follow(m_subscriber, !m_expiries.isEmpty() && m_subscriber->subscribe());
+        qCDebug(lcStoQuot) << "term structure subscribes" << m_subscriber->productList();
         // What the module already has of them (the board's own rows) comes at the next frame.
         for (const Expiry &expiry : qAsConst(m_expiries)) {
             for (const Leg *leg : {&expiry.call, &expiry.put})

@@ -1,16 +1,16 @@
 #include "vcacheitem.h"
 
 #include "vcsv.h"
+#include "vframelog.h"
 
 #include <voutput.h>
 
-#include <QLoggingCategory>
 #include <QReadLocker>
 #include <QThread>
 
 #include <numeric>
 
-Q_LOGGING_CATEGORY(lcCache, "vexa.cache", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcFrame, "tarn.vframe", QtInfoMsg)
 
 namespace {
 
@@ -345,7 +345,7 @@ QVector<int> VCacheItem::rowsWithKey(const QVector<int> &keyColumns, const QStri
                 parts.append(values.at(column));
             index[keyText(parts)].append(row);
         }
-        qCDebug(lcCache) << "cache" << m_name << "indexed by columns" << keyColumns << "with" << index.size() << "keys";
+        qCDebug(lcFrame) << "cache" << m_name << "indexed by columns" << keyColumns << "with" << index.size() << "keys";
         it = m_indexes.insert(keyColumns, index);
     }
     return it->value(key);

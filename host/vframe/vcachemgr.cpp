@@ -1,14 +1,12 @@
 #include "vcachemgr.h"
 
 #include "vcacheitem.h"
+#include "vframelog.h"
 #include "vfutils.h"
 
 #include <voutput.h>
 
-#include <QLoggingCategory>
 #include <QMetaMethod>
-
-Q_DECLARE_LOGGING_CATEGORY(lcCache)
 
 const QString VCacheMgr::StockCacheName = QStringLiteral("stock");
 
@@ -72,7 +70,7 @@ VCacheItem *VCacheMgr::dynCache(const QString &name, QVariantMap *filter, QObjec
         return nullptr;
     }
     if (filter && !filter->isEmpty())
-        qCDebug(lcCache) << "cache" << name << "served whole, filter ignored:" << *filter;
+        qCDebug(lcFrame) << "cache" << name << "served whole, filter ignored:" << *filter;
     if (!receiver || !slot)
         return item;
 

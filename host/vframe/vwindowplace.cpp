@@ -1,7 +1,8 @@
 #include "vwindowplace.h"
 
+#include "vframelog.h"
+
 #include <QGuiApplication>
-#include <QLoggingCategory>
 #include <QRect>
 #include <QScreen>
 #include <QWidget>
@@ -11,8 +12,6 @@
 
 #include <cstdlib>
 #endif
-
-Q_LOGGING_CATEGORY(lcWindow, "vexa.frame.window", QtInfoMsg)
 
 namespace {
 
@@ -24,7 +23,7 @@ bool x11CompositorRunning()
     xcb_connection_t *connection = xcb_connect(nullptr, &screen);
     if (xcb_connection_has_error(connection)) {
         xcb_disconnect(connection);
-        qCWarning(lcWindow) << "no connection to the X server to look for a compositing manager";
+        qCWarning(lcFrame) << "no connection to the X server to look for a compositing manager";
         return false;
     }
     const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(screen);
@@ -91,7 +90,7 @@ bool windowSystemComposites()
 {
     static const bool composites = [] {
         const bool found = detectCompositing();
-        qCInfo(lcWindow) << "platform" << QGuiApplication::platformName()
+        qCInfo(lcFrame) << "platform" << QGuiApplication::platformName()
                          << (found ? "composites translucent windows" : "does not composite: dialogs get no shadow");
         return found;
     }();

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-Q_LOGGING_CATEGORY(lcLog, "vexa.log", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcLog, "tarn.vlog", QtInfoMsg)
 
 VLogSink::~VLogSink() = default;
 

@@ -27,7 +27,7 @@ public:
 
 namespace VLog {
 // Besides the sinks added here every record goes to the log file (see
-// setFileLogging) and is echoed to the "vexa.log" logging category.
+// setFileLogging) and is echoed to the "tarn.vlog" logging category.
 // Sinks are not owned; a sink must be removed before it is destroyed.
 VLOG_EXPORT void addSink(VLogSink *sink);
 VLOG_EXPORT void removeSink(VLogSink *sink);

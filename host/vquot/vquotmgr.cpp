@@ -14,7 +14,7 @@
 #include <atomic>
 #include <utility>
 
-Q_LOGGING_CATEGORY(lcQuot, "vexa.quot", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcQuot, "tarn.vquot", QtInfoMsg)
 
 namespace {
 

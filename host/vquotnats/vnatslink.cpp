@@ -18,7 +18,7 @@
 #include <mutex>
 #include <utility>
 
-Q_LOGGING_CATEGORY(lcQuotNats, "vexa.quot.nats", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcQuotNats, "tarn.vquotnats", QtInfoMsg)
 
 namespace {
 

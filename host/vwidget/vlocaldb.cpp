@@ -1,16 +1,17 @@
 #include "vlocaldb.h"
 
+#include "vwidgetlog.h"
+
 #include <voutput.h>
 
 #include <QAtomicInt>
 #include <QDir>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-Q_LOGGING_CATEGORY(lcLocalDb, "vexa.widget.localdb", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcWidget, "tarn.vwidget", QtInfoMsg)
 
 namespace {
 
@@ -168,7 +169,7 @@ VLocalDb::VLocalDb(const QString &path, Mode mode)
         db.setDatabaseName(path);
         if (openFile(db)) {
             m_fresh = !existed;
-            qCDebug(lcLocalDb) << "opened" << path;
+            qCDebug(lcWidget) << "opened" << path;
             return;
         }
         db.close();

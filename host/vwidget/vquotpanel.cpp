@@ -4,16 +4,14 @@
 #include "vquotdataitems.h"
 #include "vquotlayout.h"
 #include "vquotstyle.h"
+#include "vwidgetlog.h"
 
 #include <voutput.h>
 
-#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include <cmath>
-
-Q_LOGGING_CATEGORY(lcQuotPanel, "vexa.vwidget.quotpanel", QtWarningMsg)
 
 namespace {
 
@@ -97,7 +95,7 @@ void VQuotPanel::beginUpdate()
 void VQuotPanel::endUpdate()
 {
     if (m_updateDepth == 0) {
-        qCWarning(lcQuotPanel) << "endUpdate() without beginUpdate()";
+        qCWarning(lcWidget) << "endUpdate() without beginUpdate()";
         return;
     }
     if (--m_updateDepth == 0)
@@ -206,7 +204,7 @@ const VQuotLayout &VQuotPanel::layout() const
     if (!m_layoutValid || m_layout->width() != qMax(width(), m_layout->minimumSize().width())) {
         m_layout->build(*m_style, *m_items, font(), titleFont(), width());
         m_layoutValid = true;
-        qCDebug(lcQuotPanel) << "measured" << m_layout->minimumSize() << "for width" << width();
+        qCDebug(lcWidget) << "measured" << m_layout->minimumSize() << "for width" << width();
     }
     return *m_layout;
 }

@@ -1,5 +1,7 @@
 #include "vstockedit.h"
 
+#include "vwidgetlog.h"
+
 #include <vfutils.h>
 
 #include <QAbstractItemView>
@@ -7,11 +9,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QLoggingCategory>
 #include <QStandardItemModel>
 #include <QTreeView>
-
-Q_LOGGING_CATEGORY(lcStockEdit, "vexa.widget.stockedit", QtInfoMsg)
 
 namespace {
 
@@ -130,7 +129,7 @@ void VStockEdit::search(const QString &text)
     forget();
     const QString key = text.trimmed();
     m_found = m_source && !key.isEmpty() ? m_source->findStocks(key, m_hiddenTypes, MaxMatches) : QList<VStockInfo>();
-    qCDebug(lcStockEdit) << "search" << key << "found" << m_found.size();
+    qCDebug(lcWidget) << "search" << key << "found" << m_found.size();
 
     m_matches->removeRows(0, m_matches->rowCount());
     for (const VStockInfo &stock : qAsConst(m_found)) {

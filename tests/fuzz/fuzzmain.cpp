@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication *app = new QApplication(*argc, *argv); // for the process's life
     Q_UNUSED(app);
-    QLoggingCategory::setFilterRules(QStringLiteral("vexa.log=false"));
+    QLoggingCategory::setFilterRules(QStringLiteral("tarn.vlog=false"));
     VLog::setFileLogging(false);
     return 0;
 }
