@@ -1,9 +1,10 @@
 #include "vsimquotfeed.h"
 
-#include "vquotdata.h"
-#include "vquotlog.h"
-#include "vquotmgr.h"
-#include "vquotsubscriber.h"
+#include "marketlog.h"
+
+#include <vquotdata.h>
+#include <vquotmgr.h>
+#include <vquotsubscriber.h>
 
 #include <voutput.h>
 
@@ -15,6 +16,8 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+
+Q_LOGGING_CATEGORY(lcMarket, "tarn.market", QtInfoMsg)
 
 namespace {
 
@@ -237,7 +240,7 @@ bool VSimQuotFeed::subscribe(const QStringList &products)
         VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
                 QStringLiteral("模拟行情: 证券【%1】的参数无效, 按默认参数模拟").arg(replaced.join(QLatin1Char(';'))));
     }
-    qCDebug(lcQuot) << "simulated feed now moves" << products;
+    qCDebug(lcMarket) << "simulated feed now moves" << products;
     return true;
 }
 

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "vquot_global.h"
-
 // A European option on a fund as the simulated market prices it: Black–Scholes
 // with no dividend, computed by QuantLib.
-struct VQUOT_EXPORT VSimOptionTerms
+struct VSimOptionTerms
 {
     bool call = true;
     double strike = 0;

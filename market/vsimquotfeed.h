@@ -1,7 +1,6 @@
 #pragma once
 
-#include "vquot_global.h"
-#include "vquotfeed.h"
+#include <vquotfeed.h>
 #include "vsimmarket.h"
 
 #include <QVector>
@@ -14,7 +13,7 @@
 // to a sink, at the exchanges' pace or, for stress runs, at a given rate.
 // Deterministic per security for a given seed. A security's current record
 // goes out as soon as it is wanted, ahead of its next trade.
-class VQUOT_EXPORT VSimQuotFeed : public VQuotFeed
+class VSimQuotFeed : public VQuotFeed
 {
     Q_OBJECT
 public:

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "vquot_global.h"
 #include "vsimoption.h"
 
 #include <QByteArray>
@@ -12,7 +11,7 @@
 struct VQuotData;
 
 // The security an option is priced from, as far as the option needs it.
-struct VQUOT_EXPORT VSimUnderlying
+struct VSimUnderlying
 {
     double preClose = 0;
     double priceStep = 0;
@@ -21,7 +20,7 @@ struct VQUOT_EXPORT VSimUnderlying
 };
 
 // What the simulator needs to know of a security to move it believably.
-struct VQUOT_EXPORT VSimInstrument
+struct VSimInstrument
 {
     double preClose = 10.0; // previous close (futures and options: previous settlement)
     double priceStep = 0.01; // prices move by whole steps
@@ -66,7 +65,7 @@ struct VQUOT_EXPORT VSimInstrument
 // source (next) the wanted securities take turns, each turn one trade, and
 // the drivers walk by the market time passed, so a minute moves prices alike
 // whatever the number of records it holds.
-class VQUOT_EXPORT VSimMarket
+class VSimMarket
 {
 public:
     explicit VSimMarket(quint32 seed = 1);

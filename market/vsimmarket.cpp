@@ -1,6 +1,6 @@
 #include "vsimmarket.h"
 
-#include "vquotdata.h"
+#include <vquotdata.h>
 
 #include <algorithm>
 #include <cmath>
