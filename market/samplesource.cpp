@@ -156,6 +156,12 @@ QString SampleSource::takeStock(const Line &line)
         if (other.market == stock.market && other.code == stock.code)
             return QStringLiteral("证券[%1]重复").arg(stock.code);
     }
+    const QString turnover = line.value("turnover"); // optional, 亿元
+    if (!turnover.isEmpty()) {
+        if (positiveNumber(turnover) <= 0.0)
+            return QStringLiteral("成交额[%1]无效").arg(turnover);
+        liquidity.turnover.insert(stock.market + stock.code, positiveNumber(turnover) * 1e8);
+    }
     stocks.append(stock);
     return QString();
 }
@@ -193,6 +199,19 @@ QString SampleSource::takeProduct(const Line &line)
         if (other.id == product.id)
             return QStringLiteral("品种[%1]重复").arg(product.id);
     }
+    // Optional: the product's volume in 万手 and its main months.
+    const QString volume = line.value("volume");
+    if (!volume.isEmpty()) {
+        MarketLiquidity::Product traded;
+        bool mainOk = false;
+        traded.lotsPerDay = positiveNumber(volume) * 1e4;
+        traded.main = MarketLiquidity::MainMonths::parse(line.value("main"), &mainOk);
+        if (traded.lotsPerDay <= 0.0)
+            return QStringLiteral("成交量[%1]无效").arg(volume);
+        if (!mainOk)
+            return QStringLiteral("主力月份[%1]无效").arg(line.value("main"));
+        liquidity.products.insert(product.market + QLatin1Char('|') + product.id, traded);
+    }
     products.append(product);
     return QString();
 }
@@ -214,6 +233,12 @@ QString SampleSource::takeOptionSeries(const Line &line)
     for (const SampleOptionSeries &other : qAsConst(optionSeries)) {
         if (other.market == series.market && other.series == series.series)
             return QStringLiteral("系列号[%1]重复").arg(seriesText);
+    }
+    const QString volume = line.value("volume"); // optional, 万张
+    if (!volume.isEmpty()) {
+        if (positiveNumber(volume) <= 0.0)
+            return QStringLiteral("成交量[%1]无效").arg(volume);
+        liquidity.chains.insert(series.underlying, positiveNumber(volume) * 1e4);
     }
     optionSeries.append(series);
     return QString();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "contractcalendar.h"
+#include "marketliquidity.h"
 #include "sampleoptionmodel.h"
 
 #include <QStringList>
@@ -51,7 +52,8 @@ struct SampleDictItem
 
 // The source files of the sample market in one folder (a directory or a
 // resource path): securities.csv, futures.csv, options.csv, dict.csv, and
-// the option model's smile.csv and rate.csv.
+// the option model's smile.csv and rate.csv. The turnover and volume
+// columns are optional: they give the market's liquidity.
 // A file that is missing, unreadable or lacks a column is refused whole; a
 // line with a wrong value is skipped. Every problem is logged (level 3) and
 // listed in problems(); what could be read stays usable.
@@ -71,6 +73,7 @@ public:
     QVector<SampleOptionSeries> optionSeries;
     QVector<SampleDictItem> dictItems;
     SampleOptionModel optionModel;
+    MarketLiquidity liquidity;
 
 private:
     class Line;

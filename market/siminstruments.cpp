@@ -1,5 +1,6 @@
 #include "siminstruments.h"
 
+#include "marketliquidity.h"
 #include "samplemarket.h"
 #include "sampleoptionmodel.h"
 
@@ -9,6 +10,7 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -49,6 +51,32 @@ const double ActivityPerMonth = 0.55;
 const double AtTheMoneyActivity = 0.6; // options: less away from the money and for each later expiry
 const double ActivityPerExpiry = 0.6;
 
+// Liquidity: the seconds of a trading day (four hours); a typical trade, in
+// yuan of a stock or fund, in yuan of a futures contract's value, and in
+// option contracts; a futures product's volume shares; a typical open
+// interest against a day's volume.
+const double TradingSeconds = 4 * 3600;
+const double StockTradeYuan = 50000;
+const double FuturesTradeYuan = 200000;
+const double OptionTradeLots = 10;
+const double MainShare = 0.7; // the main contract
+const double NextMainShare = 0.15; // the next main month
+const double OtherMonthsShare = 0.15; // shared by the other months
+const double DeliveryMonthShare = 0.005;
+const double OpenInterestPerVolume = 1.2;
+
+// Sets how often a security trades and how much, for lotsPerDay traded in
+// trades of about lotsPerTrade: as many trades a snapshot as the volume
+// makes (Poisson), so a security that trades more than a trade a snapshot
+// trades in nearly every one.
+void setLiquidity(VSimInstrument &out, double lotsPerDay, double lotsPerTrade)
+{
+    const double perSnapshot = lotsPerDay * out.snapshotSeconds / TradingSeconds;
+    const double trades = perSnapshot / std::max(1.0, lotsPerTrade);
+    out.activity = 1 - std::exp(-trades);
+    out.meanLots = out.activity > 0 ? std::max(1.0, perSnapshot / out.activity) : 1;
+}
+
 bool isGrowthBoard(const QString &code)
 {
     for (const char *prefix : {"300", "301", "688", "689"}) {
@@ -83,9 +111,11 @@ int rankOf(const QList<QVariantMap> &records, const QString &field, int value)
 
 } // namespace
 
-SimInstruments::SimInstruments(const VCacheMgr *caches, const SampleOptionModel &model, const QDate &businessDate)
+SimInstruments::SimInstruments(const VCacheMgr *caches, const SampleOptionModel &model,
+                               const MarketLiquidity &liquidity, const QDate &businessDate)
     : m_caches(caches)
     , m_model(model)
+    , m_liquidity(liquidity)
     , m_date(businessDate)
 {
 }
@@ -125,6 +155,14 @@ void SimInstruments::stock(const QString &stkid, const QString &code, VSimInstru
     out.limitRatio = growth ? GrowthBoardLimit : MainBoardLimit;
     out.dailyVolatility = growth ? GrowthBoardVolatility : StockVolatility;
     out.activity = LeastStockActivity + StockActivitySpan * fraction(stkid);
+    stockLiquidity(stkid, out);
+}
+
+void SimInstruments::stockLiquidity(const QString &stkid, VSimInstrument &out) const
+{
+    const double turnover = m_liquidity.turnover.value(stkid);
+    if (turnover > 0)
+        setLiquidity(out, turnover / out.preClose / out.lot, StockTradeYuan / (out.preClose * out.lot));
 }
 
 // A fund with options trades in every snapshot and moves as its options'
@@ -136,6 +174,7 @@ void SimInstruments::fund(const QString &stkid, VSimInstrument &out) const
     const bool hasOptions = smile != m_model.smiles.cend();
     out.activity = hasOptions ? 1.0 : FundActivity;
     out.dailyVolatility = hasOptions ? smile->atm / std::sqrt(TradingDaysPerYear) : FundVolatility;
+    stockLiquidity(stkid, out);
 }
 
 void SimInstruments::futures(const QString &stkid, VSimInstrument &out) const
@@ -165,9 +204,14 @@ void SimInstruments::futures(const QString &stkid, VSimInstrument &out) const
         QList<QVariantMap> months;
         contracts->query(months, QStringLiteral("market;productid"), {market, product}, QStringLiteral("expiredate"),
                          false);
-        const int rank
-            = rankOf(months, QStringLiteral("expiredate"), contract.value(QStringLiteral("expiredate")).toInt());
-        out.activity = FrontMonthActivity * std::pow(ActivityPerMonth, rank);
+        const int expiry = contract.value(QStringLiteral("expiredate")).toInt();
+        out.activity = FrontMonthActivity * std::pow(ActivityPerMonth, rankOf(months, QStringLiteral("expiredate"), expiry));
+        const auto traded = m_liquidity.products.constFind(market + QLatin1Char('|') + product);
+        if (traded != m_liquidity.products.cend()) {
+            const double lots = traded->lotsPerDay * monthShare(traded->main, months, expiry);
+            setLiquidity(out, lots, FuturesTradeYuan / (out.preClose * out.multiplier));
+            out.openInterest = qint64(lots * OpenInterestPerVolume) + 1;
+        }
     }
     out.dailyVolatility = out.limitRatio * FuturesVolatilityPerLimit;
 }
@@ -204,10 +248,70 @@ bool SimInstruments::option(const QString &stkid, VSimInstrument &out) const
                      .toUtf8();
     out.dailyVolatility = underlying.dailyVolatility;
     QList<QVariantMap> expiries;
-    contracts->query(expiries, QStringLiteral("securityid"), {underlyingId}, QStringLiteral("expiredate"), false);
+    contracts->query(expiries, QStringLiteral("securityid"), {underlyingId}, QStringLiteral("expiredate;exerciseprice"), false);
     // Standard deviations between the strike and the underlying's close at expiry.
     const double distance = std::log(strike / underlying.preClose) / (out.option.volatility * std::sqrt(years));
     out.activity = AtTheMoneyActivity * std::exp(-distance * distance / 2)
         * std::pow(ActivityPerExpiry, rankOf(expiries, QStringLiteral("expiredate"), expiry));
+    const double chain = m_liquidity.chains.value(underlyingId);
+    const auto smile = m_model.smiles.constFind(underlyingId);
+    if (chain > 0 && smile != m_model.smiles.cend()) {
+        // The chain's volume by each contract's weight: near the money and
+        // in the nearest expiries, by the at-the-money volatility.
+        const auto weight = [&](const QVariantMap &option) {
+            const int date = option.value(QStringLiteral("expiredate")).toInt();
+            const double t = std::max(
+                1.0 / 365, SampleOptionModel::years(m_date, QDate::fromString(QString::number(date), QStringLiteral("yyyyMMdd"))));
+            const double d = std::log(option.value(QStringLiteral("exerciseprice")).toDouble() / underlying.preClose)
+                / (smile->atm * std::sqrt(t));
+            return std::exp(-d * d / 2) * std::pow(ActivityPerExpiry, rankOf(expiries, QStringLiteral("expiredate"), date));
+        };
+        double total = 0;
+        for (const QVariantMap &option : qAsConst(expiries))
+            total += weight(option);
+        const double lots = total > 0 ? chain * weight(contract) / total : 0;
+        setLiquidity(out, lots, OptionTradeLots);
+        out.openInterest = qint64(lots * OpenInterestPerVolume) + 1;
+    }
     return true;
+}
+
+double SimInstruments::monthShare(const MarketLiquidity::MainMonths &main, const QList<QVariantMap> &months,
+                                  int expiry) const
+{
+    QVector<int> dates;
+    for (const QVariantMap &month : months)
+        dates.append(month.value(QStringLiteral("expiredate")).toInt());
+    std::sort(dates.begin(), dates.end());
+    dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
+    const int today = m_date.year() * 100 + m_date.month();
+    const auto inDelivery = [today](int date) { return date / 100 == today; };
+    // The main contract and the next main month, as places in dates.
+    int first = -1;
+    int next = -1;
+    if (main.rule == MarketLiquidity::MainMonths::Nearest) {
+        first = 0;
+        next = 1;
+    } else if (main.rule == MarketLiquidity::MainMonths::Second) {
+        first = 1;
+        next = 2;
+    } else {
+        for (int i = 0; i < dates.size(); ++i) {
+            if (inDelivery(dates.at(i)) || !main.months.contains(dates.at(i) / 100 % 100))
+                continue;
+            if (first < 0)
+                first = i;
+            else if (next < 0)
+                next = i;
+        }
+    }
+    const int place = int(dates.indexOf(expiry));
+    if (place == first)
+        return MainShare;
+    if (place == next)
+        return NextMainShare;
+    if (inDelivery(expiry) && main.rule != MarketLiquidity::MainMonths::Nearest)
+        return DeliveryMonthShare;
+    const int others = int(dates.size()) - (first >= 0 && first < dates.size()) - (next >= 0 && next < dates.size());
+    return others > 0 ? OtherMonthsShare / others : 0;
 }

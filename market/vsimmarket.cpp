@@ -106,7 +106,7 @@ bool VSimInstrument::isUsable() const
     const bool own = positive(preClose) && positive(priceStep) && preClose >= priceStep && preClose / priceStep < 1e12
         && ratio(limitRatio) && positive(multiplier) && lot >= 1 && positive(snapshotSeconds) && levels >= 1
         && levels <= 10 && std::isfinite(activity) && activity >= 0 && activity <= 1 && std::isfinite(dailyVolatility)
-        && dailyVolatility >= 0;
+        && dailyVolatility >= 0 && std::isfinite(meanLots) && meanLots >= 1 && openInterest >= 0;
     if (!own || !isOption())
         return own;
     return option.isUsable() && positive(underlying.preClose) && positive(underlying.priceStep)
@@ -202,7 +202,13 @@ struct VSimMarket::Security
         traded = false;
         volume = 0;
         amount = 0;
-        preOpenInterest = instrument.futures ? qint64(10000 + draw(90000)) : 0;
+        // A typical open interest give or take a fifth; without one, anything from 10,000 to 100,000 lots.
+        if (!instrument.futures)
+            preOpenInterest = 0;
+        else if (instrument.openInterest > 0)
+            preOpenInterest = qint64(double(instrument.openInterest) * (0.8 + 0.4 * uniform(random)));
+        else
+            preOpenInterest = qint64(10000 + draw(90000));
         openInterest = preOpenInterest;
         bidTicks = lastTicks;
         askTicks = lastTicks + 1;
@@ -239,7 +245,8 @@ struct VSimMarket::Security
             return moved;
         }
         const bool buyerInitiated = draw(2) == 1;
-        const qint64 lots = qint64(1 + draw(50));
+        // Exponentially distributed around the security's mean, at least a lot.
+        const qint64 lots = std::max<qint64>(1, std::llround(-instrument.meanLots * std::log(uniform(random))));
         const qint64 quantity = lots * instrument.lot;
         if (instrument.isOption()) {
             lastTicks = buyerInitiated || bidTicks < intrinsicTicks ? askTicks : bidTicks;

@@ -34,6 +34,8 @@ struct VSimInstrument
     double snapshotSeconds = 3; // its exchange publishes a snapshot this often
     int levels = 5; // price levels each side, 1 to 10
     double activity = 1; // the chance that it trades in one snapshot
+    double meanLots = 25.5; // the lots it trades in a snapshot it trades in, on average
+    qint64 openInterest = 0; // futures and options: a typical open interest in lots; 0: drawn
     // The random walk that moves the price, with this standard deviation over
     // a day's four-hour session. Securities naming the same driver move
     // together (the contracts of a futures product, an option and its
@@ -47,7 +49,8 @@ struct VSimInstrument
 
     bool isOption() const { return option.strike > 0; }
     // Positive finite prices, preClose at least one step, ratios in (0, 1),
-    // 1 to 10 levels, an activity in [0, 1]; an option's terms and underlying too.
+    // 1 to 10 levels, an activity in [0, 1], at least a lot a trade, an open
+    // interest not below 0; an option's terms and underlying too.
     bool isUsable() const;
 };
 

@@ -37,6 +37,7 @@ struct HostContext::Services
     VQuotMgr quotMgr;
     HostStockHelper stockHelper;
     SampleOptionModel optionModel;
+    MarketLiquidity liquidity;
 };
 
 HostContext::HostContext(const Options &options)
@@ -136,7 +137,7 @@ VSimQuotFeed *HostContext::installSimQuotFeed()
 bool HostContext::simInstrument(char market, const QString &code, VSimInstrument &out)
 {
     const QDate date = QDate::fromString(QString::number(d->business.sysDate()), QStringLiteral("yyyyMMdd"));
-    return SimInstruments(&d->cacheMgr, d->optionModel, date).resolve(market, code, out);
+    return SimInstruments(&d->cacheMgr, d->optionModel, d->liquidity, date).resolve(market, code, out);
 }
 
 double HostContext::riskFreeRate() const
@@ -185,6 +186,7 @@ void HostContext::loadData(const QString &dir)
     const SampleMarket market = SampleMarket::generate(source, date);
     m_problems << source.problems() << market.problems;
     d->optionModel = source.optionModel;
+    d->liquidity = source.liquidity;
 
     for (const SampleDictItem &item : market.dictItems)
         d->dataDict.setItem(item.entry, item.item, item.text);

@@ -217,11 +217,14 @@ private slots:
             QTest::newRow(tag) << u(file) << content << append << u(problem) << u(caches);
         };
         row("too few fields", "securities.csv", "1,600001,某某\n", true, "securities.csv 字段数不符");
-        row("duplicate security", "securities.csv", "1,600519,茅台,mt,0,1.00\n", true, "证券[600519]重复");
-        row("unknown listing rule", "futures.csv", "H,xx,某品种,1,10,3000,0.07,weekly,day15\n", true,
+        row("duplicate security", "securities.csv", "1,600519,茅台,mt,0,1.00,50\n", true, "证券[600519]重复");
+        row("a turnover that is no number", "securities.csv", "1,600001,某某,mm,0,1.00,很多\n", true, "成交额[很多]");
+        row("unknown listing rule", "futures.csv", "H,xx,某品种,1,10,3000,0.07,weekly,day15,10,1 5 9\n", true,
             "futures.csv 挂牌规则[weekly]");
-        row("option series taken", "options.csv", "1510180,5,180ETF,0\n", true, "options.csv 系列号[0]重复");
-        row("option without underlying", "options.csv", "1599999,5,无此ETF,9\n", true, "1599999");
+        row("unknown main months", "futures.csv", "H,xx,某品种,1,10,3000,0.07,monthly,day15,10,1 13\n", true,
+            "futures.csv 主力月份[1 13]");
+        row("option series taken", "options.csv", "1510180,5,180ETF,0,10\n", true, "options.csv 系列号[0]重复");
+        row("option without underlying", "options.csv", "1599999,5,无此ETF,9,10\n", true, "1599999");
         row("futures missing", "futures.csv", QByteArray(), false, "futures.csv 不存在", "101");
         // Without stocks the options have no underlying: their cache is empty but usable.
         row("securities corrupt", "securities.csv", "market,stkcode\n\"1,600000\n", false, "securities.csv 读取失败");

@@ -4,6 +4,7 @@
 // rules a trader holds a market to. The test drives market time itself.
 
 #include <samplemarket.h>
+#include <samplesource.h>
 #include <testhost.h>
 #include <testutil.h>
 #include <vcacheitem.h>
@@ -66,7 +67,7 @@ private slots:
     void initTestCase()
     {
         HostContext &context = m_host.context();
-        QStringList lists[3] = {{u("1|600000"), u("0|000001"), u("0|300750"), u("1|510050")}, {}, {}};
+        QStringList lists[3] = {{u("1|600000"), u("0|000001"), u("0|300750"), u("1|510050"), u("1|600519")}, {}, {}};
         const VCacheItem *futures = context.cacheMgr()->cache(SampleMarket::FuturesCacheName);
         for (int row = 0; row < futures->recordCount1(); ++row) {
             const QString product = futures->fieldValue1(row, u("productid")).toString();
@@ -168,28 +169,90 @@ private slots:
         }
     }
 
-    // Front months and options near the money trade often, far months and
-    // deep out-of-the-money options seldom; a trade in any month moves it
-    // from its previous close as far as the front month has moved.
-    void activityAndCalendarSpreads()
+    // Shares traded follow turnover over price: a cheap liquid stock
+    // against a dear one, within a factor of 3 of what their turnover says.
+    void sharesFollowTurnover()
     {
+        SampleSource source;
+        source.read(QStringLiteral(TARN_DATA_DIR));
+        const auto shares = [&](const char *product) {
+            const VQuotData &last = m_ticks[u(product)].constLast().record;
+            return double(last.matchQuantity)
+                / (source.liquidity.turnover.value(u(product).remove(QLatin1Char('|'))) / last.preClosingPrice);
+        };
+        const double ratio = shares("0|000001") / shares("1|600519");
+        QVERIFY2(ratio > 1.0 / 3 && ratio < 3, qPrintable(QString::number(ratio)));
+    }
+
+    // The main contract of each product, by its market's convention, trades
+    // more and holds more open interest than any other month; a trade in any
+    // month moves it from its previous close as far as the main contract has moved.
+    void mainContractsAndCalendarSpreads_data()
+    {
+        QTest::addColumn<QString>("product");
+        QTest::addColumn<QString>("main");
+        QTest::newRow("铜: the month after the nearest") << u("cu") << u("H|cu2701");
+        QTest::newRow("股指: the nearest month") << u("IF") << u("F|IF2612");
+        QTest::newRow("白糖: January, May, September") << u("SR") << u("Z|SR701");
+    }
+    void mainContractsAndCalendarSpreads()
+    {
+        QFETCH(QString, product);
+        QFETCH(QString, main);
         const auto move = [](const VQuotData &r) { return r.lastPrice / r.preClosingPrice - 1; };
-        for (const QStringList &months : qAsConst(m_months)) {
-            QVERIFY2(m_ticks[months.first()].size() > 4 * m_ticks[months.last()].size(), qPrintable(months.first()));
-            for (const QString &contract : months) {
-                for (const Tick &tick : m_ticks[contract]) {
-                    const VQuotData &front = at(months.first(), tick.seconds);
-                    QVERIFY2(tick.record.matchQuantity == 0 || front.matchQuantity == 0
-                                 || qAbs(move(tick.record) - move(front)) < 0.003,
-                             qPrintable(contract));
-                }
+        const VQuotData &top = m_ticks[main].constLast().record;
+        for (const QString &contract : m_months.value(product)) {
+            const VQuotData &last = m_ticks[contract].constLast().record;
+            QVERIFY2(contract == main
+                         || (last.matchQuantity < top.matchQuantity && last.openInterest < top.openInterest),
+                     qPrintable(contract));
+            for (const Tick &tick : m_ticks[contract]) {
+                const VQuotData &reference = at(main, tick.seconds);
+                QVERIFY2(tick.record.matchQuantity == 0 || reference.matchQuantity == 0
+                             || qAbs(move(tick.record) - move(reference)) < 0.003,
+                         qPrintable(contract));
             }
         }
+    }
+
+    // A liquid security has a record at every interval of its exchange (the
+    // median gap within 1.5 times it), a quiet one only when something
+    // changes; options near the money trade far more than those away from it.
+    void recordsAtTheExchangesInterval_data()
+    {
+        QTest::addColumn<QString>("product");
+        QTest::addColumn<double>("interval");
+        QTest::addColumn<bool>("liquid");
+        QTest::newRow("贵州茅台") << u("1|600519") << 3.0 << true;
+        QTest::newRow("平安银行") << u("0|000001") << 3.0 << true;
+        QTest::newRow("股指 main") << u("F|IF2612") << Step << true;
+        QTest::newRow("白糖 far month") << u("Z|SR711") << Step << false;
+    }
+    void recordsAtTheExchangesInterval()
+    {
+        QFETCH(QString, product);
+        QFETCH(double, interval);
+        QFETCH(bool, liquid);
+        std::vector<double> gaps;
+        const QVector<Tick> &ticks = m_ticks[product];
+        for (int i = 1; i < ticks.size(); ++i) {
+            if (!ticks.at(i).image && !ticks.at(i - 1).image)
+                gaps.push_back(ticks.at(i).seconds - ticks.at(i - 1).seconds);
+        }
+        QVERIFY(!gaps.empty() || !liquid);
+        std::sort(gaps.begin(), gaps.end());
+        const double median = gaps.empty() ? End : gaps[gaps.size() / 2];
+        QVERIFY2(liquid ? median <= 1.5 * interval : median > 2 * interval, qPrintable(QString::number(median)));
+        QVERIFY(gaps.empty() || gaps.front() >= interval);
+    }
+
+    void optionsNearTheMoneyTradeMore()
+    {
         // The front expiry's calls at and four strikes from the previous close 2.752.
-        const auto records = [this](double strike) {
-            return m_ticks[m_series.value({m_series.firstKey().first, strike}).first()].size();
+        const auto volume = [this](double strike) {
+            return m_ticks[m_series.value({m_series.firstKey().first, strike}).first()].constLast().record.matchQuantity;
         };
-        QVERIFY(records(2.75) > 4 * records(2.55) && records(2.75) > 4 * records(2.95));
+        QVERIFY(volume(2.75) > 4 * volume(2.55) && volume(2.75) > 4 * volume(2.95));
     }
 
     // No option asks or trades below its intrinsic value; put–call parity
