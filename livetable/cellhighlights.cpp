@@ -4,6 +4,8 @@
 
 #include <QTimerEvent>
 
+#include <algorithm>
+
 CellHighlights::CellHighlights(int durationMs, Ending ending, QObject *parent)
     : QObject(parent)
     , m_durationMs(durationMs)
@@ -81,8 +83,18 @@ void CellHighlights::endLater(const SecurityId &id, int column)
     State &state = cellOf(slot, column);
     state.lastEnd = ++m_serial;
     const qint64 due = FramePacer::nowMs() + m_durationMs;
-    m_ends.push_back({due, m_serial, slot, m_securities[size_t(slot)].generation, column});
-    if (!m_timer.isActive() && m_ends.size() == 1)
+    const End end {due, m_serial, slot, m_securities[size_t(slot)].generation, column};
+    // Ends come due in the order they were scheduled, but after a shorter
+    // duration was set: then the new end goes before the longer ones.
+    if (m_ends.empty() || m_ends.back().due <= due) {
+        m_ends.push_back(end);
+    } else {
+        const auto later = std::upper_bound(m_ends.begin(), m_ends.end(), due,
+                                            [](qint64 at, const End &other) { return at < other.due; });
+        m_ends.insert(later, end);
+    }
+    // The first end due: the timer is set for it (unless a frame ending what fell due is coming).
+    if (m_ends.front().serial == m_serial && (m_timer.isActive() || m_ends.size() == 1))
         startTimerFor(due);
 }
 

@@ -44,7 +44,7 @@ public:
     CellHighlights(int durationMs, Ending ending, QObject *parent = nullptr);
 
     int duration() const { return m_durationMs; }
-    // Ends already scheduled keep their time.
+    // Ends already scheduled keep their time; later ones may come first.
     void setDuration(int ms) { m_durationMs = ms; }
 
     // Whether the cell was dark before; the cell counts as lit from now
