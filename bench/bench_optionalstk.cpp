@@ -12,6 +12,8 @@
 
 #include "benchutil.h"
 
+#include <quotetext.h>
+
 #include <optionalstk/bcoptionalstk.h>
 #include <optionalstk/stkmodel.h>
 
@@ -182,32 +184,21 @@ bench::Shown measureWatchlist(IModule *module, VQuotMgr *quotes, const QVector<Q
     return shown;
 }
 
-// The watchlist's texts of a record's quote columns, so that both tables
-// draw the same glyphs: the values as it writes them, shown (signs, 万 and
-// 亿) by a StkModel over a one-row list.
+// The texts of a record's quote columns as the module's one formatter writes
+// them for a stock, so that both tables draw the same glyphs.
 bench::PlainQuoteTable::Texts watchlistTexts()
 {
-    struct Formatter
-    {
-        QList<StkModel::Row> rows {StkModel::Row()};
-        StkModel model;
-    };
-    auto formatter = std::make_shared<Formatter>();
-    for (int column = 0; column < StkModel::ColumnCount; ++column)
-        formatter->rows.first().append(QString());
-    formatter->model.setHorizontalHeaderLabels(StkModel::headerLabels());
-    formatter->model.setRowSource(&formatter->rows);
-    return [formatter](const VQuotData &r, QStringList &texts) {
-        const double values[] = {r.lastPrice,   r.priceChangeRatio * 100.0, r.priceChange,   double(r.matchQuantity),
-                                 r.bidPrice[0], r.askPrice[0],              r.matchAmount,   r.highPrice,
-                                 r.lowPrice,    r.openingPrice,             r.preClosingPrice, r.highLimitPrice,
-                                 r.lowLimitPrice};
-        StkModel::Row &row = formatter->rows.first();
-        for (int i = 0; i < int(std::size(values)); ++i)
-            row[StkModel::Last + i] = QString::number(values[i], 'f', 2);
+    return [format = QuoteFormat::of(0.01, QStringLiteral("0"))](const VQuotData &r, QStringList &texts) {
+        using K = QuoteFormat::Kind;
+        const std::pair<K, double> values[] = {
+            {K::Price, r.lastPrice},       {K::Percent, r.priceChangeRatio * 100.0}, {K::Change, r.priceChange},
+            {K::Volume, double(r.matchQuantity)}, {K::Price, r.bidPrice[0]},       {K::Price, r.askPrice[0]},
+            {K::Amount, r.matchAmount},    {K::Price, r.highPrice},                  {K::Price, r.lowPrice},
+            {K::Price, r.openingPrice},    {K::Price, r.preClosingPrice},            {K::Price, r.highLimitPrice},
+            {K::Price, r.lowLimitPrice}};
         texts.clear();
-        for (int i = 0; i < int(std::size(values)); ++i)
-            texts << formatter->model.index(0, StkModel::Last + i).data().toString();
+        for (const auto &[kind, value] : values)
+            texts << format.text(kind, value);
     };
 }
 

@@ -2,26 +2,15 @@
 
 #include "addstkdlg.h"
 #include "changegroupdlg.h"
+#include "optionalstklog.h"
 #include "stkprompts.h"
-
-#include <latestquotes.h>
-#include <livetableview.h>
+#include "stkrows.h"
 
 #include <ihostcontext.h>
 #include <tarn_global.h>
-#include <vcacheitem.h>
-#include <vcachemgr.h>
 #include <vconfig.h>
-#include <vcontrolbar.h>
-#include <vdatadict.h>
 #include <vlocaldb.h>
-#include <vmsgdlg.h>
-#include <voutput.h>
-#include <vpanel.h>
 #include <vquotdata.h>
-#include <vquotsubscriber.h>
-#include <vstockedit.h>
-#include <vstockhelper.h>
 #include <vstylemgr.h>
 #include <vtabbutton.h>
 
@@ -29,44 +18,25 @@
 #include <QButtonGroup>
 #include <QContextMenuEvent>
 #include <QCursor>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLoggingCategory>
 #include <QMenu>
 #include <QPointer>
-#include <QSet>
-#include <QSpacerItem>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QTime>
 #include <QToolButton>
-#include <QVBoxLayout>
-
 
 Q_LOGGING_CATEGORY(lcOptionalStk, "tarn.optionalstk", QtInfoMsg)
 
 namespace {
 
-const int TabWidth = 88;
-const int TabHeight = 24;
-// A tab and the control bar's spacing of 1.
-const int TabPitch = TabWidth + 1;
 const int SectionSize = 69;
-const QString StockFields = QStringLiteral("market;stkid;stkcode;stkname;stktype");
 
 QSqlDatabase localDatabase()
 {
     IHostContext *host = tarn::hostContext();
     VLocalDb *db = host && host->config() ? host->config()->cfgLocalDb() : nullptr;
     return db ? db->database() : QSqlDatabase();
-}
-
-// The first byte of a market text in the local 8-bit encoding; 0 for none.
-char marketChar(const QString &market)
-{
-    const QByteArray bytes = market.toLocal8Bit();
-    return bytes.isEmpty() ? '\0' : bytes.at(0);
 }
 
 QString timeTrace()
@@ -76,55 +46,15 @@ QString timeTrace()
 
 } // namespace
 
-void BCOptionalStk::Form::setupUi(QWidget *component)
-{
-    component->setObjectName(QStringLiteral("BCOptionalStk"));
-    verticalLayout = new QVBoxLayout(component);
-    verticalLayout->setObjectName(QStringLiteral("verticalLayout"));
-    verticalLayout->setSpacing(0);
-    verticalLayout->setContentsMargins(0, 0, 0, 0);
-
-    panel = new VPanel(component);
-    panel->setObjectName(QStringLiteral("panel"));
-    horizontalLayout_2 = new QHBoxLayout(panel);
-    horizontalLayout_2->setObjectName(QStringLiteral("horizontalLayout_2"));
-    horizontalLayout_2->setSpacing(1);
-    horizontalLayout_2->setContentsMargins(2, 2, 0, 0);
-    controlBar = new VControlBar(panel);
-    controlBar->setObjectName(QStringLiteral("controlBar"));
-    horizontalLayout_2->addWidget(controlBar);
-    btnAddGrp = new QToolButton(panel);
-    btnAddGrp->setObjectName(QStringLiteral("btnAddGrp"));
-    btnAddGrp->setMinimumSize(24, 24);
-    btnAddGrp->setToolTip(QStringLiteral("<b>添加分组</b>"));
-    horizontalLayout_2->addWidget(btnAddGrp);
-    btnAddStk = new QToolButton(panel);
-    btnAddStk->setObjectName(QStringLiteral("btnAddStk"));
-    btnAddStk->setMinimumSize(24, 24);
-    btnAddStk->setToolTip(QStringLiteral("<b>添加自选股</b>"));
-    horizontalLayout_2->addWidget(btnAddStk);
-    horizontalSpacer = new QSpacerItem(40, 20, QSizePolicy::Expanding, QSizePolicy::Minimum);
-    horizontalLayout_2->addItem(horizontalSpacer);
-    verticalLayout->addWidget(panel);
-
-    stackedWidget = new QStackedWidget(component);
-    stackedWidget->setObjectName(QStringLiteral("stackedWidget"));
-    verticalLayout->addWidget(stackedWidget);
-}
-
 BCOptionalStk::BCOptionalStk(QWidget *parent, QString className, const QString &identity,
                              const QMap<QString, QVariant> *)
     : IComponent(parent, className, identity)
     , m_store(localDatabase())
-    , m_quotes(&m_allRows, &m_shownRows, &m_model)
-    , m_rows({this, m_store, m_tabs, m_shownRows, m_quotes, m_model, m_subscriber, [this] {
-                  combinedataset();
-                  attachModel(m_tabs.currentView());
-              }})
+    , m_rows(new StkRows(this))
+    , m_commands(m_rows, &m_store, &m_tabs)
 {
     qRegisterMetaType<OrderDetail>("OrderDetail");
-    m_subscriber = new VQuotSubscriber(this, QStringLiteral("自选股"));
-    m_subscriber->setRecvSlot(this, "1doRecvSubscribe(VQuotData*)");
+    m_rows->setQuoteReceiver(this, "1doRecvSubscribe(VQuotData*)");
     m_ui.setupUi(this);
 
     m_store.initDefaultGroup();
@@ -139,14 +69,8 @@ BCOptionalStk::BCOptionalStk(QWidget *parent, QString className, const QString &
     connect(m_ui.btnAddStk, &QToolButton::clicked, this, &BCOptionalStk::AddCurrentGStk);
 
     initDataset();
-    combinedataset();
+    m_commands.showCurrentGroup();
     followStyle();
-}
-
-BCOptionalStk::~BCOptionalStk()
-{
-    m_subscriber->unsubscribe(true);
-    delete m_subscriber;
 }
 
 void BCOptionalStk::followStyle()
@@ -218,120 +142,34 @@ void BCOptionalStk::attachModel(QTableView *view)
     header->setSectionsClickable(true);
 }
 
-VCacheItem *BCOptionalStk::stockCache() const
-{
-    return tarn::hostContext()->cacheMgr()->stockCache();
-}
-
-bool BCOptionalStk::stockRow(VCacheItem *cache, const QString &id, StkModel::Row &row) const
-{
-    QVariantMap record;
-    if (!cache || !cache->lookup(record, QStringLiteral("stkid"), id, StockFields))
-        return false;
-    row.clear();
-    row.reserve(StkModel::ColumnCount);
-    row << record.value(QStringLiteral("market")).toString() << record.value(QStringLiteral("stkid")).toString()
-        << record.value(QStringLiteral("stkcode")).toString() << record.value(QStringLiteral("stkname")).toString();
-    for (int column = StkModel::Last; column <= StkModel::LimitDown; ++column)
-        row << QStringLiteral("--");
-    row << QStringLiteral("0") << record.value(QStringLiteral("stktype")).toString();
-    return true;
-}
-
 void BCOptionalStk::initDataset()
 {
-    m_subscriber->unsubscribe(true);
-    m_subscriber->clear();
-
     m_model.setHorizontalHeaderLabels(StkModel::headerLabels());
     m_delegate.setButtonColumn(StkModel::DeleteButton);
     m_model.setTextlessColumn(StkModel::DeleteButton);
-    m_model.setRowSource(&m_shownRows);
-    m_model.setBeforeRowRead([this](int row) { m_quotes.writeShownRow(row); });
+    m_model.setRows(m_rows);
     connect(&m_delegate, &StkDelegate::btnclicked, this, &BCOptionalStk::delCurrentStk);
     connect(&m_delegate, &StkDelegate::mousein, this, &BCOptionalStk::domousein);
     connect(&m_delegate, &StkDelegate::mouseout, this, &BCOptionalStk::domouseout);
     attachModel(m_tabs.currentView());
+    // A group shown anew is shown in the current page's view.
+    connect(m_rows, &StkRows::shownReset, this, [this] { attachModel(m_tabs.currentView()); });
 
     qCDebug(lcOptionalStk).noquote() << QStringLiteral("订阅开始") << timeTrace();
-    // Every security once, however many groups hold it.
-    QStringList ids;
-    QSet<QString> seen;
-    for (const QString &list : m_store.groups()) {
-        const QStringList entries = GroupStore::entries(list);
-        for (const QString &id : entries) {
-            if (!seen.contains(id)) {
-                seen.insert(id);
-                ids.append(id);
-            }
-        }
-    }
-
-    VCacheItem *cache = stockCache();
-    if (!cache && !ids.isEmpty())
-        VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(), QStringLiteral("证券缓存不可用, 自选股无法显示"));
-    for (const QString &id : qAsConst(ids)) {
-        StkModel::Row row;
-        if (!stockRow(cache, id, row)) {
-            if (cache) {
-                VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
-                        QStringLiteral("自选股[%1]不在证券缓存中, 不显示").arg(id));
-            }
-            continue;
-        }
-        m_allRows.append(row);
-        m_quotes.allRowAppended();
-        if (!m_subscriber->addProduct(marketChar(row.at(StkModel::Market)), row.at(StkModel::Code))) {
-            VMsgDlg::error(QStringLiteral("证券<font color='red'>[%1|%2]</font>订阅行情失败!")
-                               .arg(StkRowCommands::marketName(row.at(StkModel::Market)), row.at(StkModel::Name)),
-                           QString(), Qt::ApplicationModal);
-        }
-    }
-    // The module's records of securities still shown are kept across the
-    // unsubscription above: the subscriber's holding is replaced only now.
-    LatestQuotes::follow(m_subscriber, !ids.isEmpty() && m_subscriber->subscribe());
+    m_commands.subscribeGroups();
     qCDebug(lcOptionalStk).noquote() << QStringLiteral("订阅结束") << timeTrace();
-}
-
-void BCOptionalStk::combinedataset()
-{
-    m_shownRows.clear();
-    const QStringList ids = GroupStore::entries(m_store.groups().value(m_tabs.currentGroup()));
-
-    VCacheItem *cache = stockCache();
-    const QString owner = QStringLiteral("BCOptionalStk::combinedataset()");
-    const bool locked = cache && cache->readLock(owner);
-    for (const QString &id : ids) {
-        StkModel::Row row;
-        if (!stockRow(cache, id, row))
-            continue;
-        // A security seen before brings its latest quote along.
-        const int known = m_quotes.allRowOfId(id);
-        if (known >= 0) {
-            row = m_allRows.at(known);
-        } else {
-            m_allRows.append(row);
-            m_quotes.allRowAppended();
-        }
-        m_shownRows.append(row);
-    }
-    m_quotes.shownRowsChanged();
-    if (locked)
-        cache->unlock(owner);
-    m_model.refresh();
 }
 
 void BCOptionalStk::refreshdata()
 {
     m_store.loadGroups();
-    combinedataset();
-    attachModel(m_tabs.currentView());
+    m_commands.showCurrentGroup();
 }
 
 void BCOptionalStk::doRecvSubscribe(VQuotData *pQuotData)
 {
     if (pQuotData && pQuotData->status != 0)
-        m_quotes.add(*pQuotData);
+        m_rows->addQuote(*pQuotData);
 }
 
 void BCOptionalStk::AddCurrentG()
@@ -457,8 +295,7 @@ void BCOptionalStk::setCurrentIndex(QAbstractButton *button)
         return;
     m_ui.stackedWidget->setCurrentIndex(position);
     m_store.loadGroups();
-    combinedataset();
-    attachModel(m_tabs.currentView());
+    m_commands.showCurrentGroup();
 }
 
 void BCOptionalStk::AddCurrentGStk()
@@ -474,44 +311,29 @@ void BCOptionalStk::AddCurrentGStk()
 
 void BCOptionalStk::receiveStk(const QString &data, char Market, const QString &stkcode)
 {
-    m_rows.add(data, Market, stkcode);
+    m_commands.add(data, Market, stkcode);
 }
 
 void BCOptionalStk::delCurrentStk(const QModelIndex &index)
 {
-    m_rows.deleteRow(index);
+    m_commands.deleteRow(index);
 }
 
 void BCOptionalStk::DeleteCurrentGStk()
 {
-    m_rows.deleteSelected();
+    m_commands.deleteSelected();
 }
 
 void BCOptionalStk::RowDoubleClicked(const QModelIndex &index)
 {
     OrderDetail order;
-    if (m_rows.orderOf(index, &order))
+    if (m_commands.orderOf(index, &order))
         emit onIssueOrder(order);
 }
 
 void BCOptionalStk::sortslot(int column, Qt::SortOrder order)
 {
-    // The securities selected before the sort are selected again after it.
-    QStringList selected;
-    QTableView *view = m_tabs.currentView();
-    if (view && view->model() == &m_model && view->selectionModel()) {
-        for (const QModelIndex &index : view->selectionModel()->selectedRows())
-            selected << m_shownRows.value(index.row()).value(StkModel::StkId);
-    }
     m_model.sortdata(column, order);
-    m_quotes.shownRowsChanged();
-    m_model.refresh();
-    for (const QString &id : qAsConst(selected)) {
-        const int row = m_quotes.shownRowOfId(id);
-        if (row >= 0)
-            view->selectionModel()->select(m_model.index(row, 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
 }
 
 void BCOptionalStk::domousein(const QModelIndex &)

@@ -2,32 +2,21 @@
 
 #include "groupstore.h"
 #include "stkdelegate.h"
+#include "stkform.h"
 #include "stkmodel.h"
 #include "stkgrouptabs.h"
-#include "stkquoterouter.h"
 #include "stkrowcommands.h"
 
 #include <icomponent.h>
 #include <orderdetail.h>
 
-#include <QHash>
 #include <QPointer>
 
 class ChangeGroupDlg;
 class QAbstractButton;
 class QAction;
-class QButtonGroup;
-class QHBoxLayout;
-class QSpacerItem;
-class QStackedWidget;
 class QTableView;
-class QToolButton;
-class QVBoxLayout;
-class VCacheItem;
-class VControlBar;
-class VPanel;
-class VTabButton;
-class VQuotSubscriber;
+class StkRows;
 struct VQuotData;
 
 // The watchlist: the user's groups of securities as tabs over a stack of
@@ -36,20 +25,18 @@ struct VQuotData;
 // subscriber covers every security of every group for the component's whole
 // life. The model and the delegate serve the current page's view only.
 //
-// Two row lists are kept: all rows (every security seen, with its latest
-// quote; it only grows) and the shown rows of the current group, rebuilt from
-// all rows on every group switch. The groups' tabs and pages are
-// StkGroupTabs; quotes reach the rows through StkQuoteRouter at the display
-// frame; adding, deleting and ordering rows is StkRowCommands.
+// The rows, their quotes and the subscriber are StkRows: every security seen
+// with its latest quote, and the shown rows of the current group, rebuilt on
+// every group switch. The groups' tabs and pages are StkGroupTabs; showing,
+// adding, deleting and ordering rows is StkRowCommands.
 //
-// Pages, views, tabs, actions and dialogs belong to the component through Qt
-// parents; the subscriber is deleted explicitly after unsubscribing.
+// Pages, views, tabs, actions, dialogs and the rows belong to the component
+// through Qt parents.
 class BCOptionalStk : public IComponent
 {
     Q_OBJECT
 public:
     BCOptionalStk(QWidget *parent, QString className, const QString &identity, const QMap<QString, QVariant> *params);
-    ~BCOptionalStk() override;
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -87,49 +74,26 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    struct Form
-    {
-        QVBoxLayout *verticalLayout;
-        VPanel *panel;
-        QHBoxLayout *horizontalLayout_2;
-        VControlBar *controlBar;
-        QToolButton *btnAddGrp;
-        QToolButton *btnAddStk;
-        QSpacerItem *horizontalSpacer;
-        QStackedWidget *stackedWidget;
-        void setupUi(QWidget *component);
-    };
-
     void initUi();
     // Takes the text colours from the client's style, now and at every style change.
     void followStyle();
+    // Gives the view the model, its header set back: rows shown anew stand in their stored order.
     void attachModel(QTableView *view);
     // Subscribes every security of every group; fills all rows.
     void initDataset();
-    // Rebuilds the shown rows for the current group.
-    void combinedataset();
     // Closes the group-name dialog last opened, if it is still open.
     void closeGroupDialog();
     // Checks the tab at position and shows its group.
     void switchToTab(int position);
 
-    VCacheItem *stockCache() const;
-    // A zero-quote row for the security with this id; false when the stock cache has none.
-    bool stockRow(VCacheItem *cache, const QString &id, StkModel::Row &row) const;
-
-    Form m_ui;
+    StkForm m_ui;
     GroupStore m_store;
     StkGroupTabs m_tabs;
     QPointer<ChangeGroupDlg> m_groupDlg;
     QAction *m_addStkAction = nullptr;
     QAction *m_delStkAction = nullptr;
-    VQuotSubscriber *m_subscriber = nullptr;
-
-    // Declared before the model, which reads them, so they outlive it.
-    QList<StkModel::Row> m_allRows;
-    QList<StkModel::Row> m_shownRows;
+    StkRows *m_rows; // a child
     StkModel m_model;
     StkDelegate m_delegate;
-    StkQuoteRouter m_quotes;
-    StkRowCommands m_rows;
+    StkRowCommands m_commands;
 };

@@ -1,12 +1,12 @@
 #include "groupstore.h"
 
+#include "optionalstklog.h"
+
 #include <voutput.h>
 
-#include <QLoggingCategory>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
-
-Q_LOGGING_CATEGORY(lcGroupStore, "tarn.optionalstk.store", QtInfoMsg)
 
 const QString GroupStore::DefaultGroupName = QStringLiteral("自选股1");
 
@@ -46,7 +46,7 @@ void GroupStore::initDefaultGroup()
     // Without a readable table nothing is known about existing groups: create none.
     if (!run(query, __LINE__, QStringLiteral("读取")) || query.next())
         return;
-    qCDebug(lcGroupStore) << "creating the default group";
+    qCDebug(lcOptionalStk) << "creating the default group";
     saveGroupStk(DefaultGroupName, QString());
 }
 
@@ -72,7 +72,7 @@ bool GroupStore::loadGroups()
     }
     m_groups = groups;
     m_names = names;
-    qCDebug(lcGroupStore) << "loaded groups" << m_names;
+    qCDebug(lcOptionalStk) << "loaded groups" << m_names;
     return true;
 }
 
@@ -144,6 +144,21 @@ bool GroupStore::renameGroup(const QString &oldName, const QString &newName)
     query.bindValue(QStringLiteral(":oldparamname"), oldName);
     query.bindValue(QStringLiteral(":newparamname"), newName);
     return run(query, __LINE__, QStringLiteral("[%1]改名为[%2]").arg(oldName, newName));
+}
+
+QStringList GroupStore::ids() const
+{
+    QStringList ids;
+    QSet<QString> seen;
+    for (const QString &list : m_groups) {
+        for (const QString &id : entries(list)) {
+            if (!seen.contains(id)) {
+                seen.insert(id);
+                ids.append(id);
+            }
+        }
+    }
+    return ids;
 }
 
 QStringList GroupStore::entries(const QString &list)

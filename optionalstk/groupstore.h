@@ -39,6 +39,8 @@ public:
     const QMap<QString, QString> &groups() const { return m_groups; }
     // Group names in creation order, as of the last loadGroups().
     const QStringList &groupNames() const { return m_names; }
+    // Every id of every group once, as first met going through the groups by name.
+    QStringList ids() const;
 
     // The ids of a list text: split at "," with empty parts dropped, so a
     // missing final comma, a lone comma and the empty text all read correctly.

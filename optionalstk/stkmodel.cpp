@@ -1,11 +1,14 @@
 #include "stkmodel.h"
 
+#include "stkrows.h"
+
 #include <quotetext.h>
 
 #include <QFont>
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace {
 
@@ -50,12 +53,45 @@ void StkModel::setHorizontalHeaderLabels(const QStringList &labels)
     endResetModel();
 }
 
-void StkModel::setRowSource(QList<Row> *rows)
+void StkModel::setRows(StkRows *rows)
 {
     beginResetModel();
-    m_derived.clear();
+    if (m_rows)
+        m_rows->disconnect(this);
     m_rows = rows;
+    m_derived.clear();
     endResetModel();
+    if (!rows)
+        return;
+    connect(rows, &StkRows::shownAboutToBeReset, this, [this] { beginResetModel(); });
+    connect(rows, &StkRows::shownReset, this, [this] {
+        m_derived.clear();
+        endResetModel();
+        emit updateCount(rowCount());
+    });
+    connect(rows, &StkRows::shownRowAboutToBeRemoved, this, [this](int row) { beginRemoveRows({}, row, row); });
+    connect(rows, &StkRows::shownRowRemoved, this, [this](int row) {
+        if (row < m_derived.size())
+            m_derived.remove(row);
+        endRemoveRows();
+        emit updateCount(rowCount());
+    });
+    connect(rows, &StkRows::shownAboutToBeReordered, this,
+            [this] { emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint); });
+    connect(rows, &StkRows::shownReordered, this, &StkModel::rowsReordered);
+    connect(rows, &StkRows::shownRowChanged, this, &StkModel::rowChanged);
+}
+
+void StkModel::rowsReordered(const QVector<int> &placeOf)
+{
+    m_derived.clear();
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex &index : before)
+        after.append(this->index(placeOf.at(index.row()), index.column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void StkModel::setTextlessColumn(int column)
@@ -77,14 +113,6 @@ void StkModel::setColours(const Colours &colours)
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::ForegroundRole});
 }
 
-void StkModel::refresh()
-{
-    beginResetModel();
-    m_derived.clear();
-    endResetModel();
-    emit updateCount(rowCount());
-}
-
 void StkModel::rowChanged(int row)
 {
     forgetDerived(row);
@@ -94,9 +122,9 @@ void StkModel::rowChanged(int row)
 
 int StkModel::rowCount(const QModelIndex &parent) const
 {
-    if (parent.isValid() || !m_rows)
+    if (parent.isValid())
         return 0;
-    return m_rows->size();
+    return m_rows ? m_rows->shownCount() : 0;
 }
 
 int StkModel::columnCount(const QModelIndex &parent) const
@@ -105,7 +133,7 @@ int StkModel::columnCount(const QModelIndex &parent) const
         return 0;
     if (!m_horizontalLabels.isEmpty())
         return m_horizontalLabels.size();
-    return m_rows && !m_rows->isEmpty() ? m_rows->constFirst().size() : 0;
+    return rowCount() > 0 ? rowAt(0)->size() : 0;
 }
 
 QVariant StkModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -122,14 +150,10 @@ Qt::ItemFlags StkModel::flags(const QModelIndex &index) const
 
 const StkModel::Row *StkModel::rowAt(int row) const
 {
-    if (!m_rows || row < 0 || row >= m_rows->size())
+    if (row < 0 || row >= rowCount())
         return nullptr;
-    return &m_rows->at(row);
-}
-
-void StkModel::setBeforeRowRead(std::function<void(int)> beforeRead)
-{
-    m_beforeRead = std::move(beforeRead);
+    // Reading a row of the watchlist's writes its quote texts.
+    return &m_rows->shownRow(row);
 }
 
 QVariant StkModel::data(const QModelIndex &index, int role) const
@@ -137,8 +161,6 @@ QVariant StkModel::data(const QModelIndex &index, int role) const
     const Row *row = index.isValid() ? rowAt(index.row()) : nullptr;
     if (!row)
         return QVariant();
-    if (m_beforeRead)
-        m_beforeRead(index.row());
     const int column = index.column();
     switch (role) {
     case Qt::DisplayRole: return displayText(index.row(), column);
@@ -156,7 +178,7 @@ const StkModel::Derived &StkModel::derived(int row) const
         m_derived.resize(rowCount());
     Derived &values = m_derived[row];
     if (!values.valid) {
-        const Row &texts = m_rows->at(row);
+        const Row &texts = *rowAt(row);
         const double ratio = number(texts.value(ChangeRatio));
         values.sign = ratio > 0 ? 1 : ratio < 0 ? -1 : 0;
         values.volume = shortened(texts.value(Volume));
@@ -176,7 +198,7 @@ QVariant StkModel::displayText(int row, int column) const
 {
     if (column < 0 || column >= columnCount() || column == m_textlessColumn)
         return QVariant();
-    const QString text = m_rows->at(row).value(column);
+    const QString text = rowAt(row)->value(column);
     switch (column) {
     case ChangeRatio:
     case Change: return derived(row).sign > 0 ? QLatin1Char('+') + text : text;
@@ -201,38 +223,31 @@ QVariant StkModel::foreground(int row, int column) const
 
 bool StkModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (role != Qt::UserRole || !index.isValid() || !rowAt(index.row()))
-        return false;
-    Row &row = (*m_rows)[index.row()];
-    const int column = index.column();
-    if (column < 0 || column >= row.size())
-        return false;
-    const QString text = value.toString();
-    if (row.at(column) != text) {
-        row[column] = text;
-        forgetDerived(index.row());
-        emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
-    }
-    return true;
+    return role == Qt::UserRole && index.isValid() && m_rows
+        && m_rows->setShownText(index.row(), index.column(), value.toString());
 }
 
 void StkModel::sortdata(int column, Qt::SortOrder order)
 {
     if (!m_rows)
         return;
-    if (m_beforeRead) {
-        for (int row = 0; row < m_rows->size(); ++row)
-            m_beforeRead(row);
+    QVector<int> rows(rowCount());
+    std::iota(rows.begin(), rows.end(), 0);
+    QVector<QString> texts;
+    QVector<double> numbers;
+    texts.reserve(rows.size());
+    numbers.reserve(rows.size());
+    for (const int row : qAsConst(rows)) {
+        texts.append(rowAt(row)->value(column));
+        numbers.append(number(texts.constLast()));
     }
     // A stable sort keeps equal rows in their order, as an exchange sort that
     // swaps only strictly misordered neighbours would.
-    auto before = [column, order](const Row &a, const Row &b) {
-        const QString ta = a.value(column);
-        const QString tb = b.value(column);
+    const bool ascending = order == Qt::AscendingOrder;
+    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
         if (column == Name)
-            return order == Qt::AscendingOrder ? tb < ta : ta < tb;
-        return order == Qt::AscendingOrder ? number(ta) > number(tb) : number(ta) < number(tb);
-    };
-    std::stable_sort(m_rows->begin(), m_rows->end(), before);
-    m_derived.clear();
+            return ascending ? texts.at(b) < texts.at(a) : texts.at(a) < texts.at(b);
+        return ascending ? numbers.at(a) > numbers.at(b) : numbers.at(a) < numbers.at(b);
+    });
+    m_rows->reorderShown(rows);
 }

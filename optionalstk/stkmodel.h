@@ -6,14 +6,15 @@
 #include <QVector>
 #include <QStringList>
 
-#include <functional>
+class StkRows;
 
 // The quote table of one watchlist group. Every row is a list of nineteen
-// texts (see Column); the rows belong to the watchlist component, which fills
-// and reorders them and then calls refresh(). The model only presents them:
-// signs and colours by the change, volumes and amounts shortened to "万" and
-// "亿", and the raw text of every cell under Qt::UserRole, through which the
-// delete-button state of a row is also written.
+// texts (see Column): the shown rows of the watchlist's StkRows, which the
+// model follows as they are replaced, removed, reordered or changed. The
+// model only presents them: signs and colours by the change, volumes and
+// amounts shortened to "万" and "亿", and the raw text of every cell under
+// Qt::UserRole, through which the delete-button state of a row is also
+// written.
 class StkModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -57,39 +58,32 @@ public:
     static QStringList headerLabels();
 
     void setHorizontalHeaderLabels(const QStringList &labels);
-    // Not owned; may be null.
-    void setRowSource(QList<Row> *rows);
-    // Called with a row before its texts are read (data(), a sort), so that
-    // a source writing texts only when they are read brings the row up to
-    // date first.
-    void setBeforeRowRead(std::function<void(int row)> beforeRead);
+    // The watchlist's rows, whose shown rows the model presents. Not owned; may be null.
+    void setRows(StkRows *rows);
     // The column whose cells show no text (the delete-button column).
     void setTextlessColumn(int column);
     // An invalid colour keeps the one before; a change repaints every row.
     void setColours(const Colours &colours);
     Colours colours() const { return m_colours; }
 
-    // Resets the model after the row source changed and reports the row count.
-    void refresh();
-    // Announces that the row source changed cells of one row (every column).
-    void rowChanged(int row);
-
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    // Accepts only Qt::UserRole: replaces the cell's text and announces the whole row.
+    // Accepts only Qt::UserRole on the watchlist's rows: replaces the cell's
+    // text, and the rows announce the whole row.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
 signals:
+    // After the rows were replaced or one was removed.
     void updateCount(int count);
 
 public slots:
-    // Reorders the row source in place, stable. The orders are reversed on
-    // purpose: Qt::AscendingOrder, which a first click on a header asks for,
-    // puts the largest value on top. The name column compares as text, every
-    // other column as numbers. The caller refreshes the model afterwards.
+    // Reorders the watchlist's shown rows, stable. The orders are reversed
+    // on purpose: Qt::AscendingOrder, which a first click on a header asks
+    // for, puts the largest value on top. The name column compares as text,
+    // every other column as numbers.
     void sortdata(int column, Qt::SortOrder order = Qt::AscendingOrder);
 
 private:
@@ -103,6 +97,8 @@ private:
         QString amount;
     };
 
+    void rowsReordered(const QVector<int> &placeOf);
+    void rowChanged(int row);
     const Row *rowAt(int row) const;
     const Derived &derived(int row) const;
     void forgetDerived(int row);
@@ -110,8 +106,7 @@ private:
     QVariant foreground(int row, int column) const;
 
     QStringList m_horizontalLabels;
-    QList<Row> *m_rows = nullptr;
-    std::function<void(int)> m_beforeRead;
+    StkRows *m_rows = nullptr;
     int m_textlessColumn = -1;
     Colours m_colours;
     QFont m_bold;

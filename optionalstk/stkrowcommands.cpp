@@ -3,14 +3,13 @@
 #include "groupstore.h"
 #include "stkgrouptabs.h"
 #include "stkprompts.h"
-#include "stkquoterouter.h"
+#include "stkrows.h"
+#include "stkstockrows.h"
 
 #include <ihostcontext.h>
-#include <latestquotes.h>
 #include <tarn_global.h>
 #include <vdatadict.h>
 #include <voutput.h>
-#include <vquotsubscriber.h>
 #include <vstockedit.h>
 #include <vstockhelper.h>
 
@@ -19,14 +18,59 @@
 
 using StkPrompts::Answer;
 
-StkRowCommands::StkRowCommands(const Parts &parts)
-    : m_parts(parts)
+namespace {
+
+// The first byte of a market text in the local 8-bit encoding; 0 for none.
+char marketChar(const QString &market)
+{
+    const QByteArray bytes = market.toLocal8Bit();
+    return bytes.isEmpty() ? '\0' : bytes.at(0);
+}
+
+// The dictionary's name of a market code.
+QString marketName(const QString &market)
+{
+    return tarn::hostContext()->dataDict()->transDictItem(QStringLiteral("4"), market, ',');
+}
+
+} // namespace
+
+StkRowCommands::StkRowCommands(StkRows *rows, GroupStore *store, StkGroupTabs *tabs)
+    : m_rows(rows)
+    , m_store(store)
+    , m_tabs(tabs)
 {
 }
 
-QString StkRowCommands::marketName(const QString &market)
+void StkRowCommands::subscribeGroups()
 {
-    return tarn::hostContext()->dataDict()->transDictItem(QStringLiteral("4"), market, ',');
+    const QStringList ids = m_store->ids();
+    VCacheItem *cache = StkStockRows::cache();
+    if (!cache && !ids.isEmpty())
+        VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(), QStringLiteral("证券缓存不可用, 自选股无法显示"));
+    for (const QString &id : ids) {
+        StkModel::Row row;
+        if (!StkStockRows::rowOf(cache, id, row)) {
+            if (cache) {
+                VOutput(3, QStringLiteral(__FILE__), __LINE__, QString(),
+                        QStringLiteral("自选股[%1]不在证券缓存中, 不显示").arg(id));
+            }
+            continue;
+        }
+        m_rows->addRow(row);
+        if (!m_rows->addProduct(marketChar(row.at(StkModel::Market)), row.at(StkModel::Code))) {
+            VMsgDlg::error(QStringLiteral("证券<font color='red'>[%1|%2]</font>订阅行情失败!")
+                               .arg(marketName(row.at(StkModel::Market)), row.at(StkModel::Name)),
+                           QString(), Qt::ApplicationModal);
+        }
+    }
+    if (!ids.isEmpty())
+        m_rows->subscribe();
+}
+
+void StkRowCommands::showCurrentGroup()
+{
+    m_rows->showRows(StkStockRows::rowsOf(GroupStore::entries(m_store->groups().value(m_tabs->currentGroup()))));
 }
 
 void StkRowCommands::add(const QString &id, char market, const QString &code)
@@ -37,21 +81,20 @@ void StkRowCommands::add(const QString &id, char market, const QString &code)
                 QStringLiteral("无效的证券内码[%1], 未加入自选股").arg(id));
         return;
     }
-    GroupStore &store = m_parts.store;
-    store.loadGroups();
-    const QString group = m_parts.tabs.currentGroup();
-    if (group.isEmpty() || !store.groups().contains(group)) {
-        StkPrompts::info(m_parts.watchlist, QStringLiteral("未创建分组!"));
+    m_store->loadGroups();
+    const QString group = m_tabs->currentGroup();
+    if (group.isEmpty() || !m_store->groups().contains(group)) {
+        StkPrompts::info(m_tabs, QStringLiteral("未创建分组!"));
         return;
     }
-    if (!GroupStore::entries(store.groups().value(group)).contains(id)) {
-        if (!store.saveGroupStk(group, id)) {
-            StkPrompts::notSaved(m_parts.watchlist, group);
+    if (!GroupStore::entries(m_store->groups().value(group)).contains(id)) {
+        if (!m_store->saveGroupStk(group, id)) {
+            StkPrompts::notSaved(m_tabs, group);
             return;
         }
-        store.loadGroups();
-        m_parts.rebuild();
-        if (!m_parts.subscriber->addProduct(market, code)) {
+        m_store->loadGroups();
+        showCurrentGroup();
+        if (!m_rows->addProduct(market, code)) {
             // The security's name through the host's look-up, for the message only.
             VStockEdit edit;
             if (VStockHelper *helper = tarn::hostContext()->stockHelper()) {
@@ -62,91 +105,80 @@ void StkRowCommands::add(const QString &id, char market, const QString &code)
                                .arg(marketName(QString::fromLocal8Bit(&market, 1)), edit.getStockName()),
                            QString(), Qt::ApplicationModal);
         }
-        LatestQuotes::follow(m_parts.subscriber, m_parts.subscriber->subscribe());
+        m_rows->subscribe();
     }
 
-    QTableView *view = m_parts.tabs.currentView();
-    const int row = m_parts.quotes.shownRowOfId(id);
-    if (view && view->model() == &m_parts.model && row >= 0) {
+    // A view shows the rows once it has a model: the watchlist's is the only one its views get.
+    QTableView *view = m_tabs->currentView();
+    const int row = m_rows->shownRowOfId(id);
+    if (view && view->model() && row >= 0) {
         view->selectRow(row);
-        view->scrollTo(m_parts.model.index(row, StkModel::Code));
+        view->scrollTo(view->model()->index(row, StkModel::Code));
     }
 }
 
 void StkRowCommands::deleteRow(const QModelIndex &index)
 {
-    QList<StkModel::Row> &shown = m_parts.shownRows;
-    if (m_parts.tabs.currentView() && index.isValid() && index.model() == &m_parts.model
-        && index.row() < shown.size()) {
-        const int position = index.row();
-        const StkModel::Row row = shown.at(position);
-        const QString id = row.value(StkModel::StkId);
-        const Answer answer = id.isEmpty()
-            ? Answer::No
-            : StkPrompts::ask(m_parts.watchlist, QStringLiteral("删除当前组内股票<font color='red'>[%1|%2]</font>?")
-                                                     .arg(marketName(row.value(StkModel::Market)),
-                                                          row.value(StkModel::Name)));
-        if (answer == Answer::Gone)
-            return;
-        if (answer == Answer::Yes) {
-            const QString group = m_parts.tabs.currentGroup();
-            if (!m_parts.store.deleteGroupStk(group, id)) {
-                if (!StkPrompts::notSaved(m_parts.watchlist, group))
-                    return;
-            } else {
-                m_parts.store.loadGroups();
-                // The security stays in all rows and stays subscribed.
-                shown.removeAt(position);
-                m_parts.quotes.shownRowsChanged();
-            }
-        }
+    const QTableView *view = m_tabs->currentView();
+    if (!view || !index.isValid() || index.model() != view->model() || index.row() >= m_rows->shownCount())
+        return;
+    const int position = index.row();
+    const StkModel::Row row = m_rows->shownRow(position);
+    const QString id = row.value(StkModel::StkId);
+    const Answer answer = id.isEmpty()
+        ? Answer::No
+        : StkPrompts::ask(m_tabs,
+                          QStringLiteral("删除当前组内股票<font color='red'>[%1|%2]</font>?")
+                              .arg(marketName(row.value(StkModel::Market)), row.value(StkModel::Name)));
+    if (answer != Answer::Yes)
+        return;
+    const QString group = m_tabs->currentGroup();
+    if (!m_store->deleteGroupStk(group, id)) {
+        StkPrompts::notSaved(m_tabs, group);
+        return;
     }
-    m_parts.model.refresh();
+    m_store->loadGroups();
+    // The security stays in all rows and stays subscribed.
+    m_rows->removeShownRow(position);
 }
 
 void StkRowCommands::deleteSelected()
 {
-    QTableView *view = m_parts.tabs.currentView();
+    const QTableView *view = m_tabs->currentView();
     if (!view) {
-        StkPrompts::info(m_parts.watchlist, QStringLiteral("未创建分组!"));
+        StkPrompts::info(m_tabs, QStringLiteral("未创建分组!"));
         return;
     }
-    const QModelIndexList selected = view->model() == &m_parts.model && view->selectionModel()
-        ? view->selectionModel()->selectedRows()
-        : QModelIndexList();
+    const QModelIndexList selected
+        = view->model() && view->selectionModel() ? view->selectionModel()->selectedRows() : QModelIndexList();
     if (selected.isEmpty()) {
-        StkPrompts::info(m_parts.watchlist, QStringLiteral("未选中股票!"));
+        StkPrompts::info(m_tabs, QStringLiteral("未选中股票!"));
         return;
     }
     QString ids;
     QString labels;
     for (const QModelIndex &index : selected) {
-        const StkModel::Row &row = m_parts.shownRows.at(index.row());
+        const StkModel::Row &row = m_rows->shownRow(index.row());
         ids += row.value(StkModel::StkId) + QLatin1Char(',');
         labels += QStringLiteral("[%1|%2]").arg(marketName(row.value(StkModel::Market)), row.value(StkModel::Name));
     }
-    const Answer answer
-        = StkPrompts::ask(m_parts.watchlist, QStringLiteral("删除当前组内股票<font color='red'>%1</font>?").arg(labels));
-    if (answer == Answer::Gone)
+    if (StkPrompts::ask(m_tabs, QStringLiteral("删除当前组内股票<font color='red'>%1</font>?").arg(labels))
+        != Answer::Yes)
         return;
-    if (answer == Answer::Yes) {
-        const QString group = m_parts.tabs.currentGroup();
-        if (!m_parts.store.deleteGroupStk(group, ids)) {
-            if (!StkPrompts::notSaved(m_parts.watchlist, group))
-                return;
-        } else {
-            m_parts.store.loadGroups();
-            m_parts.rebuild();
-        }
+    const QString group = m_tabs->currentGroup();
+    if (!m_store->deleteGroupStk(group, ids)) {
+        StkPrompts::notSaved(m_tabs, group);
+        return;
     }
-    m_parts.model.refresh();
+    m_store->loadGroups();
+    showCurrentGroup();
 }
 
 bool StkRowCommands::orderOf(const QModelIndex &index, OrderDetail *order) const
 {
-    if (!index.isValid() || index.row() >= m_parts.shownRows.size())
+    if (!index.isValid() || index.row() >= m_rows->shownCount())
         return false;
-    const StkModel::Row &row = m_parts.shownRows.at(index.row());
+    const StkModel::Row &row = m_rows->shownRow(index.row());
     order->stockId = row.value(StkModel::StkId);
     order->stockCode = row.value(StkModel::Code);
     order->stockType = row.value(StkModel::StkType);

@@ -1,13 +1,16 @@
 // The watchlist's table: how the model presents and sorts the rows, and the
-// delegate's delete button, which keeps its state in the model.
+// delegate's delete button, which keeps its state in the rows.
 //
 // Mouse events go through the window system as the user's would: a press
 // first moves the pointer to its position, a drag delivers moves with the
 // button held, and a release reaches the view's press logic.
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include <framewait.h>
 #include <optionalstk/stkdelegate.h>
 #include <optionalstk/stkmodel.h>
+#include <optionalstk/stkrows.h>
+#include <quotrecord.h>
 #include <testutil.h>
 
 #include <QAbstractItemModelTester>
@@ -34,7 +37,7 @@ class StkTableTest : public QObject
     Q_OBJECT
 
 private:
-    QList<StkModel::Row> m_rows;
+    StkRows *m_rows = nullptr;
     StkModel *m_model = nullptr;
     QScopedPointer<QTableView> m_view;
     QStringList m_log; // "in0", "out0", "click0": the delegate's signal and row
@@ -53,7 +56,7 @@ private:
     {
         const QImage image = m_view->viewport()->grab().toImage();
         QString result;
-        for (int row = 0; row < m_rows.size(); ++row) {
+        for (int row = 0; row < m_model->rowCount(); ++row) {
             const QColor c = image.pixelColor(point(row, 'o') + QPoint(0, -5)); // inside the disc, clear of the cross
             const bool filled = c.red() > 120 && c.green() < 100;
             result += QString::number(filled ? (c.red() < 200 ? 2 : 1) : 0);
@@ -64,18 +67,19 @@ private:
 private slots:
     void init()
     {
-        m_rows.clear();
         m_log.clear();
+        m_rows = new StkRows(this);
         m_model = new StkModel(this);
         m_model->setHorizontalHeaderLabels(StkModel::headerLabels());
         m_model->setTextlessColumn(StkModel::DeleteButton);
-        m_model->setRowSource(&m_rows);
+        m_model->setRows(m_rows);
         new QAbstractItemModelTester(m_model, QAbstractItemModelTester::FailureReportingMode::QtTest, m_model);
     }
     void cleanup()
     {
         m_view.reset();
         delete m_model;
+        delete m_rows;
     }
 
     void display_data()
@@ -105,8 +109,7 @@ private slots:
         QFETCH(QString, ratio);
         StkModel::Row row = makeRow(u("1600519"), StkModel::ChangeRatio, ratio);
         row[col] = text;
-        m_rows = {row};
-        m_model->refresh();
+        m_rows->showRows({row});
         const QModelIndex index = m_model->index(0, col);
         QTEST(index.data(), "shown");
         QTEST(index.data(Qt::ForegroundRole), "colour");
@@ -135,24 +138,33 @@ private slots:
         QFETCH(int, col);
         QFETCH(Qt::SortOrder, order);
         QFETCH(QStringList, values);
+        QList<StkModel::Row> rows;
         for (int i = 0; i < values.size(); ++i)
-            m_rows << makeRow(QString(QLatin1Char(char('a' + i))), col, values.at(i));
+            rows << makeRow(QString(QLatin1Char(char('a' + i))), col, values.at(i));
+        m_rows->showRows(rows);
         m_model->sortdata(col, order);
         QString ids;
-        for (const StkModel::Row &row : qAsConst(m_rows))
-            ids += row.at(StkModel::StkId);
+        for (int row = 0; row < m_model->rowCount(); ++row)
+            ids += m_model->index(row, StkModel::StkId).data(Qt::UserRole).toString();
         QTEST(ids, "sorted");
     }
 
-    // A sort reads every row through the model's hook first: a row source
-    // that writes texts when they are read sorts by its latest values.
-    void sortReadsRowsThroughTheHook()
+    // The rows write a quote's texts only when a row is read: a sort reads
+    // them first, so it compares the latest quotes.
+    void sortComparesQuotesNotYetRead()
     {
-        for (const char id : {'a', 'b'})
-            m_rows << makeRow(QString(QLatin1Char(id)), StkModel::Last, u("1"));
-        m_model->setBeforeRowRead([this](int row) { m_rows[row][StkModel::Last] = QString::number(row); });
+        QList<StkModel::Row> rows;
+        for (const char id : {'a', 'b'}) {
+            rows << makeRow(QString(QLatin1Char(id)), StkModel::Code, QString(QLatin1Char(id)));
+            rows.last()[StkModel::Market] = u("1");
+        }
+        m_rows->showRows(rows);
+        VQuotData record = makeQuotRecord('1', "b");
+        record.lastPrice = 2.0;
+        m_rows->addQuote(record);
+        QVERIFY(waitForFrame());
         m_model->sortdata(StkModel::Last, Qt::AscendingOrder);
-        QCOMPARE(m_rows.at(0).at(StkModel::StkId), u("b"));
+        QCOMPARE(m_model->index(0, StkModel::StkId).data(Qt::UserRole).toString(), u("b"));
     }
 
     void mouse_data()
@@ -174,9 +186,10 @@ private slots:
     void mouse()
     {
         QFETCH(QString, steps);
+        QList<StkModel::Row> rows;
         for (int row = 0; row < 3; ++row)
-            m_rows << makeRow(QString::number(row), StkModel::DeleteButton, u("0"));
-        m_model->refresh();
+            rows << makeRow(QString::number(row), StkModel::DeleteButton, u("0"));
+        m_rows->showRows(rows);
         m_view.reset(new QTableView);
         auto *delegate = new StkDelegate(m_view.data());
         delegate->setButtonColumn(StkModel::DeleteButton);

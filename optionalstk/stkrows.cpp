@@ -1,9 +1,11 @@
-#include "stkquoterouter.h"
+#include "stkrows.h"
 
+#include <latestquotes.h>
 #include <quotbatch.h>
 #include <quotetext.h>
 
 #include <vquotdata.h>
+#include <vquotsubscriber.h>
 
 #include <iterator>
 #include <limits>
@@ -40,56 +42,134 @@ QString cellText(QuoteValue value, double number, const QuoteFormat &format)
     }
 }
 
+SecurityId securityOf(const StkModel::Row &row)
+{
+    return SecurityId::of(row.value(StkModel::Market), row.value(StkModel::Code));
+}
+
 } // namespace
 
-StkQuoteRouter::StkQuoteRouter(QList<StkModel::Row> *allRows, QList<StkModel::Row> *shownRows, StkModel *model,
-                               QObject *parent)
+StkRows::StkRows(QObject *parent)
     : QObject(parent)
-    , m_allRows(allRows)
-    , m_shownRows(shownRows)
-    , m_model(model)
+    , m_subscriber(new VQuotSubscriber(this, QStringLiteral("自选股")))
     , m_quotes(new QuotBatch(this))
     , m_writer(quoteCells())
 {
-    connect(m_quotes, &QuotBatch::ready, this, &StkQuoteRouter::applyQuotes);
+    connect(m_quotes, &QuotBatch::ready, this, &StkRows::applyQuotes);
 }
 
-void StkQuoteRouter::add(const VQuotData &record)
+StkRows::~StkRows()
+{
+    m_subscriber->unsubscribe(true);
+    delete m_subscriber;
+}
+
+void StkRows::setQuoteReceiver(QObject *receiver, const char *slot)
+{
+    m_subscriber->setRecvSlot(receiver, slot);
+}
+
+bool StkRows::addProduct(char market, const QString &code)
+{
+    return m_subscriber->addProduct(market, code);
+}
+
+void StkRows::subscribe()
+{
+    LatestQuotes::follow(m_subscriber, m_subscriber->subscribe());
+}
+
+void StkRows::addQuote(const VQuotData &record)
 {
     m_quotes->add(record);
 }
 
-void StkQuoteRouter::allRowAppended()
+void StkRows::addRow(const Row &row)
 {
-    const StkModel::Row &row = m_allRows->constLast();
+    m_all.append(row);
     m_allIndex.append(row);
     // A new row shows "--" in every quote column until its first record.
     Values none;
     none.fill(std::numeric_limits<double>::quiet_NaN());
     m_allValues.append(none);
-    m_formats.append(
-        m_securityFormats.of(SecurityId::of(row.value(StkModel::Market), row.value(StkModel::Code))));
+    m_formats.append(m_securityFormats.of(securityOf(row)));
     m_unwritten.append(0);
     m_shownOfAll.append(-1);
     // What the module already has of the security shows at the next frame.
-    m_quotes->addLatest(SecurityId::of(row.value(StkModel::Market), row.value(StkModel::Code)));
+    m_quotes->addLatest(securityOf(row));
 }
 
-void StkQuoteRouter::shownRowsChanged()
+void StkRows::showRows(const QList<Row> &rows)
 {
-    m_shownIndex.rebuild(*m_shownRows);
+    emit shownAboutToBeReset();
+    m_shown.clear();
+    for (const Row &row : rows) {
+        const int known = m_allIndex.rowOfId(row.value(StkModel::StkId));
+        if (known < 0)
+            addRow(row);
+        m_shown.append(known < 0 ? row : m_all.at(known));
+    }
+    indexShown();
+    emit shownReset();
+}
+
+void StkRows::removeShownRow(int row)
+{
+    emit shownRowAboutToBeRemoved(row);
+    m_shown.removeAt(row);
+    indexShown();
+    emit shownRowRemoved(row);
+}
+
+void StkRows::reorderShown(const QVector<int> &order)
+{
+    emit shownAboutToBeReordered();
+    QList<Row> rows;
+    rows.reserve(order.size());
+    QVector<int> placeOf(order.size());
+    for (int place = 0; place < order.size(); ++place) {
+        rows.append(m_shown.at(order.at(place)));
+        placeOf[order.at(place)] = place;
+    }
+    m_shown.swap(rows);
+    indexShown();
+    emit shownReordered(placeOf);
+}
+
+bool StkRows::setShownText(int row, int column, const QString &text)
+{
+    if (row < 0 || row >= m_shown.size() || column < 0 || column >= m_shown.at(row).size())
+        return false;
+    QString &cell = m_shown[row][column];
+    if (cell != text) {
+        cell = text;
+        emit shownRowChanged(row);
+    }
+    return true;
+}
+
+const StkRows::Row &StkRows::shownRow(int row)
+{
+    const int all = m_allOfShown.at(row);
+    if (all >= 0 && m_unwritten.at(all) != 0)
+        writeRow(all);
+    return m_shown.at(row);
+}
+
+void StkRows::indexShown()
+{
+    m_shownIndex.rebuild(m_shown);
     m_shownOfAll.fill(-1);
-    m_allOfShown.fill(-1, m_shownRows->size());
-    for (int shown = m_shownRows->size() - 1; shown >= 0; --shown) {
-        const StkModel::Row &row = m_shownRows->at(shown);
-        const int all = m_allIndex.rowOf(SecurityId::of(row.value(StkModel::Market), row.value(StkModel::Code)));
+    m_allOfShown.fill(-1, m_shown.size());
+    for (int shown = m_shown.size() - 1; shown >= 0; --shown) {
+        const int all = m_allIndex.rowOf(securityOf(m_shown.at(shown)));
         m_allOfShown[shown] = all;
         if (all >= 0)
             m_shownOfAll[all] = shown; // the first shown row of the security, as a search finds it
     }
 }
 
-void StkQuoteRouter::applyQuotes()
+void StkRows::applyQuotes()
 {
     const QuoteWriter::Frame frame {this};
     for (const VQuotData &quote : m_quotes->take()) {
@@ -99,7 +179,7 @@ void StkQuoteRouter::applyQuotes()
     }
 }
 
-void StkQuoteRouter::setQuoteValue(int all, int cell, double value, bool)
+void StkRows::setQuoteValue(int all, int cell, double value, bool)
 {
     m_allValues[all][size_t(cell)] = value;
     m_unwritten[all] |= quint16(1u << cell);
@@ -108,30 +188,23 @@ void StkQuoteRouter::setQuoteValue(int all, int cell, double value, bool)
         m_changed.append(all);
 }
 
-void StkQuoteRouter::releaseChanges()
+void StkRows::releaseChanges()
 {
     for (const int all : qAsConst(m_changed)) {
         const int shown = m_shownOfAll.at(all);
         if (shown >= 0)
-            m_model->rowChanged(shown);
+            emit shownRowChanged(shown);
     }
     m_changed.clear();
 }
 
-void StkQuoteRouter::writeShownRow(int shown)
-{
-    const int all = m_allOfShown.value(shown, -1);
-    if (all >= 0 && m_unwritten.at(all) != 0)
-        writeRow(all);
-}
-
-void StkQuoteRouter::writeRow(int all)
+void StkRows::writeRow(int all)
 {
     const Values &values = m_allValues.at(all);
     const QuoteFormat &format = m_formats.at(all);
-    StkModel::Row &allRow = (*m_allRows)[all];
+    Row &allRow = m_all[all];
     const int shown = m_shownOfAll.at(all);
-    StkModel::Row *shownRow = shown >= 0 && shown < m_shownRows->size() ? &(*m_shownRows)[shown] : nullptr;
+    Row *shownCopy = shown >= 0 ? &m_shown[shown] : nullptr;
     const quint16 unwritten = std::exchange(m_unwritten[all], 0);
     for (size_t i = 0; i < values.size(); ++i) {
         if (!(unwritten & (1u << i)))
@@ -139,7 +212,7 @@ void StkQuoteRouter::writeRow(int all)
         const int column = StkModel::Last + int(i);
         const QString text = cellText(ColumnValues[i], values[i], format);
         allRow[column] = text;
-        if (shownRow)
-            (*shownRow)[column] = text;
+        if (shownCopy)
+            (*shownCopy)[column] = text;
     }
 }

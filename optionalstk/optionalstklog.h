@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// The watchlist's traces: "tarn.optionalstk".
+Q_DECLARE_LOGGING_CATEGORY(lcOptionalStk)
