@@ -69,6 +69,10 @@ BCStoQuot::BCStoQuot(QWidget *parent, QString className, const QString &identity
 
 BCStoQuot::~BCStoQuot()
 {
+    // They follow the tables, a member, and the views' signals: they go
+    // before the tables, not with the board's children after them.
+    delete m_analytics;
+    delete m_columns;
     for (VQuotSubscriber *subscriber : {m_contractSubscriber, m_targetSubscriber}) {
         if (subscriber) {
             subscriber->unsubscribe(true);

@@ -87,8 +87,8 @@ private:
     BCStoQuotForm m_ui;
     OptionTables m_tables;
     UnderlyingLabels *m_labels = nullptr; // a child
-    BoardColumns *m_columns = nullptr; // a child
-    BoardAnalytics *m_analytics = nullptr; // a child
+    BoardColumns *m_columns = nullptr; // a child, deleted first by the board
+    BoardAnalytics *m_analytics = nullptr; // a child, deleted first by the board
 
     // The underlying chosen, from the securities cache.
     QString m_targetName;
