@@ -93,6 +93,7 @@ void StkRowCommands::add(const QString &id, char market, const QString &code)
             return;
         }
         m_store->loadGroups();
+        // Shown, the new security is subscribed; one the subscriber refuses is said.
         showCurrentGroup();
         if (!m_rows->addProduct(market, code)) {
             // The security's name through the host's look-up, for the message only.
@@ -105,7 +106,6 @@ void StkRowCommands::add(const QString &id, char market, const QString &code)
                                .arg(marketName(QString::fromLocal8Bit(&market, 1)), edit.getStockName()),
                            QString(), Qt::ApplicationModal);
         }
-        m_rows->subscribe();
     }
 
     // A view shows the rows once it has a model: the watchlist's is the only one its views get.

@@ -103,14 +103,21 @@ void StkRows::showRows(const QList<Row> &rows)
 {
     emit shownAboutToBeReset();
     m_shown.clear();
+    bool joined = false;
     for (const Row &row : rows) {
         const int known = m_allIndex.rowOfId(row.value(StkModel::StkId));
-        if (known < 0)
+        // A security another client put into the group meanwhile is subscribed too.
+        if (known < 0) {
             addRow(row);
+            const SecurityId security = securityOf(row);
+            joined = m_subscriber->addProduct(security.market(), security.codeText()) || joined;
+        }
         m_shown.append(known < 0 ? row : m_all.at(known));
     }
     indexShown();
     emit shownReset();
+    if (joined)
+        subscribe();
 }
 
 void StkRows::removeShownRow(int row)

@@ -61,7 +61,7 @@ public:
     void addRow(const Row &row);
     // The rows of the group to show, in order, as the stock cache has them:
     // a security of all rows is shown with its row there (and its latest
-    // quote), a new one joins all rows.
+    // quote), a new one joins all rows and is subscribed.
     void showRows(const QList<Row> &rows);
     // The security stays in all rows.
     void removeShownRow(int row);

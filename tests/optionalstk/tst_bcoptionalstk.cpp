@@ -413,6 +413,20 @@ private slots:
         QCOMPARE(shown(c, StkModel::Last), u("1703.00 3.956"));
     }
 
+    // A security another client put into the group shows, subscribed, once
+    // the watchlist reads its groups again.
+    void securityAddedElsewhere()
+    {
+        Fixture f({u("A=1600519,")});
+        BCOptionalStk *c = f.create();
+        f.store(Group, u("A"), u("1600519,1510300,"));
+        c->refreshdata();
+        QCOMPARE(shown(c), u("600519 510300"));
+        QCOMPARE(f.wanted(), u("1|510300 1|600519"));
+        receive(c, '1', "510300", 3.956);
+        QCOMPARE(shown(c, StkModel::Last), u("-- 3.956"));
+    }
+
     // By a row's button, and by the Delete key on the selected rows, which the
     // copy key copies with their header.
     void deleteSecurities()
