@@ -20,6 +20,14 @@ double positiveNumber(const QString &text)
     return ok && value > 0.0 && qIsFinite(value) ? value : 0.0;
 }
 
+// An optional positive number of a column, times scale, into value (0
+// when the column is empty); false for a value that is no positive number.
+bool optionalPositive(const QString &text, double scale, double *value)
+{
+    *value = text.isEmpty() ? 0.0 : positiveNumber(text) * scale;
+    return text.isEmpty() || *value > 0.0;
+}
+
 // A finite number into value; false for anything else.
 bool finiteNumber(const QString &text, double *value)
 {
@@ -156,12 +164,11 @@ QString SampleSource::takeStock(const Line &line)
         if (other.market == stock.market && other.code == stock.code)
             return QStringLiteral("证券[%1]重复").arg(stock.code);
     }
-    const QString turnover = line.value("turnover"); // optional, 亿元
-    if (!turnover.isEmpty()) {
-        if (positiveNumber(turnover) <= 0.0)
-            return QStringLiteral("成交额[%1]无效").arg(turnover);
-        liquidity.turnover.insert(stock.market + stock.code, positiveNumber(turnover) * 1e8);
-    }
+    double turnover = 0; // optional, 亿元
+    if (!optionalPositive(line.value("turnover"), 1e8, &turnover))
+        return QStringLiteral("成交额[%1]无效").arg(line.value("turnover"));
+    if (turnover > 0)
+        liquidity.turnover.insert(stock.market + stock.code, turnover);
     stocks.append(stock);
     return QString();
 }
@@ -200,14 +207,12 @@ QString SampleSource::takeProduct(const Line &line)
             return QStringLiteral("品种[%1]重复").arg(product.id);
     }
     // Optional: the product's volume in 万手 and its main months.
-    const QString volume = line.value("volume");
-    if (!volume.isEmpty()) {
-        MarketLiquidity::Product traded;
+    MarketLiquidity::Product traded;
+    if (!optionalPositive(line.value("volume"), 1e4, &traded.lotsPerDay))
+        return QStringLiteral("成交量[%1]无效").arg(line.value("volume"));
+    if (traded.lotsPerDay > 0) {
         bool mainOk = false;
-        traded.lotsPerDay = positiveNumber(volume) * 1e4;
         traded.main = MarketLiquidity::MainMonths::parse(line.value("main"), &mainOk);
-        if (traded.lotsPerDay <= 0.0)
-            return QStringLiteral("成交量[%1]无效").arg(volume);
         if (!mainOk)
             return QStringLiteral("主力月份[%1]无效").arg(line.value("main"));
         liquidity.products.insert(product.market + QLatin1Char('|') + product.id, traded);
@@ -234,12 +239,11 @@ QString SampleSource::takeOptionSeries(const Line &line)
         if (other.market == series.market && other.series == series.series)
             return QStringLiteral("系列号[%1]重复").arg(seriesText);
     }
-    const QString volume = line.value("volume"); // optional, 万张
-    if (!volume.isEmpty()) {
-        if (positiveNumber(volume) <= 0.0)
-            return QStringLiteral("成交量[%1]无效").arg(volume);
-        liquidity.chains.insert(series.underlying, positiveNumber(volume) * 1e4);
-    }
+    double contracts = 0; // optional, 万张
+    if (!optionalPositive(line.value("volume"), 1e4, &contracts))
+        return QStringLiteral("成交量[%1]无效").arg(line.value("volume"));
+    if (contracts > 0)
+        liquidity.chains.insert(series.underlying, contracts);
     optionSeries.append(series);
     return QString();
 }

@@ -8,6 +8,7 @@
 #include <vcachemgr.h>
 #include <vsimmarket.h>
 
+#include <QMap>
 #include <QSet>
 
 #include <algorithm>
@@ -257,14 +258,21 @@ bool SimInstruments::option(const QString &stkid, VSimInstrument &out) const
     const auto smile = m_model.smiles.constFind(underlyingId);
     if (chain > 0 && smile != m_model.smiles.cend()) {
         // The chain's volume by each contract's weight: near the money and
-        // in the nearest expiries, by the at-the-money volatility.
+        // in the nearest expiries, by the at-the-money volatility. Each
+        // expiry's factor and root of its years are worked out once.
+        QMap<int, QPair<double, double>> byExpiry; // expiry → (its rank's factor, √years)
+        for (const QVariantMap &option : qAsConst(expiries))
+            byExpiry.insert(option.value(QStringLiteral("expiredate")).toInt(), {});
+        double factor = 1;
+        for (auto it = byExpiry.begin(); it != byExpiry.end(); ++it, factor *= ActivityPerExpiry) {
+            const QDate date = QDate::fromString(QString::number(it.key()), QStringLiteral("yyyyMMdd"));
+            *it = {factor, std::sqrt(std::max(1.0 / 365, SampleOptionModel::years(m_date, date)))};
+        }
         const auto weight = [&](const QVariantMap &option) {
-            const int date = option.value(QStringLiteral("expiredate")).toInt();
-            const double t = std::max(
-                1.0 / 365, SampleOptionModel::years(m_date, QDate::fromString(QString::number(date), QStringLiteral("yyyyMMdd"))));
+            const QPair<double, double> terms = byExpiry.value(option.value(QStringLiteral("expiredate")).toInt());
             const double d = std::log(option.value(QStringLiteral("exerciseprice")).toDouble() / underlying.preClose)
-                / (smile->atm * std::sqrt(t));
-            return std::exp(-d * d / 2) * std::pow(ActivityPerExpiry, rankOf(expiries, QStringLiteral("expiredate"), date));
+                / (smile->atm * terms.second);
+            return std::exp(-d * d / 2) * terms.first;
         };
         double total = 0;
         for (const QVariantMap &option : qAsConst(expiries))
@@ -312,6 +320,7 @@ double SimInstruments::monthShare(const MarketLiquidity::MainMonths &main, const
         return NextMainShare;
     if (inDelivery(expiry) && main.rule != MarketLiquidity::MainMonths::Nearest)
         return DeliveryMonthShare;
-    const int others = int(dates.size()) - (first >= 0 && first < dates.size()) - (next >= 0 && next < dates.size());
+    const auto isPlace = [&dates](int i) { return i >= 0 && i < dates.size(); };
+    const int others = int(dates.size()) - int(isPlace(first)) - int(isPlace(next));
     return others > 0 ? OtherMonthsShare / others : 0;
 }

@@ -37,7 +37,7 @@ void TermStructureChart::setTerm(const QVector<QPointF> &points)
     pixels.reserve(percent.size());
     for (const QPointF &point : qAsConst(percent))
         pixels.append(pixelOf(point));
-    if (!redrawNeeded(std::move(pixels), rescaled) && percent.size() == m_term->count())
+    if (!redrawNeeded(std::move(pixels), rescaled))
         return;
     m_term->replace(percent);
     layOutNow();
